@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests use, when missing.
+# Safe to run again: it only calls apt-get when something is absent.
+set -euo pipefail
+
+packages=(
+  cmake make python3 zip
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev
+  googletest
+  wine wine64
+  xvfb xauth x11-utils imagemagick
+  clang libclang-rt-14-dev
+  dpkg-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "setup: all packages present"
+fi

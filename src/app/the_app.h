@@ -1,0 +1,10 @@
+// The setup's application object.
+#pragma once
+
+#include "framework/win_app.h"
+
+class TheApp : public CWinApp {
+ public:
+  // Silent installation or the wizard; always returns false.
+  BOOL InitInstance() override;
+};

@@ -1,0 +1,58 @@
+// Resource and control ids shared by the .rc file and the code.
+// Numbers are fixed: tests, templates and the installed product rely on them.
+#pragma once
+
+// String table
+#define IDS_EXIT_BUTTON          1   // "&Beenden"
+#define IDS_FINISH_BUTTON        2   // "&Fertig stellen"
+#define IDS_ABANDON_QUESTION     3   // "Installation beenden?"
+#define IDS_CAPTION              4   // "Pixorra 64-bit Installation"
+#define IDS_INVALID_FOLDER       5   // "Ungültiges Zielverzeichnis!"
+#define IDS_TARGET_FOLDER_WORD   6   // "Zielverzeichnis"
+#define IDS_INSTALL_FAILED       7
+#define IDS_BROWSE_TITLE         8   // "Zielverzeichnis:"
+#define IDS_ASSOCIATE_QUESTION   9
+#define IDS_VIEWER_RUNNING       10
+#define IDS_CANNOT_CREATE_FOLDER 11
+
+// Dialog templates (wizard pages)
+#define IDD_WELCOME       101
+#define IDD_ASSOCIATIONS  104
+#define IDD_WHATS_NEW     108
+#define IDD_READY         109
+#define IDD_FINISH        110
+
+// Other resources
+#define IDI_PROGRAM        111
+#define IDB_LOGO           113
+#define IDR_RELEASE_NOTES  128   // type "TXT"
+#define IDR_PAYLOAD        208   // type "ZIP"
+
+// Controls
+#define IDC_TARGET_FOLDER      1000  // welcome: target folder edit; what's new: notes edit
+#define IDC_BROWSE             1009
+#define IDC_READY_FOLDER       1010
+#define IDC_DESKTOP_LINK       1011
+#define IDC_GROUP_LINK         1012
+#define IDC_WELCOME_TITLE      1013
+#define IDC_READY_TITLE        1014
+#define IDC_FINISH_TITLE       1015
+#define IDC_CURRENT_USER       1016
+#define IDC_ALL_USERS          1017
+#define IDC_NO_LINKS           1019
+#define IDC_START_VIEWER       1020
+#define IDC_THUMBS_LINK        1021
+#define IDC_SHOW_FAQ           1022
+#define IDC_INI_PROGRAM_FOLDER 1038
+#define IDC_INI_APPDATA_FOLDER 1039
+#define IDC_PROGRESS_NOTE      1044
+#define IDC_EULA_LINK          1045
+#define IDC_FORMAT_LIST        1579
+#define IDC_SELECT_ALL         1080
+#define IDC_SELECT_NONE        1081
+#define IDC_IMAGES_ONLY        1091
+
+// The sheet's standard wizard buttons
+#define IDC_SHEET_BACK    12323
+#define IDC_SHEET_NEXT    12324
+#define IDC_SHEET_FINISH  12325
