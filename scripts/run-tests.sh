@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds, makes a fresh Wine prefix from
 # the template, runs CTest under one persistent wineserver.
-#   run-tests.sh [ctest args...]
+#   [PX_BUILD_DIR=folder] run-tests.sh [ctest args...]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/build.sh" "$PX_BUILD_DIR"
 
 source "$root/scripts/wine-env.sh"
 "$root/scripts/wine-prefix.sh" fresh
@@ -16,5 +17,5 @@ wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
-cd "$root/build"
+cd "$PX_BUILD_DIR"
 ctest --output-on-failure "$@"

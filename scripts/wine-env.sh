@@ -1,7 +1,10 @@
 # Sourced by the scripts that run Windows programs under Wine.
-# PX_WINE_ROOT holds the prefix and the sandbox HOME of one test run.
-: "${PX_WINE_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine}"
-export PX_WINE_ROOT
+# Every build folder has its own Wine root (prefix, template, sandbox HOME),
+# so separate build folders never share a registry.
+_px_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+: "${PX_BUILD_DIR:=$_px_root/build}"
+: "${PX_WINE_ROOT:=$PX_BUILD_DIR/wine}"
+export PX_BUILD_DIR PX_WINE_ROOT
 export WINEPREFIX="${PX_WINEPREFIX:-$PX_WINE_ROOT/prefix}"
 export HOME="$PX_WINE_ROOT/home"
 export WINEDEBUG=-all
