@@ -1,0 +1,99 @@
+#include "shell/registration.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "install/folder_text.h"
+#include "shell/association.h"
+#include "shell/registry_ops.h"
+#include "shell/shell_text.h"
+#include "shell/shortcuts.h"
+
+using namespace shelltext;
+
+namespace {
+
+constexpr const char* kApplicationKey = "SOFTWARE\\Pixorra";
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+constexpr const char* kApplicationDescription =
+    "Picture viewer, editor and converter - one of the most popular viewers worldwide";
+constexpr DWORD kEstimatedSizeKb = 5120;
+
+void WriteFolderAndDriveVerbs(const char* browseCommand) {
+  for (const char* classKey : {"Directory", "Drive"}) {
+    char key[kKeySize];
+    if (ComposeVerbKey(classKey, false, key, sizeof(key))) SetDefaultText(HKEY_LOCAL_MACHINE, key, kVerbName);
+    if (ComposeVerbKey(classKey, true, key, sizeof(key))) SetDefaultText(HKEY_LOCAL_MACHINE, key, browseCommand);
+  }
+}
+
+void WriteUninstallEntry(const InstallTexts& texts) {
+  SetDefaultText(HKEY_LOCAL_MACHINE, kUninstallKey, "");
+  RegKey entry = RegKey::Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
+  char version[kShortSize];
+  FormatInto(version, sizeof(version), "%d.%d", kVersionMajor, kVersionMinor);
+  entry.SetText("DisplayName", "Pixorra 64 (remove only)");
+  entry.SetText("UninstallString", texts.uninstallCommand);
+  entry.SetText("Publisher", "Tamsin Orlo");
+  entry.SetText("InstallLocation", texts.folder);
+  entry.SetText("DisplayVersion", version);
+  entry.SetText("DisplayIcon", texts.displayIcon);
+  entry.SetNumber("VersionMajor", kVersionMajor);
+  entry.SetNumber("VersionMinor", kVersionMinor);
+  entry.SetNumber("EstimatedSize", kEstimatedSizeKb);
+}
+
+}  // namespace
+
+int RegisterWithShell(int confirm, int associate, const char* targetFolder, int startMenuGroup,
+                      int desktopLink, int thumbsLink, int allUsers, const int* formatSelection) {
+  // The caller's text has at most 259 characters; anything beyond is not
+  // read, and a folder too long to name the viewer in a 259-character path
+  // registers nothing (no file could have been unpacked there either).
+  char trimmed[kPathSize] = {};
+  if (targetFolder != nullptr) std::strncpy(trimmed, targetFolder, sizeof(trimmed) - 1);
+  TrimSpaces(trimmed);
+  InstallTexts texts;
+  if (!ComposeInstallTexts(trimmed, &texts)) return 1;
+
+  if (startMenuGroup) CreateProgramGroup(texts.folder, allUsers);
+  if (desktopLink) {
+    CreateDesktopLink(texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter", nullptr,
+                      allUsers);
+  }
+  if (thumbsLink) {
+    CreateDesktopLink(texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
+                      "Pixorra - Thumbnails", "/thumbs", allUsers);
+    WriteFolderAndDriveVerbs(texts.browseCommand);
+  }
+
+  SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Pixorra");
+  // The next setup run reads this command back to find this installation.
+  SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command", texts.openCommand);
+  // Each file shows its own format's icon, not the one a former version set.
+  DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\DefaultIcon");
+
+  SetDefaultText(HKEY_CLASSES_ROOT, "Applications\\px_main64.exe\\shell\\open\\command", texts.openCommand);
+  {
+    RegKey application = RegKey::Open(HKEY_CLASSES_ROOT, "Applications\\px_main64.exe", KEY_ALL_ACCESS);
+    application.SetText("FriendlyAppName", "Pixorra 64-bit");
+  }
+
+  WriteUninstallEntry(texts);
+
+  { RegKey application = RegKey::Create(HKEY_LOCAL_MACHINE, kApplicationKey); }
+  SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra\\shell\\open\\command", texts.quotedProgram);
+  {
+    RegKey capabilities = RegKey::Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra\\Capabilities");
+    capabilities.SetText("ApplicationDescription", kApplicationDescription);
+  }
+  // Must exist before the association stage: it only opens this key.
+  { RegKey fileAssociations = RegKey::Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra\\Capabilities\\FileAssociations"); }
+  {
+    RegKey registered = RegKey::Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", KEY_SET_VALUE);
+    registered.SetText("Pixorra", "SOFTWARE\\Pixorra\\Capabilities");
+  }
+
+  AssociateFormats(texts.programPath, texts.openCommand, formatSelection, confirm, associate);
+  return 1;
+}

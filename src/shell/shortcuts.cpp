@@ -1,0 +1,91 @@
+#include "shell/shortcuts.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/environment.h"
+#include "install/install_folder.h"
+#include "shell/shell_links.h"
+#include "shell/shell_text.h"
+
+using namespace shelltext;
+
+namespace {
+
+// Text documents of the group, linked in this order after the uninstaller.
+struct DocumentLink {
+  const char* linkName;
+  const char* fileName;  // relative to the install folder
+};
+const DocumentLink kDocumentLinks[] = {
+    {"\xDC" "ber Pixorra.lnk", "px_about.txt"},
+    {"Was ist neu.lnk", "px_changes.txt"},
+    {"Kommandozeilen-Optionen.lnk", "px_options.txt"},
+    {"Verf\xFC" "gbare PlugIns.lnk", "px_plugins.txt"},
+    {"Verf\xFC" "gbare Sprachen.lnk", "px_languages.txt"},
+    {"Pixorra Hilfe.lnk", "help\\px_main32_deutsch.chm"},
+};
+
+// The two versions before this one; older main links are left alone.
+const char* const kPreviousVersions[] = {"4.41", "4.40"};
+
+// A link to a file of the install folder; skipped when the path does not fit.
+int LinkToInstalledFile(const char* groupFolder, const char* linkName, const char* folder,
+                        const char* fileName, const char* arguments, const char* iconPath, int iconIndex) {
+  char target[kPathSize];
+  if (!JoinPath(folder, fileName, target, sizeof(target))) return 0;
+  return CreateLinkInFolder(groupFolder, linkName, target, arguments, iconPath, iconIndex);
+}
+
+}  // namespace
+
+int CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
+                       const char* arguments, const char* iconPath, int iconIndex) {
+  char linkPath[kPathSize];
+  if (!JoinPath(linkFolder, linkName, linkPath, sizeof(linkPath))) return 0;
+  return SaveShellLink(linkPath, target, arguments, iconPath, iconIndex, nullptr);
+}
+
+int CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
+                      const char* description, const char* arguments, int allUsers) {
+  char desktop[kPathSize];
+  GetSpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP, desktop);
+  char linkPath[kPathSize];
+  if (!JoinPath(desktop, linkName, linkPath, sizeof(linkPath))) return 0;
+  return SaveShellLink(linkPath, target, arguments, iconPath, iconIndex, description);
+}
+
+int CreateProgramGroup(const char* folder, int allUsers) {
+  char programs[kPathSize];
+  GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
+  char group[kPathSize];
+  if (!JoinPath(programs, kGroupFolderName, group, sizeof(group))) return 0;
+  // Normalises to the closing backslash that the link paths rely on; the
+  // links themselves tell whether the folder exists.
+  EnsureFolderExists(group);
+  AppendBackslash(group, sizeof(group));
+
+  char programPath[kPathSize];
+  if (!JoinPath(folder, kProgramFileName, programPath, sizeof(programPath))) return 0;
+
+  char mainLinkName[kShortSize];
+  ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
+  int result = CreateLinkInFolder(group, mainLinkName, programPath, nullptr, nullptr, 0);
+
+  for (const char* version : kPreviousVersions) {
+    char oldLink[kPathSize];
+    if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
+  }
+
+  result = CreateLinkInFolder(group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7);
+
+  // From Windows 8 on, users uninstall through the system's program list.
+  if (!IsOsVersionAtLeast(6, 2, 0)) {
+    result = LinkToInstalledFile(group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
+                                 nullptr, nullptr, 0);
+  }
+  for (const DocumentLink& document : kDocumentLinks) {
+    result = LinkToInstalledFile(group, document.linkName, folder, document.fileName, nullptr, nullptr, 0);
+  }
+  return result;
+}
