@@ -7,7 +7,8 @@
 std::string LoadResourceString(unsigned id);
 
 // The same, copied into buffer and cut to bufferSize - 1 characters; always
-// terminated. Returns the number of characters copied.
+// terminated. Returns the number of characters copied. A cut never splits a
+// double-byte character of the thread's code page.
 int LoadResourceString(unsigned id, char* buffer, int bufferSize);
 
 // The release notes (resource "TXT" 128), exactly as many bytes as the
