@@ -1,0 +1,17 @@
+// Rules on the names inside the payload archive (pure, no Windows header).
+#pragma once
+
+#include <cstddef>
+
+// The part of an entry name after its last "/" or "\" (the whole name when
+// there is none); empty for a directory entry.
+const char* EntryFileName(const char* name);
+
+// False for a name that could land outside the destination folder or on
+// another drive: empty, starting with "/" or "\", holding a ":" (a drive or
+// a stream) or a ".." component.
+bool IsSafeEntryName(const char* name);
+
+// The length of the longest entry name in a ZIP archive held in memory, read
+// from its central directory; -1 when the directory cannot be read.
+long LongestEntryNameLength(const unsigned char* archive, std::size_t size);

@@ -1,0 +1,234 @@
+#include "install/payload_extraction.h"
+
+#include <windows.h>
+
+#include <iowin32.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "install/archive_entry.h"
+
+namespace {
+
+constexpr int kNameBufferSize = 520;
+constexpr int kTempPathBufferSize = 520;
+constexpr int kCopyBufferSize = 8192;
+constexpr int kArchivePathSize = 260;
+
+// Bounded copy; false when source does not fit.
+bool CopyText(char* target, std::size_t targetSize, const char* source) {
+  const std::size_t length = std::strlen(source);
+  if (length >= targetSize) return false;
+  std::memcpy(target, source, length + 1);
+  return true;
+}
+
+bool AppendText(char* target, std::size_t targetSize, const char* tail) {
+  const std::size_t used = std::strlen(target);
+  const std::size_t length = std::strlen(tail);
+  if (used + length >= targetSize) return false;
+  std::memcpy(target + used, tail, length + 1);
+  return true;
+}
+
+bool IsExistingFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// A directory entry: create that one folder; a parent that is listed later
+// (or not at all) is created with it. Existing already is fine.
+bool CreateDirectoryEntry(const char* name) {
+  if (CreateDirectoryA(name, nullptr) || IsExistingFolder(name)) return true;
+  MakeDirectoryChain(name);
+  return IsExistingFolder(name);
+}
+
+HANDLE CreateOutputFile(const char* name) {
+  return CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Creates the output file, and its folders when they are missing.
+HANDLE CreateOutputFileWithFolders(const char* name) {
+  HANDLE file = CreateOutputFile(name);
+  if (file != INVALID_HANDLE_VALUE) return file;
+  const char* fileName = EntryFileName(name);
+  if (fileName == name) return INVALID_HANDLE_VALUE;
+  char folder[kNameBufferSize];
+  const std::size_t folderLength = static_cast<std::size_t>(fileName - name) - 1;  // without the separator
+  std::memcpy(folder, name, folderLength);
+  folder[folderLength] = '\0';
+  MakeDirectoryChain(folder);
+  return CreateOutputFile(name);
+}
+
+enum class CopyResult { kDone, kReadError, kWriteError };
+
+CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer) {
+  for (;;) {
+    const int count = unzReadCurrentFile(archive, buffer, kCopyBufferSize);
+    if (count < 0) return CopyResult::kReadError;
+    if (count == 0) return CopyResult::kDone;
+    DWORD written = 0;
+    if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr) ||
+        written != static_cast<DWORD>(count)) {
+      return CopyResult::kWriteError;
+    }
+  }
+}
+
+}  // namespace
+
+int MakeDirectoryChain(const char* relativePath) {
+  if (relativePath == nullptr || relativePath[0] == '\0') return 0;
+  char path[kNameBufferSize];
+  if (!CopyText(path, sizeof path, relativePath)) return 0;
+  std::size_t length = std::strlen(path);
+  if (path[length - 1] == '/') path[--length] = '\0';
+  if (length == 0) return 0;
+  if (CreateDirectoryA(path, nullptr)) return 1;
+
+  for (std::size_t i = 1; i <= length; ++i) {
+    if (i < length && !IsSeparator(path[i])) continue;
+    const char kept = path[i];
+    path[i] = '\0';
+    const BOOL created = CreateDirectoryA(path, nullptr);
+    const DWORD error = created ? ERROR_SUCCESS : GetLastError();
+    path[i] = kept;
+    if (error == ERROR_PATH_NOT_FOUND) return 0;
+  }
+  return 1;
+}
+
+void SetFileDateFromArchive(const char* fileName, unsigned long dosDateTime) {
+  HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  FILETIME created, accessed, modified;
+  FILETIME local, universal;
+  if (GetFileTime(file, &created, &accessed, &modified) &&
+      DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime & 0xFFFF),
+                            &local) &&
+      LocalFileTimeToFileTime(&local, &universal)) {
+    SetFileTime(file, &universal, &accessed, &universal);
+  }
+  CloseHandle(file);
+}
+
+int ExtractAllEntries(unzFile archive) {
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return -1;
+  if (global.number_entry == 0) return 0;
+
+  // One copy buffer serves every entry of the walk.
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
+  if (!buffer) return -1;
+
+  bool allWritten = true;
+  for (ZPOS64_T entry = 0;; ++entry) {
+    unz_file_info64 info;
+    char name[kNameBufferSize];
+    if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+      return -1;
+    }
+    // minizip leaves a name that fills the buffer unterminated; such a name
+    // cannot be a path on this system anyway.
+    const bool nameFits = info.size_filename < sizeof name;
+    name[nameFits ? info.size_filename : sizeof name - 1] = '\0';
+
+    if (!nameFits || !IsSafeEntryName(name)) {
+      allWritten = false;  // never written, reported like an entry that cannot be created
+    } else if (EntryFileName(name)[0] == '\0') {
+      if (!CreateDirectoryEntry(name)) allWritten = false;
+    } else {
+      if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
+        unzCloseCurrentFile(archive);
+        return -1;
+      }
+      HANDLE output = CreateOutputFileWithFolders(name);
+      if (output == INVALID_HANDLE_VALUE) {
+        unzCloseCurrentFile(archive);
+        allWritten = false;
+      } else {
+        const CopyResult copied = CopyEntry(archive, output, buffer.get());
+        CloseHandle(output);
+        if (copied != CopyResult::kDone) {
+          unzCloseCurrentFile(archive);
+          return -1;
+        }
+        SetFileDateFromArchive(name, info.dosDate);
+        if (unzCloseCurrentFile(archive) != UNZ_OK) return -1;  // the CRC check
+      }
+    }
+
+    if (entry + 1 >= global.number_entry) break;
+    if (unzGoToNextFile(archive) != UNZ_OK) return -1;
+  }
+  return allWritten ? 0 : -1;
+}
+
+int UnzipToFolder(const char* archivePath, const char* destination) {
+  char alternative[kArchivePathSize] = {};
+  std::size_t length = std::strlen(archivePath);
+  if (length > kArchivePathSize - 1) length = kArchivePathSize - 1;
+  std::memcpy(alternative, archivePath, length);
+
+  zlib_filefunc64_def fileFunctions;
+  fill_win32_filefunc64A(&fileFunctions);
+  unzFile archive = unzOpen2_64(archivePath, &fileFunctions);
+  if (archive == nullptr && AppendText(alternative, sizeof alternative, ".zip")) {
+    archive = unzOpen2_64(alternative, &fileFunctions);
+  }
+  if (archive == nullptr) return -1;
+
+  char previous[MAX_PATH] = {};
+  const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);
+  if (!SetCurrentDirectoryA(destination)) {
+    unzClose(archive);
+    return -1;
+  }
+  const int result = ExtractAllEntries(archive);
+  unzClose(archive);
+  if (result != 0 && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
+  return result;
+}
+
+int ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
+  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
+  if (resource == nullptr) return -1;
+  HGLOBAL loaded = LoadResource(nullptr, resource);
+  if (loaded == nullptr) return -1;
+  const void* data = LockResource(loaded);
+  if (data == nullptr) return -1;
+  const DWORD size = SizeofResource(nullptr, resource);
+
+  char tempPath[kTempPathBufferSize] = {};
+  const DWORD tempLength = GetTempPathA(kTempPathBufferSize, tempPath);
+  if (tempLength == 0 || tempLength >= kTempPathBufferSize) return -1;
+  if (tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) return -1;
+  if (!AppendText(tempPath, sizeof tempPath, tempName)) return -1;
+
+  HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  // A short write shows up when the file no longer opens as an archive.
+  DWORD written = 0;
+  WriteFile(file, data, size, &written, nullptr);
+  CloseHandle(file);
+
+  const int result = UnzipToFolder(tempPath, destination);
+  DeleteFileA(tempPath);
+  return result;
+}
+
+long LongestPayloadEntryName(int resourceId, const char* resourceType) {
+  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
+  if (resource == nullptr) return -1;
+  HGLOBAL loaded = LoadResource(nullptr, resource);
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (data == nullptr) return -1;
+  return LongestEntryNameLength(static_cast<const unsigned char*>(data), SizeofResource(nullptr, resource));
+}

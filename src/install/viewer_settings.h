@@ -1,0 +1,20 @@
+// The viewer's settings file "px_main64.ini".
+#pragma once
+
+// Where the toolbar skin's screen figures come from; tests inject their own.
+struct ScreenMetrics {
+  int (*fullScreenHeight)();  // client height of a full-screen window, pixels
+  int (*scale)();             // display scale in percent, 100 = 96 DPI
+};
+
+// The platform's figures: SM_CYFULLSCREEN and the "DISPLAY" context's LOGPIXELSX.
+ScreenMetrics PlatformScreenMetrics();
+
+// Writes the pointer to the settings folder, the language module and, unless
+// the file names one already, a toolbar skin. Nothing here fails the run:
+// private-profile writes that fail are simply lost.
+void WriteViewerSettings(const char* targetFolder, const char* iniFolder);
+void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics);
+
+// ExpandPercentVariables over the process environment; 1 or 0 and "" as there.
+int ExpandPercentVariables(const char* text, char expanded[260]);
