@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "app/command_line.h"
+
+namespace {
+
+InstallOptions Parse(const std::string& commandLine, const char* startFolder = "C:\\Program Files\\Pixorra") {
+  InstallOptions options;
+  SetSilentDefaults(options);
+  std::strcpy(options.targetFolder, startFolder);
+  ApplyCommandLineOptions(commandLine.c_str(), options);
+  return options;
+}
+
+int CountSelected(const InstallOptions& options, int from, int to) {
+  int count = 0;
+  for (int row = from; row < to; ++row) count += options.formatSelection[row];
+  return count;
+}
+
+const char kProgram[] = "\"C:\\setup\\PixorraSetup64.exe\" ";
+
+}  // namespace
+
+TEST(SilentSwitch, FoundAnywhereCaseSensitive) {
+  EXPECT_TRUE(HasSilentSwitch("setup.exe /silent"));
+  EXPECT_TRUE(HasSilentSwitch("setup.exe /folder=x /silent"));
+  EXPECT_TRUE(HasSilentSwitch("setup.exe /silently"));  // a longer word still counts
+  EXPECT_FALSE(HasSilentSwitch("setup.exe /Silent"));
+  EXPECT_FALSE(HasSilentSwitch("setup.exe /SILENT"));
+  EXPECT_FALSE(HasSilentSwitch("setup.exe silent"));
+  EXPECT_FALSE(HasSilentSwitch(""));
+  EXPECT_FALSE(HasSilentSwitch(nullptr));
+}
+
+TEST(SilentSwitch, SeenBeyondTheCopiedPart) {
+  const std::string line = kProgram + std::string(600, 'x') + " /silent";
+  EXPECT_TRUE(HasSilentSwitch(line.c_str()));
+}
+
+TEST(CommandLineCopy, KeepsAtMost519Characters) {
+  char copy[kCommandLineCopySize];
+  const std::string longLine(700, 'a');
+  CopyCommandLine(longLine.c_str(), copy);
+  EXPECT_EQ(std::strlen(copy), 519u);
+  CopyCommandLine("short", copy);
+  EXPECT_STREQ(copy, "short");
+  CopyCommandLine(nullptr, copy);
+  EXPECT_STREQ(copy, "");
+}
+
+TEST(Defaults, EverythingOffAndSilent) {
+  InstallOptions options;
+  options.desktopLink = options.thumbsLink = options.startMenuGroup = options.allUsers = 7;
+  options.associate = 1;
+  options.formatSelection[3] = 1;
+  std::strcpy(options.iniFolder, "x");
+  SetSilentDefaults(options);
+  EXPECT_EQ(options.desktopLink, 0);
+  EXPECT_EQ(options.thumbsLink, 0);
+  EXPECT_EQ(options.startMenuGroup, 0);
+  EXPECT_EQ(options.allUsers, 0);
+  EXPECT_EQ(options.associate, 0);
+  EXPECT_EQ(CountSelected(options, 0, kFormatCount), 0);
+  EXPECT_STREQ(options.iniFolder, "");
+  EXPECT_EQ(options.silent, 1);
+}
+
+TEST(OptionValue, EndsAtSlashAndKeepsSpaces) {
+  char value[kPathBufferSize];
+  ASSERT_TRUE(ExtractOptionValue("x /desktop=1 /thumbs=0", "/desktop=", value));
+  EXPECT_STREQ(value, "1 ");  // the blank before the next option belongs to the value
+  ASSERT_TRUE(ExtractOptionValue("x /thumbs=0", "/thumbs=", value));
+  EXPECT_STREQ(value, "0");
+  ASSERT_TRUE(ExtractOptionValue("x /folder=C:/Apps/Pixorra", "/folder=", value));
+  EXPECT_STREQ(value, "C:");
+  ASSERT_TRUE(ExtractOptionValue("x /folder=", "/folder=", value));
+  EXPECT_STREQ(value, "");
+}
+
+TEST(OptionValue, AbsentLeavesBufferAlone) {
+  char value[kPathBufferSize] = "untouched";
+  EXPECT_FALSE(ExtractOptionValue("x /Folder=y", "/folder=", value));
+  EXPECT_STREQ(value, "untouched");
+}
+
+TEST(OptionValue, FirstOccurrenceCounts) {
+  char value[kPathBufferSize];
+  ASSERT_TRUE(ExtractOptionValue("x /group=1 /group=0", "/group=", value));
+  EXPECT_STREQ(value, "1 ");
+}
+
+TEST(OptionValue, KeywordAndValueTogetherAtMost260) {
+  char value[kPathBufferSize];
+  const std::string line = "/folder=" + std::string(400, 'a');
+  ASSERT_TRUE(ExtractOptionValue(line.c_str(), "/folder=", value));
+  EXPECT_EQ(std::strlen(value), 252u);  // 260 - strlen("/folder=")
+  const std::string ini = "/ini=" + std::string(400, 'b');
+  ASSERT_TRUE(ExtractOptionValue(ini.c_str(), "/ini=", value));
+  EXPECT_EQ(std::strlen(value), 255u);
+  const std::string allUsers = "/allusers=" + std::string(400, '1');
+  ASSERT_TRUE(ExtractOptionValue(allUsers.c_str(), "/allusers=", value));
+  EXPECT_EQ(std::strlen(value), 250u);
+}
+
+TEST(OptionValue, NearTheEndOnlyWhatIsLeft) {
+  // L is what is left of the text: the value simply runs to the end.
+  char value[kPathBufferSize];
+  ASSERT_TRUE(ExtractOptionValue("abc/desktop=12", "/desktop=", value));
+  EXPECT_STREQ(value, "12");
+}
+
+TEST(FolderArgument, StripsQuotesAndTrailingBlanks) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"\"C:\\Program Files\\Pixorra\" ", "C:\\Program Files\\Pixorra"},
+      {"C:\\Apps   ", "C:\\Apps"},
+      {"  C:\\Apps", "  C:\\Apps"},  // leading blanks outside quotes stay
+      {"\"  C:\\Apps \" ", "  C:\\Apps"},
+      {"\"", ""},
+      {"\"\"", ""},
+      {"   ", ""},
+      {"", ""},
+      {"C:\\Apps\"", "C:\\Apps"},
+      {"\"C:\\Apps", "C:\\Apps"},
+  };
+  for (const Case& c : cases) {
+    char value[kPathBufferSize];
+    std::strcpy(value, c.in);
+    ApplyFolderArgument(value);
+    EXPECT_STREQ(value, c.out) << "input [" << c.in << "]";
+  }
+}
+
+TEST(Decimal, ReadsLikeAtoi) {
+  EXPECT_EQ(ReadDecimal("1"), 1);
+  EXPECT_EQ(ReadDecimal("1 "), 1);
+  EXPECT_EQ(ReadDecimal("  \t42abc"), 42);
+  EXPECT_EQ(ReadDecimal("-3"), -3);
+  EXPECT_EQ(ReadDecimal("+2"), 2);
+  EXPECT_EQ(ReadDecimal("yes"), 0);
+  EXPECT_EQ(ReadDecimal(""), 0);
+  EXPECT_EQ(ReadDecimal("- 1"), 0);
+  EXPECT_EQ(ReadDecimal("0x10"), 0);
+}
+
+TEST(Decimal, SaturatesInsteadOfOverflowing) {
+  EXPECT_EQ(ReadDecimal("2147483647"), INT_MAX);
+  EXPECT_EQ(ReadDecimal("99999999999999999999999"), INT_MAX);
+  EXPECT_EQ(ReadDecimal("-2147483648"), INT_MIN);
+  EXPECT_EQ(ReadDecimal("-99999999999999999999999"), INT_MIN);
+}
+
+TEST(Options, QuotedFolderWithSpacesThenDesktop) {
+  const InstallOptions options = Parse(kProgram + std::string("/silent /folder=\"D:\\My Apps\\Pixorra\" /desktop=1"));
+  EXPECT_STREQ(options.targetFolder, "D:\\My Apps\\Pixorra");
+  EXPECT_EQ(options.desktopLink, 1);
+  EXPECT_EQ(options.thumbsLink, 0);
+}
+
+TEST(Options, EmptyFolderReplacesTheDefault) {
+  const InstallOptions options = Parse(kProgram + std::string("/silent /folder="));
+  EXPECT_STREQ(options.targetFolder, "");
+}
+
+TEST(Options, AbsentFolderKeepsTheDefault) {
+  const InstallOptions options = Parse(kProgram + std::string("/silent /desktop=1"), "C:\\Old\\Place\\");
+  EXPECT_STREQ(options.targetFolder, "C:\\Old\\Place\\");
+}
+
+TEST(Options, EveryNumberOption) {
+  const InstallOptions options =
+      Parse(kProgram + std::string("/silent /desktop=2 /thumbs=1 /group=5 /allusers=-1 /ini=%APPDATA%\\Pixorra"));
+  EXPECT_EQ(options.desktopLink, 2);  // any non-zero counts as yes later
+  EXPECT_EQ(options.thumbsLink, 1);
+  EXPECT_EQ(options.startMenuGroup, 5);
+  EXPECT_EQ(options.allUsers, -1);
+  EXPECT_STREQ(options.iniFolder, "%APPDATA%\\Pixorra");
+  EXPECT_EQ(options.associate, 0);
+}
+
+TEST(Options, DesktopYesReadsAsZero) {
+  EXPECT_EQ(Parse(kProgram + std::string("/silent /desktop=yes")).desktopLink, 0);
+}
+
+TEST(Options, AssocOneChoosesTheImageRows) {
+  const InstallOptions options = Parse(kProgram + std::string("/silent /assoc=1"));
+  EXPECT_EQ(CountSelected(options, 0, kImageFormatCount), kImageFormatCount);
+  EXPECT_EQ(CountSelected(options, kImageFormatCount, kFormatCount), 0);
+  EXPECT_EQ(options.associate, 1);
+}
+
+TEST(Options, AssocTwoChoosesAllRows) {
+  const InstallOptions options = Parse(kProgram + std::string("/silent /assoc=2"));
+  EXPECT_EQ(CountSelected(options, 0, kFormatCount), kFormatCount);
+  EXPECT_EQ(options.associate, 1);
+}
+
+TEST(Options, OtherAssocValuesChooseNothing) {
+  for (const char* value : {"0", "3", "x", "", "-1", "12"}) {
+    const InstallOptions options = Parse(kProgram + std::string("/silent /assoc=") + value);
+    EXPECT_EQ(CountSelected(options, 0, kFormatCount), 0) << value;
+    EXPECT_EQ(options.associate, 0) << value;
+  }
+}
+
+TEST(Options, OptionInsideAnotherValueIsStillFound) {
+  // "/desktop=1" hides inside the folder's quotes; every keyword is searched
+  // in the whole copy, and the folder value ends at its "/".
+  const InstallOptions options = Parse(kProgram + std::string("/silent /folder=\"C:\\A /desktop=1\""));
+  EXPECT_EQ(options.desktopLink, 1);
+  EXPECT_STREQ(options.targetFolder, "C:\\A");
+}
+
+TEST(Options, KeywordsAreCaseSensitive) {
+  const InstallOptions options = Parse(kProgram + std::string("/silent /Desktop=1 /FOLDER=D:\\x"));
+  EXPECT_EQ(options.desktopLink, 0);
+  EXPECT_STREQ(options.targetFolder, "C:\\Program Files\\Pixorra");
+}
+
+TEST(Options, NothingBeyondThe519thCharacterIsSeen) {
+  std::string line = kProgram + std::string("/silent ");
+  line += std::string(519 - line.size() - 3, 'x');
+  line += " /desktop=1 /thumbs=1";  // "/desktop=" begins at 517: cut to "/d"
+  const InstallOptions options = Parse(line);
+  EXPECT_EQ(options.desktopLink, 0);
+  EXPECT_EQ(options.thumbsLink, 0);
+}
+
+TEST(Options, OptionEndingAtTheCopyEdgeIsCut) {
+  std::string line = kProgram + std::string("/silent ");
+  line += std::string(519 - line.size() - 11, 'x');
+  line += "/desktop=12345";  // only "/desktop=12" lies within the first 519
+  const InstallOptions options = Parse(line);
+  EXPECT_EQ(options.desktopLink, 12);
+}
+
+TEST(Options, LongFolderFillsButNeverOverflows) {
+  const std::string folder = "C:\\" + std::string(400, 'f');
+  const InstallOptions options = Parse(kProgram + std::string("/silent /folder=") + folder);
+  EXPECT_EQ(std::strlen(options.targetFolder), 252u);
+}
