@@ -1,6 +1,28 @@
 // Helpers shared by the end-to-end and GUI tests. They run inside the test
 // program under Wine, in the same prefix as the setup they start, so they see
 // the real registry, files and links that the setup wrote.
+//
+// Using them (tests/<folder>/CMakeLists.txt):
+//
+//   px_add_test(install_e2e_test install_e2e_test.cpp LIBS px_test_support)
+//   px_add_gui_test(wizard_shot_test wizard_shot_test.cpp LIBS px_test_support)
+//
+// and in the test:
+//
+//   #include "support/px_test_support.h"
+//   using namespace pxtest;
+//   std::string dir = MakeTempFolder("silent_basic");            // C:\pxtest\silent_basic\ (emptied)
+//   RunResult r = RunSetup("/silent /folder=" + dir);             // waits, full exit code
+//   ASSERT_TRUE(r.started); EXPECT_FALSE(r.timedOut);
+//   RegValue v = ReadRegValue(HKEY_CLASSES_ROOT, "Applications\\px_main64.exe\\shell\\open\\command", "");
+//   EXPECT_EQ(REG_SZ, v.type);
+//   LinkFields l = ReadShellLink(SpecialFolder(CSIDL_DESKTOP) + "Pixorra 64.lnk");
+//   ScopedWineVersion win8("PixorraSetup64.exe", "win8");        // for processes started later
+//
+// Everything here is for test programs only: failures come back as empty or
+// false results, never as exceptions, so a test can say what it expected.
+// Paths are Windows paths (C:\..., Z:\work\...); HostToWindowsPath turns
+// CMake's host paths into ones Windows code can open.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +38,15 @@ std::string HostToWindowsPath(const std::string& path);
 
 // The setup executable under test: PX_BUILD_DIR/bin/PixorraSetup64.exe.
 std::string SetupExePath();
-// The stand-in viewer built for the payload, under PX_BUILD_DIR.
+// The stand-in viewer built for the payload, under PX_BUILD_DIR. Beyond a
+// file name and "/thumbs" it takes "/hidden" (start with its window hidden)
+// and "/quitafter=N" (close itself after N seconds: use it, so a failing
+// test never leaves a viewer behind).
 std::string ViewerExePath();
+// The uninstaller built for the payload, beside the viewer.
+std::string UninstallerExePath();
+// The payload archive the setup embeds (PX_BUILD_DIR/payload/payload.zip).
+std::string PayloadArchivePath();
 
 struct RunResult {
   bool started = false;
@@ -35,6 +64,39 @@ RunResult RunProgram(const std::string& exe, const std::string& args,
 RunResult RunSetup(const std::string& args, const std::string& workDir = "",
                    DWORD timeoutMs = 120000);
 
+// A program left running while the test drives it (a wizard, the viewer).
+// The destructor terminates it when it is still running.
+class StartedProgram {
+ public:
+  StartedProgram() = default;
+  ~StartedProgram();
+  StartedProgram(StartedProgram&& other) noexcept;
+  StartedProgram& operator=(StartedProgram&& other) noexcept;
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  DWORD processId() const { return processId_; }
+  HANDLE process() const { return process_; }
+  bool IsRunning() const;
+  // Waits for the end; the exit code, or nothing when still running.
+  bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
+  void Terminate();
+
+ private:
+  friend StartedProgram StartProgram(const std::string&, const std::string&, const std::string&);
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+};
+// Starts exe like RunProgram but does not wait.
+StartedProgram StartProgram(const std::string& exe, const std::string& args,
+                            const std::string& workDir = "");
+
+// Top-level windows of class "Pixorra" (the viewer), shown or hidden.
+std::vector<HWND> FindViewerWindows();
+// Posts WM_CLOSE to every viewer window and waits until none is left.
+bool CloseAllViewers(DWORD timeoutMs = 5000);
+
 struct RegValue {
   bool exists = false;
   DWORD type = REG_NONE;
@@ -50,6 +112,9 @@ std::vector<std::string> ListRegSubkeys(HKEY root, const std::string& key);
 // Removes the key and everything below it; a missing key is fine.
 void DeleteRegTree(HKEY root, const std::string& key);
 void WriteRegText(HKEY root, const std::string& key, const std::string& name, const std::string& text);
+void WriteRegDword(HKEY root, const std::string& key, const std::string& name, DWORD number);
+// Removes one value; a missing value or key is fine.
+void DeleteRegValue(HKEY root, const std::string& key, const std::string& name);
 
 // Every entry below folder, relative to it, sorted; sub-folders end in "\".
 std::vector<std::string> ListFolder(const std::string& folder, bool recursive = true);
@@ -78,6 +143,9 @@ std::string SpecialFolder(int csidl);
 // Takes effect for processes started afterwards.
 void SetWineVersionFor(const std::string& exeFileName, const std::string& version);
 
+// The version currently set for that file name ("" when none).
+std::string WineVersionFor(const std::string& exeFileName);
+
 // RAII form of SetWineVersionFor for one test.
 class ScopedWineVersion {
  public:
@@ -88,6 +156,14 @@ class ScopedWineVersion {
  private:
   std::string exe_;
 };
+
+// GUI bench (tests added with px_add_gui_test): a Wine virtual desktop on an
+// Xvfb display, so windows have real pixels. True when this test runs there.
+bool OnGuiBench();
+// Saves a PNG of the whole virtual desktop as PX_BUILD_DIR/screenshots/<name>.png
+// (ImageMagick on the host). Returns the host path, "" when it failed (for
+// example outside the GUI bench, where there is no X display).
+std::string SaveScreenshot(const std::string& name);
 
 // Polls condition every 20 ms until it holds or timeoutMs passes.
 template <typename Condition>
