@@ -42,16 +42,31 @@ bool IsSafeEntryName(const char* name) {
   return true;
 }
 
-long LongestEntryNameLength(const unsigned char* archive, std::size_t size) {
-  if (archive == nullptr || size < kEndOfDirectorySize) return -1;
-  // The end record sits at the very end, unless an archive comment follows it.
+namespace {
+
+// The end-of-central-directory record: found from the end, behind which only
+// an archive comment may follow. nullptr when there is none.
+const unsigned char* FindEndRecord(const unsigned char* archive, std::size_t size) {
+  if (archive == nullptr || size < kEndOfDirectorySize) return nullptr;
   std::size_t end = size - kEndOfDirectorySize;
   const std::size_t lowest = end > kMaxCommentSize ? end - kMaxCommentSize : 0;
   for (;; --end) {
-    if (Read32(archive + end) == kEndOfDirectorySignature) break;
-    if (end == lowest) return -1;
+    if (Read32(archive + end) == kEndOfDirectorySignature) return archive + end;
+    if (end == lowest) return nullptr;
   }
-  const unsigned char* record = archive + end;
+}
+
+}  // namespace
+
+long ArchiveEntryCount(const unsigned char* archive, std::size_t size) {
+  const unsigned char* record = FindEndRecord(archive, size);
+  return record != nullptr ? static_cast<long>(Read16(record + 10)) : -1;
+}
+
+long LongestEntryNameLength(const unsigned char* archive, std::size_t size) {
+  const unsigned char* record = FindEndRecord(archive, size);
+  if (record == nullptr) return -1;
+  const std::size_t end = static_cast<std::size_t>(record - archive);
   const std::uint32_t entries = Read16(record + 10);
   const std::uint32_t directorySize = Read32(record + 12);
   const std::uint32_t directoryOffset = Read32(record + 16);

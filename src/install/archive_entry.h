@@ -12,6 +12,10 @@ const char* EntryFileName(const char* name);
 // a stream) or a ".." component.
 bool IsSafeEntryName(const char* name);
 
+// The number of entries a ZIP archive held in memory declares in its end
+// record; -1 when there is no end record.
+long ArchiveEntryCount(const unsigned char* archive, std::size_t size);
+
 // The length of the longest entry name in a ZIP archive held in memory, read
 // from its central directory; -1 when the directory cannot be read.
 long LongestEntryNameLength(const unsigned char* archive, std::size_t size);

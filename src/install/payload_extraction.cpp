@@ -16,6 +16,7 @@ constexpr int kNameBufferSize = 520;
 constexpr int kTempPathBufferSize = 520;
 constexpr int kCopyBufferSize = 8192;
 constexpr int kArchivePathSize = 260;
+constexpr int kSmallestArchiveLimit = 22 + 0xFFFF + 1;  // an end record and the longest comment
 
 // Bounded copy; false when source does not fit.
 bool CopyText(char* target, std::size_t targetSize, const char* source) {
@@ -79,6 +80,19 @@ CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer) {
       return CopyResult::kWriteError;
     }
   }
+}
+
+// minizip takes an end record at the very start of the file for "not found",
+// so an archive without any entry (nothing but that record) does not open.
+// It is still a valid archive with nothing to unpack.
+bool IsArchiveWithoutEntries(const char* path) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  unsigned char data[kSmallestArchiveLimit];
+  DWORD size = 0;
+  const BOOL read = ReadFile(file, data, sizeof data, &size, nullptr);
+  CloseHandle(file);
+  return read && size < sizeof data && ArchiveEntryCount(data, size) == 0;
 }
 
 }  // namespace
@@ -183,7 +197,10 @@ int UnzipToFolder(const char* archivePath, const char* destination) {
   if (archive == nullptr && AppendText(alternative, sizeof alternative, ".zip")) {
     archive = unzOpen2_64(alternative, &fileFunctions);
   }
-  if (archive == nullptr) return -1;
+  if (archive == nullptr) {
+    if (!IsArchiveWithoutEntries(archivePath)) return -1;
+    return SetCurrentDirectoryA(destination) ? 0 : -1;
+  }
 
   char previous[MAX_PATH] = {};
   const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);

@@ -1,0 +1,417 @@
+// The installation engine on the real (Wine) disk: unpacking crafted
+// archives, folder creation, the settings file and the folder defaults.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "install/install_folder.h"
+#include "install/payload_extraction.h"
+#include "install/viewer_settings.h"
+#include "resources/resource.h"
+
+namespace {
+
+const char kRoot[] = "C:\\pxtest-engine\\";
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path + "\\");
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// A new, empty folder for one test, ending in a backslash.
+std::string FreshFolder(const std::string& name) {
+  CreateDirectoryA(kRoot, nullptr);
+  const std::string folder = kRoot + name + "\\";
+  RemoveTree(folder);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::vector<std::string> ListTree(const std::string& folder, const std::string& prefix = "") {
+  std::vector<std::string> entries;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      entries.push_back(prefix + name + "\\");
+      for (const std::string& inner : ListTree(folder, prefix + name + "\\")) entries.push_back(inner);
+    } else {
+      entries.push_back(prefix + name);
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+std::string ReadText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string TestArchive(const char* name) {
+  std::string path = std::string("Z:") + PX_BUILD_DIR + "/tests/install/archives/" + name;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string CurrentFolder() {
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  return folder;
+}
+
+// Keeps the test program's current folder across a test that unpacks.
+class KeepCurrentFolder {
+ public:
+  KeepCurrentFolder() : folder_(CurrentFolder()) {}
+  ~KeepCurrentFolder() { SetCurrentDirectoryA(folder_.c_str()); }
+ private:
+  std::string folder_;
+};
+
+// The UTC file time the entries' DOS stamp 2019-05-17 13:45:22 (local) gives.
+ULONGLONG ExpectedEntryTime() {
+  SYSTEMTIME local = {};
+  local.wYear = 2019;
+  local.wMonth = 5;
+  local.wDay = 17;
+  local.wHour = 13;
+  local.wMinute = 45;
+  local.wSecond = 22;
+  FILETIME localTime, universal;
+  SystemTimeToFileTime(&local, &localTime);
+  LocalFileTimeToFileTime(&localTime, &universal);
+  return (static_cast<ULONGLONG>(universal.dwHighDateTime) << 32) | universal.dwLowDateTime;
+}
+
+ULONGLONG AsNumber(const FILETIME& time) {
+  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+TEST(Unpacking, FilesLandInTheirFoldersWhateverTheEntryOrder) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("order");
+  ASSERT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()), 0);
+  const std::vector<std::string> expected = {"Back\\",   "Back\\slash.txt", "big.bin",   "Lone\\", "Lone\\alone.txt",
+                                             "Sub\\",    "Sub\\inner\\",    "Sub\\inner\\deep.txt", "top.txt"};
+  std::vector<std::string> sortedExpected = expected;
+  std::sort(sortedExpected.begin(), sortedExpected.end());
+  EXPECT_EQ(ListTree(target), sortedExpected);
+  EXPECT_EQ(ReadText(target + "Sub\\inner\\deep.txt"), "deep file\r\n");
+  EXPECT_EQ(ReadText(target + "big.bin").size(), 200000u);
+  // After a successful unpacking the destination is the current folder.
+  EXPECT_EQ(CurrentFolder() + "\\", target);
+}
+
+TEST(Unpacking, EveryFileCarriesTheEntryTime) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("times");
+  ASSERT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()), 0);
+  for (const char* name : {"top.txt", "big.bin", "Sub\\inner\\deep.txt", "Lone\\alone.txt"}) {
+    HANDLE file = CreateFileA((target + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+    FILETIME created, accessed, written;
+    ASSERT_TRUE(GetFileTime(file, &created, &accessed, &written));
+    CloseHandle(file);
+    EXPECT_EQ(AsNumber(created), ExpectedEntryTime()) << name;
+    EXPECT_EQ(AsNumber(written), ExpectedEntryTime()) << name;
+  }
+}
+
+TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("overwrite");
+  WriteText(target + "top.txt", "old contents that are longer than the new ones");
+  WriteText(target + "mine.txt", "not in the archive");
+  ASSERT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()), 0);
+  EXPECT_EQ(ReadText(target + "top.txt"), "top file\r\n");
+  EXPECT_EQ(ReadText(target + "mine.txt"), "not in the archive");
+}
+
+// True when this system refuses to overwrite a read-only file. Wine run by
+// root does not: root may write any file, whatever its permission bits.
+bool ReadOnlyIsEnforced(const std::string& folder) {
+  const std::string probe = folder + "probe.txt";
+  WriteText(probe, "x");
+  SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool enforced = file == INVALID_HANDLE_VALUE;
+  if (!enforced) CloseHandle(file);
+  SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(probe.c_str());
+  return enforced;
+}
+
+// Both cases leave top.txt impossible to create: it is skipped, every other
+// entry is unpacked, and the unpacking reports the failure.
+void ExpectSkippedAndReported(const std::string& target) {
+  const std::string before = CurrentFolder();
+  EXPECT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()), -1);
+  EXPECT_EQ(ReadText(target + "Sub\\inner\\deep.txt"), "deep file\r\n");
+  EXPECT_EQ(ReadText(target + "big.bin").size(), 200000u);  // entries after it too
+  // The failure is logged next, in the folder the setup was started from.
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+TEST(Unpacking, ReadOnlyFileIsSkippedTheRestUnpackedAndReported) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("readonly");
+  if (!ReadOnlyIsEnforced(target)) GTEST_SKIP() << "read-only files are writable here (Wine run as root)";
+  WriteText(target + "top.txt", "protected");
+  SetFileAttributesA((target + "top.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  ExpectSkippedAndReported(target);
+  EXPECT_EQ(ReadText(target + "top.txt"), "protected");
+}
+
+TEST(Unpacking, FileInUseIsSkippedTheRestUnpackedAndReported) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("inuse");
+  WriteText(target + "top.txt", "in use");
+  HANDLE held = CreateFileA((target + "top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectSkippedAndReported(target);
+  CloseHandle(held);
+  EXPECT_EQ(ReadText(target + "top.txt"), "in use");
+}
+
+TEST(Unpacking, EntriesLeavingTheFolderAreNeverWritten) {
+  KeepCurrentFolder keep;
+  const std::string outer = FreshFolder("escape");
+  const std::string target = outer + "inner\\";
+  CreateDirectoryA(target.c_str(), nullptr);
+  EXPECT_EQ(UnzipToFolder(TestArchive("escaping.zip").c_str(), target.c_str()), -1);
+  EXPECT_EQ(ListTree(target), (std::vector<std::string>{"good1.txt", "good2.txt"}));
+  EXPECT_EQ(ListTree(outer), (std::vector<std::string>{"inner\\", "inner\\good1.txt", "inner\\good2.txt"}));
+  EXPECT_FALSE(Exists("C:\\escape2.txt"));
+  EXPECT_FALSE(Exists("C:\\escape5.txt"));
+  EXPECT_FALSE(Exists(kRoot + std::string("escape3.txt")));
+}
+
+TEST(Unpacking, DamagedEntryStopsTheWalkAndFails) {
+  for (const char* name : {"damaged_deflated.zip", "damaged_stored.zip"}) {
+    KeepCurrentFolder keep;
+    const std::string target = FreshFolder("damaged");
+    EXPECT_EQ(UnzipToFolder(TestArchive(name).c_str(), target.c_str()), -1) << name;
+    EXPECT_EQ(ReadText(target + "first.txt"), "written before the damage") << name;
+    EXPECT_FALSE(Exists(target + "after.txt")) << name;
+  }
+}
+
+TEST(Unpacking, TruncatedOrMissingArchiveFails) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("truncated");
+  const std::string before = CurrentFolder();
+  EXPECT_EQ(UnzipToFolder(TestArchive("truncated.zip").c_str(), target.c_str()), -1);
+  EXPECT_EQ(UnzipToFolder(TestArchive("no_such.zip").c_str(), target.c_str()), -1);
+  EXPECT_TRUE(ListTree(target).empty());
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+TEST(Unpacking, NameWithoutZipIsTriedWithIt) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("suffix");
+  std::string path = TestArchive("late_dirs.zip");
+  path.resize(path.size() - 4);
+  EXPECT_EQ(UnzipToFolder(path.c_str(), target.c_str()), 0);
+  EXPECT_TRUE(Exists(target + "top.txt"));
+}
+
+TEST(Unpacking, EmptyArchiveSucceeds) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("empty");
+  EXPECT_EQ(UnzipToFolder(TestArchive("empty.zip").c_str(), target.c_str()), 0);
+  EXPECT_TRUE(ListTree(target).empty());
+}
+
+TEST(Unpacking, DestinationThatCannotBeEnteredFails) {
+  KeepCurrentFolder keep;
+  const std::string before = CurrentFolder();
+  EXPECT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), "Q:\\nowhere\\"), -1);
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+TEST(Unpacking, PayloadResourceThroughTheTemporaryFile) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("payload");
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string tempArchive = std::string(temp) + "pxmaing_x64.zip";
+  ASSERT_EQ(ExtractPayload(IDR_PAYLOAD, "ZIP", "pxmaing_x64.zip", target.c_str()), 0);
+  EXPECT_FALSE(Exists(tempArchive));
+  EXPECT_EQ(ListTree(target).size(), 38u);
+  EXPECT_TRUE(Exists(target + "px_main64.exe"));
+  EXPECT_TRUE(Exists(target + "Languages\\DEUTSCH.DLL"));
+  // A resource that is not there writes nothing.
+  EXPECT_EQ(ExtractPayload(999, "ZIP", "pxmaing_x64.zip", target.c_str()), -1);
+  EXPECT_FALSE(Exists(tempArchive));
+}
+
+TEST(Unpacking, TemporaryArchiveIsDeletedAfterAFailure) {
+  KeepCurrentFolder keep;
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  EXPECT_EQ(ExtractPayload(IDR_PAYLOAD, "ZIP", "pxmaing_x64.zip", "Q:\\nowhere\\"), -1);
+  EXPECT_FALSE(Exists(std::string(temp) + "pxmaing_x64.zip"));
+}
+
+TEST(Unpacking, LongestPayloadNameIsRead) {
+  const long longest = LongestPayloadEntryName(IDR_PAYLOAD, "ZIP");
+  EXPECT_GE(longest, static_cast<long>(std::strlen("Help/px_tastatur_deutsch.htm")));
+  EXPECT_LT(longest, 100);
+  EXPECT_EQ(LongestPayloadEntryName(999, "ZIP"), -1);
+}
+
+TEST(DirectoryChain, CreatesEveryPart) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("chain");
+  SetCurrentDirectoryA(target.c_str());
+  EXPECT_EQ(MakeDirectoryChain("a/b\\c/"), 1);
+  EXPECT_TRUE(Exists(target + "a\\b\\c"));
+  EXPECT_EQ(MakeDirectoryChain("a/b"), 1);  // existing parts are fine
+  EXPECT_EQ(MakeDirectoryChain(""), 0);
+}
+
+TEST(FolderExists, CreatesTheChainAndNormalises) {
+  const std::string root = FreshFolder("ensure");
+  const std::string before = CurrentFolder();
+  std::string text = root + "A\\B\\C";
+  char path[260];
+  std::strcpy(path, text.c_str());
+  ASSERT_EQ(EnsureFolderExists(path), 1);
+  EXPECT_EQ(std::string(path), text + "\\");
+  EXPECT_TRUE(Exists(text));
+  EXPECT_EQ(CurrentFolder(), before);
+
+  text = "  " + root + "Program Files \\Pixorra ";
+  std::strcpy(path, text.c_str());
+  ASSERT_EQ(EnsureFolderExists(path), 1);
+  EXPECT_EQ(std::string(path), root + "Program Files\\Pixorra\\");
+  EXPECT_TRUE(Exists(root + "Program Files\\Pixorra"));
+}
+
+TEST(FolderExists, MissingDriveFailsAndKeepsTheCurrentFolder) {
+  const std::string before = CurrentFolder();
+  char path[260] = "Q:\\Pixorra";
+  EXPECT_EQ(EnsureFolderExists(path), 0);
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+namespace {
+
+const char kCommandKey[] = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
+
+void SetOpenCommand(const char* command) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+                 static_cast<DWORD>(std::strlen(command) + 1));
+  RegCloseKey(key);
+}
+
+// Restores whatever the prefix held, so other tests see their own state.
+class KeepOpenCommand {
+ public:
+  KeepOpenCommand() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCommandKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+      char data[1024] = {};
+      DWORD size = sizeof data - 1;
+      had_ = RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
+      value_ = data;
+      RegCloseKey(key);
+    }
+  }
+  ~KeepOpenCommand() {
+    if (had_) {
+      SetOpenCommand(value_.c_str());
+    } else {
+      RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCommandKey);
+    }
+  }
+ private:
+  bool had_ = false;
+  std::string value_;
+};
+
+}  // namespace
+
+TEST(InstallFolder, PreviousInstallationWins) {
+  KeepOpenCommand keep;
+  char folder[260];
+  SetOpenCommand("\"D:\\Tools\\Pix\\px_main64.exe\" \"%1\"");
+  ASSERT_EQ(FindPreviousInstallFolder(folder), 1);
+  EXPECT_STREQ(folder, "D:\\Tools\\Pix\\");
+  SetOpenCommand("\"D:\\Tools\\other.exe\" \"%1\"");
+  EXPECT_EQ(FindPreviousInstallFolder(folder), 0);
+  EXPECT_STREQ(folder, "");
+  SetOpenCommand("");
+  EXPECT_EQ(FindPreviousInstallFolder(folder), 0);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCommandKey);
+  EXPECT_EQ(FindPreviousInstallFolder(folder), 0);
+}
+
+TEST(InstallFolder, DefaultUnderProgramFiles) {
+  char folder[260];
+  EXPECT_EQ(GetDefaultInstallFolder(folder), 1);
+  EXPECT_STREQ(folder, "C:\\Program Files\\Pixorra");
+}
+
+TEST(InstallFolder, FallbackWithoutProgramFilesValue) {
+  const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  char saved[MAX_PATH] = {};
+  DWORD size = sizeof saved - 1;
+  DWORD type = REG_SZ;
+  ASSERT_EQ(RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(saved), &size),
+            ERROR_SUCCESS);
+  RegDeleteValueA(key, "ProgramFilesDir");
+  char folder[260];
+  EXPECT_EQ(GetDefaultInstallFolder(folder), 1);
+  EXPECT_STREQ(folder, "C:\\Pixorra\\");
+  RegSetValueExA(key, "ProgramFilesDir", 0, type, reinterpret_cast<const BYTE*>(saved), size);
+  RegCloseKey(key);
+}

@@ -1,0 +1,154 @@
+// The viewer's settings file, with the screen figures injected.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "install/viewer_settings.h"
+
+namespace {
+
+const char kRoot[] = "C:\\pxtest-settings\\";
+
+int injectedHeight = 1040;
+int injectedScale = 100;
+int InjectedHeight() { return injectedHeight; }
+int InjectedScale() { return injectedScale; }
+const ScreenMetrics kInjected{InjectedHeight, InjectedScale};
+
+std::string ReadText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void RemoveFlat(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.cFileName[0] == '.') continue;
+      const std::string path = folder + found.cFileName;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveFlat(path + "\\");
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+std::string FreshFolder(const std::string& name) {
+  CreateDirectoryA(kRoot, nullptr);
+  const std::string folder = kRoot + name + "\\";
+  RemoveFlat(folder);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string Language() { return "[Language]\r\nDLL=DEUTSCH.DLL\r\nLang=Deutsch\r\n"; }
+std::string Toolbar(const char* skin, const char* size) {
+  return std::string("[Toolbar]\r\nSkin=") + skin + "\r\nSize=" + size + "\r\n";
+}
+
+}  // namespace
+
+TEST(SettingsFile, EmptyIniFolderWritesIntoTheProgramFolder) {
+  const std::string program = FreshFolder("plain");
+  injectedHeight = 1040;
+  injectedScale = 100;
+  // Without the trailing backslash and with blanks, as a caller may pass it.
+  const std::string target = "  " + program.substr(0, program.size() - 1) + " ";
+  WriteViewerSettings(target.c_str(), "", kInjected);
+  EXPECT_EQ(ReadText(program + "px_main64.ini"), Language() + Toolbar("Kestrand_24.png", "24"));
+}
+
+TEST(SettingsFile, SkinFollowsTheScreen) {
+  struct Case {
+    int height, scale;
+    const char* skin;
+    const char* size;
+  } cases[] = {
+      {1040, 100, "Kestrand_24.png", "24"},   {1040, 150, "gnome-colors-wise_32.png", "32"},
+      {740, 100, "Tobrin_16.png", "16"},      {768, 100, "Kestrand_24.png", "24"},
+      {1200, 100, "Kestrand_24.png", "24"},   {1201, 100, "gnome-colors-wise_32.png", "32"},
+      {1600, 100, "gnome-colors-human_48.png", "48"}, {900, 170, "gnome-colors-human_48.png", "48"},
+      {900, 149, "Kestrand_24.png", "24"},
+  };
+  for (const Case& c : cases) {
+    const std::string program = FreshFolder("skin");
+    injectedHeight = c.height;
+    injectedScale = c.scale;
+    WriteViewerSettings(program.c_str(), "", kInjected);
+    EXPECT_EQ(ReadText(program + "px_main64.ini"), Language() + Toolbar(c.skin, c.size))
+        << c.height << " at " << c.scale;
+  }
+}
+
+TEST(SettingsFile, UpdateKeepsTheChosenSkin) {
+  const std::string program = FreshFolder("update");
+  WriteText(program + "px_main64.ini",
+            "[Toolbar]\r\nSkin=Tobrin_16.png\r\nSize=16\r\n[Language]\r\nDLL=ENGLISH.DLL\r\nLang=English\r\n");
+  injectedHeight = 1600;
+  injectedScale = 200;
+  WriteViewerSettings(program.c_str(), "", kInjected);
+  EXPECT_EQ(ReadText(program + "px_main64.ini"),
+            "[Toolbar]\r\nSkin=Tobrin_16.png\r\nSize=16\r\n[Language]\r\nDLL=DEUTSCH.DLL\r\nLang=Deutsch\r\n");
+}
+
+TEST(SettingsFile, OwnSettingsFolderGetsTheKeysTheProgramFolderThePointer) {
+  const std::string program = FreshFolder("pointer");
+  const std::string settingsRoot = FreshFolder("pointer-data");
+  SetEnvironmentVariableA("PXTEST_DATA", settingsRoot.substr(0, settingsRoot.size() - 1).c_str());
+  injectedHeight = 740;
+  injectedScale = 100;
+  WriteViewerSettings(program.c_str(), "%pxtest_data%\\Pixorra", kInjected);
+  EXPECT_EQ(ReadText(program + "px_main64.ini"), "[Others]\r\nINI_Folder=%pxtest_data%\\Pixorra\r\n");
+  EXPECT_EQ(ReadText(settingsRoot + "Pixorra\\px_main64.ini"), Language() + Toolbar("Tobrin_16.png", "16"));
+  SetEnvironmentVariableA("PXTEST_DATA", nullptr);
+}
+
+TEST(SettingsFile, VanishedSettingsFolderFallsBackToTheProgramFolder) {
+  const std::string program = FreshFolder("vanished");
+  SetEnvironmentVariableA("PXTEST_UNSET", nullptr);
+  injectedHeight = 1040;
+  injectedScale = 100;
+  WriteViewerSettings(program.c_str(), "%PXTEST_UNSET%", kInjected);
+  EXPECT_EQ(ReadText(program + "px_main64.ini"), Language() + Toolbar("Kestrand_24.png", "24"));
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ(ReadText(std::string(windows) + "\\px_main64.ini"), "<missing>");
+}
+
+TEST(SettingsFile, PlatformMetricsGiveOneOfTheSkins) {
+  const std::string program = FreshFolder("platform");
+  WriteViewerSettings(program.c_str(), "");
+  const std::string text = ReadText(program + "px_main64.ini");
+  EXPECT_NE(text.find("Skin="), std::string::npos) << text;
+  EXPECT_NE(text.find("Size="), std::string::npos) << text;
+}
+
+TEST(SettingsFile, ExpansionUsesTheProcessEnvironment) {
+  SetEnvironmentVariableA("PXTEST_A", "C:\\x");
+  char expanded[260];
+  EXPECT_EQ(ExpandPercentVariables("%Pxtest_A%\\y", expanded), 1);
+  EXPECT_STREQ(expanded, "C:\\x\\y");
+  SetEnvironmentVariableA("PXTEST_A", std::string(300, 'a').c_str());
+  EXPECT_EQ(ExpandPercentVariables("%PXTEST_A%", expanded), 0);
+  EXPECT_STREQ(expanded, "");
+  SetEnvironmentVariableA("PXTEST_A", nullptr);
+}
