@@ -2,8 +2,6 @@
 // it can be checked without Windows.
 #include "install/install_log.h"
 
-#include <cstdio>
-
 namespace {
 
 // Two digits for a clock field; anything outside 0..99 would not be a time,
