@@ -1,0 +1,347 @@
+// The real setup executable, started with "/silent": the disk, the settings
+// file, the install log and the full exit code afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <unzip.h>
+// After unzip.h, which brings the declarations it builds on.
+#include <iowin32.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "install/toolbar_skin.h"
+#include "support/px_test_support.h"
+
+using namespace pxtest;
+
+namespace {
+
+const char kDefaultFolder[] = "C:\\Program Files\\Pixorra\\";
+const char kClassesKey[] = "SOFTWARE\\Classes\\Pixorra";
+const char kLogName[] = "Pixorra_Install.log";
+const char kSeparator[] = "------------------------------------------------\r\n";
+
+// The messages as the log holds them: Windows-1252, line breaks as CR LF.
+const std::string kInvalidFolder = "Ung\xfcltiges Zielverzeichnis!";
+const std::string kCannotCreate =
+    "Kann Zielverzeichnis nicht erstellen!\r\n\r\nBitte \xfc" "berpr\xfc" "fen Sie Ihre Schreibrechte und "
+    "System-Policies!\r\n\r\nVersuchen Sie das Zielverzeichnis zuerst h\xe4ndisch zu erstellen.";
+const std::string kInstallFailed =
+    "Fehler beim Installieren!\r\n\r\n\xdc" "berpr\xfc" "fen Sie bitte ob Pixorra l\xe4uft, das Zielverzeichnis "
+    "voll ist oder keine Schreibrechte vorhanden sind!";
+const std::string kViewerRunning =
+    "Warnung: Pixorra l\xe4uft!\r\nBeenden Sie bitte Pixorra bevor Sie mit der Installation fortsetzen!";
+
+constexpr DWORD kInstalled = 0;
+constexpr DWORD kFailed = 1603;
+constexpr DWORD kViewerBusy = 1618;
+
+// The texts of the log's entries; each must have the date, " - ", the time
+// as HH:MM:SS, ": " in front and the separator line behind.
+std::vector<std::string> LogTexts(const std::string& folder) {
+  std::vector<std::string> texts;
+  const std::string path = folder + kLogName;
+  if (!FileExists(path)) return texts;
+  std::string log = ReadFileBytes(path);
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = log.find(kSeparator, start);
+    if (end == std::string::npos) {
+      EXPECT_EQ(start, log.size()) << "text after the last separator: " << log.substr(start);
+      break;
+    }
+    std::string entry = log.substr(start, end - start);
+    start = end + sizeof kSeparator - 1;
+    const std::size_t dash = entry.find(" - ");
+    const bool framed = dash != std::string::npos && entry.size() >= dash + 13 && entry[dash + 5] == ':' &&
+                        entry[dash + 8] == ':' && entry.compare(dash + 11, 2, ": ") == 0 &&
+                        entry.size() >= 2 && entry.compare(entry.size() - 2, 2, "\r\n") == 0;
+    EXPECT_TRUE(framed) << "entry [" << entry << "]";
+    if (!framed) continue;
+    texts.push_back(entry.substr(dash + 13, entry.size() - dash - 15));
+  }
+  return texts;
+}
+
+std::string NoTrailingBackslash(std::string folder) {
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+void ForgetEarlierInstallations() {
+  DeleteRegTree(HKEY_LOCAL_MACHINE, kClassesKey);
+  RemoveFolderTree(kDefaultFolder);
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  DeleteFileA((desktop + "Pixorra 64.lnk").c_str());
+  DeleteFileA((desktop + "Pixorra 64 Thumbnails.lnk").c_str());
+}
+
+struct PayloadEntry {
+  std::string name;  // relative, with "\" separators; folders end in "\"
+  unsigned long dosDate = 0;
+};
+
+std::vector<PayloadEntry> PayloadEntries() {
+  std::vector<PayloadEntry> entries;
+  zlib_filefunc64_def functions;
+  fill_win32_filefunc64A(&functions);
+  unzFile archive = unzOpen2_64(PayloadArchivePath().c_str(), &functions);
+  if (archive == nullptr) return entries;
+  for (int status = unzGoToFirstFile(archive); status == UNZ_OK; status = unzGoToNextFile(archive)) {
+    unz_file_info64 info;
+    char name[520] = {};
+    if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+    PayloadEntry entry{name, info.dosDate};
+    std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
+    entries.push_back(entry);
+  }
+  unzClose(archive);
+  return entries;
+}
+
+std::vector<std::string> PayloadListing(bool withSettingsFile) {
+  std::vector<std::string> names;
+  for (const PayloadEntry& entry : PayloadEntries()) names.push_back(entry.name);
+  if (withSettingsFile) names.push_back("px_main64.ini");
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ULONGLONG AsNumber(const FILETIME& time) {
+  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+ULONGLONG FromDosDate(unsigned long dosDate) {
+  FILETIME local, universal;
+  DosDateTimeToFileTime(static_cast<WORD>(dosDate >> 16), static_cast<WORD>(dosDate & 0xFFFF), &local);
+  LocalFileTimeToFileTime(&local, &universal);
+  return AsNumber(universal);
+}
+
+// The skin this machine's screen chooses, by the same figures the setup asks.
+std::string ExpectedToolbar() {
+  int scale = 100;
+  if (HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
+    scale = ScaleFromLogicalDpi(GetDeviceCaps(display, LOGPIXELSX));
+    DeleteDC(display);
+  }
+  const ToolbarSkin skin = ChooseToolbarSkin(GetSystemMetrics(SM_CYFULLSCREEN), scale);
+  return std::string("[Toolbar]\r\nSkin=") + skin.skin + "\r\nSize=" + skin.size + "\r\n";
+}
+
+const std::string kLanguage = "[Language]\r\nDLL=DEUTSCH.DLL\r\nLang=Deutsch\r\n";
+
+std::string TempArchivePath() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "pxmaing_x64.zip";
+}
+
+// A start folder for the setup, so that its log can be read back alone.
+std::string StartFolder(const std::string& stem) { return MakeTempFolder(stem + "_start"); }
+
+void ExpectNothingInstalled(const std::string& start) {
+  EXPECT_FALSE(FolderExists(kDefaultFolder));
+  EXPECT_EQ(ListFolder(start), std::vector<std::string>{kLogName});
+  EXPECT_FALSE(FileExists(TempArchivePath()));
+}
+
+}  // namespace
+
+TEST(SilentInstall, AloneInstallsIntoTheDefaultFolder) {
+  ForgetEarlierInstallations();
+  const std::string start = StartFolder("alone");
+  const RunResult run = RunSetup("/silent", start);
+  ASSERT_TRUE(run.started);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ListFolder(kDefaultFolder), PayloadListing(true));
+  EXPECT_EQ(ReadFileBytes(std::string(kDefaultFolder) + "px_main64.ini"), kLanguage + ExpectedToolbar());
+  // No links, and nothing logged on success.
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  EXPECT_FALSE(FileExists(desktop + "Pixorra 64.lnk"));
+  EXPECT_FALSE(FileExists(desktop + "Pixorra 64 Thumbnails.lnk"));
+  EXPECT_TRUE(ListFolder(start).empty());
+  EXPECT_FALSE(FileExists(TempArchivePath()));
+}
+
+TEST(SilentInstall, EveryEntryWithItsFolderAndTimes) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_times");
+  const RunResult run = RunSetup("/silent /folder=" + target, StartFolder("times"));
+  ASSERT_EQ(run.exitCode, kInstalled);
+  const std::vector<PayloadEntry> entries = PayloadEntries();
+  ASSERT_EQ(entries.size(), 38u);
+  for (const PayloadEntry& entry : entries) {
+    const std::string path = target + entry.name;
+    if (entry.name.back() == '\\') {
+      EXPECT_TRUE(FolderExists(path)) << entry.name;
+      continue;
+    }
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << entry.name;
+    FILETIME created, accessed, written;
+    GetFileTime(file, &created, &accessed, &written);
+    CloseHandle(file);
+    EXPECT_EQ(AsNumber(created), FromDosDate(entry.dosDate)) << entry.name;
+    EXPECT_EQ(AsNumber(written), FromDosDate(entry.dosDate)) << entry.name;
+  }
+}
+
+TEST(SilentInstall, PreviousInstallationFolderWins) {
+  ForgetEarlierInstallations();
+  const std::string previous = MakeTempFolder("silent_previous");
+  WriteRegText(HKEY_LOCAL_MACHINE, std::string(kClassesKey) + "\\shell\\open\\command", "",
+               "\"" + previous + "px_main64.exe\" \"%1\"");
+  const RunResult run = RunSetup("/silent", StartFolder("previous"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ListFolder(previous), PayloadListing(true));
+  EXPECT_FALSE(FolderExists(kDefaultFolder));
+}
+
+TEST(SilentInstall, QuotedFolderWithSpacesThenDesktopLink) {
+  ForgetEarlierInstallations();
+  const std::string parent = MakeTempFolder("silent quoted");
+  const std::string target = parent + "Mein Pixorra\\";
+  const RunResult run = RunSetup("/silent /folder=\"" + NoTrailingBackslash(target) + "\" /desktop=1",
+                                 StartFolder("quoted"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ListFolder(target), PayloadListing(true));
+  EXPECT_EQ(ListFolder(parent, false), std::vector<std::string>{"Mein Pixorra\\"});
+  EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk"));
+}
+
+TEST(SilentInstall, EmptyFolderIsInvalid) {
+  ForgetEarlierInstallations();
+  const std::string start = StartFolder("empty");
+  const RunResult run = RunSetup("/silent /folder=", start);
+  EXPECT_EQ(run.exitCode, kFailed);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{kInvalidFolder + ": "});
+  ExpectNothingInstalled(start);
+}
+
+TEST(SilentInstall, FolderTooLongForThePayloadIsInvalid) {
+  ForgetEarlierInstallations();
+  const std::string start = StartFolder("toolong");
+  // 240 characters: the folder fits, but not with the payload's paths below it.
+  const std::string folder = "C:\\pxtest\\" + std::string(230, 'L');
+  const RunResult run = RunSetup("/silent /folder=" + folder, start);
+  EXPECT_EQ(run.exitCode, kFailed);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{kInvalidFolder + ": " + folder});
+  EXPECT_FALSE(FolderExists(folder));
+}
+
+TEST(SilentInstall, MissingDriveCannotBeCreated) {
+  ForgetEarlierInstallations();
+  const std::string start = StartFolder("nodrive");
+  const RunResult run = RunSetup("/silent /folder=Q:\\Pixorra", start);
+  EXPECT_EQ(run.exitCode, kFailed);
+  // The log lies in the start folder: the setup's current folder never moved.
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{kCannotCreate + ": Q:\\Pixorra\\"});
+  ExpectNothingInstalled(start);
+}
+
+TEST(SilentInstall, TwoFailuresLeaveTwoEntries) {
+  ForgetEarlierInstallations();
+  const std::string start = StartFolder("twice");
+  EXPECT_EQ(RunSetup("/silent /folder=", start).exitCode, kFailed);
+  EXPECT_EQ(RunSetup("/silent /folder=Q:\\x", start).exitCode, kFailed);
+  EXPECT_EQ(LogTexts(start), (std::vector<std::string>{kInvalidFolder + ": ", kCannotCreate + ": Q:\\x\\"}));
+}
+
+TEST(SilentInstall, ForwardSlashEndsTheFolder) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_slash");
+  const RunResult run = RunSetup("/silent /folder=" + NoTrailingBackslash(target) + "/sub/inner", StartFolder("slash"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ListFolder(target), PayloadListing(true));  // no "sub" below it
+}
+
+TEST(SilentInstall, OptionsBeyondThe519thCharacterAreNotSeen) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_far");
+  const std::string prefix = "\"" + SetupExePath() + "\" ";  // how the setup sees its command line
+  std::string args = "/desktop=0 ";
+  args += std::string(519 - prefix.size() - args.size(), 'x');
+  args += " /folder=" + target + " /silent";
+  const RunResult run = RunSetup(args, StartFolder("far"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_TRUE(ListFolder(target).empty());
+  EXPECT_EQ(ListFolder(kDefaultFolder), PayloadListing(true));
+}
+
+TEST(SilentInstall, ForeignFilesStayAndOldOnesAreReplaced) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_update");
+  WriteFileBytes(target + "meine_notizen.txt", "mine");
+  WriteFileBytes(target + "px_about.txt", "old");
+  WriteFileBytes(target + "px_main64.ini", "[Toolbar]\r\nSkin=Tobrin_16.png\r\nSize=16\r\n");
+  const RunResult run = RunSetup("/silent /folder=" + target, StartFolder("update"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ReadFileBytes(target + "meine_notizen.txt"), "mine");
+  EXPECT_NE(ReadFileBytes(target + "px_about.txt"), "old");
+  EXPECT_EQ(ReadFileBytes(target + "px_main64.ini"), "[Toolbar]\r\nSkin=Tobrin_16.png\r\nSize=16\r\n" + kLanguage);
+}
+
+TEST(SilentInstall, FileThatCannotBeWrittenIsSkippedAndReported) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_locked");
+  const std::string start = StartFolder("locked");
+  WriteFileBytes(target + "px_about.txt", "in use");
+  HANDLE held = CreateFileA((target + "px_about.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const RunResult run = RunSetup("/silent /folder=" + NoTrailingBackslash(target), start);
+  CloseHandle(held);
+  EXPECT_EQ(run.exitCode, kFailed);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{target + ": " + kInstallFailed});
+  EXPECT_EQ(ReadFileBytes(target + "px_about.txt"), "in use");
+  EXPECT_EQ(ListFolder(target), PayloadListing(false));  // every other entry is there; no settings file
+  EXPECT_FALSE(FileExists(TempArchivePath()));
+}
+
+TEST(SilentInstall, ReadOnlyFileIsSkippedAndReported) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_readonly");
+  const std::string start = StartFolder("readonly");
+  WriteFileBytes(target + "px_about.txt", "protected");
+  SetFileAttributesA((target + "px_about.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE probe = CreateFileA((target + "px_about.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    GTEST_SKIP() << "read-only files are writable here (Wine run as root)";
+  }
+  const RunResult run = RunSetup("/silent /folder=" + target, start);
+  EXPECT_EQ(run.exitCode, kFailed);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{target + ": " + kInstallFailed});
+  EXPECT_EQ(ReadFileBytes(target + "px_about.txt"), "protected");
+}
+
+TEST(SilentInstall, RunningViewerStopsEverything) {
+  ForgetEarlierInstallations();
+  const std::string start = StartFolder("viewer");
+  StartedProgram viewer = StartProgram(ViewerExePath(), "/hidden /quitafter=30");
+  ASSERT_TRUE(viewer.started());
+  ASSERT_TRUE(WaitFor([] { return !FindViewerWindows().empty(); }, 10000));
+  const RunResult run = RunSetup("/silent", start);
+  CloseAllViewers();
+  EXPECT_EQ(run.exitCode, kViewerBusy);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{kViewerRunning});
+  ExpectNothingInstalled(start);
+}
+
+TEST(SilentInstall, SettingsInTheApplicationDataFolder) {
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_appdata");
+  const std::string appData = SpecialFolder(CSIDL_APPDATA);
+  ASSERT_FALSE(appData.empty());
+  RemoveFolderTree(appData + "Pixorra\\");
+  const RunResult run = RunSetup("/silent /folder=" + target + " /ini=%APPDATA%\\Pixorra", StartFolder("appdata"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ReadFileBytes(target + "px_main64.ini"), "[Others]\r\nINI_Folder=%APPDATA%\\Pixorra\r\n");
+  EXPECT_EQ(ReadFileBytes(appData + "Pixorra\\px_main64.ini"), kLanguage + ExpectedToolbar());
+  RemoveFolderTree(appData + "Pixorra\\");
+}
