@@ -13,59 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "install_texts.h"
 #include "install/toolbar_skin.h"
 #include "support/px_test_support.h"
 
 using namespace pxtest;
+using namespace installtest;
 
 namespace {
 
 const char kDefaultFolder[] = "C:\\Program Files\\Pixorra\\";
 const char kClassesKey[] = "SOFTWARE\\Classes\\Pixorra";
-const char kLogName[] = "Pixorra_Install.log";
-const char kSeparator[] = "------------------------------------------------\r\n";
-
-// The messages as the log holds them: Windows-1252, line breaks as CR LF.
-const std::string kInvalidFolder = "Ung\xfcltiges Zielverzeichnis!";
-const std::string kCannotCreate =
-    "Kann Zielverzeichnis nicht erstellen!\r\n\r\nBitte \xfc" "berpr\xfc" "fen Sie Ihre Schreibrechte und "
-    "System-Policies!\r\n\r\nVersuchen Sie das Zielverzeichnis zuerst h\xe4ndisch zu erstellen.";
-const std::string kInstallFailed =
-    "Fehler beim Installieren!\r\n\r\n\xdc" "berpr\xfc" "fen Sie bitte ob Pixorra l\xe4uft, das Zielverzeichnis "
-    "voll ist oder keine Schreibrechte vorhanden sind!";
-const std::string kViewerRunning =
-    "Warnung: Pixorra l\xe4uft!\r\nBeenden Sie bitte Pixorra bevor Sie mit der Installation fortsetzen!";
-
 constexpr DWORD kInstalled = 0;
 constexpr DWORD kFailed = 1603;
 constexpr DWORD kViewerBusy = 1618;
-
-// The texts of the log's entries; each must have the date, " - ", the time
-// as HH:MM:SS, ": " in front and the separator line behind.
-std::vector<std::string> LogTexts(const std::string& folder) {
-  std::vector<std::string> texts;
-  const std::string path = folder + kLogName;
-  if (!FileExists(path)) return texts;
-  std::string log = ReadFileBytes(path);
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = log.find(kSeparator, start);
-    if (end == std::string::npos) {
-      EXPECT_EQ(start, log.size()) << "text after the last separator: " << log.substr(start);
-      break;
-    }
-    std::string entry = log.substr(start, end - start);
-    start = end + sizeof kSeparator - 1;
-    const std::size_t dash = entry.find(" - ");
-    const bool framed = dash != std::string::npos && entry.size() >= dash + 13 && entry[dash + 5] == ':' &&
-                        entry[dash + 8] == ':' && entry.compare(dash + 11, 2, ": ") == 0 &&
-                        entry.size() >= 2 && entry.compare(entry.size() - 2, 2, "\r\n") == 0;
-    EXPECT_TRUE(framed) << "entry [" << entry << "]";
-    if (!framed) continue;
-    texts.push_back(entry.substr(dash + 13, entry.size() - dash - 15));
-  }
-  return texts;
-}
 
 std::string NoTrailingBackslash(std::string folder) {
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();

@@ -1,0 +1,86 @@
+// The installation run in this test program, whose own resources carry a
+// broken payload (damaged or cut short) beside the setup's string table.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/install_options.h"
+#include "install/installation_run.h"
+#include "install_texts.h"
+
+using namespace installtest;
+
+namespace {
+
+const char kRoot[] = "C:\\pxtest-run\\";
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(folder + name + "\\");
+      } else {
+        DeleteFileA((folder + name).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+std::string FreshFolder(const std::string& name) {
+  CreateDirectoryA(kRoot, nullptr);
+  const std::string folder = kRoot + name + "\\";
+  RemoveTree(folder);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string CurrentFolder() {
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  return std::string(folder) + "\\";
+}
+
+// Runs the installation silently from a fresh start folder, as the setup
+// would when started there; returns the run's result.
+int RunFrom(const std::string& start, const std::string& target) {
+  InstallOptions options;
+  options.silent = 1;
+  target.copy(options.targetFolder, sizeof options.targetFolder - 1);
+  SetCurrentDirectoryA(start.c_str());
+  return RunInstallation(options);
+}
+
+std::string TempArchivePath() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "pxmaing_x64.zip";
+}
+
+}  // namespace
+
+TEST(PX_SUITE, FailsWithTheFolderFirstInTheLog) {
+  const std::string start = FreshFolder(PX_CASE "_start");
+  const std::string target = FreshFolder(PX_CASE "_target");
+  EXPECT_EQ(RunFrom(start, target.substr(0, target.size() - 1)), 0);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{target + ": " + kInstallFailed});
+  EXPECT_EQ(CurrentFolder(), start);  // the log went where the run started
+  EXPECT_EQ(GetFileAttributesA(TempArchivePath().c_str()), INVALID_FILE_ATTRIBUTES);
+  // No settings file: the run stopped before it.
+  EXPECT_EQ(GetFileAttributesA((target + "px_main64.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(PX_SUITE, BlankFolderCannotBeCreated) {
+  // Only the run itself can be handed blanks: the command line's cleaning
+  // turns them into the empty folder.
+  const std::string start = FreshFolder(PX_CASE "_blank");
+  EXPECT_EQ(RunFrom(start, "    "), 0);
+  EXPECT_EQ(LogTexts(start), std::vector<std::string>{kCannotCreate + ": "});
+}
