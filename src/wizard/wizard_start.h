@@ -1,5 +1,5 @@
-// The wizard path of the application's start: builds the sheet and its pages,
-// runs them modally and tears them down again.
+// The wizard path of the application's start: the title font, the five
+// pages on the sheet, the modal wizard, the pages torn down again.
 #pragma once
 
 class CWinApp;

@@ -1,0 +1,83 @@
+// The association page: one check-box row per format-table row, in table
+// order, so that list row, table row and formatSelection entry share one
+// index. The list is filled once per wizard run; the sheet's
+// associationList says whether that has happened.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "resources/resource.h"
+#include "shell/format_table.h"
+#include "wizard/wiz_property_page.h"
+#include "wizard/wiz_property_sheet.h"
+
+namespace {
+
+constexpr UINT kStateImageMask = 0xF000;
+constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
+constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+constexpr DWORD kListStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+
+void InsertColumn(HWND list, int index, int width) {
+  LVCOLUMNA column = {};
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = width;
+  char empty[1] = {};
+  column.pszText = empty;
+  column.iSubItem = index;
+  ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void InsertRow(HWND list, int index, const FormatRow& row) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = const_cast<char*>(row.shownExtensions);
+  const auto at = static_cast<int>(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (at < 0) return;
+  LVITEMA description = {};
+  description.iSubItem = 1;
+  description.pszText = const_cast<char*>(row.description);
+  ::SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&description));
+}
+
+void SetRowChecked(HWND list, int index, bool checked) {
+  LVITEMA item = {};
+  item.stateMask = kStateImageMask;
+  item.state = checked ? kChecked : kUnchecked;
+  ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void CWizPropertyPage::ActivateAssociationPage() {
+  if (sheet->associationList != nullptr) return;  // keeps the user's marks
+  HWND list = GetDlgItem(IDC_FORMAT_LIST);
+  if (list == nullptr) return;
+  sheet->associationList = list;
+  SetUpAssociationList(list);
+}
+
+void CWizPropertyPage::SetUpAssociationList(HWND list) {
+  // Exactly these two: the template's own extended styles are replaced.
+  ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ~static_cast<WPARAM>(0), kListStyles);
+  RECT bounds = {};
+  ::GetWindowRect(list, &bounds);
+  int first = 0;
+  int second = 0;
+  wizard::AssociationColumnWidths(bounds.right - bounds.left, &first, &second);
+  InsertColumn(list, 0, first);
+  InsertColumn(list, 1, second);
+  for (int i = 0; i < FormatRowCount(); ++i) {
+    const FormatRow* row = GetFormatRow(i);
+    if (row != nullptr) InsertRow(list, i, *row);
+  }
+}
+
+void CWizPropertyPage::MarkRows(int first, int last, bool checked) {
+  HWND list = sheet != nullptr ? sheet->associationList : nullptr;
+  if (list == nullptr) return;
+  const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  if (last < 0 || last >= count) last = count - 1;
+  for (int i = first; i <= last; ++i) SetRowChecked(list, i, checked);
+}

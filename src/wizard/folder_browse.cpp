@@ -1,0 +1,71 @@
+// The welcome page's Browse button: the system's folder picker.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "install/folder_text.h"
+#include "install/resource_text.h"
+#include "resources/resource.h"
+#include "wizard/wiz_property_page.h"
+
+namespace {
+
+constexpr int kTitleSize = 50;
+constexpr int kPathSize = 260;
+
+int CALLBACK PreselectFolder(HWND picker, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED) ::SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, data);
+  return 0;
+}
+
+// COM for the picker, released on every way out.
+class ComScope {
+ public:
+  ComScope() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComScope() {
+    if (initialised_) ::CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialised_;
+};
+
+}  // namespace
+
+bool CWizPropertyPage::BrowseForFolder(HWND owner, char path[260]) {
+  char title[kTitleSize] = {};
+  LoadResourceString(IDS_BROWSE_TITLE, title, kTitleSize);
+  char start[kPathSize];
+  wizard::PickerStartFolder(path, start, sizeof start);
+
+  ComScope com;
+  char displayName[MAX_PATH] = {};
+  BROWSEINFOA info = {};
+  info.hwndOwner = owner;
+  info.pidlRoot = nullptr;  // the desktop
+  info.pszDisplayName = displayName;
+  info.lpszTitle = title;
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = &PreselectFolder;
+  info.lParam = reinterpret_cast<LPARAM>(start);
+  PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderA(&info);
+  if (chosen == nullptr) return false;
+  char folder[MAX_PATH] = {};
+  const BOOL hasPath = ::SHGetPathFromIDListA(chosen, folder);
+  ::CoTaskMemFree(chosen);
+  if (!hasPath || folder[0] == '\0') return false;
+  std::memcpy(path, folder, kPathSize);
+  AppendBackslashIfRoom(path);
+  return true;
+}
+
+void AppendProductFolder(CWizPropertyPage& welcomePage) {
+  char folder[kPathSize] = {};
+  welcomePage.GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
+  if (!CWizPropertyPage::BrowseForFolder(::GetActiveWindow(), folder)) return;
+  AppendProductFolderText(folder);  // leaves a folder too long for "Pixorra\" as chosen
+  welcomePage.SetDlgItemText(IDC_TARGET_FOLDER, folder);
+}

@@ -1,4 +1,0 @@
-// Temporary stand-in until the wizard is built.
-#include "wizard/wizard_start.h"
-
-void RunWizard(CWinApp&) {}

@@ -1,0 +1,66 @@
+// Rules of the wizard that need no window: the page order, the welcome
+// page's folder test, the texts the pages compose and the list's columns.
+// No Windows header: also built natively.
+#pragma once
+
+#include <cstddef>
+
+namespace wizard {
+
+// What a page does; the sheet's page index decides it.
+enum class PageRole { Welcome, WhatsNew, Associations, Ready, Finish, None };
+
+struct WizardPageInfo {
+  unsigned templateId;
+  PageRole role;
+};
+
+// The five pages in the order they are added to the sheet.
+constexpr int kWizardPageCount = 5;
+extern const WizardPageInfo kWizardPages[kWizardPageCount];
+
+// Role of the page at a sheet index; None outside 0..4.
+PageRole RoleOfIndex(int index);
+
+// What a page's activation does to the sheet's Back and Next buttons.
+enum class ButtonChange { Keep, Disable };
+struct ButtonStates {
+  ButtonChange back;
+  ButtonChange next;
+};
+ButtonStates ButtonStatesOnActivation(PageRole role);
+
+// The index of the nearest page in the given direction whose entry in
+// enabled[] is non-zero, or -1 when there is none.
+int NextEnabledIndex(int current, bool forward, const int* enabled, int count);
+
+// The welcome page accepts only a folder with a drive letter: the text is
+// not empty and its second character is a colon. A leading blank or a
+// network path (\\server\share) fails.
+bool HasDrivePart(const char* folder);
+
+// The viewer's path for the finish page: the folder, one backslash (added
+// when missing) and "px_main64.exe". False and "" when the result would not
+// fit into size - 1 characters; a cut path would start some other program.
+bool ComposeViewerPath(const char* folder, char* out, std::size_t size);
+
+// The ready page's folder line: word, ": ", folder; cut to size - 1.
+void ComposeFolderLine(const char* word, const char* folder, char* out, std::size_t size);
+
+// The folder the folder picker starts on: path without its trailing
+// backslash when it is longer than 3 characters (a drive root such as "C:\"
+// keeps it). Cut to size - 1.
+void PickerStartFolder(const char* path, char* out, std::size_t size);
+
+// Widths of the association list's two columns for a list window of the
+// given width in pixels: W / 3 and 2 * W / 3 - 25.
+void AssociationColumnWidths(int listWidth, int* first, int* second);
+
+// iniFolder for the application-data choice of the ready page; the run
+// expands %APPDATA%.
+constexpr const char kAppDataIniFolder[] = "%APPDATA%\\Pixorra";
+
+// The viewer's program file inside the install folder.
+constexpr const char kViewerProgram[] = "px_main64.exe";
+
+}  // namespace wizard
