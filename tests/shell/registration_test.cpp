@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install/install_folder.h"
+#include "shell/association.h"
 #include "shell/registration.h"
 #include "shell/shell_expectations.h"
 #include "support/px_test_support.h"
@@ -162,6 +163,20 @@ TEST_F(ShellRegistration, FolderTooLongForTheProgramPathRegistersNothing) {
 TEST_F(ShellRegistration, NullSelectionChoosesNothing) {
   EXPECT_EQ(1, RegisterWithShell(1, 1, kFolder, 0, 0, 0, 0, nullptr));
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::None, false)));
+}
+
+// The capability values and the registered application go only into keys
+// that exist; the association stage never creates the capability key.
+TEST_F(ShellRegistration, MissingKeysThatAreOnlyOpenedStayMissing) {
+  std::vector<int> selection = Selection(Choice::Images);
+  AssociateFormats("C:\\P\\px_main64.exe", "\"C:\\P\\px_main64.exe\" \"%1\"", selection.data(), 1, 1);
+  EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, kFileAssociationsKey));
+  EXPECT_EQ("Pixorra.jpg", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.jpe", "").text);
+
+  pxtest::DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications");
+  Register(kFolder, Choice::None);
+  EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications"));
+  EXPECT_EQ(73u, pxtest::ListRegValueNames(HKEY_LOCAL_MACHINE, kFileAssociationsKey).size());
 }
 
 class ShellLinks : public ShellRegistration {};
