@@ -14,6 +14,7 @@ using namespace shelltext;
 namespace {
 
 constexpr const char* kApplicationKey = "SOFTWARE\\Pixorra";
+constexpr const char* kFileAssociationsKey = "SOFTWARE\\Pixorra\\Capabilities\\FileAssociations";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 constexpr const char* kApplicationDescription =
     "Picture viewer, editor and converter - one of the most popular viewers worldwide";
@@ -70,7 +71,7 @@ int RegisterWithShell(int confirm, int associate, const char* targetFolder, int 
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Pixorra");
   // The next setup run reads this command back to find this installation.
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command", texts.openCommand);
-  // Each file shows its own format's icon, not the one a former version set.
+  // Older versions put an icon here; the per-format ProgIDs carry the icons now.
   DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\DefaultIcon");
 
   SetDefaultText(HKEY_CLASSES_ROOT, "Applications\\px_main64.exe\\shell\\open\\command", texts.openCommand);
@@ -88,7 +89,7 @@ int RegisterWithShell(int confirm, int associate, const char* targetFolder, int 
     capabilities.SetText("ApplicationDescription", kApplicationDescription);
   }
   // Must exist before the association stage: it only opens this key.
-  { RegKey fileAssociations = RegKey::Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra\\Capabilities\\FileAssociations"); }
+  { RegKey fileAssociations = RegKey::Create(HKEY_LOCAL_MACHINE, kFileAssociationsKey); }
   {
     RegKey registered = RegKey::Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", KEY_SET_VALUE);
     registered.SetText("Pixorra", "SOFTWARE\\Pixorra\\Capabilities");
