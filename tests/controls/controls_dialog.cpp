@@ -1,0 +1,90 @@
+#include "controls_dialog.h"
+
+namespace ctltest {
+
+namespace {
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+}  // namespace
+
+void PumpMessages(DWORD ms) {
+  DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  } while (GetTickCount() - start < ms);
+}
+
+RECT RectInParent(HWND child) {
+  RECT rect = {};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+SIZE BorderSize(HWND window) {
+  RECT outer = {};
+  RECT client = {};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  return SIZE{(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+}
+
+SIZE TextExtent(HWND window, HFONT font) {
+  char text[512] = {};
+  int length = GetWindowTextA(window, text, sizeof(text));
+  SIZE extent = {};
+  HDC dc = GetDC(window);
+  HGDIOBJ previous = SelectObject(dc, font);
+  GetTextExtentPoint32A(dc, text, length, &extent);
+  SelectObject(dc, previous);
+  ReleaseDC(window, dc);
+  return extent;
+}
+
+LOGFONTA LogFontOf(HFONT font) {
+  LOGFONTA logFont = {};
+  GetObjectA(font, sizeof(logFont), &logFont);
+  return logFont;
+}
+
+ControlsDialog::ControlsDialog() {
+  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONTROLS_TEST),
+                                   nullptr, &PlainDialogProc, 0);
+  // Away from the screen's corner, so a pointer at (5, 5) is outside every item.
+  SetWindowPos(dialog, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(dialog, SW_SHOW);
+  UpdateWindow(dialog);
+  host_.SubclassWindow(dialog);
+  PumpMessages(20);
+}
+
+ControlsDialog::~ControlsDialog() {
+  if (host_.GetSafeHwnd() != nullptr) DestroyWindow(host_.GetSafeHwnd());
+  PumpMessages(10);
+}
+
+BOOL ControlsDialog::Attach(int id, CWnd& control) {
+  CDataExchange dx(&host_, FALSE);
+  return DDX_Control(&dx, id, control);
+}
+
+ControlsDialog::ColorAnswer ControlsDialog::AskColor(HWND item) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  SetTextColor(dc, RGB(1, 2, 3));
+  SetBkMode(dc, OPAQUE);
+  LRESULT brush = SendMessageW(hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                               reinterpret_cast<LPARAM>(item));
+  ColorAnswer answer{reinterpret_cast<HBRUSH>(brush), GetTextColor(dc), GetBkMode(dc)};
+  DeleteDC(dc);
+  return answer;
+}
+
+}  // namespace ctltest
