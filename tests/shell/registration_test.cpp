@@ -220,6 +220,18 @@ TEST_F(ShellLinks, PreviousVersionsMainLinksAreReplaced) {
   EXPECT_TRUE(pxtest::FileExists(group + "Pixorra 64 4.39.lnk"));
 }
 
+// At the limit, the viewer's own path still fits and everything that names
+// it is written; only links to longer file names are left out, never cut.
+TEST_F(ShellLinks, FolderAtTheLimitSkipsOnlyLinksWhoseTargetsDoNotFit) {
+  const std::string folder = "C:\\" + std::string(242, 'm') + "\\";  // + px_main64.exe = 259
+  ASSERT_EQ(259u, (folder + "px_main64.exe").size());
+  Register(folder.c_str(), Choice::None);
+  std::vector<std::string> expected = {"Pixorra - Thumbnails.lnk", "Pixorra 64 4.42.lnk", "\xDC" "ber Pixorra.lnk"};
+  EXPECT_EQ(expected, pxtest::ListFolder(GroupFolder(false)));
+  EXPECT_EQ("", CompareLink(GroupFolder(false), kGroupLinks[3], folder));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder, Choice::None, true)));
+}
+
 TEST_F(ShellLinks, NoOptionsNoLinks) {
   Register(kFolder, Choice::Images, 1, 0, 0, 0);
   EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
