@@ -113,8 +113,18 @@ void ExpectNothingInstalled(const std::string& start) {
 
 }  // namespace
 
+const char kJpgClass[] = "SOFTWARE\\Classes\\.jpg";
+const char kJpgChoice[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice";
+
+// .jpg handled by some other program, as on a machine before the setup.
+void JpgBelongsToAnotherProgram() {
+  WriteRegText(HKEY_LOCAL_MACHINE, kJpgClass, "", "jpegfile");
+  DeleteRegTree(HKEY_CURRENT_USER, kJpgChoice);
+}
+
 TEST(SilentInstall, AloneInstallsIntoTheDefaultFolder) {
   ForgetEarlierInstallations();
+  JpgBelongsToAnotherProgram();
   const std::string start = StartFolder("alone");
   const RunResult run = RunSetup("/silent", start);
   ASSERT_TRUE(run.started);
@@ -128,6 +138,20 @@ TEST(SilentInstall, AloneInstallsIntoTheDefaultFolder) {
   EXPECT_FALSE(FileExists(desktop + "Pixorra 64 Thumbnails.lnk"));
   EXPECT_TRUE(ListFolder(start).empty());
   EXPECT_FALSE(FileExists(TempArchivePath()));
+  // No association either.
+  EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, kJpgClass, "").text, "jpegfile");
+  EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kJpgChoice));
+}
+
+TEST(SilentInstall, AssocOneAssociatesTheImageFormats) {
+  ForgetEarlierInstallations();
+  JpgBelongsToAnotherProgram();
+  const std::string target = MakeTempFolder("silent_assoc");
+  const RunResult run = RunSetup("/silent /folder=" + target + " /assoc=1", StartFolder("assoc"));
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, kJpgClass, "").text, "Pixorra.jpg");
+  EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Progid").text, "Pixorra.jpg");
+  WriteRegText(HKEY_LOCAL_MACHINE, kJpgClass, "", "jpegfile");
 }
 
 TEST(SilentInstall, EveryEntryWithItsFolderAndTimes) {
