@@ -160,6 +160,13 @@ TEST(Unpacking, EveryFileCarriesTheEntryTime) {
   }
 }
 
+TEST(Unpacking, SecondTimeOverExistingFoldersSucceeds) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("twice");
+  ASSERT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()), 0);
+  EXPECT_EQ(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()), 0);
+}
+
 TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("overwrite");
