@@ -76,9 +76,8 @@ def main():
         found = list(registry_sections(os.path.join(prefix, reg), wanted))
         print(f"== registry {root}: {len(found)} keys")
         for key, values in found:
-            print(f"   [{key}]")
-            for v in values:
-                print(f"      {v}")
+            shown = "; ".join(v for v in values if not v.startswith("#")) or "(no values)"
+            print(f"   [{key}] {shown}")
 
 
 if __name__ == "__main__":
