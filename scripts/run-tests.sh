@@ -17,5 +17,12 @@ wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
+# The GUI bench (Xvfb, virtual desktop, its own prefix and wineserver), when
+# the build has tests that need it (px_add_gui_test).
+if grep -rqs --include='*_include.cmake' 'PX_WINE_MODE=gui' "$PX_BUILD_DIR/tests"; then
+  "$root/scripts/gui-bench.sh" start
+fi
+trap 'wineserver -k >/dev/null 2>&1 || true; "$root/scripts/gui-bench.sh" stop >/dev/null 2>&1 || true' EXIT
+
 cd "$PX_BUILD_DIR"
 ctest --output-on-failure "$@"

@@ -432,14 +432,34 @@ ScopedWineVersion::~ScopedWineVersion() { SetWineVersionFor(exe_, ""); }
 bool OnGuiBench() { return EnvironmentValue("PX_WINE_MODE") == "gui" && !EnvironmentValue("DISPLAY").empty(); }
 
 std::string SaveScreenshot(const std::string& name) {
-  if (!OnGuiBench() || name.empty() || name.find_first_of("/\\\"' $`") != std::string::npos) return "";
-  std::string folder = PX_BUILD_DIR "/screenshots";
-  std::string file = folder + "/" + name + ".png";
+  const std::string folder = PX_BUILD_DIR "/screenshots";
+  // The name and folder go into a shell command: plain characters only.
+  if (!OnGuiBench() || name.empty() || name.find('/') != std::string::npos ||
+      (name + folder).find_first_of("\\\"' $`;&|<>") != std::string::npos) {
+    return "";
+  }
+  const std::string file = folder + "/" + name + ".png";
+  const std::string partial = folder + "/" + name + ".partial.png";
   CreateFolderChain(HostToWindowsPath(folder));
   DeleteFileA(HostToWindowsPath(file).c_str());
-  // Wine runs a host program when given its Unix path; it inherits DISPLAY.
-  RunResult shot = RunProgram("/usr/bin/import", "-window root \"" + file + "\"", "", 30000);
-  if (!shot.started || shot.timedOut || shot.exitCode != 0 || !FileExists(HostToWindowsPath(file))) return "";
+  // Wine starts a host program given by its Unix path, with DISPLAY from our
+  // environment, but does not wait for it: the handle is signalled at once.
+  // So the shot is taken under another name and renamed when complete, and
+  // we wait for the final name.
+  std::string command = "/bin/sh -c \"/usr/bin/import -window root '" + partial + "' && mv '" + partial + "' '" +
+                        file + "'\"";
+  std::vector<char> buffer(command.begin(), command.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return "";
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  std::string windowsFile = HostToWindowsPath(file);
+  if (!WaitFor([&] { return FileExists(windowsFile); }, 20000)) return "";
   return file;
 }
 
