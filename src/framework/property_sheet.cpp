@@ -7,6 +7,7 @@ namespace {
 // The sheet whose window the creation hook is waiting for. One user
 // interface thread; DoModal sets and clears it around PropertySheetW.
 CPropertySheet* g_sheetBeingCreated = nullptr;
+HHOOK g_creationHook = nullptr;
 
 std::wstring AnsiToWide(const std::string& text) {
   if (text.empty()) return std::wstring();
@@ -69,7 +70,24 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (header == nullptr || header->hwndFrom != GetParent()) {
     return CWnd::OnNotify(wParam, lParam, result);
   }
-  switch (header->code) {
+  try {
+    if (!DispatchSheetNotification(header->code, result)) {
+      return CWnd::OnNotify(wParam, lParam, result);
+    }
+  } catch (...) {
+    // A failed page step keeps the wizard where it is rather than moving
+    // on as a 0 answer would.
+    const bool navigation = header->code == PSN_WIZNEXT || header->code == PSN_WIZBACK;
+    *result = navigation ? -1 : (header->code == PSN_KILLACTIVE ? TRUE : 0);
+  }
+  // comctl32 reads the answer from the send's result; a dialog's answer
+  // traditionally lives in DWLP_MSGRESULT, so both carry it.
+  ::SetWindowLongPtrW(GetSafeHwnd(), DWLP_MSGRESULT, *result);
+  return TRUE;
+}
+
+bool CPropertyPage::DispatchSheetNotification(UINT code, LRESULT* result) {
+  switch (code) {
     case PSN_SETACTIVE: {
       int previous = parentSheet_ != nullptr ? parentSheet_->activeIndex_ : -1;
       if (parentSheet_ != nullptr) parentSheet_->NoteActivation(this);
@@ -97,12 +115,9 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
       *result = PSNRET_NOERROR;
       break;
     default:
-      return CWnd::OnNotify(wParam, lParam, result);
+      return false;
   }
-  // comctl32 reads the answer from the send's result; a dialog's answer
-  // traditionally lives in DWLP_MSGRESULT, so both carry it.
-  ::SetWindowLongPtrW(GetSafeHwnd(), DWLP_MSGRESULT, *result);
-  return TRUE;
+  return true;
 }
 
 // Receives the page's messages until it is bound in WM_INITDIALOG; from then
@@ -170,6 +185,12 @@ LRESULT CALLBACK CPropertySheet::CreationHook(int code, WPARAM wParam, LPARAM lP
       CPropertySheet* sheet = g_sheetBeingCreated;
       g_sheetBeingCreated = nullptr;
       sheet->SubclassWindow(hwnd);
+      // Nothing else to catch: stop seeing every window of the thread.
+      LRESULT next = ::CallNextHookEx(nullptr, code, wParam, lParam);
+      if (g_creationHook != nullptr && ::UnhookWindowsHookEx(g_creationHook)) {
+        g_creationHook = nullptr;
+      }
+      return next;
     }
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -203,12 +224,16 @@ INT_PTR CPropertySheet::DoModal() {
   h.ppsp = sheetPages.data();
   activeIndex_ = static_cast<int>(h.nStartPage);
 
-  HHOOK hook = ::SetWindowsHookExW(WH_CBT, &CPropertySheet::CreationHook, nullptr,
-                                   ::GetCurrentThreadId());
+  g_creationHook = ::SetWindowsHookExW(WH_CBT, &CPropertySheet::CreationHook, nullptr,
+                                      ::GetCurrentThreadId());
+  if (g_creationHook == nullptr) return -1;
   g_sheetBeingCreated = this;
   INT_PTR result = ::PropertySheetW(&h);
   g_sheetBeingCreated = nullptr;
-  if (hook != nullptr) ::UnhookWindowsHookEx(hook);
+  if (g_creationHook != nullptr) {
+    ::UnhookWindowsHookEx(g_creationHook);
+    g_creationHook = nullptr;
+  }
   return result;
 }
 

@@ -15,6 +15,11 @@
 //   B.OnInitDialog        -> B.DoDataExchange(load)   (only when B's window is new)
 //   B.OnSetActive         -> B.DoDataExchange(load)   (not on the first activation)
 // From a page's OnInitDialog on, GetActiveIndex already reports that page.
+// A page virtual that throws keeps the wizard on its page.
+//
+// The close box: comctl32 closes the sheet on WM_SYSCOMMAND SC_CLOSE without
+// sending it a WM_COMMAND IDCANCEL, so OnCommand never sees it; a sheet that
+// must act on both handles WM_SYSCOMMAND in its message map too.
 //
 // A jump (a template id from OnWizardNext) does not teach comctl32 where it
 // came from: a later 0 from OnWizardBack goes to the previous index, not to
@@ -77,6 +82,8 @@ class CPropertyPage : public CWnd {
  private:
   friend class CPropertySheet;
   static INT_PTR CALLBACK PageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Calls the virtual for one PSN_* code; false for codes it does not know.
+  bool DispatchSheetNotification(UINT code, LRESULT* result);
 
   UINT templateId_;
   CPropertySheet* parentSheet_ = nullptr;

@@ -1,5 +1,7 @@
 #include "framework/win_app.h"
 
+#include <commctrl.h>
+
 CWinApp* CWinApp::current_ = nullptr;
 
 CWinApp::CWinApp() { current_ = this; }
@@ -10,9 +12,19 @@ CWinApp::~CWinApp() {
 
 int CWinApp::Run(HINSTANCE instance) {
   instance_ = instance;
-  if (InitInstance()) {
-    // The setup never keeps running after InitInstance; a true result would
-    // need a message loop, which no part of this program has.
+  // The pages' list views and the sheet's controls need their window
+  // classes registered before the first dialog is made.
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  // The program has no message loop of its own: whatever InitInstance
+  // answers, the process ends once it returns (the setup always answers
+  // false, after its silent run or its modal wizard).
+  try {
+    InitInstance();
+  } catch (...) {
+    // Nothing escapes into the C runtime's start-up code; a failed start
+    // still ends with a non-zero code unless one was set.
+    if (exitCode_ == 0) exitCode_ = 1;
   }
   return exitCode_;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ class TestPage : public CPropertyPage {
   LRESULT nextResult = 0;
   LRESULT backResult = 0;
   BOOL allowLeaving = TRUE;
+  bool throwOnNext = false;
 
   BOOL OnInitDialog() override {
     Log("OnInitDialog");
@@ -38,6 +40,7 @@ class TestPage : public CPropertyPage {
   }
   LRESULT OnWizardNext() override {
     Log("OnWizardNext");
+    if (throwOnNext) throw std::runtime_error("page step failed");
     return nextResult;
   }
   LRESULT OnWizardBack() override {
@@ -281,6 +284,15 @@ TEST_F(Wizard, BackReturningATemplateIdJumpsThere) {
   EXPECT_TRUE(page1.WasEverBound() == false) << "page 1 was never shown";
 }
 
+TEST_F(Wizard, PageWhoseNextStepThrowsStays) {
+  page0.throwOnNext = true;
+  int shown = -2;
+  Script script(sheet, {PressNext, [&](TestSheet& s) { shown = ShownIndex(s); ClickCancel(s); }});
+  script.Run();
+  EXPECT_EQ(0, shown);
+  EXPECT_FALSE(script.forcedClose) << "the sheet still works";
+}
+
 TEST_F(Wizard, PageRefusingToBeLeftStays) {
   page0.allowLeaving = FALSE;
   int shown = -2;
@@ -354,6 +366,9 @@ TEST_F(Wizard, SheetCanConsumeTheCloseBox) {
   EXPECT_TRUE(openAfterBlockedClose);
   EXPECT_EQ(0, cancelsAfterBlockedClose) << "a consumed close box sends no Cancel";
   EXPECT_EQ(2, sheet.closeRequests);
+  // comctl32 closes on the close box without a Cancel command: a sheet that
+  // asks before closing asks in both handlers, and never twice.
+  EXPECT_EQ(0, sheet.cancelCommands);
 }
 
 TEST_F(Wizard, TimerMessagesReachTheSheetsHandler) {
