@@ -49,8 +49,9 @@ void WriteUninstallEntry(const InstallTexts& texts) {
 int RegisterWithShell(int confirm, int associate, const char* targetFolder, int startMenuGroup,
                       int desktopLink, int thumbsLink, int allUsers, const int* formatSelection) {
   // The caller's text has at most 259 characters; anything beyond is not
-  // read, and a folder too long to name the viewer in a 259-character path
-  // registers nothing (no file could have been unpacked there either).
+  // read. An empty folder, or one too long to name the viewer in a
+  // 259-character path, registers nothing: no file could have been unpacked
+  // there, and a cut-off or bare program name would point the shell nowhere.
   char trimmed[kPathSize] = {};
   if (targetFolder != nullptr) std::strncpy(trimmed, targetFolder, sizeof(trimmed) - 1);
   TrimSpaces(trimmed);

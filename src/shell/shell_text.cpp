@@ -32,7 +32,9 @@ bool AppendBackslash(char* folder, std::size_t size) {
 
 bool ComposeInstallTexts(const char* trimmedFolder, InstallTexts* texts) {
   std::memset(texts, 0, sizeof(*texts));
-  bool ok = FormatInto(texts->folder, sizeof(texts->folder), "%s", trimmedFolder) &&
+  // An empty folder would register the bare file name, which names nothing.
+  bool ok = trimmedFolder != nullptr && trimmedFolder[0] != '\0' &&
+            FormatInto(texts->folder, sizeof(texts->folder), "%s", trimmedFolder) &&
             AppendBackslash(texts->folder, sizeof(texts->folder)) &&
             FormatInto(texts->programPath, sizeof(texts->programPath), "%s%s", texts->folder,
                        kProgramFileName);

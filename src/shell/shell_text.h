@@ -52,9 +52,9 @@ struct InstallTexts {
 };
 
 // Fills texts from a folder whose blanks have already been trimmed (the
-// caller runs TrimSpaces). False when the folder with its backslash and the
-// program's file name does not fit a 259-character path: then nothing names
-// a usable program and texts holds only empty strings.
+// caller runs TrimSpaces). False when the folder is empty or when the folder
+// with its backslash and the program's file name does not fit a 259-character
+// path: then nothing names a usable program and texts holds only empty strings.
 bool ComposeInstallTexts(const char* trimmedFolder, InstallTexts* texts);
 
 // "Pixorra.<sfx>"

@@ -160,6 +160,13 @@ TEST_F(ShellRegistration, FolderTooLongForTheProgramPathRegistersNothing) {
   EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
 }
 
+TEST_F(ShellRegistration, BlankFolderRegistersNothing) {
+  EXPECT_EQ(1, Register("   ", Choice::Images));
+  EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra"));
+  EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.jpg"));
+  EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
+}
+
 TEST_F(ShellRegistration, NullSelectionChoosesNothing) {
   EXPECT_EQ(1, RegisterWithShell(1, 1, kFolder, 0, 0, 0, 0, nullptr));
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::None, false)));

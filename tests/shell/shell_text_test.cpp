@@ -55,6 +55,13 @@ TEST(ShellText, FolderFillingItsBufferGetsNoBackslashAndComposesNothing) {
   EXPECT_STREQ("", t.folder);
 }
 
+TEST(ShellText, EmptyFolderComposesNothing) {
+  InstallTexts t;
+  EXPECT_FALSE(ComposeInstallTexts("", &t));
+  EXPECT_STREQ("", t.programPath);
+  EXPECT_FALSE(ComposeInstallTexts(nullptr, &t));
+}
+
 TEST(ShellText, FormatIntoIsAllOrNothing) {
   char buffer[8];
   EXPECT_TRUE(FormatInto(buffer, sizeof(buffer), "%s", "1234567"));
