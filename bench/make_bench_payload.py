@@ -18,7 +18,7 @@ WORDS = (b"Pixorra Bild Ansicht Datei Ordner Vorschau Werkzeug Leiste Sprache "
 def filler(rng, size):
     out = bytearray()
     while len(out) < size:
-        if rng.random() < 0.45:
+        if rng.random() < 0.26:
             out += rng.randbytes(min(512, size - len(out)))
         else:
             out += b" ".join(rng.choice(WORDS) for _ in range(64)) + b"\r\n"
