@@ -10,6 +10,7 @@
 
 using ctltest::ControlsDialog;
 using ctltest::LogFontOf;
+using ctltest::Pixels;
 
 namespace {
 
@@ -19,67 +20,8 @@ HFONT WindowFont(HWND hwnd) {
   return reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
 }
 
-// The client area of a window as painted, read back through its DC.
-class Pixels {
- public:
-  explicit Pixels(HWND hwnd) {
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    width = client.right;
-    height = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    HDC window = GetDC(hwnd);
-    BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
-    ReleaseDC(hwnd, window);
-    GdiFlush();
-    const auto* row = static_cast<const DWORD*>(bits);
-    data_.assign(row, row + static_cast<size_t>(width) * height);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-  }
-
-  COLORREF At(int x, int y) const {
-    DWORD v = data_[static_cast<size_t>(y) * width + x];
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-  }
-
-  // Bounding box of the pixels that pass test; empty when none does.
-  template <typename Test>
-  RECT BoundsOf(Test test) const {
-    RECT box = {width, height, -1, -1};
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        if (!test(At(x, y))) continue;
-        if (x < box.left) box.left = x;
-        if (y < box.top) box.top = y;
-        if (x + 1 > box.right) box.right = x + 1;
-        if (y + 1 > box.bottom) box.bottom = y + 1;
-      }
-    }
-    if (box.right < 0) box = RECT{0, 0, 0, 0};
-    return box;
-  }
-
-  int width = 0;
-  int height = 0;
-
- private:
-  std::vector<DWORD> data_;
-};
-
-// Text pixels, antialiased edges included: clearly red.
-bool IsReddish(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 110 && GetBValue(c) < 110; }
-bool IsGreenish(COLORREF c) { return GetGValue(c) > 100 && GetRValue(c) < 90 && GetBValue(c) < 90; }
+using ctltest::IsGreenish;
+using ctltest::IsReddish;
 
 void RedrawNow(HWND hwnd) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -55,6 +55,41 @@ LOGFONTA LogFontOf(HFONT font) {
   return logFont;
 }
 
+Pixels::Pixels(HWND hwnd) {
+  RECT client = {};
+  GetClientRect(hwnd, &client);
+  width = client.right;
+  height = client.bottom;
+  if (width <= 0 || height <= 0) {
+    width = height = 0;
+    return;
+  }
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  HDC window = GetDC(hwnd);
+  BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, window);
+  GdiFlush();
+  const auto* first = static_cast<const DWORD*>(bits);
+  data_.assign(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+}
+
+COLORREF Pixels::At(int x, int y) const {
+  DWORD v = data_[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
 ControlsDialog::ControlsDialog() {
   HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONTROLS_TEST),
                                    nullptr, &PlainDialogProc, 0);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "controls_test_ids.h"
 #include "framework/data_exchange.h"
 #include "framework/wnd.h"
@@ -31,6 +33,55 @@ SIZE BorderSize(HWND window);
 // Text extent of window's text in font, measured on the window's DC.
 SIZE TextExtent(HWND window, HFONT font);
 LOGFONTA LogFontOf(HFONT font);
+
+// The client area of a window as painted, read back through its DC (the
+// null display driver keeps windows' pixels in memory too).
+class Pixels {
+ public:
+  explicit Pixels(HWND hwnd);
+  COLORREF At(int x, int y) const;
+
+  // Bounding box of the pixels that pass test; all zero when none does.
+  template <typename Test>
+  RECT BoundsOf(Test test) const {
+    RECT box = {width, height, -1, -1};
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        if (!test(At(x, y))) continue;
+        if (x < box.left) box.left = x;
+        if (y < box.top) box.top = y;
+        if (x + 1 > box.right) box.right = x + 1;
+        if (y + 1 > box.bottom) box.bottom = y + 1;
+      }
+    }
+    if (box.right < 0) box = RECT{0, 0, 0, 0};
+    return box;
+  }
+  // How many pixels of row y pass test.
+  template <typename Test>
+  int CountInRow(int y, Test test) const {
+    int count = 0;
+    for (int x = 0; x < width; ++x) count += test(At(x, y)) ? 1 : 0;
+    return count;
+  }
+
+  int width = 0;
+  int height = 0;
+
+ private:
+  std::vector<DWORD> data_;
+};
+
+// Text pixels, antialiased edges included: clearly of one colour.
+inline bool IsReddish(COLORREF c) {
+  return GetRValue(c) > 150 && GetGValue(c) < 110 && GetBValue(c) < 110;
+}
+inline bool IsGreenish(COLORREF c) {
+  return GetGValue(c) > 100 && GetRValue(c) < 90 && GetBValue(c) < 90;
+}
+inline bool IsBluish(COLORREF c) {
+  return GetBValue(c) > 150 && GetRValue(c) < 110 && GetGValue(c) < 110;
+}
 
 class ControlsDialog {
  public:
