@@ -1,0 +1,111 @@
+// The welcome page: the folder test, the link options and what survives
+// going back to it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "wizard/wizard_fixture.h"
+
+using namespace pxtest;
+using namespace wiztest;
+
+TEST_F(WizardTest, WelcomeRefusesFoldersWithoutADriveLetter) {
+  ASSERT_TRUE(StartAtWelcome());
+  const char* const refused[] = {"", " C:\\Pixorra", "\\\\server\\share\\Pixorra", "Pixorra"};
+  for (const char* folder : refused) {
+    SCOPED_TRACE(std::string("folder [") + folder + "]");
+    ASSERT_TRUE(wizard.SetItemText(1000, folder));
+    ASSERT_TRUE(wizard.PressNext());
+    EXPECT_TRUE(wizard.ExpectBoxAndAnswer(kInvalidFolder, IDOK));
+    ASSERT_TRUE(wizard.Settle());
+    EXPECT_EQ(kWelcome, wizard.PageIndex());
+    EXPECT_EQ(folder, wizard.ItemText(1000));
+    // Next enabled Back before refusing; Back then finds no page before this one.
+    ASSERT_TRUE(WizardDriver::IsEnabled(wizard.Button(12323)));
+    ASSERT_TRUE(wizard.PressBack());
+    ASSERT_TRUE(wizard.Settle());
+    EXPECT_EQ(kWelcome, wizard.PageIndex());
+    EXPECT_TRUE(wizard.OpenMessageBoxes().empty());
+  }
+  // A drive letter is all it takes.
+  ASSERT_TRUE(wizard.SetItemText(1000, "D:\\Irgendwo"));
+  EXPECT_TRUE(wizard.NextTo(kWhatsNew));
+}
+
+TEST_F(WizardTest, NoLinksDisablesTheUserChoiceAndKeepsItsSelection) {
+  ASSERT_TRUE(StartAtWelcome());
+  ASSERT_TRUE(wizard.ClickItem(1017));
+  ASSERT_TRUE(wizard.ClickItem(1019));  // "&Keine"
+  ASSERT_TRUE(wizard.Settle());
+  for (int box : {1011, 1021, 1012}) EXPECT_FALSE(wizard.IsItemChecked(box)) << box;
+  EXPECT_FALSE(wizard.IsItemEnabled(1016));
+  EXPECT_FALSE(wizard.IsItemEnabled(1017));
+  EXPECT_TRUE(wizard.IsItemChecked(1017));
+  EXPECT_FALSE(wizard.IsItemChecked(1016));
+
+  // Any one link box brings the choice back, with the same selection.
+  for (int box : {1011, 1021, 1012}) {
+    SCOPED_TRACE(box);
+    ASSERT_TRUE(wizard.ClickItem(box));
+    ASSERT_TRUE(wizard.Settle());
+    EXPECT_TRUE(wizard.IsItemChecked(box));
+    EXPECT_TRUE(wizard.IsItemEnabled(1016));
+    EXPECT_TRUE(wizard.IsItemEnabled(1017));
+    EXPECT_TRUE(wizard.IsItemChecked(1017));
+    // Unchecking the only checked box takes the choice away again.
+    ASSERT_TRUE(wizard.ClickItem(box));
+    ASSERT_TRUE(wizard.Settle());
+    EXPECT_FALSE(wizard.IsItemEnabled(1016));
+    EXPECT_FALSE(wizard.IsItemEnabled(1017));
+  }
+}
+
+TEST_F(WizardTest, GoingBackKeepsTheUsersChoices) {
+  ASSERT_TRUE(StartAtWelcome());
+  ASSERT_TRUE(wizard.SetItemText(1000, "E:\\Eigener Ordner\\"));
+  ASSERT_TRUE(wizard.ClickItem(1021));
+  ASSERT_TRUE(wizard.ClickItem(1017));
+  ASSERT_TRUE(wizard.NextTo(kWhatsNew));
+  ASSERT_TRUE(wizard.NextTo(kAssociations));
+  ASSERT_TRUE(wizard.BackTo(kWhatsNew));
+  ASSERT_TRUE(wizard.BackTo(kWelcome));
+
+  EXPECT_EQ("E:\\Eigener Ordner\\", wizard.ItemText(1000));
+  EXPECT_TRUE(wizard.IsItemChecked(1011));
+  EXPECT_FALSE(wizard.IsItemChecked(1021));
+  EXPECT_TRUE(wizard.IsItemChecked(1012));
+  EXPECT_TRUE(wizard.IsItemChecked(1017));
+  EXPECT_FALSE(wizard.IsItemChecked(1016));
+  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(12323)));
+  EXPECT_TRUE(wizard.OpenMessageBoxes().empty());
+}
+
+TEST_F(WizardTest, AnEarlierInstallationsFolderIsOfferedFirst) {
+  WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command", "",
+               "\"D:\\Alte Version\\Pixorra\\px_main64.exe\" \"%1\"");
+  ASSERT_TRUE(StartAtWelcome());
+  EXPECT_EQ("D:\\Alte Version\\Pixorra\\", wizard.ItemText(1000));
+}
+
+TEST_F(WizardTest, TheRunningViewerIsReportedEachTimeTheWelcomePageIsShown) {
+  StartedProgram viewer = StartProgram(ViewerExePath(), "/quitafter=120");
+  ASSERT_TRUE(WaitFor([] { return ViewerWindow() != nullptr; }, 10000));
+
+  ASSERT_TRUE(wizard.Start());
+  EXPECT_TRUE(wizard.ExpectBoxAndAnswer(kViewerRunning, IDOK));
+  ASSERT_TRUE(wizard.WaitForPage(kWelcome));
+  // The warning does not hold the page: the defaults are there and Next works.
+  EXPECT_TRUE(wizard.IsItemChecked(1011));
+  ASSERT_TRUE(wizard.NextTo(kWhatsNew));
+  ASSERT_TRUE(wizard.PressBack());
+  EXPECT_TRUE(wizard.ExpectBoxAndAnswer(kViewerRunning, IDOK));
+  ASSERT_TRUE(wizard.WaitForPage(kWelcome));
+
+  // Without the viewer, the page comes back without a word.
+  ASSERT_TRUE(CloseAllViewers());
+  ASSERT_TRUE(wizard.NextTo(kWhatsNew));
+  ASSERT_TRUE(wizard.BackTo(kWelcome));
+  ASSERT_TRUE(wizard.Settle());
+  EXPECT_TRUE(wizard.OpenMessageBoxes().empty());
+}
+
