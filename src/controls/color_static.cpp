@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "controls/hyperlink.h"  // FontOrStockFallback
-
 CXColorStatic::CXColorStatic()
     : textColor(GetSysColor(COLOR_BTNTEXT)),
       backColor(GetSysColor(COLOR_BTNFACE)),
@@ -31,7 +29,7 @@ LOGFONTA CXColorStatic::CurrentWindowLogFont() const {
   // A window without a font (or no window yet) uses the same stock fonts as
   // the attachment, so a label never ends up without a font.
   LOGFONTA logFont = {};
-  GetFontLogFont(FontOrStockFallback(GetSafeHwnd()), &logFont);
+  GetFontLogFont(WindowFontOrStock(GetSafeHwnd()), &logFont);
   return logFont;
 }
 

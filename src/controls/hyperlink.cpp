@@ -37,14 +37,6 @@ bool ReadClassesRootDefault(const char* keyName, char (&value)[261]) {
 
 BOOL(WINAPI* CHyperLink::beep)(UINT) = &::MessageBeep;
 
-HFONT FontOrStockFallback(HWND hwnd) {
-  HFONT font = hwnd != nullptr ? reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0))
-                               : nullptr;
-  if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (font == nullptr) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
-  return font;
-}
-
 CHyperLink::CHyperLink()
     : linkColor(RGB(0, 0, 238)),
       visitedColor(RGB(85, 26, 139)),
@@ -86,7 +78,7 @@ void CHyperLink::PreSubclassWindow() {
   if (GetWindowText().empty()) SetWindowText(linkTarget.c_str());
 
   LOGFONTA logFont = {};
-  GetFontLogFont(FontOrStockFallback(hwnd), &logFont);
+  GetFontLogFont(WindowFontOrStock(hwnd), &logFont);
   plainFont.CreateFontIndirect(&logFont);
   logFont.lfUnderline = 1;
   underlineFont.CreateFontIndirect(&logFont);

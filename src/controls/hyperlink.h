@@ -72,7 +72,3 @@ class CHyperLink : public CStatic {
   bool OnClicked(WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool OnEraseBkgnd(WPARAM wParam, LPARAM lParam, LRESULT& result);
 };
-
-// The window's font, or the stock GUI font, or the stock ANSI variable
-// font when the one before is missing.
-HFONT FontOrStockFallback(HWND hwnd);

@@ -22,3 +22,11 @@ BOOL GetFontLogFont(HFONT font, LOGFONTA* logFont) {
   if (font == nullptr || logFont == nullptr) return FALSE;
   return ::GetObjectA(font, sizeof(LOGFONTA), logFont) == sizeof(LOGFONTA);
 }
+
+HFONT WindowFontOrStock(HWND hwnd) {
+  HFONT font = nullptr;
+  if (hwnd != nullptr) font = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
+  return font;
+}

@@ -60,3 +60,8 @@ class CBrush : public CGdiObjectOwner<HBRUSH> {
 // LOGFONT of any font handle (60 bytes, ANSI form); FALSE when font is null
 // or not a font.
 BOOL GetFontLogFont(HFONT font, LOGFONTA* logFont);
+
+// The font a window draws with (WM_GETFONT); for a window without one (or
+// no window), the stock GUI font, or the stock ANSI variable-pitch font
+// when that is missing too.
+HFONT WindowFontOrStock(HWND hwnd);
