@@ -8,6 +8,15 @@ export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$PX_BUILD_DIR"
 
+# The pure text rules built natively under sanitizers, their unit tests, and
+# every fuzzer for PX_FUZZ_SECONDS (30) each: on a full run (no ctest
+# arguments) or with PX_NATIVE=1; PX_NATIVE=0 skips them. A finding fails.
+if [ "${PX_NATIVE:-$([ $# -eq 0 ] && echo 1 || echo 0)}" = 1 ]; then
+  export PX_NATIVE_BUILD_DIR=${PX_NATIVE_BUILD_DIR:-$PX_BUILD_DIR-native}
+  "$root/scripts/native-tests.sh" "$PX_NATIVE_BUILD_DIR"
+  "$root/scripts/fuzz.sh" "${PX_FUZZ_SECONDS:-30}"
+fi
+
 source "$root/scripts/wine-env.sh"
 "$root/scripts/wine-prefix.sh" fresh
 
