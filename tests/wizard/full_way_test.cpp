@@ -114,6 +114,11 @@ TEST_F(WizardTest, TheWholeWayWithTheDefaultsInstallsLikeASilentRun) {
 
   // The same choices, silently.
   const Snapshot byWizard = TakeSnapshot(folder);
+  for (const char* where : {"file px_main64.exe", "file pv_uninstall.exe", "desktop link Pixorra 64.lnk",
+                            "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64",
+                            "HKLM\\SOFTWARE\\Classes\\Pixorra\\shell\\open\\command : "}) {
+    EXPECT_EQ(1u, byWizard.count(where)) << where;
+  }
   EXPECT_NE(std::string::npos, byWizard.at("ini in the install folder").find("INI_Folder"));
   EXPECT_FALSE(byWizard.at("ini in the application data").empty());
   RemoveInstallation(folder);

@@ -2,7 +2,9 @@
 // going back to it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "wizard/wizard_fixture.h"
 
@@ -109,3 +111,57 @@ TEST_F(WizardTest, TheRunningViewerIsReportedEachTimeTheWelcomePageIsShown) {
   EXPECT_TRUE(wizard.OpenMessageBoxes().empty());
 }
 
+
+TEST_F(WizardTest, BrowseStartsAtTheFolderAndAddsTheProductFolder) {
+  const std::string base = MakeTempFolder("wizard_browse");
+  CreateDirectoryA((base + "Ziel").c_str(), nullptr);
+  CreateDirectoryA((base + "PIXORRA").c_str(), nullptr);
+  ASSERT_TRUE(StartAtWelcome());
+
+  struct Case {
+    std::string typed;
+    std::string afterOk;
+  };
+  const Case cases[] = {
+      {base + "Ziel\\", base + "Ziel\\Pixorra\\"},
+      {base + "Ziel", base + "Ziel\\Pixorra\\"},
+      {base + "PIXORRA\\", base + "PIXORRA\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ASSERT_TRUE(wizard.SetItemText(1000, c.typed));
+
+    // Cancelled: the field keeps its text.
+    ASSERT_TRUE(wizard.ClickItem(1009));
+    HWND picker = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (picker = wizard.FolderPicker()) != nullptr; }, kWaitMs));
+    const std::vector<std::string> texts = WizardDriver::ChildTexts(picker);
+    EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "Zielverzeichnis:"));
+    ASSERT_TRUE(WizardDriver::Click(GetDlgItem(picker, IDCANCEL)));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(picker); }, kWaitMs));
+    ASSERT_TRUE(wizard.Settle());
+    EXPECT_EQ(c.typed, wizard.ItemText(1000));
+
+    // Accepted as preselected: the same folder, named after the product.
+    ASSERT_TRUE(wizard.ClickItem(1009));
+    ASSERT_TRUE(WaitFor([&] { return (picker = wizard.FolderPicker()) != nullptr; }, kWaitMs));
+    ASSERT_TRUE(WaitFor([&] { return WizardDriver::IsEnabled(GetDlgItem(picker, IDOK)); }, kWaitMs));
+    ASSERT_TRUE(WizardDriver::Click(GetDlgItem(picker, IDOK)));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(picker); }, kWaitMs));
+    ASSERT_TRUE(wizard.Settle());
+    EXPECT_EQ(c.afterOk, wizard.ItemText(1000));
+  }
+}
+
+TEST_F(WizardTest, TheEulaLinkOpensTheLicencePage) {
+  ASSERT_TRUE(StartAtWelcome());
+  HWND link = wizard.Item(1045);
+  ASSERT_NE(nullptr, link);
+  // Attached as a link: it reports clicks.
+  EXPECT_NE(0, GetWindowLongA(link, GWL_STYLE) & SS_NOTIFY);
+  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_TRUE(WaitFor([&] { return !OpenedWebPages().empty(); }, kWaitMs));
+  EXPECT_EQ("\"https://www.pixorra.example/eula.html\"\n", OpenedWebPages());
+  EXPECT_EQ("Pixorra EULA", wizard.ItemText(1045));
+}

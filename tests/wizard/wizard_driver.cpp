@@ -197,6 +197,37 @@ bool WizardDriver::Answer(const MessageBoxSeen& box, int buttonId) const {
   return ::testing::AssertionSuccess();
 }
 
+namespace {
+
+BOOL CALLBACK CollectChildren(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> ChildrenOf(HWND window) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(window, &CollectChildren, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+}  // namespace
+
+HWND WizardDriver::FolderPicker() const {
+  for (HWND dialog : DialogsOf(process_.processId())) {
+    if (dialog == sheet_ || !::IsWindowVisible(dialog)) continue;
+    for (HWND child : ChildrenOf(dialog)) {
+      if (ClassOf(child) == "SysTreeView32") return dialog;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<std::string> WizardDriver::ChildTexts(HWND window) {
+  std::vector<std::string> texts;
+  for (HWND child : ChildrenOf(window)) texts.push_back(TextOf(child));
+  return texts;
+}
+
 // ---------------------------------------------------------------- list view
 
 void* WizardDriver::RemoteBlock() const {

@@ -108,6 +108,12 @@ class WizardDriver {
   ::testing::AssertionResult ExpectBoxAndAnswer(const std::string& text, int buttonId,
                                                 DWORD timeoutMs = kWaitMs) const;
 
+  // The folder picker of the Browse button, when open (a dialog of the
+  // setup holding a tree view); null otherwise.
+  HWND FolderPicker() const;
+  // Texts of every child window of a window.
+  static std::vector<std::string> ChildTexts(HWND window);
+
   // The association list (current page must be the association page, or
   // it has been shown before).
   HWND FormatList() const { return PageItem(kAssociations, 1579); }
