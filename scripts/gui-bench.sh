@@ -30,23 +30,25 @@ running() {
 }
 
 start_xvfb() {
-  local n
-  for n in $(seq 90 189); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
-    local pid=$!
-    for _ in $(seq 1 50); do
-      if [ -S "/tmp/.X11-unix/X$n" ]; then
-        echo "$n" >"$state/display"
-        echo "$pid" >"$state/xvfb.pid"
-        return 0
-      fi
-      kill -0 "$pid" 2>/dev/null || break  # display taken meanwhile: next one
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null || true
+  # Xvfb picks a free display itself and reports it (-displayfd): no race
+  # with the benches of other build folders starting at the same moment.
+  rm -f "$state/display.new"
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    3>"$state/display.new" >"$state/xvfb.log" 2>&1 </dev/null &
+  local pid=$!
+  for _ in $(seq 1 100); do
+    if [ -s "$state/display.new" ]; then
+      tr -dc '0-9' <"$state/display.new" >"$state/display"
+      rm -f "$state/display.new"
+      echo "$pid" >"$state/xvfb.pid"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "gui-bench: no free X display" >&2
+  kill "$pid" 2>/dev/null || true
+  echo "gui-bench: Xvfb did not start:" >&2
+  cat "$state/xvfb.log" >&2
   return 1
 }
 
