@@ -29,7 +29,8 @@ wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 # The GUI bench (Xvfb, virtual desktop, its own prefix and wineserver), when
 # the build has tests that need it (px_add_gui_test).
 if grep -rqs --include='*_include.cmake' 'PX_WINE_MODE=gui' "$PX_BUILD_DIR/tests"; then
-  "$root/scripts/gui-bench.sh" start
+  # Without it the headless tests still run; the GUI ones then fail, saying why.
+  "$root/scripts/gui-bench.sh" start || echo "run-tests: the GUI bench did not start" >&2
 fi
 trap 'wineserver -k >/dev/null 2>&1 || true; "$root/scripts/gui-bench.sh" stop >/dev/null 2>&1 || true' EXIT
 
