@@ -6,6 +6,7 @@
 
 #include "app/environment.h"
 #include "framework/win_app.h"
+#include "install/folder_text.h"
 #include "install/resource_text.h"
 #include "resources/resource.h"
 #include "wizard/wiz_property_page.h"
@@ -82,6 +83,9 @@ void CWizPropertySheet::StartViewer(CWnd* finishPage) {
   if (welcomePage == nullptr || welcomePage->GetSafeHwnd() == nullptr) return;
   char folder[kFolderTextSize] = {};
   welcomePage->GetDlgItemText(IDC_TARGET_FOLDER, folder, kFolderTextSize);
+  // The installation went into the trimmed folder; blanks kept here would
+  // name a folder that does not exist.
+  TrimSpaces(folder);
   char program[kFolderTextSize];
   // A path that does not fit would name some other file: start nothing.
   if (!wizard::ComposeViewerPath(folder, program, sizeof program)) return;

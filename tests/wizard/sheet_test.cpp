@@ -102,3 +102,15 @@ TEST_F(WizardTest, OnlyTheFaqBoxOpensTheFaqPage) {
   EXPECT_EQ(std::string("\"") + kFaqAddress + "\"\n", OpenedWebPages());
   EXPECT_EQ(nullptr, ViewerWindow());
 }
+
+TEST_F(WizardTest, TheViewerStartsFromAFolderTypedWithTrailingBlanks) {
+  const std::string folder = NewInstallFolder("wizard_finish_blanks");
+  ASSERT_TRUE(StartAtWelcome());
+  ASSERT_TRUE(GoTo(kReady, folder.substr(0, folder.size() - 1) + "  "));
+  ASSERT_TRUE(InstallFromReadyPage());
+  ASSERT_TRUE(wizard.ClickItem(1022));
+  ASSERT_TRUE(wizard.Settle());
+  ASSERT_TRUE(wizard.PressCancel());
+  EXPECT_TRUE(wizard.WaitForExit(20000));
+  EXPECT_TRUE(WaitFor([] { return ViewerWindow() != nullptr; }, 10000)) << "the installed viewer did not start";
+}
