@@ -158,6 +158,33 @@ TEST(SupportShell, LinkFieldsReadBack) {
   RemoveFolderTree(dir);
 }
 
+TEST(SupportShell, UmlautsInLinkNamesAndTargetsSurvive) {
+  // Several Start-menu links have German names (Über Pixorra.lnk); the
+  // helpers speak the ANSI code page, 1252 here.
+  std::string dir = MakeTempFolder("support_link_umlaut");
+  std::string lnk = dir + "\xDC" "ber Pixorra.lnk";
+  std::string target = "C:\\Programme\\Pixorra\\Verf\xFC" "gbar.txt";
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  IShellLinkA* link = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         reinterpret_cast<void**>(&link))));
+  link->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(1252, 0, lnk.c_str(), -1, wide, MAX_PATH);
+  EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+  file->Release();
+  link->Release();
+  CoUninitialize();
+
+  EXPECT_EQ(std::vector<std::string>{"\xDC" "ber Pixorra.lnk"}, ListFolder(dir));
+  LinkFields fields = ReadShellLink(lnk);
+  EXPECT_TRUE(fields.loaded);
+  EXPECT_EQ(target, fields.target);
+  RemoveFolderTree(dir);
+}
+
 TEST(SupportShell, SpecialFoldersEndInBackslash) {
   for (int csidl : {CSIDL_DESKTOP, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY}) {
     std::string folder = SpecialFolder(csidl);
