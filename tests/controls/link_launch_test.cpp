@@ -17,6 +17,7 @@ using ctltest::ControlsDialog;
 namespace {
 
 const char kTestProgId[] = "PxTestLinkHandler";
+const char kSavedHtmKey[] = "PxTestSavedHtm";
 const char kMissingTarget[] = "C:\\pxtest-no-such-folder\\eula seite.htm";
 
 std::string RecorderPath() {
@@ -25,20 +26,35 @@ std::string RecorderPath() {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// Copies HKCR\<from> with everything below it to HKCR\<to>.
+bool CopyClassesKey(const char* from, const char* to) {
+  HKEY source = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, from, 0, KEY_READ, &source) != ERROR_SUCCESS) return false;
+  HKEY target = nullptr;
+  bool copied = false;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                      nullptr) == ERROR_SUCCESS) {
+    copied = RegCopyTreeA(source, nullptr, target) == ERROR_SUCCESS;
+    RegCloseKey(target);
+  }
+  RegCloseKey(source);
+  return copied;
+}
+
 // Points HKCR\.htm at a test handler for one test and puts the prefix's own
-// association back afterwards.
+// .htm key back afterwards, whole.
 class ScopedHtmHandler {
  public:
-  ScopedHtmHandler() : saved_(pxtest::ReadRegValue(HKEY_CLASSES_ROOT, ".htm", "")) {
+  ScopedHtmHandler() {
     pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, kTestProgId);
+    pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, kSavedHtmKey);
+    saved_ = CopyClassesKey(".htm", kSavedHtmKey);
   }
   ~ScopedHtmHandler() {
     pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, kTestProgId);
-    if (saved_.exists) {
-      pxtest::WriteRegText(HKEY_CLASSES_ROOT, ".htm", "", saved_.text);
-    } else {
-      RegDeleteValueA(HKEY_CLASSES_ROOT, ".htm");
-    }
+    pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, ".htm");
+    if (saved_) CopyClassesKey(kSavedHtmKey, ".htm");
+    pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, kSavedHtmKey);
   }
   ScopedHtmHandler(const ScopedHtmHandler&) = delete;
   ScopedHtmHandler& operator=(const ScopedHtmHandler&) = delete;
@@ -56,7 +72,7 @@ class ScopedHtmHandler {
   }
 
  private:
-  pxtest::RegValue saved_;
+  bool saved_ = false;
 };
 
 class LinkLaunch : public ::testing::Test {
@@ -144,10 +160,21 @@ TEST_F(LinkLaunch, MissingHandlerGivesTheShellResult) {
                                         nullptr, SW_SHOW);
   EXPECT_EQ(shellResult, CHyperLink::OpenLinkTarget(kMissingTarget, SW_SHOW));
 
-  RegDeleteValueA(HKEY_CLASSES_ROOT, ".htm");
   pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, ".htm");
   EXPECT_EQ(shellResult, CHyperLink::OpenLinkTarget(kMissingTarget, SW_SHOW));
   EXPECT_EQ("", RecordedCommand(500));
+}
+
+TEST(HtmHandlerScope, PrefixKeyIsPutBackWhole) {
+  pxtest::WriteRegText(HKEY_CLASSES_ROOT, ".htm\\PxTestMarker", "", "kept");
+  const pxtest::RegValue before = pxtest::ReadRegValue(HKEY_CLASSES_ROOT, ".htm", "");
+  {
+    ScopedHtmHandler htm;
+    pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, ".htm");
+  }
+  EXPECT_EQ(before.text, pxtest::ReadRegValue(HKEY_CLASSES_ROOT, ".htm", "").text);
+  EXPECT_EQ("kept", pxtest::ReadRegValue(HKEY_CLASSES_ROOT, ".htm\\PxTestMarker", "").text);
+  pxtest::DeleteRegTree(HKEY_CLASSES_ROOT, ".htm\\PxTestMarker");
 }
 
 TEST_F(LinkLaunch, ShellOpensWhatItCanWithoutTheHandler) {
