@@ -371,6 +371,28 @@ TEST_F(Wizard, SheetCanConsumeTheCloseBox) {
   EXPECT_EQ(0, sheet.cancelCommands);
 }
 
+TEST_F(Wizard, ButtonStatesSetBeforeAnEnableStayAsEnabled) {
+  bool nextEnabled = false;
+  bool backEnabled = true;
+  Script script(sheet, {
+      [](TestSheet& s) {
+        // Buttons first, then a direct change: nothing queued may undo it.
+        s.SetWizardButtons(PSWIZB_BACK);
+        EnableWindow(s.GetDlgItem(12324), TRUE);
+        EnableWindow(s.GetDlgItem(12323), FALSE);
+      },
+      Wait,
+      [&](TestSheet& s) {
+        nextEnabled = IsWindowEnabled(s.GetDlgItem(12324)) != FALSE;
+        backEnabled = IsWindowEnabled(s.GetDlgItem(12323)) != FALSE;
+        ClickCancel(s);
+      },
+  });
+  script.Run();
+  EXPECT_TRUE(nextEnabled);
+  EXPECT_FALSE(backEnabled);
+}
+
 TEST_F(Wizard, TimerMessagesReachTheSheetsHandler) {
   Script script(sheet, {
       [](TestSheet& s) { s.SetTimer(2013, 20); },
