@@ -184,7 +184,11 @@ LRESULT CALLBACK CPropertySheet::CreationHook(int code, WPARAM wParam, LPARAM lP
     if (IsDialogFrame(hwnd, create != nullptr ? create->lpcs : nullptr)) {
       CPropertySheet* sheet = g_sheetBeingCreated;
       g_sheetBeingCreated = nullptr;
-      sheet->SubclassWindow(hwnd);
+      try {
+        sheet->SubclassWindow(hwnd);
+      } catch (...) {
+        // The sheet then runs unbound: comctl32's own handling only.
+      }
       // Nothing else to catch: stop seeing every window of the thread.
       LRESULT next = ::CallNextHookEx(nullptr, code, wParam, lParam);
       if (g_creationHook != nullptr && ::UnhookWindowsHookEx(g_creationHook)) {
