@@ -28,7 +28,12 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (FromHandlePermanent(hwnd) != nullptr || OriginalProcOf(hwnd) != nullptr) return FALSE;
 
   hwnd_ = hwnd;
-  PreSubclassWindow();
+  try {
+    PreSubclassWindow();
+  } catch (...) {
+    hwnd_ = nullptr;  // not bound: the caller sees the failure
+    throw;
+  }
   if (hwnd_ != hwnd || !::IsWindow(hwnd)) {  // PreSubclassWindow destroyed it
     hwnd_ = nullptr;
     return FALSE;
