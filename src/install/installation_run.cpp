@@ -71,7 +71,10 @@ int RunInstallation(const InstallOptions& options) {
     return Fail(options, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, caption);
   }
 
-  WriteViewerSettings(options.targetFolder, options.iniFolder);
+  // From here on the folder is the one that was created and filled: the text
+  // as given may still hold blanks at the end of a folder name, which the
+  // creation dropped, and would name a program that does not exist.
+  WriteViewerSettings(folder, options.iniFolder);
 
   // Asked only now, so that answering No still leaves a complete installation.
   int confirm = 1;
@@ -81,7 +84,7 @@ int RunInstallation(const InstallOptions& options) {
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     confirm = answer == IDNO ? 0 : 1;
   }
-  RegisterWithShell(confirm, options.associate, options.targetFolder, options.startMenuGroup,
+  RegisterWithShell(confirm, options.associate, folder, options.startMenuGroup,
                     options.desktopLink, options.thumbsLink, options.allUsers, options.formatSelection);
   return 1;
 }

@@ -69,11 +69,16 @@ HANDLE CreateOutputFileWithFolders(const char* name) {
 
 enum class CopyResult { kDone, kReadError, kWriteError };
 
-CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer) {
+// A damaged deflate stream can end early without any error from inflate;
+// minizip checks the CRC only once the declared size has been read, so an
+// entry that yields fewer (or more) bytes than declared is a read error too.
+CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer, ZPOS64_T declaredSize) {
+  ZPOS64_T copied = 0;
   for (;;) {
     const int count = unzReadCurrentFile(archive, buffer, kCopyBufferSize);
     if (count < 0) return CopyResult::kReadError;
-    if (count == 0) return CopyResult::kDone;
+    if (count == 0) return copied == declaredSize ? CopyResult::kDone : CopyResult::kReadError;
+    copied += static_cast<ZPOS64_T>(count);
     DWORD written = 0;
     if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr) ||
         written != static_cast<DWORD>(count)) {
@@ -93,6 +98,85 @@ bool IsArchiveWithoutEntries(const char* path) {
   const BOOL read = ReadFile(file, data, sizeof data, &size, nullptr);
   CloseHandle(file);
   return read && size < sizeof data && ArchiveEntryCount(data, size) == 0;
+}
+
+// The temporary archive is read through the handle that wrote it: between
+// writing and the end of the unpacking no other process can swap or change
+// the file, since nobody else gets it for writing or deleting, and there is
+// no moment in which the file is closed. minizip's "open" hands out the kept
+// handle; its "close" leaves it to the owner.
+struct KeptArchive {
+  HANDLE file;
+};
+
+voidpf ZCALLBACK OpenKept(voidpf opaque, const void*, int) {
+  return static_cast<KeptArchive*>(opaque);
+}
+
+uLong ZCALLBACK ReadKept(voidpf, voidpf stream, void* buffer, uLong size) {
+  DWORD got = 0;
+  if (!ReadFile(static_cast<KeptArchive*>(stream)->file, buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+  return got;
+}
+
+uLong ZCALLBACK WriteKept(voidpf, voidpf, const void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK TellKept(voidpf, voidpf stream) {
+  LARGE_INTEGER zero = {}, position = {};
+  if (!SetFilePointerEx(static_cast<KeptArchive*>(stream)->file, zero, &position, FILE_CURRENT)) {
+    return static_cast<ZPOS64_T>(-1);
+  }
+  return static_cast<ZPOS64_T>(position.QuadPart);
+}
+
+long ZCALLBACK SeekKept(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  DWORD method = FILE_BEGIN;
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR) method = FILE_CURRENT;
+  if (origin == ZLIB_FILEFUNC_SEEK_END) method = FILE_END;
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(static_cast<KeptArchive*>(stream)->file, distance, nullptr, method) ? 0 : -1;
+}
+
+int ZCALLBACK CloseKept(voidpf, voidpf) { return 0; }
+
+int ZCALLBACK ErrorKept(voidpf, voidpf) { return 0; }
+
+unzFile OpenKeptArchive(KeptArchive* kept) {
+  zlib_filefunc64_def functions = {};
+  functions.zopen64_file = OpenKept;
+  functions.zread_file = ReadKept;
+  functions.zwrite_file = WriteKept;
+  functions.ztell64_file = TellKept;
+  functions.zseek64_file = SeekKept;
+  functions.zclose_file = CloseKept;
+  functions.zerror_file = ErrorKept;
+  functions.opaque = kept;
+  return unzOpen2_64("", &functions);
+}
+
+bool IsKeptArchiveWithoutEntries(HANDLE file) {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
+  std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[kSmallestArchiveLimit]);
+  if (!data) return false;
+  DWORD size = 0;
+  const BOOL read = ReadFile(file, data.get(), kSmallestArchiveLimit, &size, nullptr);
+  return read && size < static_cast<DWORD>(kSmallestArchiveLimit) && ArchiveEntryCount(data.get(), size) == 0;
+}
+
+// UnzipToFolder on an archive that is already open.
+int UnzipOpenArchive(unzFile archive, const char* destination) {
+  char previous[MAX_PATH] = {};
+  const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);
+  if (!SetCurrentDirectoryA(destination)) {
+    unzClose(archive);
+    return -1;
+  }
+  const int result = ExtractAllEntries(archive);
+  unzClose(archive);
+  if (result != 0 && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
+  return result;
 }
 
 }  // namespace
@@ -168,7 +252,7 @@ int ExtractAllEntries(unzFile archive) {
         unzCloseCurrentFile(archive);
         allWritten = false;
       } else {
-        const CopyResult copied = CopyEntry(archive, output, buffer.get());
+        const CopyResult copied = CopyEntry(archive, output, buffer.get(), info.uncompressed_size);
         CloseHandle(output);
         if (copied != CopyResult::kDone) {
           unzCloseCurrentFile(archive);
@@ -202,16 +286,7 @@ int UnzipToFolder(const char* archivePath, const char* destination) {
     return SetCurrentDirectoryA(destination) ? 0 : -1;
   }
 
-  char previous[MAX_PATH] = {};
-  const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);
-  if (!SetCurrentDirectoryA(destination)) {
-    unzClose(archive);
-    return -1;
-  }
-  const int result = ExtractAllEntries(archive);
-  unzClose(archive);
-  if (result != 0 && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
-  return result;
+  return UnzipOpenArchive(archive, destination);
 }
 
 int ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
@@ -229,14 +304,30 @@ int ExtractPayload(int resourceId, const char* resourceType, const char* tempNam
   if (tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) return -1;
   if (!AppendText(tempPath, sizeof tempPath, tempName)) return -1;
 
-  HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Others may read the file while it exists, nobody may write, rename or
+  // delete it; the system deletes it when the handle closes, also when the
+  // process ends in the middle of the unpacking.
+  HANDLE file = CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) return -1;
-  // A short write shows up when the file no longer opens as an archive.
+  // A short write (a full disk) shows up when the file no longer opens as an
+  // archive.
   DWORD written = 0;
   WriteFile(file, data, size, &written, nullptr);
-  CloseHandle(file);
 
-  const int result = UnzipToFolder(tempPath, destination);
+  int result = -1;
+  KeptArchive kept{file};
+  LARGE_INTEGER start = {};
+  if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+    unzFile archive = OpenKeptArchive(&kept);
+    if (archive != nullptr) {
+      result = UnzipOpenArchive(archive, destination);
+    } else if (IsKeptArchiveWithoutEntries(file)) {
+      result = SetCurrentDirectoryA(destination) ? 0 : -1;
+    }
+  }
+  CloseHandle(file);
+  // Only a file that the system could not delete on close is still there.
   DeleteFileA(tempPath);
   return result;
 }

@@ -1,0 +1,426 @@
+// Faults injected into real silent installations: a full drive, locked and
+// read-only files, broken temporary folders, broken payloads, awkward target
+// folders, a start folder nobody may write to, and installations over
+// earlier ones. Every case checks what the user sees (the install log), the
+// full exit code, that nothing was written outside the target folder (and
+// the start folder's log), and that a second run after the fault is gone
+// installs completely.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "install/install_texts.h"
+#include "reliability/fault_support.h"
+#include "support/px_test_support.h"
+
+using namespace pxtest;
+using namespace faulttest;
+using installtest::kCannotCreate;
+using installtest::kInstallFailed;
+using installtest::kInvalidFolder;
+using installtest::kViewerRunning;
+using installtest::LogTexts;
+
+namespace {
+
+const std::vector<std::string> kNoChanges;
+using Texts = std::vector<std::string>;
+
+std::string TempArchiveIn(const std::string& folder) { return folder + "pxmaing_x64.zip"; }
+
+std::string UserTemp() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  return temp;
+}
+
+class Faults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ForgetInstallations();
+    RemoveFolderTree("C:\\pxtest\\faults\\");
+    start_ = MakeTempFolder("faults\\start");
+    area_ = MakeTempFolder("faults\\area");
+  }
+  void TearDown() override {
+    CloseAllViewers();
+    RemoveFolderTree("C:\\pxtest\\faults\\");
+    ForgetInstallations();
+  }
+
+  // A silent run started in the start folder; a crash or a hang fails here.
+  RunResult Silent(const std::string& args, const std::string& exe = SetupExePath(),
+                   const std::string& workDir = "") {
+    RunResult run = RunProgram(exe, "/silent " + args, workDir.empty() ? start_ : workDir, 120000);
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.exitCode == kInstalled || run.exitCode == kFailed || run.exitCode == kViewerBusy)
+        << "exit code " << std::hex << run.exitCode << " is no answer of the setup (a crash?)";
+    return run;
+  }
+
+  // The run the user makes once the fault is gone: a complete installation.
+  void ExpectSecondRunInstalls(const std::string& folder, const std::string& folderArgument = "") {
+    const RunResult run = Silent("/folder=" + (folderArgument.empty() ? folder : folderArgument));
+    EXPECT_EQ(kInstalled, run.exitCode);
+    EXPECT_EQ(Texts{}, MissingOrDifferent(folder));
+    EXPECT_TRUE(FileExists(folder + "px_main64.ini"));
+    EXPECT_FALSE(FileExists(TempArchiveIn(UserTemp())));
+  }
+
+  std::string start_, area_;
+};
+
+// --- A full drive --------------------------------------------------------
+
+// Fills drive R: (a small tmpfs, see host_faults.sh) until `leave` bytes are
+// free; returns the filler's path.
+std::string FillDrive(ULONGLONG leave) {
+  const std::string filler = "R:\\filler.bin";
+  HANDLE file = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string chunk(65536, 'f');
+  for (;;) {
+    ULARGE_INTEGER free = {};
+    if (!GetDiskFreeSpaceExA("R:\\", &free, nullptr, nullptr) || free.QuadPart <= leave + chunk.size()) break;
+    DWORD written = 0;
+    if (!WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) || written == 0) break;
+  }
+  CloseHandle(file);
+  return filler;
+}
+
+TEST_F(Faults, TargetOnAFullDrive) {
+  std::string reason;
+  if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
+  RemoveFolderTree("R:\\Pixorra\\");
+  const std::string filler = FillDrive(256 * 1024);
+  ASSERT_FALSE(filler.empty());
+  const DiskState before = SnapshotDisk();
+
+  const RunResult run = Silent("/folder=R:\\Pixorra");
+  EXPECT_EQ(kFailed, run.exitCode);
+  EXPECT_EQ(Texts{"R:\\Pixorra\\: " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
+  EXPECT_FALSE(FileExists(TempArchiveIn(UserTemp())));
+
+  ASSERT_TRUE(DeleteFileA(filler.c_str()));
+  ExpectSecondRunInstalls("R:\\Pixorra\\", "R:\\Pixorra");
+  RemoveFolderTree("R:\\Pixorra\\");
+}
+
+TEST_F(Faults, TemporaryFolderOnAFullDrive) {
+  std::string reason;
+  if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
+  CreateDirectoryA("R:\\temp", nullptr);
+  const std::string filler = FillDrive(64 * 1024);
+  ASSERT_FALSE(filler.empty());
+  const std::string target = area_ + "Pixorra\\";
+  const DiskState before = SnapshotDisk();
+  {
+    ScopedEnv temp("TEMP", "R:\\temp"), tmp("TMP", "R:\\temp");
+    const RunResult run = Silent("/folder=" + target);
+    EXPECT_EQ(kFailed, run.exitCode);
+  }
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ(Texts{}, ListFolder(target)) << "nothing may be unpacked from a cut archive";
+  EXPECT_FALSE(FileExists("R:\\temp\\pxmaing_x64.zip"));
+
+  ASSERT_TRUE(DeleteFileA(filler.c_str()));
+  {
+    ScopedEnv temp("TEMP", "R:\\temp"), tmp("TMP", "R:\\temp");
+    ExpectSecondRunInstalls(target);
+    EXPECT_FALSE(FileExists("R:\\temp\\pxmaing_x64.zip"));
+  }
+  RemoveFolderTree("R:\\temp\\");
+}
+
+// --- Files in the way ----------------------------------------------------
+
+TEST_F(Faults, ViewerRunningFromTheTarget) {
+  const std::string target = area_ + "Pixorra\\";
+  ASSERT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  StartedProgram viewer = StartProgram(target + "px_main64.exe", "/hidden /quitafter=60", target);
+  ASSERT_TRUE(viewer.started());
+  ASSERT_TRUE(WaitFor([] { return !FindViewerWindows().empty(); }, 20000));
+  const DiskState installed = SnapshotTree(target);
+  const DiskState before = SnapshotDisk();
+
+  const RunResult run = Silent("/folder=" + target);
+  EXPECT_EQ(kViewerBusy, run.exitCode);
+  EXPECT_EQ(Texts{kViewerRunning}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
+  EXPECT_EQ(installed, SnapshotTree(target)) << "nothing may be touched while the viewer runs";
+
+  ASSERT_TRUE(CloseAllViewers());
+  viewer.Wait(10000);
+  ExpectSecondRunInstalls(target);
+}
+
+TEST_F(Faults, TargetFileHeldOpenByAnotherProgram) {
+  const std::string target = area_ + "Pixorra\\";
+  ASSERT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  const std::string held = target + "px_main64.exe";
+  // Something the user runs keeps the file open without sharing it.
+  WriteFileBytes(held, "an older viewer");
+  HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  const DiskState before = SnapshotDisk();
+
+  const RunResult run = Silent("/folder=" + target);
+  CloseHandle(lock);
+  EXPECT_EQ(kFailed, run.exitCode) << "a file left out must not be reported as success";
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ("an older viewer", ReadFileBytes(held));
+  EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target)) << "every other file is unpacked";
+
+  ExpectSecondRunInstalls(target);
+}
+
+TEST_F(Faults, ReadOnlyTargetFile) {
+  std::string reason;
+  if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
+  const std::string target = area_ + "Pixorra\\";
+  ASSERT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  const std::string file = target + "px_main64.exe";
+  WriteFileBytes(file, "an older viewer");
+  ASSERT_TRUE(SetHostReadOnly("faults\\area\\Pixorra\\px_main64.exe", true));
+  struct Writable {
+    ~Writable() { SetHostReadOnly("faults\\area\\Pixorra\\px_main64.exe", false); }
+  } writable;
+  const DiskState before = SnapshotDisk();
+
+  const RunResult run = Silent("/folder=" + target);
+  EXPECT_EQ(kFailed, run.exitCode);
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ("an older viewer", ReadFileBytes(file));
+  EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target));
+
+  ASSERT_TRUE(SetHostReadOnly("faults\\area\\Pixorra\\px_main64.exe", false));
+  ExpectSecondRunInstalls(target);
+}
+
+// --- The temporary folder ------------------------------------------------
+
+TEST_F(Faults, TemporaryFolderMissing) {
+  const std::string target = area_ + "Pixorra\\";
+  const DiskState before = SnapshotDisk();
+  {
+    ScopedEnv temp("TEMP", "C:\\pxtest\\faults\\no_such_temp"), tmp("TMP", "C:\\pxtest\\faults\\no_such_temp");
+    EXPECT_EQ(kFailed, Silent("/folder=" + target).exitCode);
+  }
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_FALSE(FolderExists("C:\\pxtest\\faults\\no_such_temp\\"));
+  EXPECT_EQ(Texts{}, ListFolder(target));
+  ExpectSecondRunInstalls(target);
+}
+
+TEST_F(Faults, TemporaryFolderReadOnly) {
+  std::string reason;
+  if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
+  const std::string target = area_ + "Pixorra\\";
+  const DiskState before = SnapshotDisk();
+  {
+    ScopedEnv temp("TEMP", "S:\\"), tmp("TMP", "S:\\");
+    EXPECT_EQ(kFailed, Silent("/folder=" + target).exitCode);
+  }
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ(Texts{}, ListFolder(target));
+  ExpectSecondRunInstalls(target);
+}
+
+// --- Broken payloads -----------------------------------------------------
+
+struct BrokenPayload {
+  const char* variant;
+  bool somethingUnpacked;  // entries before the damage stay
+};
+
+class BrokenPayloads : public Faults, public ::testing::WithParamInterface<BrokenPayload> {};
+
+TEST_P(BrokenPayloads, FailTellingTheTruthAndLeaveNoArchive) {
+  const std::string target = area_ + "Pixorra\\";
+  const DiskState before = SnapshotDisk();
+  const RunResult run = Silent("/folder=" + target, VariantSetupPath(GetParam().variant));
+  EXPECT_EQ(kFailed, run.exitCode);
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_FALSE(FileExists(TempArchiveIn(UserTemp())));
+  EXPECT_FALSE(FileExists(target + "px_main64.ini")) << "no settings after a failed unpacking";
+  if (!GetParam().somethingUnpacked) {
+    EXPECT_EQ(Texts{}, ListFolder(target));
+  }
+  // The real setup, with its sound payload, then installs completely.
+  ExpectSecondRunInstalls(target);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenPayloads,
+                         ::testing::Values(BrokenPayload{"damaged", true}, BrokenPayload{"truncated", false},
+                                           BrokenPayload{"missing", false}),
+                         [](const ::testing::TestParamInfo<BrokenPayload>& info) {
+                           return std::string(info.param.variant);
+                         });
+
+// --- Target folders ------------------------------------------------------
+
+// A folder of exactly `length` characters below C:\pxtest\faults\area\.
+std::string FolderOfLength(const std::string& area, std::size_t length) {
+  std::string folder = area;
+  while (folder.size() < length) {
+    const std::size_t left = length - folder.size();
+    if (left > 60) {
+      folder += std::string(50, 'd') + "\\";
+    } else {
+      folder += std::string(left, 'e');
+    }
+  }
+  return folder;
+}
+
+std::size_t LongestPayloadName() {
+  std::size_t longest = 0;
+  for (const auto& file : PayloadFiles()) longest = std::max(longest, file.first.size());
+  return longest;
+}
+
+TEST_F(Faults, TargetFolderOf259Characters) {
+  const std::string folder = FolderOfLength(area_, 259);
+  ASSERT_EQ(259u, folder.size());
+  const DiskState before = SnapshotDisk();
+  EXPECT_EQ(kFailed, Silent("/folder=" + folder).exitCode);
+  // The command line takes 252 characters of a folder value; that folder
+  // leaves no room for the payload's names and is refused before anything exists.
+  EXPECT_EQ(Texts{kInvalidFolder + ": " + folder.substr(0, 252)}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
+  ExpectSecondRunInstalls(area_ + "Pixorra\\");
+}
+
+TEST_F(Faults, TargetFolderThatFitsExactly) {
+  // Folder, backslash and the longest entry name make exactly 259 characters.
+  const std::size_t longest = LongestPayloadName();
+  ASSERT_GT(longest, 0u);
+  const std::string fits = FolderOfLength(area_, 259 - longest - 1);
+  const DiskState before = SnapshotDisk();
+  EXPECT_EQ(kInstalled, Silent("/folder=" + fits).exitCode);
+  EXPECT_EQ(Texts{}, LogTexts(start_));
+  EXPECT_EQ(Texts{}, MissingOrDifferent(fits + "\\"));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, area_, SpecialFolder(CSIDL_PROFILE)}));
+
+  // One character more is refused, and nothing of it is created.
+  const std::string tooLong = FolderOfLength(area_ + "x", 259 - longest);
+  EXPECT_EQ(kFailed, Silent("/folder=" + tooLong).exitCode);
+  EXPECT_EQ((Texts{kInvalidFolder + ": " + tooLong}), LogTexts(start_));
+  EXPECT_FALSE(FolderExists(area_ + "x\\"));
+}
+
+TEST_F(Faults, TargetOnADriveThatDoesNotExist) {
+  if (GetDriveTypeA("Q:\\") != DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "Q: exists in this prefix";
+  const DiskState before = SnapshotDisk();
+  EXPECT_EQ(kFailed, Silent("/folder=Q:\\Pixorra").exitCode);
+  EXPECT_EQ(Texts{kCannotCreate + ": Q:\\Pixorra\\"}, LogTexts(start_));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
+  ExpectSecondRunInstalls(area_ + "Pixorra\\");
+}
+
+TEST_F(Faults, TargetWithUmlauts) {
+  const std::string target = area_ + "Bilder \xc4rger \xdf\xfc\\Pixorra\\";
+  EXPECT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  EXPECT_EQ(Texts{}, LogTexts(start_));
+  EXPECT_EQ(Texts{}, MissingOrDifferent(target));
+  const RegValue command = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command", "");
+  EXPECT_EQ("\"" + target + "px_main64.exe\" \"%1\"", command.text);
+}
+
+TEST_F(Faults, TargetWithBlanksAtTheEndsOfItsComponents) {
+  // Quoted, as a script would write it; the last blank belongs to the value.
+  const std::string written = area_ + "Bilder  \\Pixorra ";
+  const std::string target = area_ + "Bilder\\Pixorra\\";
+  EXPECT_EQ(kInstalled, Silent("/folder=\"" + written + "\" /desktop=0").exitCode);
+  EXPECT_EQ(Texts{}, LogTexts(start_));
+  EXPECT_EQ(Texts{}, MissingOrDifferent(target));
+  EXPECT_FALSE(FolderExists(area_ + "Bilder  \\")) << "no folder whose name ends in a blank";
+  // The registered program must be the file that was installed.
+  const RegValue command = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command", "");
+  const std::size_t close = command.text.find('"', 1);
+  ASSERT_NE(std::string::npos, close) << command.text;
+  EXPECT_TRUE(FileExists(command.text.substr(1, close - 1))) << command.text;
+  EXPECT_TRUE(FileExists(target + "px_main64.ini")) << "the settings belong beside the program";
+}
+
+// --- The start folder ----------------------------------------------------
+
+TEST_F(Faults, StartFolderWithoutWritePermission) {
+  std::string reason;
+  if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
+  const DiskState before = SnapshotDisk();
+  // An empty folder fails the run; its log cannot be written.
+  EXPECT_EQ(kFailed, Silent("/folder=", SetupExePath(), "S:\\").exitCode);
+  EXPECT_FALSE(FileExists("S:\\" + std::string(installtest::kLogName)));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {}));
+  // From there a sound run installs and needs no log.
+  const std::string target = area_ + "Pixorra\\";
+  EXPECT_EQ(kInstalled, Silent("/folder=" + target, SetupExePath(), "S:\\").exitCode);
+  EXPECT_EQ(Texts{}, MissingOrDifferent(target));
+}
+
+// --- Installing again ----------------------------------------------------
+
+TEST_F(Faults, InstallationOverAChangedOneRestoresEveryFile) {
+  const std::string target = area_ + "Pixorra\\";
+  ASSERT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  // The user's changes: a damaged program, a deleted document, a file of
+  // their own and a skin of their choice.
+  WriteFileBytes(target + "px_main64.exe", "damaged");
+  std::string deleted;
+  for (const auto& file : PayloadFiles()) {
+    if (file.first.find('\\') != std::string::npos && file.first.back() != '\\') deleted = file.first;
+  }
+  ASSERT_FALSE(deleted.empty());
+  ASSERT_TRUE(DeleteFileA((target + deleted).c_str()));
+  WriteFileBytes(target + "my notes.txt", "mine");
+  WritePrivateProfileStringA("Toolbar", "Skin", "mine.png", (target + "px_main64.ini").c_str());
+
+  EXPECT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  EXPECT_EQ(Texts{}, LogTexts(start_));
+  EXPECT_EQ(Texts{}, MissingOrDifferent(target));
+  EXPECT_EQ("mine", ReadFileBytes(target + "my notes.txt"));
+  char skin[64] = {};
+  GetPrivateProfileStringA("Toolbar", "Skin", "", skin, sizeof skin, (target + "px_main64.ini").c_str());
+  EXPECT_STREQ("mine.png", skin);
+}
+
+TEST_F(Faults, SecondInstallationLeavesTheSameRegistryAndFiles) {
+  const std::string target = area_ + "Pixorra\\";
+  const std::string options = "/folder=" + target + " /desktop=1 /thumbs=1 /group=1 /assoc=2 /ini=%APPDATA%\\PixorraFaults";
+  const std::string settings = SpecialFolder(CSIDL_APPDATA) + "PixorraFaults\\";
+  RemoveFolderTree(settings);
+  ASSERT_EQ(kInstalled, Silent(options).exitCode);
+  const RegistryState registry = SnapshotSetupRegistry();
+  // Contents, not times: the settings files and links are written again.
+  const DiskState files = SnapshotTree(target, false);
+  const DiskState settingsFiles = SnapshotTree(settings, false);
+  const DiskState desktop = SnapshotTree(SpecialFolder(CSIDL_DESKTOPDIRECTORY), false);
+  const DiskState before = SnapshotDisk();
+
+  ASSERT_EQ(kInstalled, Silent(options).exitCode);
+  EXPECT_EQ(Texts{}, RegistryDifferences(registry, SnapshotSetupRegistry()));
+  EXPECT_EQ(files, SnapshotTree(target, false));
+  EXPECT_EQ(settingsFiles, SnapshotTree(settings, false));
+  EXPECT_EQ(desktop, SnapshotTree(SpecialFolder(CSIDL_DESKTOPDIRECTORY), false));
+  // Links are written anew; everything else must be as it was.
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(),
+                                       {SpecialFolder(CSIDL_DESKTOPDIRECTORY), SpecialFolder(CSIDL_PROGRAMS),
+                                        SpecialFolder(CSIDL_COMMON_PROGRAMS), target, settings}));
+  RemoveFolderTree(settings);
+}
+
+}  // namespace
