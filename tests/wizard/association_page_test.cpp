@@ -68,6 +68,8 @@ TEST_F(WizardTest, ClickingAColumnHeaderDoesNotSort) {
 
   HWND header = reinterpret_cast<HWND>(SendWithin(wizard.FormatList(), LVM_GETHEADER, 0, 0));
   ASSERT_NE(nullptr, header);
+  // Headers that do not act as buttons never report a column click.
+  EXPECT_EQ(0, GetWindowLongA(header, GWL_STYLE) & HDS_BUTTONS);
   RECT column = {};
   for (int index : {0, 1, 0}) {
     GetClientRect(header, &column);
