@@ -8,7 +8,9 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   libz-mingw-w64-dev
   googletest
-  wine wine64
+  # fonts-wine: Wine's own MS Sans Serif, Tahoma and Marlett; without them
+  # dialogs fall back to wider host fonts and clip the templates' texts.
+  wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   dpkg-dev

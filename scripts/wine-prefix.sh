@@ -12,8 +12,16 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 template="$PX_WINE_ROOT/template"
 
+# wineboot links the fonts and programs of the installed Wine into the prefix,
+# so a template made before a Wine or font package changed is made anew.
+template_stamp() {
+  dpkg-query -W -f='${Package} ${Version}\n' wine wine64 libwine fonts-wine 2>/dev/null
+}
+
 make_template() {
-  [ -f "$template/.px-ready" ] && return 0
+  if [ -f "$template/.px-ready" ] && [ "$(cat "$template/.px-ready")" = "$(template_stamp)" ]; then
+    return 0
+  fi
   rm -rf "$template"
   mkdir -p "$template"
   WINEPREFIX="$template" wineboot -i >/dev/null 2>&1 || true
@@ -26,7 +34,7 @@ make_template() {
   # Headless windows: Wine's null display driver (no X server needed).
   WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   WINEPREFIX="$template" wineserver -w
-  touch "$template/.px-ready"
+  template_stamp > "$template/.px-ready"
 }
 
 case "${1:-fresh}" in
