@@ -11,36 +11,12 @@
 #include "install_texts.h"
 
 using namespace installtest;
+#include "support/px_test_support.h"
 
 namespace {
 
-const char kRoot[] = "C:\\pxtest-run\\";
-
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(folder + name + "\\");
-      } else {
-        DeleteFileA((folder + name).c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-std::string FreshFolder(const std::string& name) {
-  CreateDirectoryA(kRoot, nullptr);
-  const std::string folder = kRoot + name + "\\";
-  RemoveTree(folder);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
+// Test folders through the shared support library.
+std::string FreshFolder(const std::string& name) { return pxtest::MakeTempFolder("run\\" + name); }
 
 std::string CurrentFolder() {
   char folder[MAX_PATH] = {};

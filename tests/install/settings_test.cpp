@@ -5,60 +5,22 @@
 #include <string>
 
 #include "install/viewer_settings.h"
+#include "support/px_test_support.h"
 
 namespace {
 
-const char kRoot[] = "C:\\pxtest-settings\\";
+// Test folders and files through the shared support library.
+std::string FreshFolder(const std::string& name) { return pxtest::MakeTempFolder("settings\\" + name); }
+std::string ReadText(const std::string& path) {
+  return pxtest::FileExists(path) ? pxtest::ReadFileBytes(path) : "<missing>";
+}
+void WriteText(const std::string& path, const std::string& text) { pxtest::WriteFileBytes(path, text); }
 
 int injectedHeight = 1040;
 int injectedScale = 100;
 int InjectedHeight() { return injectedHeight; }
 int InjectedScale() { return injectedScale; }
 const ScreenMetrics kInjected{InjectedHeight, InjectedScale};
-
-std::string ReadText(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-void RemoveFlat(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (found.cFileName[0] == '.') continue;
-      const std::string path = folder + found.cFileName;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveFlat(path + "\\");
-      } else {
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-std::string FreshFolder(const std::string& name) {
-  CreateDirectoryA(kRoot, nullptr);
-  const std::string folder = kRoot + name + "\\";
-  RemoveFlat(folder);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
 
 std::string Language() { return "[Language]\r\nDLL=DEUTSCH.DLL\r\nLang=Deutsch\r\n"; }
 std::string Toolbar(const char* skin, const char* size) {
