@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,9 @@ struct BrokenPayload {
   const char* variant;
   bool somethingUnpacked;  // entries before the damage stay
 };
+
+// Keeps the test names free of addresses.
+void PrintTo(const BrokenPayload& payload, std::ostream* out) { *out << payload.variant; }
 
 class BrokenPayloads : public Faults, public ::testing::WithParamInterface<BrokenPayload> {};
 
