@@ -15,12 +15,15 @@ if [ "${1:-}" = "--merge" ]; then merge=1; shift; fi
 seconds=${1:-30}
 shift || true
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-  targets=(command_line trim_spaces folder_chain percent_variables open_command product_folder link_command toolbar_skin)
-fi
 
 cmake -S "$root/tests/native" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j"$(nproc)" --target $(printf '%s_fuzz ' "${targets[@]}") >/dev/null
+if [ ${#targets[@]} -eq 0 ]; then
+  # Every target tests/native/CMakeLists.txt defines.
+  cmake --build "$build" -j"$(nproc)" >/dev/null
+  for f in "$build"/*_fuzz; do targets+=("$(basename "$f" _fuzz)"); done
+else
+  cmake --build "$build" -j"$(nproc)" --target $(printf '%s_fuzz ' "${targets[@]}") >/dev/null
+fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -183,3 +183,15 @@ TEST(FuzzChecks, SkinChecks) {
   for (int dpi : {0, 96, 120, 144, 168, 192, 100000}) EXPECT_EQ("", CheckScaleFromDpi(dpi, ScaleFromLogicalDpi(dpi)));
   EXPECT_NE("", CheckScaleFromDpi(144, 149));
 }
+
+TEST(FuzzChecks, EntryNameCheck) {
+  EXPECT_EQ("", CheckEntryName("Help/a.chm", 5, true));
+  EXPECT_EQ("", CheckEntryName("Help/", 5, true));
+  EXPECT_EQ("", CheckEntryName("a/../b", 5, false));
+  EXPECT_NE("", CheckEntryName("a/../b", 5, true));
+  EXPECT_NE("", CheckEntryName("C:x", 0, true));
+  EXPECT_NE("", CheckEntryName("\\x", 1, true));
+  EXPECT_NE("", CheckEntryName("Help/a.chm", 4, true));
+  EXPECT_NE("", CheckEntryName("Help/a.chm", 0, true));
+  EXPECT_EQ("", CheckEntryName("..a/b..", 4, true));
+}

@@ -311,6 +311,32 @@ std::string CheckLinkCommand(const std::string& command, const std::string& targ
   return "";
 }
 
+bool ReferenceSafeEntryName(const std::string& name) {
+  if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
+  if (name.find(':') != std::string::npos) return false;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = name.find_first_of("/\\", start);
+    const std::string component = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (component == "..") return false;
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
+std::string CheckEntryName(const std::string& name, std::size_t fileNameOffset, bool safe) {
+  if (fileNameOffset > name.size()) return "the file name lies outside the entry name";
+  if (name.find_first_of("/\\", fileNameOffset) != std::string::npos) return "the file name holds a separator";
+  if (fileNameOffset > 0 && name[fileNameOffset - 1] != '/' && name[fileNameOffset - 1] != '\\') {
+    return "the file name does not start behind a separator";
+  }
+  if (fileNameOffset == 0 && name.find_first_of("/\\") != std::string::npos) return "the folder part was not split off";
+  if (safe != ReferenceSafeEntryName(name)) {
+    return Quote(name) + (safe ? " was taken as safe" : " was refused though harmless");
+  }
+  return "";
+}
+
 std::string CheckSkinChoice(SkinRule rule, int height, int scale) {
   auto rankOf = [rule](int h, int s) {
     const ToolbarSkin skin = rule(h, s);

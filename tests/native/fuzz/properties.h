@@ -63,6 +63,11 @@ std::string ReferenceLinkCommand(const std::string& command, const std::string& 
 std::string CheckLinkCommand(const std::string& command, const std::string& target, std::size_t outSize,
                              bool result, const std::string& out);
 
+// Entry names of the payload archive: the file-name part and the safety rule
+// (no empty name, no leading separator, no ":", no ".." component).
+bool ReferenceSafeEntryName(const std::string& name);
+std::string CheckEntryName(const std::string& name, std::size_t fileNameOffset, bool safe);
+
 // The toolbar skin for a screen: one of the four, its size matching, and
 // never a smaller skin for a taller screen or a larger scale.
 using SkinRule = ToolbarSkin (*)(int fullScreenHeight, int scale);
