@@ -200,12 +200,12 @@ bool HostFaultsReady(std::string* reason) {
   return false;
 }
 
-bool SetHostReadOnly(const std::string& pathBelowPxtest, bool readonly) {
+bool SetHostReadOnly(const std::string& pathOnR, bool readonly) {
   static int serial = 0;
   const std::string base = HostToWindowsPath(PX_BUILD_DIR "/reliability/switch/") + "r" +
                            std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
   DeleteFileA((base + ".done").c_str());
-  WriteFileBytes(base + ".tmp", std::string(readonly ? "readonly " : "writable ") + pathBelowPxtest + "\n");
+  WriteFileBytes(base + ".tmp", std::string(readonly ? "readonly " : "writable ") + pathOnR + "\n");
   // Renamed into place, so the watcher never reads half a request.
   if (!MoveFileExA((base + ".tmp").c_str(), (base + ".req").c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
   if (!WaitFor([&] { return FileExists(base + ".done"); }, 10000)) return false;

@@ -48,9 +48,10 @@ void ForgetInstallations();
 // True when host_faults.sh could set up its drives and watcher; otherwise
 // the reason.
 bool HostFaultsReady(std::string* reason);
-// Makes a file below C:\pxtest\ immutable on the host (readonly = true) or
-// writable again; false when the watcher did not answer.
-bool SetHostReadOnly(const std::string& pathBelowPxtest, bool readonly);
+// Makes a file on drive R: immutable on the host (readonly = true) or
+// writable again; the path is relative to R:\. False when the watcher did
+// not answer or the change failed.
+bool SetHostReadOnly(const std::string& pathOnR, bool readonly);
 
 // An environment variable set for processes started while it lives.
 class ScopedEnv {

@@ -49,6 +49,7 @@ class Faults : public ::testing::Test {
   }
   void TearDown() override {
     CloseAllViewers();
+    DeleteFileA("R:\\filler.bin");
     RemoveFolderTree("C:\\pxtest\\faults\\");
     ForgetInstallations();
   }
@@ -187,24 +188,31 @@ TEST_F(Faults, TargetFileHeldOpenByAnotherProgram) {
 TEST_F(Faults, ReadOnlyTargetFile) {
   std::string reason;
   if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
-  const std::string target = area_ + "Pixorra\\";
+  // On R:, where the host can make a single file read-only for root too.
+  const std::string target = "R:\\readonly\\Pixorra\\";
+  const std::string onR = "readonly\\Pixorra\\px_main64.exe";
+  RemoveFolderTree("R:\\readonly\\");
   ASSERT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
   const std::string file = target + "px_main64.exe";
   WriteFileBytes(file, "an older viewer");
-  ASSERT_TRUE(SetHostReadOnly("faults\\area\\Pixorra\\px_main64.exe", true));
+  ASSERT_TRUE(SetHostReadOnly(onR, true));
   struct Writable {
-    ~Writable() { SetHostReadOnly("faults\\area\\Pixorra\\px_main64.exe", false); }
-  } writable;
+    std::string path;
+    ~Writable() {
+      SetHostReadOnly(path, false);
+      RemoveFolderTree("R:\\readonly\\");
+    }
+  } writable{onR};
   const DiskState before = SnapshotDisk();
 
   const RunResult run = Silent("/folder=" + target);
   EXPECT_EQ(kFailed, run.exitCode);
   EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
-  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
   EXPECT_EQ("an older viewer", ReadFileBytes(file));
   EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target));
 
-  ASSERT_TRUE(SetHostReadOnly("faults\\area\\Pixorra\\px_main64.exe", false));
+  ASSERT_TRUE(SetHostReadOnly(onR, false));
   ExpectSecondRunInstalls(target);
 }
 

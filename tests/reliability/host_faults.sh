@@ -9,9 +9,11 @@
 #   S:  a read-only tmpfs, for a temporary folder and a start folder that
 #       nobody can write to, not even Wine running as root
 # The watcher takes requests from Windows: a file switch/NAME.req holding
-# "readonly PATH" or "writable PATH" (PATH relative to the prefix's
-# C:\pxtest\); it makes the file immutable (chattr +i, which binds root too)
-# or undoes it, then writes switch/NAME.done with the result code.
+# "readonly PATH" or "writable PATH" (PATH relative to R:\); it makes the
+# file immutable (chattr +i, which binds root too) or undoes it, then writes
+# switch/NAME.done with the result code. Only files on R: are touched: an
+# immutable file that a killed run leaves behind goes with the tmpfs and can
+# never block the removal of the prefix.
 # switch/status says "ready" or, when this machine does not allow mounting
 # (not root, no tmpfs), "unavailable: reason"; the tests then skip those cases.
 set -uo pipefail
@@ -23,7 +25,6 @@ source "$root/scripts/wine-env.sh"
 area="$build/reliability"
 switch="$area/switch"
 mnt="$area/mnt"
-pxtest="$WINEPREFIX/drive_c/pxtest"
 
 stop() {
   if [ -f "$switch/watcher.pid" ]; then
@@ -50,7 +51,7 @@ watch_requests() {
       read -r verb rel < "$req"
       rm -f "$req"
       rel=${rel//\\//}
-      file="$pxtest/$rel"
+      file="$mnt/full/$rel"
       case "$rel" in *..*) verb=refused ;; esac
       case "$verb" in
         readonly) chattr +i "$file" && echo "$file" >> "$switch/immutable.list" && rc=0 ;;
