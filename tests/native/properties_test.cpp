@@ -195,3 +195,22 @@ TEST(FuzzChecks, EntryNameCheck) {
   EXPECT_NE("", CheckEntryName("Help/a.chm", 0, true));
   EXPECT_EQ("", CheckEntryName("..a/b..", 4, true));
 }
+
+TEST(FuzzChecks, InstallTextsCheck) {
+  NamedTexts good{true,
+                  "C:\\P\\",
+                  "C:\\P\\px_main64.exe",
+                  "\"C:\\P\\px_main64.exe\" \"%1\"",
+                  "\"C:\\P\\px_main64.exe\" \"%1 /thumbs\"",
+                  "\"C:\\P\\px_main64.exe\"",
+                  "\"C:\\P\\pv_uninstall.exe\"",
+                  "C:\\P\\px_main64.exe,0"};
+  EXPECT_EQ("", CheckInstallTexts("C:\\P", good));
+  EXPECT_EQ("", CheckInstallTexts("C:\\P\\", good));
+  NamedTexts wrong = good;
+  wrong.openCommand = "\"C:\\P\\px_main64.exe\" %1";
+  EXPECT_NE("", CheckInstallTexts("C:\\P", wrong));
+  EXPECT_NE("", CheckInstallTexts("", good));
+  EXPECT_EQ("", CheckInstallTexts(std::string(246, 'a'), NamedTexts{}));
+  EXPECT_NE("", CheckInstallTexts(std::string(245, 'a'), NamedTexts{}));
+}

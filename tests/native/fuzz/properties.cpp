@@ -337,6 +337,28 @@ std::string CheckEntryName(const std::string& name, std::size_t fileNameOffset, 
   return "";
 }
 
+std::string CheckInstallTexts(const std::string& trimmedFolder, const NamedTexts& texts) {
+  std::string folder = trimmedFolder;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  const std::string program = folder + "px_main64.exe";
+  const bool fits = !trimmedFolder.empty() && program.size() <= kMaxPath;
+  if (!texts.ok) {
+    if (fits) return "a folder that leaves room for the program was refused: " + Quote(trimmedFolder);
+    const std::string all = texts.folder + texts.programPath + texts.openCommand + texts.browseCommand +
+                            texts.quotedProgram + texts.uninstallCommand + texts.displayIcon;
+    return all.empty() ? "" : "a refused folder left texts behind";
+  }
+  if (!fits) return "a program path beyond 259 characters was composed";
+  if (texts.folder != folder) return Quote(texts.folder) + " should be " + Quote(folder);
+  if (texts.programPath != program) return Quote(texts.programPath) + " should be " + Quote(program);
+  if (texts.openCommand != "\"" + program + "\" \"%1\"") return "open command " + Quote(texts.openCommand);
+  if (texts.browseCommand != "\"" + program + "\" \"%1 /thumbs\"") return "browse command " + Quote(texts.browseCommand);
+  if (texts.quotedProgram != "\"" + program + "\"") return "quoted program " + Quote(texts.quotedProgram);
+  if (texts.uninstallCommand != "\"" + folder + "pv_uninstall.exe\"") return "uninstall " + Quote(texts.uninstallCommand);
+  if (texts.displayIcon != program + ",0") return "icon " + Quote(texts.displayIcon);
+  return "";
+}
+
 std::string CheckSkinChoice(SkinRule rule, int height, int scale) {
   auto rankOf = [rule](int h, int s) {
     const ToolbarSkin skin = rule(h, s);

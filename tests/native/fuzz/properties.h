@@ -68,6 +68,14 @@ std::string CheckLinkCommand(const std::string& command, const std::string& targ
 bool ReferenceSafeEntryName(const std::string& name);
 std::string CheckEntryName(const std::string& name, std::size_t fileNameOffset, bool safe);
 
+// The texts that name the installed viewer, composed from one trimmed folder:
+// the program path, the commands and the uninstaller, or nothing at all.
+struct NamedTexts {
+  bool ok = false;
+  std::string folder, programPath, openCommand, browseCommand, quotedProgram, uninstallCommand, displayIcon;
+};
+std::string CheckInstallTexts(const std::string& trimmedFolder, const NamedTexts& texts);
+
 // The toolbar skin for a screen: one of the four, its size matching, and
 // never a smaller skin for a taller screen or a larger scale.
 using SkinRule = ToolbarSkin (*)(int fullScreenHeight, int scale);
