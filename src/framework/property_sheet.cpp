@@ -1,5 +1,7 @@
 #include "framework/property_sheet.h"
 
+#include "framework/common_controls.h"
+
 #include <cwchar>
 
 namespace {
@@ -202,6 +204,7 @@ LRESULT CALLBACK CPropertySheet::CreationHook(int code, WPARAM wParam, LPARAM lP
 
 INT_PTR CPropertySheet::DoModal() {
   if (pages_.empty() || GetSafeHwnd() != nullptr || g_sheetBeingCreated != nullptr) return -1;
+  PrepareCommonControls();
 
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   std::vector<PROPSHEETPAGEW> sheetPages(pages_.size());

@@ -1,7 +1,5 @@
 #include "framework/win_app.h"
 
-#include <commctrl.h>
-
 CWinApp* CWinApp::current_ = nullptr;
 
 CWinApp::CWinApp() { current_ = this; }
@@ -12,10 +10,6 @@ CWinApp::~CWinApp() {
 
 int CWinApp::Run(HINSTANCE instance) {
   instance_ = instance;
-  // The pages' list views and the sheet's controls need their window
-  // classes registered before the first dialog is made.
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
   // The program has no message loop of its own: whatever InitInstance
   // answers, the process ends once it returns (the setup always answers
   // false, after its silent run or its modal wizard).

@@ -1,11 +1,11 @@
 #include "wizard/wizard_start.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <memory>
 
 #include "app/environment.h"
+#include "framework/common_controls.h"
 #include "framework/win_app.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -34,9 +34,9 @@ void CreateTitleFont(CFont& font) {
 }  // namespace
 
 void RunWizard(CWinApp& app) {
-  // The association page's list view lives in comctl32.
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  // The association page's list view lives in comctl32; the theming DLLs it
+  // pulls in come from the system folder.
+  PrepareCommonControls();
 
   CreateTitleFont(theSheet.titleFont);
   theSheet.associationList = nullptr;
