@@ -225,4 +225,22 @@ void CleanLinks() {
   }
 }
 
+std::vector<std::string> ExpectedGroupNames(bool windows8) {
+  std::vector<std::string> names;
+  for (const ExpectedLink& link : kGroupLinks) {
+    if (!(windows8 && link.belowWindows8Only)) names.push_back(link.name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int NoOpenWithCount() {
+  int count = 0;
+  for (const char* appClass : kStoreAppClasses) {
+    pxtest::RegValue value = pxtest::ReadRegValue(HKEY_CURRENT_USER, appClass, "NoOpenWith");
+    if (value.exists && value.type == REG_SZ && value.text.empty()) ++count;
+  }
+  return count;
+}
+
 }  // namespace shelltest

@@ -70,4 +70,9 @@ std::string DesktopFolder(bool allUsers);
 // Removes the group folder and both desktop links for both kinds of user.
 void CleanLinks();
 
+// The group's link names, sorted, as they stand on Windows 8 and later or below.
+std::vector<std::string> ExpectedGroupNames(bool windows8);
+// How many of the five store-app classes carry an empty "NoOpenWith" value.
+int NoOpenWithCount();
+
 }  // namespace shelltest

@@ -23,24 +23,6 @@ pxtest::RunResult RunDriver(const std::string& version, const std::string& args)
                             args);
 }
 
-std::vector<std::string> ExpectedGroup(bool windows8) {
-  std::vector<std::string> names;
-  for (const ExpectedLink& link : kGroupLinks) {
-    if (!(windows8 && link.belowWindows8Only)) names.push_back(link.name);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-int NoOpenWithCount() {
-  int count = 0;
-  for (const char* appClass : kStoreAppClasses) {
-    pxtest::RegValue value = pxtest::ReadRegValue(HKEY_CURRENT_USER, appClass, "NoOpenWith");
-    if (value.exists && value.type == REG_SZ && value.text.empty()) ++count;
-  }
-  return count;
-}
-
 class ShellWindowsVersion : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,7 +39,7 @@ TEST_F(ShellWindowsVersion, Windows7GroupHasNineLinksAndStoreAppsStay) {
   pxtest::RunResult run = RunDriver("win7", std::string("1 1 1 0 0 0 images ") + kFolder);
   ASSERT_TRUE(run.started);
   EXPECT_EQ(1u, run.exitCode);
-  EXPECT_EQ(ExpectedGroup(false), pxtest::ListFolder(GroupFolder(false)));
+  EXPECT_EQ(ExpectedGroupNames(false), pxtest::ListFolder(GroupFolder(false)));
   EXPECT_EQ(0, NoOpenWithCount());
   EXPECT_EQ("Pixorra.jpg", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.jpeg", "").text);
 }
@@ -66,7 +48,7 @@ TEST_F(ShellWindowsVersion, Windows8GroupHasEightLinksAndStoreAppsLeaveOpenWith)
   pxtest::RunResult run = RunDriver("win8", std::string("1 1 1 0 0 0 images ") + kFolder);
   ASSERT_TRUE(run.started);
   EXPECT_EQ(1u, run.exitCode);
-  EXPECT_EQ(ExpectedGroup(true), pxtest::ListFolder(GroupFolder(false)));
+  EXPECT_EQ(ExpectedGroupNames(true), pxtest::ListFolder(GroupFolder(false)));
   for (const ExpectedLink& link : kGroupLinks) {
     if (!link.belowWindows8Only) {
       EXPECT_EQ("", CompareLink(GroupFolder(false), link, kFolder));
@@ -78,7 +60,7 @@ TEST_F(ShellWindowsVersion, Windows8GroupHasEightLinksAndStoreAppsLeaveOpenWith)
 TEST_F(ShellWindowsVersion, Windows10LikeWindows8) {
   pxtest::RunResult run = RunDriver("win10", std::string("1 1 1 0 0 0 all ") + kFolder);
   ASSERT_TRUE(run.started);
-  EXPECT_EQ(ExpectedGroup(true), pxtest::ListFolder(GroupFolder(false)));
+  EXPECT_EQ(ExpectedGroupNames(true), pxtest::ListFolder(GroupFolder(false)));
   EXPECT_EQ(5, NoOpenWithCount());
 }
 
