@@ -90,14 +90,33 @@ CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer, ZPOS64_T decl
 // minizip takes an end record at the very start of the file for "not found",
 // so an archive without any entry (nothing but that record) does not open.
 // It is still a valid archive with nothing to unpack.
+bool HoldsNoEntries(HANDLE file) {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
+  std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[kSmallestArchiveLimit]);
+  if (!data) return false;
+  DWORD size = 0;
+  const BOOL read = ReadFile(file, data.get(), kSmallestArchiveLimit, &size, nullptr);
+  return read && size < static_cast<DWORD>(kSmallestArchiveLimit) && ArchiveEntryCount(data.get(), size) == 0;
+}
+
 bool IsArchiveWithoutEntries(const char* path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  unsigned char data[kSmallestArchiveLimit];
-  DWORD size = 0;
-  const BOOL read = ReadFile(file, data, sizeof data, &size, nullptr);
+  const bool empty = HoldsNoEntries(file);
   CloseHandle(file);
-  return read && size < sizeof data && ArchiveEntryCount(data, size) == 0;
+  return empty;
+}
+
+// The bytes of one of the program's own resources; null when it is missing,
+// not loadable or not lockable.
+const void* LockedResource(int resourceId, const char* resourceType, DWORD& size) {
+  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
+  if (resource == nullptr) return nullptr;
+  HGLOBAL loaded = LoadResource(nullptr, resource);
+  if (loaded == nullptr) return nullptr;
+  size = SizeofResource(nullptr, resource);
+  return LockResource(loaded);
 }
 
 // The temporary archive is read through the handle that wrote it: between
@@ -153,16 +172,6 @@ unzFile OpenKeptArchive(KeptArchive* kept) {
   functions.zerror_file = ErrorKept;
   functions.opaque = kept;
   return unzOpen2_64("", &functions);
-}
-
-bool IsKeptArchiveWithoutEntries(HANDLE file) {
-  LARGE_INTEGER start = {};
-  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
-  std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[kSmallestArchiveLimit]);
-  if (!data) return false;
-  DWORD size = 0;
-  const BOOL read = ReadFile(file, data.get(), kSmallestArchiveLimit, &size, nullptr);
-  return read && size < static_cast<DWORD>(kSmallestArchiveLimit) && ArchiveEntryCount(data.get(), size) == 0;
 }
 
 // UnzipToFolder on an archive that is already open.
@@ -290,13 +299,9 @@ int UnzipToFolder(const char* archivePath, const char* destination) {
 }
 
 int ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
-  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
-  if (resource == nullptr) return -1;
-  HGLOBAL loaded = LoadResource(nullptr, resource);
-  if (loaded == nullptr) return -1;
-  const void* data = LockResource(loaded);
+  DWORD size = 0;
+  const void* data = LockedResource(resourceId, resourceType, size);
   if (data == nullptr) return -1;
-  const DWORD size = SizeofResource(nullptr, resource);
 
   char tempPath[kTempPathBufferSize] = {};
   const DWORD tempLength = GetTempPathA(kTempPathBufferSize, tempPath);
@@ -322,7 +327,7 @@ int ExtractPayload(int resourceId, const char* resourceType, const char* tempNam
     unzFile archive = OpenKeptArchive(&kept);
     if (archive != nullptr) {
       result = UnzipOpenArchive(archive, destination);
-    } else if (IsKeptArchiveWithoutEntries(file)) {
+    } else if (HoldsNoEntries(file)) {
       result = SetCurrentDirectoryA(destination) ? 0 : -1;
     }
   }
@@ -333,10 +338,8 @@ int ExtractPayload(int resourceId, const char* resourceType, const char* tempNam
 }
 
 long LongestPayloadEntryName(int resourceId, const char* resourceType) {
-  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
-  if (resource == nullptr) return -1;
-  HGLOBAL loaded = LoadResource(nullptr, resource);
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  DWORD size = 0;
+  const void* data = LockedResource(resourceId, resourceType, size);
   if (data == nullptr) return -1;
-  return LongestEntryNameLength(static_cast<const unsigned char*>(data), SizeofResource(nullptr, resource));
+  return LongestEntryNameLength(static_cast<const unsigned char*>(data), size);
 }
