@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "app/product.h"
+
 namespace {
 
-constexpr char kViewerExe[] = "px_main64.exe";
 constexpr char kProductFolder[] = "Pixorra\\";
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -51,7 +52,7 @@ void AppendBackslashIfRoom(char path[kFolderBufferSize]) {
 int ReadOpenCommandFolder(const char* command, char folder[kFolderBufferSize]) {
   folder[0] = '\0';
   if (command == nullptr || command[0] == '\0') return 0;
-  const char* exe = std::strstr(command, kViewerExe);
+  const char* exe = std::strstr(command, kViewerProgramFile);
   if (exe == nullptr) return 0;
 
   const char* program;
@@ -64,7 +65,7 @@ int ReadOpenCommandFolder(const char* command, char folder[kFolderBufferSize]) {
     // Written by some other tool without quotes: the program path is
     // everything up to the executable's name.
     program = command;
-    length = static_cast<std::size_t>(exe - command) + sizeof kViewerExe - 1;
+    length = static_cast<std::size_t>(exe - command) + sizeof kViewerProgramFile - 1;
   }
 
   const std::size_t folderLength = DriveAndDirectoryLength(program, length);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/product.h"
 #include "install/folder_text.h"
 #include "install/install_folder.h"
 #include "install/install_log.h"
@@ -18,8 +19,6 @@ namespace {
 
 constexpr char kPayloadType[] = "ZIP";
 constexpr char kTempArchiveName[] = "pxmaing_x64.zip";
-constexpr char kViewerExe[] = "px_main64.exe";
-
 enum class LogOrder { kMessageFirst, kFolderFirst };
 
 int Fail(const InstallOptions& options, unsigned messageId, LogOrder order, const char* folder,
@@ -44,7 +43,7 @@ bool LeavesRoomForPayload(const char* folder) {
   TrimSpaces(trimmed);
   std::size_t length = std::strlen(trimmed);
   if (length > 0 && trimmed[length - 1] != '\\') ++length;
-  std::size_t longestName = sizeof kViewerExe - 1;
+  std::size_t longestName = sizeof kViewerProgramFile - 1;
   const long longestEntry = LongestPayloadEntryName(IDR_PAYLOAD, kPayloadType);
   if (longestEntry > static_cast<long>(longestName)) longestName = static_cast<std::size_t>(longestEntry);
   return length + longestName <= kFolderBufferSize - 1;

@@ -37,7 +37,7 @@ bool ComposeInstallTexts(const char* trimmedFolder, InstallTexts* texts) {
             FormatInto(texts->folder, sizeof(texts->folder), "%s", trimmedFolder) &&
             AppendBackslash(texts->folder, sizeof(texts->folder)) &&
             FormatInto(texts->programPath, sizeof(texts->programPath), "%s%s", texts->folder,
-                       kProgramFileName);
+                       kViewerProgramFile);
   // The commands have room for any program path that fits; they only fail
   // together with it.
   ok = ok &&

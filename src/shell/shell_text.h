@@ -10,6 +10,7 @@
 
 #include <cstddef>
 
+#include "app/product.h"
 #include "shell/format_table.h"
 
 namespace shelltext {
@@ -23,7 +24,6 @@ constexpr int kVersionMajor = 4;
 constexpr int kVersionMinor = 42;
 
 constexpr const char* kProductWord = "Pixorra";
-constexpr const char* kProgramFileName = "px_main64.exe";
 constexpr const char* kUninstallerFileName = "pv_uninstall.exe";
 constexpr const char* kVerbName = "Browse with &Pixorra";
 constexpr const char* kGroupFolderName = "Pixorra";

@@ -66,7 +66,7 @@ int CreateProgramGroup(const char* folder, int allUsers) {
   AppendBackslash(group, sizeof(group));
 
   char programPath[kPathSize];
-  if (!JoinPath(folder, kProgramFileName, programPath, sizeof(programPath))) return 0;
+  if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return 0;
 
   char mainLinkName[kShortSize];
   ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));

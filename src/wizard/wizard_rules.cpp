@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/product.h"
+
 namespace wizard {
 
 const WizardPageInfo kWizardPages[kWizardPageCount] = {
@@ -47,12 +49,12 @@ bool ComposeViewerPath(const char* folder, char* out, std::size_t size) {
   if (folder == nullptr) return false;
   const std::size_t folderLength = std::strlen(folder);
   const bool needsBackslash = folderLength == 0 || folder[folderLength - 1] != '\\';
-  const std::size_t total = folderLength + (needsBackslash ? 1 : 0) + sizeof kViewerProgram - 1;
+  const std::size_t total = folderLength + (needsBackslash ? 1 : 0) + sizeof kViewerProgramFile - 1;
   if (total + 1 > size) return false;
   std::memcpy(out, folder, folderLength);
   std::size_t at = folderLength;
   if (needsBackslash) out[at++] = '\\';
-  std::memcpy(out + at, kViewerProgram, sizeof kViewerProgram);
+  std::memcpy(out + at, kViewerProgramFile, sizeof kViewerProgramFile);
   return true;
 }
 

@@ -60,7 +60,4 @@ void AssociationColumnWidths(int listWidth, int* first, int* second);
 // expands %APPDATA%.
 constexpr const char kAppDataIniFolder[] = "%APPDATA%\\Pixorra";
 
-// The viewer's program file inside the install folder.
-constexpr const char kViewerProgram[] = "px_main64.exe";
-
 }  // namespace wizard
