@@ -1,7 +1,7 @@
 #include "app/the_app.h"
 
-#include "app/command_line.h"
-#include "app/silent_start.h"
+#include "core/command_line.h"
+#include "setup/silent_start.h"
 #include "wizard/wizard_start.h"
 
 BOOL TheApp::InitInstance() {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "controls/link_command.h"
+#include "core/link_command.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-// Target folder defaults and folder creation.
+// Where an installation goes when nobody names a folder.
 #pragma once
 
-// 1 and the folder of an earlier installation (ending in a backslash), or 0 and "".
-int FindPreviousInstallFolder(char folder[260]);
+#include "core/product.h"
 
-// Always 1: "<ProgramFilesDir>\Pixorra" or the fallback "C:\Pixorra\".
-int GetDefaultInstallFolder(char folder[260]);
+// True and the folder of an earlier installation (ending in a backslash), as
+// its registered open command names it; false and "" when there is none.
+bool FindPreviousInstallFolder(char folder[kPathSize]);
 
-// Trims, appends a backslash, creates the whole chain; 1 when the folder exists
-// afterwards. The path is normalised in place.
-int EnsureFolderExists(char path[260]);
+// "<ProgramFilesDir>\Pixorra", or the fallback "C:\Pixorra\" when the system
+// does not say where programs go (or that folder is too long).
+void GetDefaultInstallFolder(char folder[kPathSize]);

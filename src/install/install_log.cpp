@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "core/log_entry.h"
+
 namespace {
 
 const char kLogFileName[] = "Pixorra_Install.log";

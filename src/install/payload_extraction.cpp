@@ -8,14 +8,14 @@
 #include <cstring>
 #include <memory>
 
-#include "install/archive_entry.h"
+#include "core/archive_entry.h"
+#include "core/product.h"
 
 namespace {
 
 constexpr int kNameBufferSize = 520;
 constexpr int kTempPathBufferSize = 520;
 constexpr int kCopyBufferSize = 8192;
-constexpr int kArchivePathSize = 260;
 constexpr int kSmallestArchiveLimit = 22 + 0xFFFF + 1;  // an end record and the longest comment
 
 // Bounded copy; false when source does not fit.
@@ -175,29 +175,29 @@ unzFile OpenKeptArchive(KeptArchive* kept) {
 }
 
 // UnzipToFolder on an archive that is already open.
-int UnzipOpenArchive(unzFile archive, const char* destination) {
+bool UnzipOpenArchive(unzFile archive, const char* destination) {
   char previous[MAX_PATH] = {};
   const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);
   if (!SetCurrentDirectoryA(destination)) {
     unzClose(archive);
-    return -1;
+    return false;
   }
-  const int result = ExtractAllEntries(archive);
+  const bool result = ExtractAllEntries(archive);
   unzClose(archive);
-  if (result != 0 && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
+  if (!result && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
   return result;
 }
 
 }  // namespace
 
-int MakeDirectoryChain(const char* relativePath) {
-  if (relativePath == nullptr || relativePath[0] == '\0') return 0;
+bool MakeDirectoryChain(const char* relativePath) {
+  if (relativePath == nullptr || relativePath[0] == '\0') return false;
   char path[kNameBufferSize];
-  if (!CopyText(path, sizeof path, relativePath)) return 0;
+  if (!CopyText(path, sizeof path, relativePath)) return false;
   std::size_t length = std::strlen(path);
   if (path[length - 1] == '/') path[--length] = '\0';
-  if (length == 0) return 0;
-  if (CreateDirectoryA(path, nullptr)) return 1;
+  if (length == 0) return false;
+  if (CreateDirectoryA(path, nullptr)) return true;
 
   for (std::size_t i = 1; i <= length; ++i) {
     if (i < length && !IsSeparator(path[i])) continue;
@@ -206,9 +206,9 @@ int MakeDirectoryChain(const char* relativePath) {
     const BOOL created = CreateDirectoryA(path, nullptr);
     const DWORD error = created ? ERROR_SUCCESS : GetLastError();
     path[i] = kept;
-    if (error == ERROR_PATH_NOT_FOUND) return 0;
+    if (error == ERROR_PATH_NOT_FOUND) return false;
   }
-  return 1;
+  return true;
 }
 
 void SetFileDateFromArchive(const char* fileName, unsigned long dosDateTime) {
@@ -226,21 +226,21 @@ void SetFileDateFromArchive(const char* fileName, unsigned long dosDateTime) {
   CloseHandle(file);
 }
 
-int ExtractAllEntries(unzFile archive) {
+bool ExtractAllEntries(unzFile archive) {
   unz_global_info64 global;
-  if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return -1;
-  if (global.number_entry == 0) return 0;
+  if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return false;
+  if (global.number_entry == 0) return true;
 
   // One copy buffer serves every entry of the walk.
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
-  if (!buffer) return -1;
+  if (!buffer) return false;
 
   bool allWritten = true;
   for (ZPOS64_T entry = 0;; ++entry) {
     unz_file_info64 info;
     char name[kNameBufferSize];
     if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
-      return -1;
+      return false;
     }
     // minizip leaves a name that fills the buffer unterminated; such a name
     // cannot be a path on this system anyway.
@@ -254,7 +254,7 @@ int ExtractAllEntries(unzFile archive) {
     } else {
       if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
         unzCloseCurrentFile(archive);
-        return -1;
+        return false;
       }
       HANDLE output = CreateOutputFileWithFolders(name);
       if (output == INVALID_HANDLE_VALUE) {
@@ -265,23 +265,23 @@ int ExtractAllEntries(unzFile archive) {
         CloseHandle(output);
         if (copied != CopyResult::kDone) {
           unzCloseCurrentFile(archive);
-          return -1;
+          return false;
         }
         SetFileDateFromArchive(name, info.dosDate);
-        if (unzCloseCurrentFile(archive) != UNZ_OK) return -1;  // the CRC check
+        if (unzCloseCurrentFile(archive) != UNZ_OK) return false;  // the CRC check
       }
     }
 
     if (entry + 1 >= global.number_entry) break;
-    if (unzGoToNextFile(archive) != UNZ_OK) return -1;
+    if (unzGoToNextFile(archive) != UNZ_OK) return false;
   }
-  return allWritten ? 0 : -1;
+  return allWritten;
 }
 
-int UnzipToFolder(const char* archivePath, const char* destination) {
-  char alternative[kArchivePathSize] = {};
+bool UnzipToFolder(const char* archivePath, const char* destination) {
+  char alternative[kPathSize] = {};
   std::size_t length = std::strlen(archivePath);
-  if (length > kArchivePathSize - 1) length = kArchivePathSize - 1;
+  if (length > kPathSize - 1) length = kPathSize - 1;
   std::memcpy(alternative, archivePath, length);
 
   zlib_filefunc64_def fileFunctions;
@@ -291,36 +291,36 @@ int UnzipToFolder(const char* archivePath, const char* destination) {
     archive = unzOpen2_64(alternative, &fileFunctions);
   }
   if (archive == nullptr) {
-    if (!IsArchiveWithoutEntries(archivePath)) return -1;
-    return SetCurrentDirectoryA(destination) ? 0 : -1;
+    if (!IsArchiveWithoutEntries(archivePath)) return false;
+    return SetCurrentDirectoryA(destination) != FALSE;
   }
 
   return UnzipOpenArchive(archive, destination);
 }
 
-int ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
+bool ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
   DWORD size = 0;
   const void* data = LockedResource(resourceId, resourceType, size);
-  if (data == nullptr) return -1;
+  if (data == nullptr) return false;
 
   char tempPath[kTempPathBufferSize] = {};
   const DWORD tempLength = GetTempPathA(kTempPathBufferSize, tempPath);
-  if (tempLength == 0 || tempLength >= kTempPathBufferSize) return -1;
-  if (tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) return -1;
-  if (!AppendText(tempPath, sizeof tempPath, tempName)) return -1;
+  if (tempLength == 0 || tempLength >= kTempPathBufferSize) return false;
+  if (tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) return false;
+  if (!AppendText(tempPath, sizeof tempPath, tempName)) return false;
 
   // Others may read the file while it exists, nobody may write, rename or
   // delete it; the system deletes it when the handle closes, also when the
   // process ends in the middle of the unpacking.
   HANDLE file = CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
+  if (file == INVALID_HANDLE_VALUE) return false;
   // A short write (a full disk) shows up when the file no longer opens as an
   // archive.
   DWORD written = 0;
   WriteFile(file, data, size, &written, nullptr);
 
-  int result = -1;
+  bool result = false;
   KeptArchive kept{file};
   LARGE_INTEGER start = {};
   if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
@@ -328,7 +328,7 @@ int ExtractPayload(int resourceId, const char* resourceType, const char* tempNam
     if (archive != nullptr) {
       result = UnzipOpenArchive(archive, destination);
     } else if (HoldsNoEntries(file)) {
-      result = SetCurrentDirectoryA(destination) ? 0 : -1;
+      result = SetCurrentDirectoryA(destination) != FALSE;
     }
   }
   CloseHandle(file);

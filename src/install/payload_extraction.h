@@ -5,26 +5,26 @@
 
 // Writes the archive resource (type, id) to tempName in the user's temporary
 // folder, unpacks it into destination (which becomes the current folder) and
-// deletes the temporary file again. 0 = every entry unpacked; -1 = the
+// deletes the temporary file again. True: every entry unpacked; false: the
 // archive could not be taken, opened or entered, or some entry could not be
 // created, read, written or checked (the files written so far stay).
-int ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination);
+bool ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination);
 
 // Opens archivePath (or archivePath + ".zip"), enters destination and runs the
-// walk. 0 or -1 as above. After a failure the current folder is the one the
+// walk. True or false as above. After a failure the current folder is the one the
 // caller had, so a following log entry lands where the setup was started.
-int UnzipToFolder(const char* archivePath, const char* destination);
+bool UnzipToFolder(const char* archivePath, const char* destination);
 
 // Unpacks every entry into the current folder, keeping folder parts and
 // overwriting existing files. An entry that cannot be created (or whose name
 // would leave the folder) is skipped and the walk goes on; unreadable entry
 // information, a read or write error, a CRC error or an unreachable next
-// entry stops it. 0 when every entry was unpacked, else -1.
-int ExtractAllEntries(unzFile archive);
+// entry stops it. True when every entry was unpacked.
+bool ExtractAllEntries(unzFile archive);
 
-// Creates every folder of relativePath; 1 when it exists afterwards, 0 when a
-// part could not be created because its parent is missing.
-int MakeDirectoryChain(const char* relativePath);
+// Creates every folder of relativePath; true when it exists afterwards, false
+// when a part could not be created because its parent is missing.
+bool MakeDirectoryChain(const char* relativePath);
 
 // Sets creation and last-write time of fileName to the archive's DOS date and
 // time (local time); the last-access time stays. Failures are not reported.

@@ -5,19 +5,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/folder_text.h"
-#include "install/install_folder.h"
-#include "install/percent_variables.h"
-#include "install/toolbar_skin.h"
+#include "core/folder_text.h"
+#include "core/percent_variables.h"
+#include "core/toolbar_skin.h"
+#include "platform/folders.h"
 
 namespace {
 
 constexpr char kSettingsFileFormat[] = "%spx_main64.ini";
 
-LookupResult LookUpEnvironment(const char* name, char value[kExpandBufferSize], void*) {
+LookupResult LookUpEnvironment(const char* name, char value[kPathSize], void*) {
   SetLastError(ERROR_SUCCESS);
-  const DWORD length = GetEnvironmentVariableA(name, value, kExpandBufferSize);
-  if (length >= kExpandBufferSize) return LookupResult::kTooLong;
+  const DWORD length = GetEnvironmentVariableA(name, value, kPathSize);
+  if (length >= kPathSize) return LookupResult::kTooLong;
   if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return LookupResult::kMissing;
   value[length] = '\0';
   return LookupResult::kFound;
@@ -35,16 +35,16 @@ int QueryScale() {
 
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
-bool SettingsFileIn(const char* folder, char file[kFolderBufferSize]) {
-  const int length = std::snprintf(file, kFolderBufferSize, kSettingsFileFormat, folder);
-  return length > 0 && length < kFolderBufferSize;
+bool SettingsFileIn(const char* folder, char file[kPathSize]) {
+  const int length = std::snprintf(file, kPathSize, kSettingsFileFormat, folder);
+  return length > 0 && length < kPathSize;
 }
 
 }  // namespace
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
 
-int ExpandPercentVariables(const char* text, char expanded[260]) {
+bool ExpandPercentVariables(const char* text, char expanded[kPathSize]) {
   return ExpandPercentVariables(text, expanded, LookUpEnvironment, nullptr);
 }
 
@@ -53,22 +53,22 @@ void WriteViewerSettings(const char* targetFolder, const char* iniFolder) {
 }
 
 void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics) {
-  char programFolder[kFolderBufferSize] = {};
-  for (int i = 0; i < kFolderBufferSize - 1 && targetFolder[i] != '\0'; ++i) programFolder[i] = targetFolder[i];
+  char programFolder[kPathSize] = {};
+  for (int i = 0; i < kPathSize - 1 && targetFolder[i] != '\0'; ++i) programFolder[i] = targetFolder[i];
   TrimSpaces(programFolder);
   AppendBackslashIfRoom(programFolder);
-  char programFile[kFolderBufferSize];
+  char programFile[kPathSize];
   if (!SettingsFileIn(programFolder, programFile)) return;
 
-  char settingsFile[kFolderBufferSize];
+  char settingsFile[kPathSize];
   std::memcpy(settingsFile, programFile, sizeof settingsFile);
   if (iniFolder[0] != '\0') {
     // A folder whose references all vanish (or expand too long) would put the
     // settings into the Windows folder; the program folder keeps them instead,
     // and no pointer is written that the viewer could not follow.
-    char settingsFolder[kFolderBufferSize];
-    char candidate[kFolderBufferSize];
-    if (ExpandPercentVariables(iniFolder, settingsFolder) == 1 && settingsFolder[0] != '\0') {
+    char settingsFolder[kPathSize];
+    char candidate[kPathSize];
+    if (ExpandPercentVariables(iniFolder, settingsFolder) && settingsFolder[0] != '\0') {
       EnsureFolderExists(settingsFolder);
       if (settingsFolder[0] != '\0' && SettingsFileIn(settingsFolder, candidate)) {
         WritePrivateProfileStringA("Others", "INI_Folder", iniFolder, programFile);
@@ -80,7 +80,7 @@ void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const 
   WritePrivateProfileStringA("Language", "DLL", "DEUTSCH.DLL", settingsFile);
   WritePrivateProfileStringA("Language", "Lang", "Deutsch", settingsFile);
 
-  char skin[kFolderBufferSize] = {};
+  char skin[kPathSize] = {};
   GetPrivateProfileStringA("Toolbar", "Skin", "", skin, sizeof skin, settingsFile);
   if (skin[0] != '\0') return;  // an update keeps the user's skin
   const ToolbarSkin chosen = ChooseToolbarSkin(metrics.fullScreenHeight(), metrics.scale());

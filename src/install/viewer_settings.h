@@ -1,6 +1,8 @@
 // The viewer's settings file "px_main64.ini".
 #pragma once
 
+#include "core/product.h"
+
 // Where the toolbar skin's screen figures come from; tests inject their own.
 struct ScreenMetrics {
   int (*fullScreenHeight)();  // client height of a full-screen window, pixels
@@ -16,5 +18,5 @@ ScreenMetrics PlatformScreenMetrics();
 void WriteViewerSettings(const char* targetFolder, const char* iniFolder);
 void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics);
 
-// ExpandPercentVariables over the process environment; 1 or 0 and "" as there.
-int ExpandPercentVariables(const char* text, char expanded[260]);
+// ExpandPercentVariables over the process environment; true, or false and "", as there.
+bool ExpandPercentVariables(const char* text, char expanded[kPathSize]);

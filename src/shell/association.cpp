@@ -1,9 +1,10 @@
 #include "shell/association.h"
 
-#include "app/environment.h"
-#include "shell/format_table.h"
-#include "shell/registry_ops.h"
-#include "shell/shell_text.h"
+#include "core/format_table.h"
+#include "core/shell_text.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "platform/shell_links.h"
 
 using namespace shelltext;
 
@@ -24,7 +25,7 @@ const char* const kStoreAppClasses[] = {
 }  // namespace
 
 void AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
-                        int chosen) {
+                        bool chosen) {
   char progId[kShortSize];
   if (!ComposeProgId(sfx, progId, sizeof(progId))) return;
   char key[kKeySize];
@@ -61,19 +62,19 @@ void SetAppxNoOpenWith() {
   }
 }
 
-void AssociateFormats(const char* programPath, const char* openCommand, const int* formatSelection,
-                      int confirm, int associate) {
+void AssociateFormats(const char* programPath, const char* openCommand, const bool* formatSelection,
+                      bool confirm, bool associate) {
   for (int index = 0; index < FormatRowCount(); ++index) {
     const FormatRow* row = GetFormatRow(index);
     char iconText[kCommandSize];
     if (!ComposeIconText(row->icon, programPath, iconText, sizeof(iconText))) continue;
-    int chosen = (formatSelection != nullptr && formatSelection[index] != 0 && confirm == 1) ? 1 : 0;
+    const bool chosen = formatSelection != nullptr && formatSelection[index] && confirm;
     for (int e = 0; e < row->extensionCount; ++e) {
       AssociateExtension(row->extensions[e].extension, row->extensions[e].suffix, openCommand, iconText, chosen);
     }
   }
-  if (associate != 0 && confirm == 1) {
-    if (IsOsVersionAtLeast(6, 2, 0)) SetAppxNoOpenWith();
+  if (associate && confirm) {
+    if (IsWindows8OrLater()) SetAppxNoOpenWith();
     RefreshShellAssociations();
   }
 }

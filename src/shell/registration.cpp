@@ -3,10 +3,10 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "install/folder_text.h"
+#include "core/folder_text.h"
+#include "core/shell_text.h"
+#include "platform/registry.h"
 #include "shell/association.h"
-#include "shell/registry_ops.h"
-#include "shell/shell_text.h"
 #include "shell/shortcuts.h"
 
 using namespace shelltext;
@@ -46,26 +46,25 @@ void WriteUninstallEntry(const InstallTexts& texts) {
 
 }  // namespace
 
-int RegisterWithShell(int confirm, int associate, const char* targetFolder, int startMenuGroup,
-                      int desktopLink, int thumbsLink, int allUsers, const int* formatSelection) {
+void RegisterWithShell(const InstallOptions& options, const char* installedFolder, bool associationsConfirmed) {
   // The caller's text has at most 259 characters; anything beyond is not
   // read. An empty folder, or one too long to name the viewer in a
   // 259-character path, registers nothing: no file could have been unpacked
   // there, and a cut-off or bare program name would point the shell nowhere.
   char trimmed[kPathSize] = {};
-  if (targetFolder != nullptr) std::strncpy(trimmed, targetFolder, sizeof(trimmed) - 1);
+  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
   TrimSpaces(trimmed);
   InstallTexts texts;
-  if (!ComposeInstallTexts(trimmed, &texts)) return 1;
+  if (!ComposeInstallTexts(trimmed, &texts)) return;
 
-  if (startMenuGroup) CreateProgramGroup(texts.folder, allUsers);
-  if (desktopLink) {
+  if (options.startMenuGroup) CreateProgramGroup(texts.folder, options.allUsers);
+  if (options.desktopLink) {
     CreateDesktopLink(texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter", nullptr,
-                      allUsers);
+                      options.allUsers);
   }
-  if (thumbsLink) {
+  if (options.thumbsLink) {
     CreateDesktopLink(texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
-                      "Pixorra - Thumbnails", "/thumbs", allUsers);
+                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
     WriteFolderAndDriveVerbs(texts.browseCommand);
   }
 
@@ -96,6 +95,6 @@ int RegisterWithShell(int confirm, int associate, const char* targetFolder, int 
     registered.SetText("Pixorra", "SOFTWARE\\Pixorra\\Capabilities");
   }
 
-  AssociateFormats(texts.programPath, texts.openCommand, formatSelection, confirm, associate);
-  return 1;
+  AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection, associationsConfirmed,
+                   options.associate);
 }

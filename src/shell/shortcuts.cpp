@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/environment.h"
-#include "install/install_folder.h"
-#include "shell/shell_links.h"
-#include "shell/shell_text.h"
+#include "core/shell_text.h"
+#include "platform/environment.h"
+#include "platform/folders.h"
+#include "platform/shell_links.h"
 
 using namespace shelltext;
 
@@ -30,47 +30,47 @@ const DocumentLink kDocumentLinks[] = {
 const char* const kPreviousVersions[] = {"4.41", "4.40"};
 
 // A link to a file of the install folder; skipped when the path does not fit.
-int LinkToInstalledFile(const char* groupFolder, const char* linkName, const char* folder,
+bool LinkToInstalledFile(const char* groupFolder, const char* linkName, const char* folder,
                         const char* fileName, const char* arguments, const char* iconPath, int iconIndex) {
   char target[kPathSize];
-  if (!JoinPath(folder, fileName, target, sizeof(target))) return 0;
+  if (!JoinPath(folder, fileName, target, sizeof(target))) return false;
   return CreateLinkInFolder(groupFolder, linkName, target, arguments, iconPath, iconIndex);
 }
 
 }  // namespace
 
-int CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
+bool CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
                        const char* arguments, const char* iconPath, int iconIndex) {
   char linkPath[kPathSize];
-  if (!JoinPath(linkFolder, linkName, linkPath, sizeof(linkPath))) return 0;
+  if (!JoinPath(linkFolder, linkName, linkPath, sizeof(linkPath))) return false;
   return SaveShellLink(linkPath, target, arguments, iconPath, iconIndex, nullptr);
 }
 
-int CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
-                      const char* description, const char* arguments, int allUsers) {
+bool CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
+                      const char* description, const char* arguments, bool allUsers) {
   char desktop[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP, desktop);
   char linkPath[kPathSize];
-  if (!JoinPath(desktop, linkName, linkPath, sizeof(linkPath))) return 0;
+  if (!JoinPath(desktop, linkName, linkPath, sizeof(linkPath))) return false;
   return SaveShellLink(linkPath, target, arguments, iconPath, iconIndex, description);
 }
 
-int CreateProgramGroup(const char* folder, int allUsers) {
+bool CreateProgramGroup(const char* folder, bool allUsers) {
   char programs[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
   char group[kPathSize];
-  if (!JoinPath(programs, kGroupFolderName, group, sizeof(group))) return 0;
+  if (!JoinPath(programs, kGroupFolderName, group, sizeof(group))) return false;
   // Normalises to the closing backslash that the link paths rely on; the
   // links themselves tell whether the folder exists.
   EnsureFolderExists(group);
   AppendBackslash(group, sizeof(group));
 
   char programPath[kPathSize];
-  if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return 0;
+  if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return false;
 
   char mainLinkName[kShortSize];
   ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
-  int result = CreateLinkInFolder(group, mainLinkName, programPath, nullptr, nullptr, 0);
+  bool result = CreateLinkInFolder(group, mainLinkName, programPath, nullptr, nullptr, 0);
 
   for (const char* version : kPreviousVersions) {
     char oldLink[kPathSize];
@@ -80,7 +80,7 @@ int CreateProgramGroup(const char* folder, int allUsers) {
   result = CreateLinkInFolder(group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7);
 
   // From Windows 8 on, users uninstall through the system's program list.
-  if (!IsOsVersionAtLeast(6, 2, 0)) {
+  if (!IsWindows8OrLater()) {
     result = LinkToInstalledFile(group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
                                  nullptr, nullptr, 0);
   }

@@ -1,19 +1,19 @@
 // The Start-menu program group and the desktop links. Each function writes
-// complete links and answers 1 when the (last) link was saved; nobody relies
-// on the answer, and a link that fails never stops the following ones.
+// complete links and answers true when the (last) link was saved; nobody
+// relies on the answer, and a link that fails never stops the following ones.
 #pragma once
 
 // Links 1 to 9 in the "Pixorra" group of the current user's or all users'
 // programs folder; removes the 4.41 and 4.40 main links. folder is the
 // normalised install folder (ending in a backslash).
-int CreateProgramGroup(const char* folder, int allUsers);
+bool CreateProgramGroup(const char* folder, bool allUsers);
 
 // One link named linkName on the current user's or all users' desktop.
 // iconPath, description and arguments may be nullptr (not set).
-int CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
-                      const char* description, const char* arguments, int allUsers);
+bool CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
+                      const char* description, const char* arguments, bool allUsers);
 
 // One link named linkName in linkFolder (ending in a backslash), without a
 // description. iconPath and arguments may be nullptr (not set).
-int CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
+bool CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
                        const char* arguments, const char* iconPath, int iconIndex);

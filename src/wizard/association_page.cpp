@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "resources/resource.h"
-#include "shell/format_table.h"
+#include "core/format_table.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
 

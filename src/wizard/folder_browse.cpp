@@ -4,15 +4,14 @@
 
 #include <cstring>
 
-#include "install/folder_text.h"
-#include "install/resource_text.h"
+#include "core/folder_text.h"
+#include "platform/resource_text.h"
 #include "resources/resource.h"
 #include "wizard/wiz_property_page.h"
 
 namespace {
 
 constexpr int kTitleSize = 50;
-constexpr int kPathSize = 260;
 
 int CALLBACK PreselectFolder(HWND picker, UINT message, LPARAM, LPARAM data) {
   if (message == BFFM_INITIALIZED) ::SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, data);

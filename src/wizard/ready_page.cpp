@@ -6,11 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/environment.h"
-#include "app/install_options.h"
-#include "install/folder_text.h"
-#include "install/installation_run.h"
-#include "install/resource_text.h"
+#include "platform/environment.h"
+#include "core/install_options.h"
+#include "core/folder_text.h"
+#include "setup/installation_run.h"
+#include "wizard/message_reporter.h"
+#include "platform/resource_text.h"
 #include "resources/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -18,7 +19,7 @@
 namespace {
 
 constexpr int kWordSize = 50;
-constexpr int kFolderLineSize = kWordSize + 2 + kPathBufferSize;
+constexpr int kFolderLineSize = kWordSize + 2 + kPathSize;
 constexpr UINT kStateImageMask = 0xF000;
 constexpr int kUncheckedImage = 1;
 
@@ -29,7 +30,7 @@ int CheckState(const CWnd& page, int id) { return page.IsDlgButtonChecked(id) ==
 void CWizPropertyPage::ActivateReadyPage() {
   SetTitleFont(IDC_READY_TITLE);
 
-  char folder[kPathBufferSize] = {};
+  char folder[kPathSize] = {};
   ReadTargetFolder(folder);
   TrimSpaces(folder);
   char word[kWordSize] = {};
@@ -40,7 +41,7 @@ void CWizPropertyPage::ActivateReadyPage() {
 
   // Reset on every activation: the settings file belongs in the user's
   // application data from Vista on, beside the program before.
-  const bool vistaOrLater = IsOsVersionAtLeast(6, 0, 0);
+  const bool vistaOrLater = IsVistaOrLater();
   CheckDlgButton(IDC_INI_PROGRAM_FOLDER, vistaOrLater ? BST_UNCHECKED : BST_CHECKED);
   CheckDlgButton(IDC_INI_APPDATA_FOLDER, vistaOrLater ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -60,7 +61,7 @@ void CWizPropertyPage::CollectInstallOptions(InstallOptions& options) {
 
   HWND list = sheet->associationList;
   const int rows = list != nullptr ? static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
-  for (int i = 0; i < rows && i < kFormatCount; ++i) {
+  for (int i = 0; i < rows && i < kFormatRowCount; ++i) {
     const auto state = static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i),
                                                         kStateImageMask));
     if (((state & kStateImageMask) >> 12) != kUncheckedImage) {
@@ -91,7 +92,8 @@ LRESULT CWizPropertyPage::StartInstallation() {
   sheet->EnableButton(IDC_SHEET_BACK, FALSE);
   sheet->EnableButton(IDC_SHEET_NEXT, FALSE);
   sheet->EnableButton(IDCANCEL, FALSE);
-  const int installed = RunInstallation(options);
+  MessageBoxReporter reporter;
+  const bool installed = RunInstallation(options, reporter);
   sheet->KillTimer(kCaptionTimerId);
   sheet->EnableButton(IDC_SHEET_BACK, TRUE);
   sheet->EnableButton(IDC_SHEET_NEXT, TRUE);
@@ -99,6 +101,6 @@ LRESULT CWizPropertyPage::StartInstallation() {
 
   // The run has told the user what failed; the welcome page is where the
   // folder can be changed.
-  if (installed == 0) return IDD_WELCOME;
+  if (!installed) return IDD_WELCOME;
   return FindNextEnabledPage(true);
 }

@@ -2,18 +2,17 @@
 
 #include <string>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 #include "install/install_folder.h"
-#include "install/resource_text.h"
+#include "platform/resource_text.h"
 #include "resources/resource.h"
-#include "shell/format_table.h"
+#include "core/format_table.h"
 #include "wizard/wiz_property_sheet.h"
 
 using wizard::PageRole;
 
 namespace {
 
-constexpr int kFolderTextSize = 260;
 
 }  // namespace
 
@@ -112,9 +111,9 @@ void CWizPropertyPage::SetWelcomeDefaults() {
 
   // An earlier installation wins over the default, so an update lands in
   // the same folder.
-  char folder[kFolderTextSize] = {};
+  char folder[kPathSize] = {};
   GetDefaultInstallFolder(folder);
-  char previous[kFolderTextSize] = {};
+  char previous[kPathSize] = {};
   if (FindPreviousInstallFolder(previous)) SetDlgItemText(IDC_TARGET_FOLDER, previous);
   else SetDlgItemText(IDC_TARGET_FOLDER, folder);
 }
@@ -124,7 +123,7 @@ void CWizPropertyPage::WarnIfViewerRunning() {
 }
 
 bool CWizPropertyPage::AcceptTargetFolder() {
-  char folder[kFolderTextSize] = {};
+  char folder[kPathSize] = {};
   ReadTargetFolder(folder);
   if (wizard::HasDrivePart(folder)) return true;
   ShowProductMessage(IDS_INVALID_FOLDER, MB_OK | MB_ICONERROR);
@@ -231,7 +230,7 @@ void CWizPropertyPage::ReadTargetFolder(char folder[260]) const {
   folder[0] = '\0';
   CWnd* welcome = WelcomePage();
   if (welcome == nullptr || welcome->GetSafeHwnd() == nullptr) return;
-  welcome->GetDlgItemText(IDC_TARGET_FOLDER, folder, kFolderTextSize);
+  welcome->GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
 }
 
 int CWizPropertyPage::ShowProductMessage(unsigned textId, UINT style) const {

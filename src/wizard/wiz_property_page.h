@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "framework/property_sheet.h"
-#include "wizard/wizard_rules.h"
+#include "core/wizard_rules.h"
 
 class CWizPropertySheet;
 struct InstallOptions;

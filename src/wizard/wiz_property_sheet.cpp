@@ -4,18 +4,17 @@
 
 #include <string>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 #include "framework/win_app.h"
-#include "install/folder_text.h"
-#include "install/resource_text.h"
+#include "core/folder_text.h"
+#include "platform/resource_text.h"
 #include "resources/resource.h"
 #include "wizard/wiz_property_page.h"
-#include "wizard/wizard_rules.h"
+#include "core/wizard_rules.h"
 
 namespace {
 
 constexpr int kWelcomePageIndex = 0;
-constexpr int kFolderTextSize = 260;
 // Lets the viewer create its window before the search for it starts.
 constexpr DWORD kViewerStartPauseMs = 50;
 
@@ -81,12 +80,12 @@ void CWizPropertySheet::StartViewer(CWnd* finishPage) {
   if (finishPage->IsDlgButtonChecked(IDC_START_VIEWER) == 0) return;
   CWnd* welcomePage = GetPage(kWelcomePageIndex);
   if (welcomePage == nullptr || welcomePage->GetSafeHwnd() == nullptr) return;
-  char folder[kFolderTextSize] = {};
-  welcomePage->GetDlgItemText(IDC_TARGET_FOLDER, folder, kFolderTextSize);
+  char folder[kPathSize] = {};
+  welcomePage->GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
   // The installation went into the trimmed folder; blanks kept here would
   // name a folder that does not exist.
   TrimSpaces(folder);
-  char program[kFolderTextSize];
+  char program[kPathSize];
   // A path that does not fit would name some other file: start nothing.
   if (!wizard::ComposeViewerPath(folder, program, sizeof program)) return;
   ::ShellExecuteA(::GetActiveWindow(), "open", program, "", nullptr, SW_SHOW);

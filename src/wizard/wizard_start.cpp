@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 #include "framework/common_controls.h"
 #include "framework/win_app.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
-#include "wizard/wizard_rules.h"
+#include "core/wizard_rules.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ void CreateTitleFont(CFont& font) {
   LOGFONTA description = {};
   description.lfHeight = 20;
   description.lfQuality = ANTIALIASED_QUALITY;
-  if (IsOsVersionAtLeast(5, 1, 0)) {
+  if (IsWindowsXPOrLater()) {
     description.lfWeight = FW_BOLD;
     lstrcpynA(description.lfFaceName, "Arial", LF_FACESIZE);
   } else {

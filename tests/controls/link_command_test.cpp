@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "controls/link_command.h"
+#include "core/link_command.h"
 
 namespace {
 

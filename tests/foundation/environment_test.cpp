@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 #include "support/px_test_support.h"
 
 using namespace pxtest;

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "foundation/setup_image.h"
+#include "core/log_entry.h"
 #include "install/install_log.h"
-#include "install/resource_text.h"
+#include "platform/resource_text.h"
 #include "resources/resource.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "foundation/setup_image.h"
-#include "install/resource_text.h"
+#include "platform/resource_text.h"
 #include "resources/resource.h"
 
 namespace {

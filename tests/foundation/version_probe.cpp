@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 
 namespace {
 constexpr unsigned kAnsweredMark = 0x40u << 24;

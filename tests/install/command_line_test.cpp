@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/command_line.h"
+#include "core/command_line.h"
 
 namespace {
 
@@ -65,13 +65,13 @@ TEST(Defaults, EverythingOffAndSilent) {
   EXPECT_EQ(options.startMenuGroup, 0);
   EXPECT_EQ(options.allUsers, 0);
   EXPECT_EQ(options.associate, 0);
-  EXPECT_EQ(CountSelected(options, 0, kFormatCount), 0);
+  EXPECT_EQ(CountSelected(options, 0, kFormatRowCount), 0);
   EXPECT_STREQ(options.iniFolder, "");
   EXPECT_EQ(options.silent, 1);
 }
 
 TEST(OptionValue, EndsAtSlashAndKeepsSpaces) {
-  char value[kPathBufferSize];
+  char value[kPathSize];
   ASSERT_TRUE(ExtractOptionValue("x /desktop=1 /thumbs=0", "/desktop=", value));
   EXPECT_STREQ(value, "1 ");  // the blank before the next option belongs to the value
   ASSERT_TRUE(ExtractOptionValue("x /thumbs=0", "/thumbs=", value));
@@ -83,19 +83,19 @@ TEST(OptionValue, EndsAtSlashAndKeepsSpaces) {
 }
 
 TEST(OptionValue, AbsentLeavesBufferAlone) {
-  char value[kPathBufferSize] = "untouched";
+  char value[kPathSize] = "untouched";
   EXPECT_FALSE(ExtractOptionValue("x /Folder=y", "/folder=", value));
   EXPECT_STREQ(value, "untouched");
 }
 
 TEST(OptionValue, FirstOccurrenceCounts) {
-  char value[kPathBufferSize];
+  char value[kPathSize];
   ASSERT_TRUE(ExtractOptionValue("x /group=1 /group=0", "/group=", value));
   EXPECT_STREQ(value, "1 ");
 }
 
 TEST(OptionValue, KeywordAndValueTogetherAtMost260) {
-  char value[kPathBufferSize];
+  char value[kPathSize];
   const std::string line = "/folder=" + std::string(400, 'a');
   ASSERT_TRUE(ExtractOptionValue(line.c_str(), "/folder=", value));
   EXPECT_EQ(std::strlen(value), 252u);  // 260 - strlen("/folder=")
@@ -109,7 +109,7 @@ TEST(OptionValue, KeywordAndValueTogetherAtMost260) {
 
 TEST(OptionValue, NearTheEndOnlyWhatIsLeft) {
   // L is what is left of the text: the value simply runs to the end.
-  char value[kPathBufferSize];
+  char value[kPathSize];
   ASSERT_TRUE(ExtractOptionValue("abc/desktop=12", "/desktop=", value));
   EXPECT_STREQ(value, "12");
 }
@@ -131,7 +131,7 @@ TEST(FolderArgument, StripsQuotesAndTrailingBlanks) {
       {"\"C:\\Apps", "C:\\Apps"},
   };
   for (const Case& c : cases) {
-    char value[kPathBufferSize];
+    char value[kPathSize];
     std::strcpy(value, c.in);
     ApplyFolderArgument(value);
     EXPECT_STREQ(value, c.out) << "input [" << c.in << "]";
@@ -191,21 +191,21 @@ TEST(Options, DesktopYesReadsAsZero) {
 
 TEST(Options, AssocOneChoosesTheImageRows) {
   const InstallOptions options = Parse(kProgram + std::string("/silent /assoc=1"));
-  EXPECT_EQ(CountSelected(options, 0, kImageFormatCount), kImageFormatCount);
-  EXPECT_EQ(CountSelected(options, kImageFormatCount, kFormatCount), 0);
+  EXPECT_EQ(CountSelected(options, 0, kImageRowCount), kImageRowCount);
+  EXPECT_EQ(CountSelected(options, kImageRowCount, kFormatRowCount), 0);
   EXPECT_EQ(options.associate, 1);
 }
 
 TEST(Options, AssocTwoChoosesAllRows) {
   const InstallOptions options = Parse(kProgram + std::string("/silent /assoc=2"));
-  EXPECT_EQ(CountSelected(options, 0, kFormatCount), kFormatCount);
+  EXPECT_EQ(CountSelected(options, 0, kFormatRowCount), kFormatRowCount);
   EXPECT_EQ(options.associate, 1);
 }
 
 TEST(Options, OtherAssocValuesChooseNothing) {
   for (const char* value : {"0", "3", "x", "", "-1", "12"}) {
     const InstallOptions options = Parse(kProgram + std::string("/silent /assoc=") + value);
-    EXPECT_EQ(CountSelected(options, 0, kFormatCount), 0) << value;
+    EXPECT_EQ(CountSelected(options, 0, kFormatRowCount), 0) << value;
     EXPECT_EQ(options.associate, 0) << value;
   }
 }

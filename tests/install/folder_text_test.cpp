@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "install/folder_text.h"
+#include "core/folder_text.h"
 
 namespace {
 
 std::string Trimmed(const char* text) {
-  char buffer[kFolderBufferSize];
+  char buffer[kPathSize];
   std::strcpy(buffer, text);
   TrimSpaces(buffer);
   return buffer;
@@ -55,7 +55,7 @@ TEST(TrimSpaces, BothEnds) {
 }
 
 TEST(BackslashRule, AppendsOnlyWithRoom) {
-  char path[kFolderBufferSize] = "C:\\A";
+  char path[kPathSize] = "C:\\A";
   AppendBackslashIfRoom(path);
   EXPECT_STREQ(path, "C:\\A\\");
   AppendBackslashIfRoom(path);
@@ -72,7 +72,7 @@ TEST(BackslashRule, AppendsOnlyWithRoom) {
 }
 
 TEST(OpenCommand, QuotedCommandGivesTheProgramFolder) {
-  char folder[kFolderBufferSize];
+  char folder[kPathSize];
   ASSERT_EQ(ReadOpenCommandFolder("\"C:\\Program Files\\Pixorra\\px_main64.exe\" \"%1\"", folder), 1);
   EXPECT_STREQ(folder, "C:\\Program Files\\Pixorra\\");
   ASSERT_EQ(ReadOpenCommandFolder("\"D:\\Tools\\px_main64.exe", folder), 1);  // no closing quote
@@ -80,7 +80,7 @@ TEST(OpenCommand, QuotedCommandGivesTheProgramFolder) {
 }
 
 TEST(OpenCommand, AnotherProgramIsIgnored) {
-  char folder[kFolderBufferSize] = "junk";
+  char folder[kPathSize] = "junk";
   EXPECT_EQ(ReadOpenCommandFolder("\"C:\\Other\\viewer.exe\" \"%1\"", folder), 0);
   EXPECT_STREQ(folder, "");
   EXPECT_EQ(ReadOpenCommandFolder("\"C:\\Pixorra\\PX_MAIN64.EXE\" \"%1\"", folder), 0);  // exact case
@@ -88,13 +88,13 @@ TEST(OpenCommand, AnotherProgramIsIgnored) {
 }
 
 TEST(OpenCommand, UnquotedCommandKeepsItsFirstCharacter) {
-  char folder[kFolderBufferSize];
+  char folder[kPathSize];
   ASSERT_EQ(ReadOpenCommandFolder("C:\\Program Files\\Pixorra\\px_main64.exe %1", folder), 1);
   EXPECT_STREQ(folder, "C:\\Program Files\\Pixorra\\");
 }
 
 TEST(OpenCommand, NoFolderInTheCommandGivesNothing) {
-  char folder[kFolderBufferSize];
+  char folder[kPathSize];
   EXPECT_EQ(ReadOpenCommandFolder("\"px_main64.exe\" \"%1\"", folder), 0);
   EXPECT_STREQ(folder, "");
   ASSERT_EQ(ReadOpenCommandFolder("\"C:px_main64.exe\"", folder), 1);  // drive only
@@ -117,7 +117,7 @@ TEST(ProductFolder, AppendedUnlessAlreadyThere) {
       {"D:\\My Pixorra\\", "D:\\My Pixorra\\Pixorra\\"},
   };
   for (const Case& c : cases) {
-    char folder[kFolderBufferSize];
+    char folder[kPathSize];
     std::strcpy(folder, c.chosen);
     EXPECT_EQ(AppendProductFolderText(folder), 1) << c.chosen;
     EXPECT_STREQ(folder, c.result) << c.chosen;
@@ -126,7 +126,7 @@ TEST(ProductFolder, AppendedUnlessAlreadyThere) {
 
 TEST(ProductFolder, TooLongIsLeftAlone) {
   std::string chosen = "D:\\" + std::string(250, 'a') + "\\";  // 254 characters
-  char folder[kFolderBufferSize];
+  char folder[kPathSize];
   std::strcpy(folder, chosen.c_str());
   EXPECT_EQ(AppendProductFolderText(folder), 0);
   EXPECT_EQ(std::string(folder), chosen);
@@ -135,7 +135,7 @@ TEST(ProductFolder, TooLongIsLeftAlone) {
 TEST(FolderChain, CreatesTheMissingPartsInOrder) {
   FakeDisk disk;
   disk.existing = {"C:", "C:\\A"};
-  char path[kFolderBufferSize] = "C:\\A\\B\\C";
+  char path[kPathSize] = "C:\\A\\B\\C";
   ASSERT_EQ(EnsureFolderChain(path, disk.Ops()), 1);
   EXPECT_STREQ(path, "C:\\A\\B\\C\\");
   EXPECT_EQ(disk.created, (std::vector<std::string>{"C:", "C:\\A", "C:\\A\\B", "C:\\A\\B\\C"}));
@@ -144,7 +144,7 @@ TEST(FolderChain, CreatesTheMissingPartsInOrder) {
 TEST(FolderChain, ExistingFolderIsOnlyNormalised) {
   FakeDisk disk;
   disk.existing = {"C:", "C:\\A"};
-  char path[kFolderBufferSize] = "  C:\\A  ";
+  char path[kPathSize] = "  C:\\A  ";
   ASSERT_EQ(EnsureFolderChain(path, disk.Ops()), 1);
   EXPECT_STREQ(path, "C:\\A\\");
   EXPECT_TRUE(disk.created.empty());
@@ -153,7 +153,7 @@ TEST(FolderChain, ExistingFolderIsOnlyNormalised) {
 TEST(FolderChain, BlankAtTheEndOfAMiddleFolderIsDropped) {
   FakeDisk disk;
   disk.existing = {"C:", "C:\\Program Files"};
-  char path[kFolderBufferSize] = "C:\\Program Files \\Pixorra";
+  char path[kPathSize] = "C:\\Program Files \\Pixorra";
   ASSERT_EQ(EnsureFolderChain(path, disk.Ops()), 1);
   EXPECT_STREQ(path, "C:\\Program Files\\Pixorra\\");
   EXPECT_EQ(disk.created.back(), "C:\\Program Files\\Pixorra");
@@ -161,9 +161,9 @@ TEST(FolderChain, BlankAtTheEndOfAMiddleFolderIsDropped) {
 
 TEST(FolderChain, EmptyAndBlankPathsFail) {
   FakeDisk disk;
-  char empty[kFolderBufferSize] = "";
+  char empty[kPathSize] = "";
   EXPECT_EQ(EnsureFolderChain(empty, disk.Ops()), 0);
-  char blanks[kFolderBufferSize] = "    ";
+  char blanks[kPathSize] = "    ";
   EXPECT_EQ(EnsureFolderChain(blanks, disk.Ops()), 0);
   EXPECT_STREQ(blanks, "");
   EXPECT_TRUE(disk.created.empty());
@@ -173,7 +173,7 @@ TEST(FolderChain, MissingDriveFails) {
   FakeDisk disk;
   disk.existing = {"C:"};
   disk.unwritable = {"Q:"};
-  char path[kFolderBufferSize] = "Q:\\Pixorra";
+  char path[kPathSize] = "Q:\\Pixorra";
   EXPECT_EQ(EnsureFolderChain(path, disk.Ops()), 0);
   EXPECT_STREQ(path, "Q:\\Pixorra\\");
 }
@@ -181,7 +181,7 @@ TEST(FolderChain, MissingDriveFails) {
 TEST(FolderChain, NetworkPathKeepsItsTwoBackslashes) {
   FakeDisk disk;
   disk.existing = {"\\\\server", "\\\\server\\share"};
-  char path[kFolderBufferSize] = "\\\\server\\share\\Pixorra";
+  char path[kPathSize] = "\\\\server\\share\\Pixorra";
   ASSERT_EQ(EnsureFolderChain(path, disk.Ops()), 1);
   EXPECT_STREQ(path, "\\\\server\\share\\Pixorra\\");
   EXPECT_EQ(disk.created.front(), "\\\\server");
@@ -192,7 +192,7 @@ TEST(FolderChain, LongestPathStaysInItsBuffer) {
   FakeDisk disk;
   disk.existing = {"C:"};
   std::string text = "C:\\" + std::string(256, 'a');  // 259 characters, no room for "\"
-  char path[kFolderBufferSize];
+  char path[kPathSize];
   std::strcpy(path, text.c_str());
   EnsureFolderChain(path, disk.Ops());
   EXPECT_EQ(std::strlen(path), 259u);

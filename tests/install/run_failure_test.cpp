@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/install_options.h"
-#include "install/installation_run.h"
+#include "core/install_options.h"
+#include "setup/installation_run.h"
+#include "setup/log_reporter.h"
 #include "install_texts.h"
 
 using namespace installtest;
@@ -31,7 +32,8 @@ int RunFrom(const std::string& start, const std::string& target) {
   options.silent = 1;
   target.copy(options.targetFolder, sizeof options.targetFolder - 1);
   SetCurrentDirectoryA(start.c_str());
-  return RunInstallation(options);
+  LogReporter reporter;
+  return RunInstallation(options, reporter) ? 1 : 0;
 }
 
 std::string TempArchivePath() {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "install_texts.h"
-#include "install/toolbar_skin.h"
+#include "core/toolbar_skin.h"
 #include "support/px_test_support.h"
 
 using namespace pxtest;

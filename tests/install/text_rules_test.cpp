@@ -4,9 +4,9 @@
 #include <map>
 #include <string>
 
-#include "install/archive_entry.h"
-#include "install/percent_variables.h"
-#include "install/toolbar_skin.h"
+#include "core/archive_entry.h"
+#include "core/percent_variables.h"
+#include "core/toolbar_skin.h"
 
 namespace {
 
@@ -19,19 +19,19 @@ struct Environment {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
   }
-  static LookupResult Lookup(const char* name, char value[kExpandBufferSize], void* context) {
+  static LookupResult Lookup(const char* name, char value[kPathSize], void* context) {
     auto* environment = static_cast<Environment*>(context);
     ++environment->lookups;
     const auto found = environment->variables.find(Upper(name));
     if (found == environment->variables.end()) return LookupResult::kMissing;
-    if (found->second.size() > kExpandBufferSize - 1) return LookupResult::kTooLong;
+    if (found->second.size() > kPathSize - 1) return LookupResult::kTooLong;
     std::strcpy(value, found->second.c_str());
     return LookupResult::kFound;
   }
 };
 
 std::string Expand(const char* text, Environment& environment, int* result = nullptr) {
-  char expanded[kExpandBufferSize];
+  char expanded[kPathSize];
   const int status = ExpandPercentVariables(text, expanded, Environment::Lookup, &environment);
   if (result != nullptr) *result = status;
   return expanded;

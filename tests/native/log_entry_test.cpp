@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "install/install_log.h"
+#include "core/log_entry.h"
 
 namespace {
 

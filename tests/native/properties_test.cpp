@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/command_line.h"
-#include "controls/link_command.h"
+#include "core/command_line.h"
+#include "core/link_command.h"
 #include "fuzz/properties.h"
-#include "install/folder_text.h"
-#include "install/percent_variables.h"
-#include "install/toolbar_skin.h"
+#include "core/folder_text.h"
+#include "core/percent_variables.h"
+#include "core/toolbar_skin.h"
 
 using namespace pxprop;
 
@@ -115,7 +115,7 @@ TEST(FuzzChecks, ExpansionCheckUsesAnUnboundedReference) {
 
 TEST(FuzzChecks, ExpansionAtTheLimitThroughTheRule) {
   struct Env {
-    static LookupResult Lookup(const char* name, char value[kExpandBufferSize], void*) {
+    static LookupResult Lookup(const char* name, char value[kPathSize], void*) {
       if (std::strcmp(name, "X") != 0) return LookupResult::kMissing;
       std::memset(value, 'v', 250);
       value[250] = '\0';
@@ -124,7 +124,7 @@ TEST(FuzzChecks, ExpansionAtTheLimitThroughTheRule) {
   };
   const Environment env{{"x", std::string(250, 'v')}};
   for (const std::string text : {"%X%123456789", "%X%1234567890", "12345678%X%9"}) {
-    char out[kExpandBufferSize];
+    char out[kPathSize];
     const int result = ExpandPercentVariables(text.c_str(), out, Env::Lookup, nullptr);
     EXPECT_EQ("", CheckExpansion(text, env, result, out)) << text;
   }
@@ -143,7 +143,7 @@ TEST(FuzzChecks, ProductFolderCheck) {
   EXPECT_NE("", CheckProductFolder("D:\\Tools", 1, "D:\\Tools\\", 1, "D:\\Tools\\"));
   EXPECT_NE("", CheckProductFolder("E:\\", 1, "E:\\", 1, "E:\\"));
   EXPECT_NE("", CheckProductFolder("D:\\Tools", 1, "D:\\Tools\\Pixorra\\", 1, "D:\\Tools\\Pixorra\\Pixorra\\"));
-  char folder[kFolderBufferSize];
+  char folder[kPathSize];
   const std::string longest(250, 'a');
   std::strcpy(folder, ("C:\\" + longest).c_str());
   const int result = AppendProductFolderText(folder);

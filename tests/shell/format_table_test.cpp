@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "shell/format_table.h"
+#include "core/format_table.h"
 
 namespace {
 

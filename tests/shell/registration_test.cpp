@@ -18,12 +18,19 @@ namespace {
 
 constexpr const char* kFolder = "C:\\Tools\\Pixorra\\";
 
-std::vector<int> Selection(Choice choice) {
-  std::vector<int> flags(68, 0);
-  for (int row = 0; row < 68; ++row) {
-    flags[row] = choice == Choice::All || (choice == Choice::Images && row < 52) ? 1 : 0;
+// The options a run with these choices hands to the registration.
+InstallOptions Options(Choice choice, bool group = true, bool desktop = true, bool thumbs = true,
+                       bool allUsers = false) {
+  InstallOptions options;
+  for (int row = 0; row < kFormatRowCount; ++row) {
+    options.formatSelection[row] = choice == Choice::All || (choice == Choice::Images && row < kImageRowCount);
   }
-  return flags;
+  options.associate = choice != Choice::None;
+  options.startMenuGroup = group;
+  options.desktopLink = desktop;
+  options.thumbsLink = thumbs;
+  options.allUsers = allUsers;
+  return options;
 }
 
 class ShellRegistration : public ::testing::Test {
@@ -37,11 +44,9 @@ class ShellRegistration : public ::testing::Test {
     CleanLinks();
   }
 
-  static int Register(const char* folder, Choice choice, int confirm = 1, int group = 1, int desktop = 1,
-                      int thumbs = 1, int allUsers = 0) {
-    std::vector<int> selection = Selection(choice);
-    int associate = choice == Choice::None ? 0 : 1;
-    return RegisterWithShell(confirm, associate, folder, group, desktop, thumbs, allUsers, selection.data());
+  static void Register(const char* folder, Choice choice, bool confirm = true, bool group = true,
+                       bool desktop = true, bool thumbs = true, bool allUsers = false) {
+    RegisterWithShell(Options(choice, group, desktop, thumbs, allUsers), folder, confirm);
   }
 };
 
@@ -60,7 +65,7 @@ std::set<std::string> ExpectedProgIds() {
 }
 
 TEST_F(ShellRegistration, ImagesChosenFootprint) {
-  EXPECT_EQ(1, Register(kFolder, Choice::Images));
+  Register(kFolder, Choice::Images);
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::Images, true)));
 
   // Nothing beyond the expected: one ProgID key and one capability per suffix.
@@ -94,8 +99,7 @@ TEST_F(ShellRegistration, NothingChosenStillRegistersEveryProgId) {
 
 // The user declined the association question: like nothing chosen.
 TEST_F(ShellRegistration, DeclinedConfirmationAssociatesNothing) {
-  std::vector<int> selection = Selection(Choice::Images);
-  EXPECT_EQ(1, RegisterWithShell(0, 1, kFolder, 1, 1, 1, 0, selection.data()));
+  RegisterWithShell(Options(Choice::Images), kFolder, false);
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::None, true)));
 }
 
@@ -154,29 +158,31 @@ TEST_F(ShellRegistration, ChoiceOfAnotherProgramIsReplaced) {
 // rather than a cut-off path.
 TEST_F(ShellRegistration, FolderTooLongForTheProgramPathRegistersNothing) {
   std::string folder = "C:\\" + std::string(250, 'l');
-  EXPECT_EQ(1, Register(folder.c_str(), Choice::Images));
+  Register(folder.c_str(), Choice::Images);
   EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg"));
   EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
 }
 
 TEST_F(ShellRegistration, BlankFolderRegistersNothing) {
-  EXPECT_EQ(1, Register("   ", Choice::Images));
+  Register("   ", Choice::Images);
   EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra"));
   EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.jpg"));
   EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
 }
 
-TEST_F(ShellRegistration, NullSelectionChoosesNothing) {
-  EXPECT_EQ(1, RegisterWithShell(1, 1, kFolder, 0, 0, 0, 0, nullptr));
+TEST_F(ShellRegistration, AssociateWithoutAnyRowChoosesNothing) {
+  InstallOptions options = Options(Choice::None, false, false, false);
+  options.associate = true;
+  RegisterWithShell(options, kFolder, true);
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::None, false)));
 }
 
 // The capability values and the registered application go only into keys
 // that exist; the association stage never creates the capability key.
 TEST_F(ShellRegistration, MissingKeysThatAreOnlyOpenedStayMissing) {
-  std::vector<int> selection = Selection(Choice::Images);
-  AssociateFormats("C:\\P\\px_main64.exe", "\"C:\\P\\px_main64.exe\" \"%1\"", selection.data(), 1, 1);
+  const InstallOptions images = Options(Choice::Images);
+  AssociateFormats("C:\\P\\px_main64.exe", "\"C:\\P\\px_main64.exe\" \"%1\"", images.formatSelection, true, true);
   EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, kFileAssociationsKey));
   EXPECT_EQ("Pixorra.jpg", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.jpe", "").text);
 

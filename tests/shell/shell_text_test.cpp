@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/shell_text.h"
+#include "core/shell_text.h"
 
 using namespace shelltext;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 #include "support/px_test_support.h"
 
 using namespace pxtest;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "wizard/wizard_rules.h"
+#include "core/wizard_rules.h"
 
 using namespace wizard;
 

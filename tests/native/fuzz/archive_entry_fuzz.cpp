@@ -7,7 +7,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
-#include "install/archive_entry.h"
+#include "core/archive_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exact copy, so the sanitizer sees any read past the end.

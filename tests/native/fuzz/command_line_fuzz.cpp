@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/command_line.h"
+#include "core/command_line.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cut != std::string::npos && cut > 0) {
     const std::string keyword = text.substr(0, cut);
     const std::string rest = text.substr(cut + 1);
-    char value[kPathBufferSize];
+    char value[kPathSize];
     std::memset(value, 'x', sizeof value);
     std::string expected;
     const bool found = ExtractOptionValue(rest.c_str(), keyword.c_str(), value);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (found && std::string(value) != expected) pxfuzz::Require("the value of " + keyword + " differs");
 
-    char folder[kPathBufferSize];
+    char folder[kPathSize];
     pxfuzz::FillPathBuffer(rest, folder);
     const std::string plain = folder;
     ApplyFolderArgument(folder);

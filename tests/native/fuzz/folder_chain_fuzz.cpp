@@ -5,7 +5,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
-#include "install/folder_text.h"
+#include "core/folder_text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
-#include "install/folder_text.h"
-#include "shell/shell_text.h"
-#include "wizard/wizard_rules.h"
+#include "core/folder_text.h"
+#include "core/shell_text.h"
+#include "core/wizard_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char folder[260];

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/link_command.h"
+#include "core/link_command.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
 

@@ -5,7 +5,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
-#include "install/percent_variables.h"
+#include "core/percent_variables.h"
 
 namespace {
 
@@ -16,11 +16,11 @@ std::string Lower(std::string text) {
   return text;
 }
 
-LookupResult Lookup(const char* name, char value[kExpandBufferSize], void* context) {
+LookupResult Lookup(const char* name, char value[kPathSize], void* context) {
   const auto* env = static_cast<const pxprop::Environment*>(context);
   const auto found = env->find(Lower(name));
   if (found == env->end()) return LookupResult::kMissing;
-  if (found->second.size() > kExpandBufferSize - 1) return LookupResult::kTooLong;
+  if (found->second.size() > kPathSize - 1) return LookupResult::kTooLong;
   std::memcpy(value, found->second.c_str(), found->second.size() + 1);
   return LookupResult::kFound;
 }
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char text[260];
   pxfuzz::FillPathBuffer(parts[0], text);
 
-  char expanded[kExpandBufferSize];
+  char expanded[kPathSize];
   std::memset(expanded, 'x', sizeof expanded);
   const int result = ExpandPercentVariables(text, expanded, Lookup, &env);
   if (std::memchr(expanded, '\0', sizeof expanded) == nullptr) pxfuzz::Require("the expansion is not terminated");

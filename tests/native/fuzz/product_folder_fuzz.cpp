@@ -4,10 +4,10 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
-#include "install/folder_text.h"
+#include "core/folder_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  char folder[kFolderBufferSize];
+  char folder[kPathSize];
   pxfuzz::FillPathBuffer(std::string(reinterpret_cast<const char*>(data), size), folder);
   const std::string input = folder;
   const int result = AppendProductFolderText(folder);

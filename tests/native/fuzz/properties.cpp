@@ -107,19 +107,19 @@ std::string CheckCommandLineOptions(const std::string& commandLine, const Instal
   } folders[] = {{"/folder=", "targetFolder", before.targetFolder, after.targetFolder},
                  {"/ini=", "iniFolder", before.iniFolder, after.iniFolder}};
   for (const FolderOption& option : folders) {
-    if (!Terminated(option.now, kPathBufferSize)) return std::string(option.field) + " is not terminated";
-    const std::string now = Bounded(option.now, kPathBufferSize);
+    if (!Terminated(option.now, kPathSize)) return std::string(option.field) + " is not terminated";
+    const std::string now = Bounded(option.now, kPathSize);
     std::string value;
     const std::string expected = ReferenceOptionValue(copy, option.keyword, &value)
                                      ? ReferenceFolderArgument(value)
-                                     : Bounded(option.previous, kPathBufferSize);
+                                     : Bounded(option.previous, kPathSize);
     if (now != expected) {
       return std::string(option.field) + " is " + Quote(now) + ", expected " + Quote(expected);
     }
     if (std::strstr(copy.c_str(), option.keyword) != nullptr) {
       if (now.find('/') != std::string::npos) return std::string(option.field) + " holds a slash";
       // Keyword and value share the 260 characters the search may take.
-      if (now.size() > kPathBufferSize - std::strlen(option.keyword)) {
+      if (now.size() > kPathSize - std::strlen(option.keyword)) {
         return std::string(option.field) + " is longer than the keyword leaves room for";
       }
       if (!now.empty() && now.back() == ' ') return std::string(option.field) + " ends in a blank";
@@ -148,10 +148,10 @@ std::string CheckCommandLineOptions(const std::string& commandLine, const Instal
   int chosen = 0;
   if (ReferenceOptionValue(copy, "/assoc=", &assoc)) {
     const int number = ReferenceDecimal(assoc);
-    if (number == 1) chosen = kImageFormatCount;
-    if (number == 2) chosen = kFormatCount;
+    if (number == 1) chosen = kImageRowCount;
+    if (number == 2) chosen = kFormatRowCount;
   }
-  for (int row = 0; row < kFormatCount; ++row) {
+  for (int row = 0; row < kFormatRowCount; ++row) {
     const int expected = row < chosen ? 1 : before.formatSelection[row];
     if (after.formatSelection[row] != expected) return "format row " + std::to_string(row) + " is wrong";
   }

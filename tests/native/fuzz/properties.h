@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/install_options.h"
-#include "install/toolbar_skin.h"
+#include "core/install_options.h"
+#include "core/toolbar_skin.h"
 
 namespace pxprop {
 

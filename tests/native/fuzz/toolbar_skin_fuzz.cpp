@@ -3,7 +3,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
-#include "install/toolbar_skin.h"
+#include "core/toolbar_skin.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int numbers[3] = {0, 0, 0};

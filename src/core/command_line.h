@@ -1,0 +1,41 @@
+// Reading the silent installation's options from the command line. Pure text
+// rules: no Windows header, so they also build natively for fuzzing.
+#pragma once
+
+#include <cstddef>
+
+#include "core/install_options.h"
+
+// The options are searched in a copy of at most this many characters of the
+// command line; administrators' scripts have relied on that limit.
+constexpr int kCommandLineCopySize = 520;  // 519 characters and the terminator
+
+// True when "/silent" occurs anywhere in the whole command line (case-sensitive
+// substring: "/silentX" counts too).
+bool HasSilentSwitch(const char* commandLine);
+
+// Copies at most the first 519 characters of commandLine; always terminated.
+void CopyCommandLine(const char* commandLine, char copy[kCommandLineCopySize]);
+
+// Looks for keyword (e.g. "/folder=") in text. When found, copies its value
+// into value (see ExtractOptionValue's rule in the .cpp) and returns true;
+// otherwise value is left alone and the result is false.
+bool ExtractOptionValue(const char* text, const char* keyword, char value[kPathSize]);
+
+// Cleans a folder value in place: trailing blanks, one closing quote, one
+// opening quote, trailing blanks again. Leading blanks outside quotes stay.
+void ApplyFolderArgument(char* value);
+
+// Base-10 reading in the manner of atoi: leading white space, optional sign,
+// digits up to the first non-digit; no digits reads as 0. Out-of-range values
+// saturate instead of overflowing.
+int ReadDecimal(const char* text);
+
+// The defaults of a silent run: everything off or empty, silent on. The target
+// folder is the caller's to fill.
+void SetSilentDefaults(InstallOptions& options);
+
+// Applies every option found in the first 519 characters of commandLine to
+// options ("/folder=", "/desktop=", "/thumbs=", "/group=", "/allusers=",
+// "/assoc=", "/ini="). Options that are absent leave their field alone.
+void ApplyCommandLineOptions(const char* commandLine, InstallOptions& options);

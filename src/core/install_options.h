@@ -1,0 +1,18 @@
+// The record that carries every choice of one installation to RunInstallation.
+// Filled either from the command line (silent path) or from the wizard's model.
+#pragma once
+
+#include "core/format_table.h"
+#include "core/product.h"
+
+struct InstallOptions {
+  char targetFolder[kPathSize] = {};
+  bool startMenuGroup = false;
+  bool desktopLink = false;
+  bool thumbsLink = false;
+  bool allUsers = false;
+  char iniFolder[kPathSize] = {};
+  bool formatSelection[kFormatRowCount] = {};  // format-table row order
+  bool associate = false;                      // some row is chosen
+  bool silent = false;
+};

@@ -1,0 +1,36 @@
+#include "platform/environment.h"
+
+#include <windows.h>
+
+bool IsOsVersionAtLeast(unsigned short major, unsigned short minor, unsigned short servicePackMajor) {
+  OSVERSIONINFOEXW version = {};
+  version.dwOSVersionInfoSize = sizeof(version);
+  version.dwMajorVersion = major;
+  version.dwMinorVersion = minor;
+  version.wServicePackMajor = servicePackMajor;
+
+  DWORDLONG mask = 0;
+  mask = VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
+  mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
+  mask = VerSetConditionMask(mask, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+
+  return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, mask) != FALSE;
+}
+
+bool IsViewerRunning() {
+  return FindWindowA(kViewerWindowClass, nullptr) != nullptr;
+}
+
+bool BringViewerToFront() {
+  constexpr int kTries = 5;
+  constexpr DWORD kWaitMs = 500;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    HWND viewer = FindWindowExA(nullptr, nullptr, kViewerWindowClass, nullptr);
+    if (viewer != nullptr) {
+      SetForegroundWindow(viewer);
+      return true;
+    }
+    Sleep(kWaitMs);
+  }
+  return false;
+}

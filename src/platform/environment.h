@@ -1,0 +1,20 @@
+// Tests of the machine the setup runs on.
+#pragma once
+
+#include "core/product.h"
+
+// True when Windows is at least major.minor with at least the given service
+// pack, compared hierarchically; false when the system cannot answer.
+bool IsOsVersionAtLeast(unsigned short major, unsigned short minor, unsigned short servicePackMajor);
+
+// The three versions the product tells apart.
+inline bool IsWindowsXPOrLater() { return IsOsVersionAtLeast(5, 1, 0); }
+inline bool IsVistaOrLater() { return IsOsVersionAtLeast(6, 0, 0); }
+inline bool IsWindows8OrLater() { return IsOsVersionAtLeast(6, 2, 0); }
+
+// True when a top-level window of class "Pixorra" exists, shown or hidden.
+bool IsViewerRunning();
+
+// Up to five tries, 500 ms apart, to find the viewer's window and bring it to
+// the foreground. True when found; false after about 2.5 s of waiting.
+bool BringViewerToFront();

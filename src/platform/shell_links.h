@@ -1,0 +1,24 @@
+// Shell links (.lnk files), the special folders they go to, and the shell's
+// notice that associations changed.
+#pragma once
+
+#include "core/product.h"
+
+// Writes one link at linkPath through IShellLinkA and IPersistFile, with COM
+// initialised and released around it. Only the given fields are set, in the
+// order icon, target, arguments, description (iconPath, arguments or
+// description nullptr: not set); never a working folder. True when the file
+// was saved (false also when linkPath is too long for a 260-character path).
+bool SaveShellLink(const char* linkPath, const char* target, const char* arguments,
+                   const char* iconPath, int iconIndex, const char* description);
+
+// The special folder csidl with a trailing backslash; the Windows folder when
+// the shell cannot locate it. "" only when even that fails.
+void GetSpecialFolder(int csidl, char folder[kPathSize]);
+
+// Removes a file (an older version's link); a missing file is no error.
+void DeleteLinkFile(const char* path);
+
+// Tells the shell that icons and associations changed: reload the system
+// icons, then announce SHCNE_ASSOCCHANGED and wait for the flush.
+void RefreshShellAssociations();

@@ -1,0 +1,11 @@
+// The reporter of a silent run: failures go to the install log, questions
+// are answered Yes.
+#pragma once
+
+#include "setup/reporter.h"
+
+class LogReporter : public Reporter {
+ public:
+  void Failure(const char* message, const char* subject, bool subjectFirst) override;
+  bool Confirm(const char* question) override;
+};
