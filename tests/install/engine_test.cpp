@@ -19,11 +19,9 @@ namespace {
 
 // Test folders and files through the shared support library.
 std::string FreshFolder(const std::string& name) { return pxtest::MakeTempFolder("engine\\" + name); }
-std::vector<std::string> ListTree(const std::string& folder) { return pxtest::ListFolder(folder); }
 std::string ReadText(const std::string& path) {
   return pxtest::FileExists(path) ? pxtest::ReadFileBytes(path) : "<missing>";
 }
-void WriteText(const std::string& path, const std::string& text) { pxtest::WriteFileBytes(path, text); }
 bool Exists(const std::string& path) { return pxtest::FileExists(path) || pxtest::FolderExists(path); }
 
 std::string TestArchive(const char* name) {
@@ -76,7 +74,7 @@ TEST(Unpacking, FilesLandInTheirFoldersWhateverTheEntryOrder) {
                                              "Sub\\",    "Sub\\inner\\",    "Sub\\inner\\deep.txt", "top.txt"};
   std::vector<std::string> sortedExpected = expected;
   std::sort(sortedExpected.begin(), sortedExpected.end());
-  EXPECT_EQ(ListTree(target), sortedExpected);
+  EXPECT_EQ(pxtest::ListFolder(target), sortedExpected);
   EXPECT_EQ(ReadText(target + "Sub\\inner\\deep.txt"), "deep file\r\n");
   EXPECT_EQ(ReadText(target + "big.bin").size(), 200000u);
   // After a successful unpacking the destination is the current folder.
@@ -109,8 +107,8 @@ TEST(Unpacking, SecondTimeOverExistingFoldersSucceeds) {
 TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("overwrite");
-  WriteText(target + "top.txt", "old contents that are longer than the new ones");
-  WriteText(target + "mine.txt", "not in the archive");
+  pxtest::WriteFileBytes(target + "top.txt", "old contents that are longer than the new ones");
+  pxtest::WriteFileBytes(target + "mine.txt", "not in the archive");
   ASSERT_TRUE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
   EXPECT_EQ(ReadText(target + "top.txt"), "top file\r\n");
   EXPECT_EQ(ReadText(target + "mine.txt"), "not in the archive");
@@ -120,7 +118,7 @@ TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
 // root does not: root may write any file, whatever its permission bits.
 bool ReadOnlyIsEnforced(const std::string& folder) {
   const std::string probe = folder + "probe.txt";
-  WriteText(probe, "x");
+  pxtest::WriteFileBytes(probe, "x");
   SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY);
   HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   const bool enforced = file == INVALID_HANDLE_VALUE;
@@ -145,7 +143,7 @@ TEST(Unpacking, ReadOnlyFileIsSkippedTheRestUnpackedAndReported) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("readonly");
   if (!ReadOnlyIsEnforced(target)) GTEST_SKIP() << "read-only files are writable here (Wine run as root)";
-  WriteText(target + "top.txt", "protected");
+  pxtest::WriteFileBytes(target + "top.txt", "protected");
   SetFileAttributesA((target + "top.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   ExpectSkippedAndReported(target);
   EXPECT_EQ(ReadText(target + "top.txt"), "protected");
@@ -154,7 +152,7 @@ TEST(Unpacking, ReadOnlyFileIsSkippedTheRestUnpackedAndReported) {
 TEST(Unpacking, FileInUseIsSkippedTheRestUnpackedAndReported) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("inuse");
-  WriteText(target + "top.txt", "in use");
+  pxtest::WriteFileBytes(target + "top.txt", "in use");
   HANDLE held = CreateFileA((target + "top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ExpectSkippedAndReported(target);
@@ -168,8 +166,8 @@ TEST(Unpacking, EntriesLeavingTheFolderAreNeverWritten) {
   const std::string target = outer + "inner\\";
   CreateDirectoryA(target.c_str(), nullptr);
   EXPECT_FALSE(UnzipToFolder(TestArchive("escaping.zip").c_str(), target.c_str()));
-  EXPECT_EQ(ListTree(target), (std::vector<std::string>{"good1.txt", "good2.txt"}));
-  EXPECT_EQ(ListTree(outer), (std::vector<std::string>{"inner\\", "inner\\good1.txt", "inner\\good2.txt"}));
+  EXPECT_EQ(pxtest::ListFolder(target), (std::vector<std::string>{"good1.txt", "good2.txt"}));
+  EXPECT_EQ(pxtest::ListFolder(outer), (std::vector<std::string>{"inner\\", "inner\\good1.txt", "inner\\good2.txt"}));
   EXPECT_FALSE(Exists("C:\\escape2.txt"));
   EXPECT_FALSE(Exists("C:\\escape5.txt"));
 }
@@ -190,7 +188,7 @@ TEST(Unpacking, TruncatedOrMissingArchiveFails) {
   const std::string before = CurrentFolder();
   EXPECT_FALSE(UnzipToFolder(TestArchive("truncated.zip").c_str(), target.c_str()));
   EXPECT_FALSE(UnzipToFolder(TestArchive("no_such.zip").c_str(), target.c_str()));
-  EXPECT_TRUE(ListTree(target).empty());
+  EXPECT_TRUE(pxtest::ListFolder(target).empty());
   EXPECT_EQ(CurrentFolder(), before);
 }
 
@@ -207,7 +205,7 @@ TEST(Unpacking, EmptyArchiveSucceeds) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("empty");
   EXPECT_TRUE(UnzipToFolder(TestArchive("empty.zip").c_str(), target.c_str()));
-  EXPECT_TRUE(ListTree(target).empty());
+  EXPECT_TRUE(pxtest::ListFolder(target).empty());
 }
 
 TEST(Unpacking, DestinationThatCannotBeEnteredFails) {
@@ -225,7 +223,7 @@ TEST(Unpacking, PayloadResourceThroughTheTemporaryFile) {
   const std::string tempArchive = std::string(temp) + "pxmaing_x64.zip";
   ASSERT_TRUE(ExtractPayload(IDR_PAYLOAD, "ZIP", "pxmaing_x64.zip", target.c_str()));
   EXPECT_FALSE(Exists(tempArchive));
-  EXPECT_EQ(ListTree(target).size(), 38u);
+  EXPECT_EQ(pxtest::ListFolder(target).size(), 38u);
   EXPECT_TRUE(Exists(target + "px_main64.exe"));
   EXPECT_TRUE(Exists(target + "Languages\\DEUTSCH.DLL"));
   // A resource that is not there writes nothing.

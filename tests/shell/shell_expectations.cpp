@@ -1,5 +1,8 @@
 #include "shell/shell_expectations.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -210,11 +213,11 @@ std::string CompareLink(const std::string& linkFolder, const ExpectedLink& link,
 }
 
 std::string GroupFolder(bool allUsers) {
-  return pxtest::SpecialFolder(allUsers ? 23 : 2) + "Pixorra\\";
+  return pxtest::SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS) + "Pixorra\\";
 }
 
 std::string DesktopFolder(bool allUsers) {
-  return pxtest::SpecialFolder(allUsers ? 25 : 0);
+  return pxtest::SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
 }
 
 void CleanLinks() {
