@@ -11,15 +11,15 @@ export PX_BUILD_DIR=${PX_BENCH_BUILD_DIR:-$root/build-bench}
 "$root/scripts/setup.sh" >/dev/null
 
 # The regular payload first: its staged folder is the model for the larger ones.
-"$root/scripts/build.sh" "$PX_BUILD_DIR" -DPIXORRA_BUILD_TESTS=OFF -DPIXORRA_BUILD_BENCH=ON \
+"$root/scripts/lib/build.sh" "$PX_BUILD_DIR" -DPIXORRA_BUILD_TESTS=OFF -DPIXORRA_BUILD_BENCH=ON \
   -DPIXORRA_PAYLOAD_DIR= >/dev/null
 stage="$PX_BUILD_DIR/payload/stage"
 mkdir -p "$PX_BUILD_DIR/bench-payloads"
 rm -rf "$PX_BUILD_DIR/bench-payloads/x1"
 cp -a "$stage" "$PX_BUILD_DIR/bench-payloads/x1"
 
-source "$root/scripts/wine-env.sh"
-"$root/scripts/wine-prefix.sh" fresh
+source "$root/scripts/lib/wine-env.sh"
+"$root/scripts/lib/wine-prefix.sh" fresh
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
@@ -40,7 +40,7 @@ for factor in 1 10 100; do
   if [ "$factor" != 1 ]; then
     python3 "$root/bench/make_bench_payload.py" "$PX_BUILD_DIR/bench-payloads/x1" "$factor" "$payload"
   fi
-  "$root/scripts/build.sh" "$PX_BUILD_DIR" -DPIXORRA_PAYLOAD_DIR="$payload" >/dev/null
+  "$root/scripts/lib/build.sh" "$PX_BUILD_DIR" -DPIXORRA_PAYLOAD_DIR="$payload" >/dev/null
   zip="$PX_BUILD_DIR/payload/payload.zip"
   cp "$zip" "$PX_BUILD_DIR/bench-payloads/x$factor.zip"
   archive_kb=$(( $(stat -c %s "$zip") / 1024 ))

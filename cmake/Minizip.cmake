@@ -3,7 +3,7 @@
 # the build tree and reused by later builds.
 set(PX_THIRD_PARTY_DIR ${CMAKE_BINARY_DIR}/third_party)
 execute_process(
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/fetch-minizip.sh ${PX_THIRD_PARTY_DIR}
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/lib/fetch-minizip.sh ${PX_THIRD_PARTY_DIR}
   OUTPUT_VARIABLE PX_MINIZIP_DIR
   OUTPUT_STRIP_TRAILING_WHITESPACE
   RESULT_VARIABLE fetch_result)

@@ -6,12 +6,12 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" >/dev/null
-"$root/scripts/build.sh" "$PX_BUILD_DIR" >/dev/null
+"$root/scripts/lib/build.sh" "$PX_BUILD_DIR" >/dev/null
 
 scratch=$(mktemp -d /tmp/pixorra-main.XXXXXX)
 export PX_WINEPREFIX="$scratch/prefix"
-source "$root/scripts/wine-env.sh"
-"$root/scripts/wine-prefix.sh" fresh
+source "$root/scripts/lib/wine-env.sh"
+"$root/scripts/lib/wine-prefix.sh" fresh
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
 
 options=("$@")
@@ -29,4 +29,4 @@ if [ -f "$scratch/start/Pixorra_Install.log" ]; then
   echo "== install log"; iconv -f WINDOWS-1252 -t UTF-8 "$scratch/start/Pixorra_Install.log" | tr -d '\r'
 fi
 
-python3 "$root/scripts/print_installation.py" "$WINEPREFIX"
+python3 "$root/scripts/lib/print_installation.py" "$WINEPREFIX"

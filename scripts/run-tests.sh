@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$PX_BUILD_DIR"
+"$root/scripts/lib/build.sh" "$PX_BUILD_DIR"
 
 # The pure text rules built natively under sanitizers, their unit tests, and
 # every fuzzer for PX_FUZZ_SECONDS (30) each: on a full run (no ctest
@@ -17,8 +17,8 @@ if [ "${PX_NATIVE:-$([ $# -eq 0 ] && echo 1 || echo 0)}" = 1 ]; then
   "$root/scripts/fuzz.sh" "${PX_FUZZ_SECONDS:-30}"
 fi
 
-source "$root/scripts/wine-env.sh"
-"$root/scripts/wine-prefix.sh" fresh
+source "$root/scripts/lib/wine-env.sh"
+"$root/scripts/lib/wine-prefix.sh" fresh
 
 # One wineserver for the whole run: each test process then starts in a
 # fraction of a second instead of paying Wine's start-up.
@@ -30,9 +30,9 @@ wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 # the build has tests that need it (px_add_gui_test).
 if grep -rqs --include='*_include.cmake' 'PX_WINE_MODE=gui' "$PX_BUILD_DIR/tests"; then
   # Without it the headless tests still run; the GUI ones then fail, saying why.
-  "$root/scripts/gui-bench.sh" start || echo "run-tests: the GUI bench did not start" >&2
+  "$root/scripts/lib/gui-bench.sh" start || echo "run-tests: the GUI bench did not start" >&2
 fi
-trap 'wineserver -k >/dev/null 2>&1 || true; "$root/scripts/gui-bench.sh" stop >/dev/null 2>&1 || true' EXIT
+trap 'wineserver -k >/dev/null 2>&1 || true; "$root/scripts/lib/gui-bench.sh" stop >/dev/null 2>&1 || true' EXIT
 
 cd "$PX_BUILD_DIR"
 ctest --output-on-failure "$@"

@@ -177,10 +177,10 @@ TEST(Options, AbsentFolderKeepsTheDefault) {
 TEST(Options, EveryNumberOption) {
   const InstallOptions options =
       Parse(kProgram + std::string("/silent /desktop=2 /thumbs=1 /group=5 /allusers=-1 /ini=%APPDATA%\\Pixorra"));
-  EXPECT_EQ(options.desktopLink, 2);  // any non-zero counts as yes later
-  EXPECT_EQ(options.thumbsLink, 1);
-  EXPECT_EQ(options.startMenuGroup, 5);
-  EXPECT_EQ(options.allUsers, -1);
+  EXPECT_TRUE(options.desktopLink);  // any non-zero number is a yes
+  EXPECT_TRUE(options.thumbsLink);
+  EXPECT_TRUE(options.startMenuGroup);
+  EXPECT_TRUE(options.allUsers);
   EXPECT_STREQ(options.iniFolder, "%APPDATA%\\Pixorra");
   EXPECT_EQ(options.associate, 0);
 }
@@ -235,10 +235,10 @@ TEST(Options, NothingBeyondThe519thCharacterIsSeen) {
 
 TEST(Options, OptionEndingAtTheCopyEdgeIsCut) {
   std::string line = kProgram + std::string("/silent ");
-  line += std::string(519 - line.size() - 11, 'x');
-  line += "/desktop=12345";  // only "/desktop=12" lies within the first 519
+  line += std::string(519 - line.size() - 10, 'x');
+  line += "/desktop=01";  // only "/desktop=0" lies within the first 519
   const InstallOptions options = Parse(line);
-  EXPECT_EQ(options.desktopLink, 12);
+  EXPECT_FALSE(options.desktopLink);
 }
 
 TEST(Options, LongFolderFillsButNeverOverflows) {

@@ -21,7 +21,7 @@ action=${1:?start or stop}
 build=${2:?build folder}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export PX_BUILD_DIR=$build
-source "$root/scripts/wine-env.sh"
+source "$root/scripts/lib/wine-env.sh"
 area="$build/reliability"
 switch="$area/switch"
 mnt="$area/mnt"

@@ -6,7 +6,7 @@
 # Measured on the 2-core build machine with other builds running: a new
 # template 11 s (wineboot -i, waiting for the server, real shell folders,
 # null display driver), about 700 MB; a fresh copy 1.8 s; the GUI bench
-# (scripts/gui-bench.sh start: copy, X11 and desktop settings, Xvfb, warm-up)
+# (scripts/lib/gui-bench.sh start: copy, X11 and desktop settings, Xvfb, warm-up)
 # 4 s more. So a run pays ~2 s (~6 s with GUI tests) once the template exists.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
