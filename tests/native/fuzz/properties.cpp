@@ -136,7 +136,8 @@ std::string CheckCommandLineOptions(const std::string& commandLine, const Instal
                  {"/allusers=", before.allUsers, after.allUsers}};
   for (const NumberOption& option : numbers) {
     std::string value;
-    const int expected = ReferenceOptionValue(copy, option.keyword, &value) ? ReferenceDecimal(value)
+    // A yes/no option: any number but 0 is a yes.
+    const int expected = ReferenceOptionValue(copy, option.keyword, &value) ? (ReferenceDecimal(value) != 0)
                                                                              : option.previous;
     if (option.now != expected) {
       return std::string(option.keyword) + " gave " + std::to_string(option.now) + ", expected " +
