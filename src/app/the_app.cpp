@@ -4,15 +4,12 @@
 #include "setup/silent_start.h"
 #include "wizard/wizard_start.h"
 
-BOOL TheApp::InitInstance() {
+void TheApp::InitInstance() {
   // The whole command line, program path included, as the system reports it.
   const char* commandLine = GetCommandLineA();
   if (HasSilentSwitch(commandLine)) {
     SetExitCode(RunSilentInstallation(commandLine));
-    return FALSE;
+    return;
   }
-
-  // ---- Wizard path ----
-  RunWizard(*this);
-  return FALSE;
+  RunWizard();
 }

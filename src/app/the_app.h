@@ -5,6 +5,6 @@
 
 class TheApp : public CWinApp {
  public:
-  // Silent installation or the wizard; always returns false.
-  BOOL InitInstance() override;
+  // Silent installation or the wizard.
+  void InitInstance() override;
 };

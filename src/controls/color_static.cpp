@@ -6,7 +6,7 @@ CXColorStatic::CXColorStatic()
     : textColor(GetSysColor(COLOR_BTNTEXT)),
       backColor(GetSysColor(COLOR_BTNFACE)),
       backBrush(new CBrush(backColor)),
-      isBold(FALSE) {}
+      isBold(false) {}
 
 CXColorStatic::~CXColorStatic() = default;
 
@@ -15,14 +15,14 @@ const MessageMap* CXColorStatic::GetMessageMap() const {
       {WM_PAINT, 0, Handler(&CXColorStatic::OnPaint)},
       {WM_ERASEBKGND, 0, Handler(&CXColorStatic::OnEraseBkgnd)},
       {}};
-  static const MessageMap map = {CStatic::GetMessageMap(), entries};
+  static const MessageMap map = {CWnd::GetMessageMap(), entries};
   return &map;
 }
 
 void CXColorStatic::PreSubclassWindow() {
   LOGFONTA logFont = CurrentWindowLogFont();
   labelFont.CreateFontIndirect(&logFont);
-  CStatic::PreSubclassWindow();
+  CWnd::PreSubclassWindow();
 }
 
 LOGFONTA CXColorStatic::CurrentWindowLogFont() const {
@@ -33,19 +33,19 @@ LOGFONTA CXColorStatic::CurrentWindowLogFont() const {
   return logFont;
 }
 
-void CXColorStatic::SetLabelColor(COLORREF color, BOOL redraw) {
+void CXColorStatic::SetLabelColor(COLORREF color, bool redraw) {
   textColor = color;
   if (redraw) RedrawNow();
 }
 
-void CXColorStatic::SetLabelBold(BOOL bold, BOOL redraw) {
+void CXColorStatic::SetLabelBold(bool bold, bool redraw) {
   isBold = bold;
   LOGFONTA logFont = CurrentWindowLogFont();
   logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   RebuildFont(&logFont, redraw);
 }
 
-void CXColorStatic::SetLabelFont(const char* faceName, LONG height, BOOL redraw) {
+void CXColorStatic::SetLabelFont(const char* faceName, LONG height, bool redraw) {
   LOGFONTA logFont = {};
   if (faceName != nullptr) {
     for (size_t i = 0; i < LF_FACESIZE - 1 && faceName[i] != '\0'; ++i) {
@@ -59,7 +59,7 @@ void CXColorStatic::SetLabelFont(const char* faceName, LONG height, BOOL redraw)
   RebuildFont(&logFont, redraw);
 }
 
-void CXColorStatic::RebuildFont(const LOGFONTA* logFont, BOOL redraw) {
+void CXColorStatic::RebuildFont(const LOGFONTA* logFont, bool redraw) {
   if (logFont == nullptr) return;
   labelFont.DeleteObject();
   LOGFONTA copy = *logFont;

@@ -8,34 +8,34 @@
 #include <memory>
 
 #include "framework/gdi_objects.h"
-#include "framework/static_ctrl.h"
+#include "framework/wnd.h"
 
-class CXColorStatic : public CStatic {
+class CXColorStatic : public CWnd {
  public:
   CXColorStatic();
   ~CXColorStatic() override;
 
   const MessageMap* GetMessageMap() const override;
 
-  // Text colour; a non-zero redraw repaints the window at once.
-  void SetLabelColor(COLORREF color, BOOL redraw = TRUE);
+  // Text colour; redraw repaints the window at once.
+  void SetLabelColor(COLORREF color, bool redraw);
   // Rebuilds the label font from the window's current font with weight
   // 700 (bold) or 400: a face or height set earlier is lost.
-  void SetLabelBold(BOOL bold, BOOL redraw = TRUE);
+  void SetLabelBold(bool bold, bool redraw);
   // Rebuilds the label font from faceName (at most 31 characters kept; all
   // other fields zero) or, when faceName is null, from the window's current
   // font; height in logical units as given, antialiased.
-  void SetLabelFont(const char* faceName, LONG height, BOOL redraw = TRUE);
+  void SetLabelFont(const char* faceName, LONG height, bool redraw);
   // Replaces the label font by one made from logFont with the weight that
   // isBold demands. Nothing happens when logFont is null.
-  void RebuildFont(const LOGFONTA* logFont, BOOL redraw);
+  void RebuildFont(const LOGFONTA* logFont, bool redraw);
 
   CFont labelFont;
   COLORREF textColor;
   // Fixed at construction: later changes of the system colours are not followed.
   COLORREF backColor;
   std::unique_ptr<CBrush> backBrush;
-  BOOL isBold;
+  bool isBold;
 
  protected:
   void PreSubclassWindow() override;

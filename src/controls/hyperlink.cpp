@@ -41,8 +41,8 @@ CHyperLink::CHyperLink()
     : linkColor(RGB(0, 0, 238)),
       visitedColor(RGB(85, 26, 139)),
       hoverColor(RGB(255, 0, 0)),
-      isHovering(FALSE),
-      isVisited(FALSE),
+      isHovering(false),
+      isVisited(false),
       underlineMode(UnderlineOnHover),
       handCursor(nullptr) {}
 
@@ -60,13 +60,13 @@ const MessageMap* CHyperLink::GetMessageMap() const {
       {ReflectedMessage(WM_COMMAND), STN_CLICKED, Handler(&CHyperLink::OnClicked)},
       {WM_ERASEBKGND, 0, Handler(&CHyperLink::OnEraseBkgnd)},
       {}};
-  static const MessageMap map = {CStatic::GetMessageMap(), entries};
+  static const MessageMap map = {CWnd::GetMessageMap(), entries};
   return &map;
 }
 
-BOOL CHyperLink::DestroyWindow() {
+bool CHyperLink::DestroyWindow() {
   if (GetSafeHwnd() != nullptr) KillTimer(kHoverTimerId);
-  return CStatic::DestroyWindow();
+  return CWnd::DestroyWindow();
 }
 
 void CHyperLink::PreSubclassWindow() {
@@ -86,7 +86,7 @@ void CHyperLink::PreSubclassWindow() {
   FitToText();
   LoadHandCursor();
   SetUnderlineMode(UnderlineOnHover);
-  CStatic::PreSubclassWindow();
+  CWnd::PreSubclassWindow();
 }
 
 void CHyperLink::SetLinkTarget(const char* target) {
@@ -97,9 +97,8 @@ void CHyperLink::SetLinkTarget(const char* target) {
 void CHyperLink::SetUnderlineMode(int mode) {
   if (mode == underlineMode) return;
   if (HasWindow()) {
-    SetFont(mode == UnderlineAlways ? underlineFont.GetSafeHandle() : plainFont.GetSafeHandle(),
-            TRUE);
-    Invalidate(TRUE);
+    SetFont(mode == UnderlineAlways ? underlineFont.GetSafeHandle() : plainFont.GetSafeHandle());
+    Invalidate();
   }
   underlineMode = mode;
 }
@@ -216,9 +215,9 @@ bool CHyperLink::OnSetCursor(WPARAM, LPARAM, LRESULT& result) {
 
 bool CHyperLink::OnMouseMove(WPARAM, LPARAM, LRESULT& result) {
   if (!isHovering) {
-    isHovering = TRUE;
-    if (underlineMode == UnderlineOnHover) SetFont(underlineFont.GetSafeHandle(), TRUE);
-    Invalidate(TRUE);
+    isHovering = true;
+    if (underlineMode == UnderlineOnHover) SetFont(underlineFont.GetSafeHandle());
+    Invalidate();
     SetTimer(kHoverTimerId, kHoverIntervalMs);
   }
   result = Default();
@@ -232,12 +231,12 @@ bool CHyperLink::OnTimer(WPARAM, LPARAM, LRESULT& result) {
   RECT client = {};
   GetClientRect(GetSafeHwnd(), &client);
   if (!PtInRect(&client, point)) {
-    isHovering = FALSE;
+    isHovering = false;
     KillTimer(kHoverTimerId);
-    if (underlineMode != UnderlineAlways) SetFont(plainFont.GetSafeHandle(), TRUE);
+    if (underlineMode != UnderlineAlways) SetFont(plainFont.GetSafeHandle());
     // A little below the text too: the underline can sit under the client area.
     client.bottom += 10;
-    InvalidateRect(&client, TRUE);
+    Invalidate(&client);
   }
   result = Default();
   return true;
@@ -245,14 +244,14 @@ bool CHyperLink::OnTimer(WPARAM, LPARAM, LRESULT& result) {
 
 bool CHyperLink::OnClicked(WPARAM, LPARAM, LRESULT& result) {
   // The hover timer keeps running; it ends hovering once the pointer is out.
-  isHovering = FALSE;
+  isHovering = false;
   HINSTANCE launched = OpenLinkTarget(linkTarget.c_str(), SW_SHOW);
   const bool opened = LaunchSucceeded(launched);
-  isVisited = opened ? TRUE : FALSE;
+  isVisited = opened;
   if (!opened) {
     if (beep != nullptr) beep(MB_ICONEXCLAMATION);
   } else if (HasWindow()) {
-    Invalidate(TRUE);
+    Invalidate();
   }
   result = 0;
   return true;

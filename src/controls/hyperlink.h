@@ -1,6 +1,6 @@
 // CHyperLink: turns an existing static text item into a clickable link with
 // its own colours, underline, hand cursor and a window fitted to its text.
-// It never creates a window; DDX_Control binds it to a dialog item.
+// It never creates a window; CWnd::BindDlgItem binds it to a dialog item.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +8,9 @@
 #include <string>
 
 #include "framework/gdi_objects.h"
-#include "framework/static_ctrl.h"
+#include "framework/wnd.h"
 
-class CHyperLink : public CStatic {
+class CHyperLink : public CWnd {
  public:
   // Underline modes.
   static constexpr int UnderlineOnHover = -1;  // underlined only while hovering
@@ -27,7 +27,7 @@ class CHyperLink : public CStatic {
 
   const MessageMap* GetMessageMap() const override;
   // Stops the hover timer, then destroys the window.
-  BOOL DestroyWindow() override;
+  bool DestroyWindow() override;
 
   // Stores what a click opens; the displayed text stays as it is. Refits
   // the window to its (unchanged) text when the control has a window.
@@ -53,8 +53,8 @@ class CHyperLink : public CStatic {
   COLORREF linkColor;
   COLORREF visitedColor;
   COLORREF hoverColor;
-  BOOL isHovering;
-  BOOL isVisited;
+  bool isHovering;
+  bool isVisited;
   int underlineMode;
   std::string linkTarget;
   CFont underlineFont;

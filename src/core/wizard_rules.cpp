@@ -31,14 +31,6 @@ ButtonStates ButtonStatesOnActivation(PageRole role) {
   }
 }
 
-int NextEnabledIndex(int current, bool forward, const int* enabled, int count) {
-  const int step = forward ? 1 : -1;
-  for (int i = current + step; i >= 0 && i < count; i += step) {
-    if (enabled[i] != 0) return i;
-  }
-  return -1;
-}
-
 bool HasDrivePart(const char* folder) {
   return folder != nullptr && folder[0] != '\0' && folder[1] == ':';
 }

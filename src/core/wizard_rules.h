@@ -30,10 +30,6 @@ struct ButtonStates {
 };
 ButtonStates ButtonStatesOnActivation(PageRole role);
 
-// The index of the nearest page in the given direction whose entry in
-// enabled[] is non-zero, or -1 when there is none.
-int NextEnabledIndex(int current, bool forward, const int* enabled, int count);
-
 // The welcome page accepts only a folder with a drive letter: the text is
 // not empty and its second character is a colon. A leading blank or a
 // network path (\\server\share) fails.

@@ -1,25 +1,15 @@
 #include "framework/gdi_objects.h"
 
-BOOL CFont::CreateFontIndirect(const LOGFONTA* logFont) {
+bool CFont::CreateFontIndirect(const LOGFONTA* logFont) {
   DeleteObject();
-  if (logFont == nullptr) return FALSE;
+  if (logFont == nullptr) return false;
   HFONT font = ::CreateFontIndirectA(logFont);
   Attach(font);
   return font != nullptr;
 }
 
-BOOL CFont::GetLogFont(LOGFONTA* logFont) const {
-  return GetFontLogFont(GetSafeHandle(), logFont);
-}
-
-BOOL CBrush::CreateSolidBrush(COLORREF color) {
-  HBRUSH brush = ::CreateSolidBrush(color);
-  Attach(brush);
-  return brush != nullptr;
-}
-
-BOOL GetFontLogFont(HFONT font, LOGFONTA* logFont) {
-  if (font == nullptr || logFont == nullptr) return FALSE;
+bool GetFontLogFont(HFONT font, LOGFONTA* logFont) {
+  if (font == nullptr || logFont == nullptr) return false;
   return ::GetObjectA(font, sizeof(LOGFONTA), logFont) == sizeof(LOGFONTA);
 }
 

@@ -17,24 +17,18 @@ class CGdiObjectOwner {
   operator Handle() const { return handle_; }
   bool IsNull() const { return handle_ == nullptr; }
 
-  // Takes ownership of an existing handle (the previous one is deleted).
+  // Deletes the owned object, if any.
+  void DeleteObject() {
+    if (handle_ != nullptr) ::DeleteObject(handle_);
+    handle_ = nullptr;
+  }
+
+ protected:
+  // Takes ownership of handle (the previous object is deleted).
   void Attach(Handle handle) {
     if (handle == handle_) return;
     DeleteObject();
     handle_ = handle;
-  }
-  // Gives up ownership without deleting.
-  Handle Detach() {
-    Handle h = handle_;
-    handle_ = nullptr;
-    return h;
-  }
-  // Deletes the owned object, if any. TRUE when something was deleted.
-  BOOL DeleteObject() {
-    if (handle_ == nullptr) return FALSE;
-    BOOL ok = ::DeleteObject(handle_);
-    handle_ = nullptr;
-    return ok;
   }
 
  private:
@@ -43,23 +37,19 @@ class CGdiObjectOwner {
 
 class CFont : public CGdiObjectOwner<HFONT> {
  public:
-  // Replaces the owned font by a new one made from logFont. FALSE (and no
+  // Replaces the owned font by a new one made from logFont. False (and no
   // font held) when the font cannot be made or logFont is null.
-  BOOL CreateFontIndirect(const LOGFONTA* logFont);
-  // Copies the owned font's LOGFONT; FALSE when there is no font.
-  BOOL GetLogFont(LOGFONTA* logFont) const;
+  bool CreateFontIndirect(const LOGFONTA* logFont);
 };
 
 class CBrush : public CGdiObjectOwner<HBRUSH> {
  public:
-  CBrush() = default;
-  explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
-  BOOL CreateSolidBrush(COLORREF color);
+  explicit CBrush(COLORREF color) { Attach(::CreateSolidBrush(color)); }
 };
 
-// LOGFONT of any font handle (60 bytes, ANSI form); FALSE when font is null
+// LOGFONT of any font handle (60 bytes, ANSI form); false when font is null
 // or not a font.
-BOOL GetFontLogFont(HFONT font, LOGFONTA* logFont);
+bool GetFontLogFont(HFONT font, LOGFONTA* logFont);
 
 // The font a window draws with (WM_GETFONT); for a window without one (or
 // no window), the stock GUI font, or the stock ANSI variable-pitch font

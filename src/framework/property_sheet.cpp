@@ -2,14 +2,12 @@
 
 #include "framework/common_controls.h"
 
-#include <cwchar>
-
 namespace {
 
-// The sheet whose window the creation hook is waiting for. One user
-// interface thread; DoModal sets and clears it around PropertySheetW.
+// The sheet whose window the PSCB_INITIALIZED callback binds: the callback
+// carries no data of its own. One user interface thread; DoModal sets and
+// clears it around PropertySheetW.
 CPropertySheet* g_sheetBeingCreated = nullptr;
-HHOOK g_creationHook = nullptr;
 
 std::wstring AnsiToWide(const std::string& text) {
   if (text.empty()) return std::wstring();
@@ -21,53 +19,30 @@ std::wstring AnsiToWide(const std::string& text) {
   return wide;
 }
 
-bool IsDialogFrame(HWND hwnd, const CREATESTRUCTW* create) {
-  if (create == nullptr || (create->style & WS_CHILD) != 0) return false;
-  wchar_t className[16] = {};
-  ::GetClassNameW(hwnd, className, 16);
-  return std::wcscmp(className, L"#32770") == 0;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- page
 
-CPropertyPage::CPropertyPage(UINT templateId) : templateId_(templateId) {}
-
-BOOL CPropertyPage::OnSetActive() {
+bool CPropertyPage::OnSetActive() {
   if (firstSetActive_) {
     firstSetActive_ = false;
   } else {
-    UpdateData(FALSE);
+    DoDataExchange(false);
   }
-  return TRUE;
+  return true;
 }
 
-BOOL CPropertyPage::OnKillActive() { return UpdateData(TRUE); }
-
-LRESULT CPropertyPage::OnWizardNext() { return 0; }
-
-LRESULT CPropertyPage::OnWizardBack() { return 0; }
-
-BOOL CPropertyPage::OnWizardFinish() { return TRUE; }
-
-BOOL CPropertyPage::OnQueryCancel() { return TRUE; }
-
-BOOL CPropertyPage::OnInitDialog() {
-  UpdateData(FALSE);
-  return TRUE;
+bool CPropertyPage::OnKillActive() {
+  DoDataExchange(true);
+  return true;
 }
 
-void CPropertyPage::DoDataExchange(CDataExchange*) {}
-
-BOOL CPropertyPage::UpdateData(BOOL saveAndValidate) {
-  if (GetSafeHwnd() == nullptr) return FALSE;
-  CDataExchange dx(this, saveAndValidate);
-  DoDataExchange(&dx);
-  return TRUE;
+bool CPropertyPage::OnInitDialog() {
+  DoDataExchange(false);
+  return true;
 }
 
-BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+bool CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
   if (header == nullptr || header->hwndFrom != GetParent()) {
     return CWnd::OnNotify(wParam, lParam, result);
@@ -85,7 +60,7 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   // comctl32 reads the answer from the send's result; a dialog's answer
   // traditionally lives in DWLP_MSGRESULT, so both carry it.
   ::SetWindowLongPtrW(GetSafeHwnd(), DWLP_MSGRESULT, *result);
-  return TRUE;
+  return true;
 }
 
 bool CPropertyPage::DispatchSheetNotification(UINT code, LRESULT* result) {
@@ -93,7 +68,7 @@ bool CPropertyPage::DispatchSheetNotification(UINT code, LRESULT* result) {
     case PSN_SETACTIVE: {
       int previous = parentSheet_ != nullptr ? parentSheet_->activeIndex_ : -1;
       if (parentSheet_ != nullptr) parentSheet_->NoteActivation(this);
-      BOOL show = OnSetActive();
+      const bool show = OnSetActive();
       if (!show && parentSheet_ != nullptr) parentSheet_->activeIndex_ = previous;
       *result = show ? 0 : -1;
       break;
@@ -108,13 +83,11 @@ bool CPropertyPage::DispatchSheetNotification(UINT code, LRESULT* result) {
       *result = OnWizardBack();
       break;
     case PSN_WIZFINISH:
-      *result = OnWizardFinish() ? FALSE : TRUE;
-      break;
     case PSN_QUERYCANCEL:
-      *result = OnQueryCancel() ? FALSE : TRUE;
-      break;
     case PSN_APPLY:
-      *result = PSNRET_NOERROR;
+      // Let the sheet close. Answered here so that no DWLP_MSGRESULT left by
+      // an earlier notification (a -1 from Next) is taken as a refusal.
+      *result = 0;
       break;
     default:
       return false;
@@ -134,23 +107,13 @@ INT_PTR CALLBACK CPropertyPage::PageDialogProc(HWND hwnd, UINT message, WPARAM, 
   page->firstSetActive_ = true;
   try {
     if (page->parentSheet_ != nullptr) page->parentSheet_->NoteActivation(page);
-    return page->OnInitDialog();
+    return page->OnInitDialog() ? TRUE : FALSE;
   } catch (...) {
     return TRUE;
   }
 }
 
 // ---------------------------------------------------------------- sheet
-
-CPropertySheet::CPropertySheet(const char* caption, HWND parent, UINT startPage)
-    : header(), caption_(caption != nullptr ? caption : ""), parent_(parent),
-      startPage_(startPage), activeIndex_(static_cast<int>(startPage)) {
-  header.dwSize = sizeof(header);
-}
-
-CPropertySheet::~CPropertySheet() {
-  if (g_sheetBeingCreated == this) g_sheetBeingCreated = nullptr;
-}
 
 void CPropertySheet::AddPage(CPropertyPage* page) {
   if (page == nullptr) return;
@@ -175,31 +138,17 @@ void CPropertySheet::NoteActivation(const CPropertyPage* page) {
   if (index >= 0) activeIndex_ = index;
 }
 
-void CPropertySheet::SetWizardButtons(DWORD flags) {
-  SendMessage(PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
-}
-
-LRESULT CALLBACK CPropertySheet::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && g_sheetBeingCreated != nullptr) {
-    HWND hwnd = reinterpret_cast<HWND>(wParam);
-    const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
-    if (IsDialogFrame(hwnd, create != nullptr ? create->lpcs : nullptr)) {
-      CPropertySheet* sheet = g_sheetBeingCreated;
-      g_sheetBeingCreated = nullptr;
-      try {
-        sheet->SubclassWindow(hwnd);
-      } catch (...) {
-        // The sheet then runs unbound: comctl32's own handling only.
-      }
-      // Nothing else to catch: stop seeing every window of the thread.
-      LRESULT next = ::CallNextHookEx(nullptr, code, wParam, lParam);
-      if (g_creationHook != nullptr && ::UnhookWindowsHookEx(g_creationHook)) {
-        g_creationHook = nullptr;
-      }
-      return next;
-    }
+int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT message, LPARAM) {
+  if (message != PSCB_INITIALIZED || g_sheetBeingCreated == nullptr) return 0;
+  CPropertySheet* sheet = g_sheetBeingCreated;
+  g_sheetBeingCreated = nullptr;
+  // Nothing thrown may reach comctl32; an unbound sheet runs with comctl32's
+  // own handling only.
+  try {
+    if (sheet->SubclassWindow(hwnd)) sheet->OnInitDialog();
+  } catch (...) {
   }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  return 0;
 }
 
 INT_PTR CPropertySheet::DoModal() {
@@ -220,37 +169,18 @@ INT_PTR CPropertySheet::DoModal() {
   }
 
   std::wstring caption = AnsiToWide(caption_);
-  PROPSHEETHEADERW h = header;
+  PROPSHEETHEADERW h = {};
   h.dwSize = sizeof(h);
-  h.dwFlags = (h.dwFlags | PSH_PROPSHEETPAGE) & ~static_cast<DWORD>(PSH_MODELESS);
-  h.hwndParent = parent_;
+  h.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE | PSH_USECALLBACK;
   h.hInstance = instance;
   h.pszCaption = caption.c_str();
   h.nPages = static_cast<UINT>(sheetPages.size());
-  h.nStartPage = startPage_ < h.nPages ? startPage_ : 0;
   h.ppsp = sheetPages.data();
-  activeIndex_ = static_cast<int>(h.nStartPage);
+  h.pfnCallback = &CPropertySheet::SheetCallback;
+  activeIndex_ = 0;
 
-  g_creationHook = ::SetWindowsHookExW(WH_CBT, &CPropertySheet::CreationHook, nullptr,
-                                      ::GetCurrentThreadId());
-  if (g_creationHook == nullptr) return -1;
   g_sheetBeingCreated = this;
   INT_PTR result = ::PropertySheetW(&h);
   g_sheetBeingCreated = nullptr;
-  if (g_creationHook != nullptr) {
-    ::UnhookWindowsHookEx(g_creationHook);
-    g_creationHook = nullptr;
-  }
   return result;
-}
-
-BOOL CPropertySheet::OnInitDialog() { return static_cast<BOOL>(Default()); }
-
-BOOL CPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
-  return CWnd::OnCommand(wParam, lParam);
-}
-
-LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) return OnInitDialog();
-  return CWnd::WindowProc(message, wParam, lParam);
 }

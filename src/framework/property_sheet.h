@@ -1,17 +1,17 @@
 // Property sheet and pages over comctl32's PropertySheet, used as a wizard.
 //
-// The sheet window is bound to its CPropertySheet while it is being created
-// (a creation hook of the calling thread), so OnInitDialog, OnCommand and the
-// message map see every message of the sheet from WM_INITDIALOG on. Each page
-// window is bound to its CPropertyPage in its WM_INITDIALOG, which comctl32
-// sends when the page is first shown; the sheet's notifications (PSN_*) then
-// reach the page's virtuals below. Sheet and pages are Unicode windows;
-// the text helpers of CWnd still speak ANSI.
+// The sheet window is bound to its CPropertySheet in the sheet's
+// PSCB_INITIALIZED callback, before comctl32 creates the first page; from
+// then on OnCommand and the message map see every message of the sheet.
+// Each page window is bound to its CPropertyPage in its WM_INITDIALOG, which
+// comctl32 sends when the page is first shown; the sheet's notifications
+// (PSN_*) then reach the page's virtuals below. Sheet and pages are Unicode
+// windows; the text helpers of CWnd still speak ANSI.
 //
 // Order of calls on a wizard step (Next from page A to page B; Back alike
 // with OnWizardBack):
 //   A.OnWizardNext        -> 0: following page; -1: stay; else B's template id
-//   A.OnKillActive        -> A.DoDataExchange(save); FALSE keeps A
+//   A.OnKillActive        -> A.DoDataExchange(save); false keeps A
 //   B.OnInitDialog        -> B.DoDataExchange(load)   (only when B's window is new)
 //   B.OnSetActive         -> B.DoDataExchange(load)   (not on the first activation)
 // From a page's OnInitDialog on, GetActiveIndex already reports that page.
@@ -33,7 +33,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/data_exchange.h"
 #include "framework/wnd.h"
 
 class CPropertySheet;
@@ -41,43 +40,36 @@ class CPropertySheet;
 class CPropertyPage : public CWnd {
  public:
   // templateId: the page's dialog resource in the executable.
-  explicit CPropertyPage(UINT templateId);
+  explicit CPropertyPage(UINT templateId) : templateId_(templateId) {}
 
   UINT GetTemplateId() const { return templateId_; }
   // The sheet the page was added to, or null.
   CPropertySheet* GetParentSheet() const { return parentSheet_; }
 
-  // Page is about to be shown. TRUE: show it; FALSE: comctl32 skips it.
+  // Page is about to be shown. True: show it; false: comctl32 skips it.
   // Base: DoDataExchange(load) on every activation but the first (the first
-  // one follows OnInitDialog, which already exchanged), then TRUE.
-  virtual BOOL OnSetActive();
-  // Page is about to be left (Next, Back, a page switch). TRUE: may leave;
-  // FALSE: stays. Base: DoDataExchange(save), then TRUE.
-  virtual BOOL OnKillActive();
+  // one follows OnInitDialog, which already exchanged), then true.
+  virtual bool OnSetActive();
+  // Page is about to be left (Next, Back, a page switch). True: may leave;
+  // false: stays. Base: DoDataExchange(save), then true.
+  virtual bool OnKillActive();
   // Next pressed. 0: go to the following page; -1: stay on this page;
   // any other value: the template id of the page to go to. Base: 0.
-  virtual LRESULT OnWizardNext();
+  virtual LRESULT OnWizardNext() { return 0; }
   // Back pressed. 0: go to the previous index; -1: stay; otherwise the
   // template id of the page to go to. Base: 0.
-  virtual LRESULT OnWizardBack();
-  // Finish pressed. TRUE lets the sheet close. Base: TRUE.
-  virtual BOOL OnWizardFinish();
-  // Cancel pressed (after the sheet's own OnCommand let it through). TRUE
-  // lets the sheet close. Base: TRUE.
-  virtual BOOL OnQueryCancel();
-  // The page window was created. Base: DoDataExchange(load), TRUE (default
-  // focus).
-  virtual BOOL OnInitDialog();
-  // Moves data between the page's items and members; dx says the direction.
-  // Called when the window is created, on every later activation (load) and
-  // when the page is left (save). Base: nothing.
-  virtual void DoDataExchange(CDataExchange* dx);
-
-  // Runs DoDataExchange in the given direction. FALSE when it failed.
-  BOOL UpdateData(BOOL saveAndValidate = TRUE);
+  virtual LRESULT OnWizardBack() { return 0; }
+  // The page window was created. True: the dialog manager sets the default
+  // focus. Base: DoDataExchange(load), true.
+  virtual bool OnInitDialog();
+  // Moves the page's values between its items and where they are kept:
+  // save (page left) items to values, else values to items. Called when the
+  // window is created, on every later activation (load) and when the page is
+  // left (save). Base: nothing.
+  virtual void DoDataExchange(bool /*save*/) {}
 
  protected:
-  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
   friend class CPropertySheet;
@@ -92,15 +84,8 @@ class CPropertyPage : public CWnd {
 
 class CPropertySheet : public CWnd {
  public:
-  // caption: ANSI text (a wizard shows the pages' captions instead);
-  // parent: owner window or null; startPage: index of the first page shown.
-  CPropertySheet(const char* caption, HWND parent = nullptr, UINT startPage = 0);
-  ~CPropertySheet() override;
-
-  // Header that DoModal passes to comctl32. Callers set flags such as
-  // PSH_WIZARD before DoModal; DoModal fills in the size, pages, caption,
-  // parent, instance and start page itself.
-  PROPSHEETHEADERW header;
+  // caption: ANSI text (a wizard shows the pages' captions instead).
+  explicit CPropertySheet(const char* caption) : caption_(caption != nullptr ? caption : "") {}
 
   // Appends a page (not owned); the order of adding is the page order.
   void AddPage(CPropertyPage* page);
@@ -109,38 +94,23 @@ class CPropertySheet : public CWnd {
   CPropertyPage* GetPage(int index) const;
   // Index of page, or -1.
   int GetPageIndex(const CPropertyPage* page) const;
-  // Index of the page being shown (the start page before the window exists
-  // and the last shown page after it is gone).
+  // Index of the page being shown (0 before the window exists and the last
+  // shown page after it is gone).
   int GetActiveIndex() const { return activeIndex_; }
-  CPropertyPage* GetActivePage() const { return GetPage(activeIndex_); }
 
-  // Runs the sheet modally; returns comctl32's result (-1 on failure, 0 when
-  // closed through Cancel).
+  // Runs the sheet modally as a wizard, first page first; returns comctl32's
+  // result (-1 on failure, 0 when closed through Cancel).
   INT_PTR DoModal();
 
-  // Sets the wizard buttons (PSWIZB_*). Sent, not posted, so that a later
-  // EnableWindow on a button is not undone by a queued message.
-  void SetWizardButtons(DWORD flags);
-
-  // The sheet window was created (its first page is already active).
-  // Base: comctl32's own initialisation; returns its result.
-  virtual BOOL OnInitDialog();
-
- protected:
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  // Every WM_COMMAND of the sheet (its Back, Next, Finish and Cancel
-  // buttons, Esc). TRUE: consumed, comctl32 never sees it; FALSE: comctl32's
-  // own handling runs (Cancel then closes the sheet). Base: FALSE.
-  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // The sheet window was created and bound; no page exists yet. Base: nothing.
+  virtual void OnInitDialog() {}
 
  private:
   friend class CPropertyPage;
-  static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
+  static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);
   void NoteActivation(const CPropertyPage* page);
 
   std::string caption_;
-  HWND parent_;
-  UINT startPage_;
-  int activeIndex_;
+  int activeIndex_ = 0;
   std::vector<CPropertyPage*> pages_;
 };

@@ -8,11 +8,9 @@ CWinApp::~CWinApp() {
   if (current_ == this) current_ = nullptr;
 }
 
-int CWinApp::Run(HINSTANCE instance) {
-  instance_ = instance;
-  // The program has no message loop of its own: whatever InitInstance
-  // answers, the process ends once it returns (the setup always answers
-  // false, after its silent run or its modal wizard).
+int CWinApp::Run() {
+  // The program has no message loop of its own: the process ends once
+  // InitInstance returns, after the silent run or the modal wizard.
   try {
     InitInstance();
   } catch (...) {

@@ -20,9 +20,9 @@ void RestrictDllSearchPath() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearchPath();
   CWinApp* app = CWinApp::Current();
   if (app == nullptr) return 1;
-  return app->Run(instance);
+  return app->Run();
 }

@@ -23,9 +23,9 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
   return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp));
 }
 
-BOOL CWnd::SubclassWindow(HWND hwnd) {
-  if (hwnd == nullptr || !::IsWindow(hwnd) || hwnd_ != nullptr) return FALSE;
-  if (FromHandlePermanent(hwnd) != nullptr || OriginalProcOf(hwnd) != nullptr) return FALSE;
+bool CWnd::SubclassWindow(HWND hwnd) {
+  if (hwnd == nullptr || !::IsWindow(hwnd) || hwnd_ != nullptr) return false;
+  if (FromHandlePermanent(hwnd) != nullptr || OriginalProcOf(hwnd) != nullptr) return false;
 
   hwnd_ = hwnd;
   try {
@@ -36,25 +36,25 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
   }
   if (hwnd_ != hwnd || !::IsWindow(hwnd)) {  // PreSubclassWindow destroyed it
     hwnd_ = nullptr;
-    return FALSE;
+    return false;
   }
   WNDPROC original = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
   if (!::SetPropW(hwnd, kObjectProp, this) ||
       !::SetPropW(hwnd, kOriginalProp, reinterpret_cast<HANDLE>(original))) {
     ::RemovePropW(hwnd, kObjectProp);
     hwnd_ = nullptr;
-    return FALSE;
+    return false;
   }
   originalProc_ = original;
   ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc));
   everBound_ = true;
-  return TRUE;
+  return true;
 }
 
-HWND CWnd::UnsubclassWindow() {
-  HWND hwnd = hwnd_;
-  Release();
-  return hwnd;
+bool CWnd::BindDlgItem(int id, CWnd& control) {
+  if (control.WasEverBound()) return control.GetSafeHwnd() != nullptr;
+  HWND item = hwnd_ != nullptr ? GetDlgItem(id) : nullptr;
+  return item != nullptr && control.SubclassWindow(item);
 }
 
 void CWnd::Release() {
@@ -73,10 +73,7 @@ void CWnd::Release() {
   originalProc_ = nullptr;
 }
 
-BOOL CWnd::DestroyWindow() {
-  if (hwnd_ == nullptr) return FALSE;
-  return ::DestroyWindow(hwnd_);
-}
+bool CWnd::DestroyWindow() { return hwnd_ != nullptr && ::DestroyWindow(hwnd_) != FALSE; }
 
 const MessageMap* CWnd::GetMessageMap() const {
   static const MessageMapEntry entries[] = {{}};
@@ -106,10 +103,6 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   if (message == WM_NCDESTROY) {
     LRESULT result = self->CallOriginal(message, wParam, lParam);
     self->Release();
-    try {
-      self->PostNcDestroy();
-    } catch (...) {
-    }
     return result;
   }
 
@@ -140,9 +133,9 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return Default();
 }
 
-BOOL CWnd::OnCommand(WPARAM, LPARAM) { return FALSE; }
+bool CWnd::OnCommand(WPARAM, LPARAM) { return false; }
 
-BOOL CWnd::OnNotify(WPARAM, LPARAM, LRESULT*) { return FALSE; }
+bool CWnd::OnNotify(WPARAM, LPARAM, LRESULT*) { return false; }
 
 bool CWnd::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message != WM_CTLCOLORSTATIC && message != WM_COMMAND) return false;

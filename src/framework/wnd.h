@@ -16,7 +16,7 @@
 //         {WM_TIMER, 0, Handler(&CMyStatic::OnTimer)},
 //         {ReflectedMessage(WM_COMMAND), STN_CLICKED, Handler(&CMyStatic::OnClicked)},
 //         {}};
-//     static const MessageMap map = {CStatic::GetMessageMap(), entries};
+//     static const MessageMap map = {CWnd::GetMessageMap(), entries};
 //     return &map;
 //   }
 //
@@ -84,16 +84,19 @@ class CWnd {
 
   // Binds the object to an existing window: PreSubclassWindow runs first
   // (the object already knows its HWND), then the window procedure is
-  // replaced. FALSE when hwnd is not a window or either side is already bound.
-  BOOL SubclassWindow(HWND hwnd);
-  // Gives the window its original procedure back; returns the HWND.
-  HWND UnsubclassWindow();
-  // TRUE once SubclassWindow has succeeded for this object, even after the
-  // window is gone: attachment through DDX_Control happens once per object.
+  // replaced. False when hwnd is not a window or either side is already bound.
+  bool SubclassWindow(HWND hwnd);
+  // Binds control to this dialog's item id, once per control object: the
+  // first call subclasses the item; every later call, even after the item's
+  // window is gone, leaves the control alone. True when the control is bound
+  // after the call.
+  bool BindDlgItem(int id, CWnd& control);
+  // True once SubclassWindow has succeeded for this object, even after the
+  // window is gone.
   bool WasEverBound() const { return everBound_; }
 
   // Destroys the bound window (the object stays, without window).
-  virtual BOOL DestroyWindow();
+  virtual bool DestroyWindow();
 
   // The table of messages this class handles; see the top of this file.
   virtual const MessageMap* GetMessageMap() const;
@@ -102,34 +105,25 @@ class CWnd {
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return ::SendMessageW(hwnd_, message, wParam, lParam);
   }
-  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::PostMessageW(hwnd_, message, wParam, lParam);
-  }
   DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(hwnd_, GWL_STYLE)); }
   std::string GetWindowText() const;
-  BOOL SetWindowText(const char* text) { return ::SetWindowTextA(hwnd_, text); }
-  HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
-  void SetFont(HFONT font, BOOL redraw = TRUE) {
-    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-  }
-  void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(hwnd_, nullptr, erase); }
-  void InvalidateRect(const RECT* rect, BOOL erase = TRUE) { ::InvalidateRect(hwnd_, rect, erase); }
-  BOOL RedrawWindow(UINT flags) { return ::RedrawWindow(hwnd_, nullptr, nullptr, flags); }
-  BOOL UpdateWindow() { return ::UpdateWindow(hwnd_); }
-  BOOL ShowWindow(int command) { return ::ShowWindow(hwnd_, command); }
-  BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(hwnd_, enable); }
-  BOOL IsWindowEnabled() const { return ::IsWindowEnabled(hwnd_); }
-  UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) { return ::SetTimer(hwnd_, id, elapseMs, nullptr); }
-  BOOL KillTimer(UINT_PTR id) { return ::KillTimer(hwnd_, id); }
+  void SetWindowText(const char* text) { ::SetWindowTextA(hwnd_, text); }
+  void SetFont(HFONT font) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+  void Invalidate(const RECT* rect = nullptr) { ::InvalidateRect(hwnd_, rect, TRUE); }
+  void RedrawWindow(UINT flags) { ::RedrawWindow(hwnd_, nullptr, nullptr, flags); }
+  void ShowWindow(int command) { ::ShowWindow(hwnd_, command); }
+  void UpdateWindow() { ::UpdateWindow(hwnd_); }
+  void SetTimer(UINT_PTR id, UINT elapseMs) { ::SetTimer(hwnd_, id, elapseMs, nullptr); }
+  void KillTimer(UINT_PTR id) { ::KillTimer(hwnd_, id); }
   HWND GetParent() const { return ::GetParent(hwnd_); }
   HWND GetDlgItem(int id) const { return ::GetDlgItem(hwnd_, id); }
-  UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(hwnd_, id); }
-  BOOL CheckDlgButton(int id, UINT check) { return ::CheckDlgButton(hwnd_, id, check); }
-  UINT GetDlgItemText(int id, char* buffer, int size) const {
-    return ::GetDlgItemTextA(hwnd_, id, buffer, size);
-  }
-  BOOL SetDlgItemText(int id, const char* text) { return ::SetDlgItemTextA(hwnd_, id, text); }
-  // A message box owned by this window.
+  void EnableDlgItem(int id, bool enable) { ::EnableWindow(GetDlgItem(id), enable); }
+  bool IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+  void CheckDlgButton(int id, bool check) { ::CheckDlgButton(hwnd_, id, check ? BST_CHECKED : BST_UNCHECKED); }
+  // At most size - 1 characters, always terminated.
+  void GetDlgItemText(int id, char* buffer, int size) const { ::GetDlgItemTextA(hwnd_, id, buffer, size); }
+  void SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(hwnd_, id, text); }
+  // A message box owned by this window; the button pressed (IDOK, IDYES, ...).
   int MessageBox(const char* text, const char* caption, UINT style) const {
     return ::MessageBoxA(hwnd_, text, caption, style);
   }
@@ -141,25 +135,21 @@ class CWnd {
   // WM_COMMAND to OnCommand, WM_NOTIFY to OnNotify, then the message map,
   // then the original procedure.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  // TRUE when the command is consumed; FALSE lets the original procedure
+  // True when the command is consumed; false lets the original procedure
   // (for a dialog: its own command handling) process it.
-  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
-  // TRUE when the notification is consumed, with *result as the answer.
-  virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
-  // Called after WM_NCDESTROY, once the object no longer has a window.
-  virtual void PostNcDestroy() {}
+  virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
+  // True when the notification is consumed, with *result as the answer.
+  virtual bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
 
   // The original procedure on the message now being handled.
   LRESULT Default();
-  // The original procedure on any message.
-  LRESULT CallOriginal(UINT message, WPARAM wParam, LPARAM lParam);
-
-  // Looks message up in this object's map chain and calls the handler.
-  bool DispatchToMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // Looks message up in this object's map chain and calls the handler.
+  bool DispatchToMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT CallOriginal(UINT message, WPARAM wParam, LPARAM lParam);
   void Release();
 
   struct CurrentMessage {

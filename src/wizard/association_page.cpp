@@ -1,14 +1,15 @@
 // The association page: one check-box row per format-table row, in table
 // order, so that list row, table row and formatSelection entry share one
-// index. The list is filled once per wizard run; the sheet's
-// associationList says whether that has happened.
+// index. The list is filled once per wizard run, on the page's first
+// activation; its marks go to the model when the page is left.
 #include <windows.h>
 #include <commctrl.h>
 
-#include "resources/resource.h"
 #include "core/format_table.h"
+#include "resources/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
+#include "wizard/wizard_model.h"
 
 namespace {
 
@@ -48,17 +49,22 @@ void SetRowChecked(HWND list, int index, bool checked) {
   ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
+// Anything but the unchecked box counts as a mark.
+bool IsRowChecked(HWND list, int index) {
+  const auto state = static_cast<UINT>(
+      ::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), kStateImageMask));
+  return (state & kStateImageMask) != kUnchecked;
+}
+
+int RowCount(HWND list) { return static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
 }  // namespace
 
 void CWizPropertyPage::ActivateAssociationPage() {
-  if (sheet->associationList != nullptr) return;  // keeps the user's marks
+  if (listFilled_) return;  // keeps the user's marks
   HWND list = GetDlgItem(IDC_FORMAT_LIST);
   if (list == nullptr) return;
-  sheet->associationList = list;
-  SetUpAssociationList(list);
-}
-
-void CWizPropertyPage::SetUpAssociationList(HWND list) {
+  listFilled_ = true;
   // Exactly these two: the template's own extended styles are replaced.
   ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ~static_cast<WPARAM>(0), kListStyles);
   RECT bounds = {};
@@ -74,10 +80,20 @@ void CWizPropertyPage::SetUpAssociationList(HWND list) {
   }
 }
 
+void CWizPropertyPage::ExchangeMarks(bool save) {
+  HWND list = GetDlgItem(IDC_FORMAT_LIST);
+  const int rows = listFilled_ ? RowCount(list) : 0;
+  bool* marks = Model().formatMarks;
+  for (int i = 0; i < rows && i < kFormatRowCount; ++i) {
+    if (save) marks[i] = IsRowChecked(list, i);
+    else if (marks[i] != IsRowChecked(list, i)) SetRowChecked(list, i, marks[i]);
+  }
+}
+
 void CWizPropertyPage::MarkRows(int first, int last, bool checked) {
-  HWND list = sheet != nullptr ? sheet->associationList : nullptr;
+  HWND list = listFilled_ ? GetDlgItem(IDC_FORMAT_LIST) : nullptr;
   if (list == nullptr) return;
-  const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const int count = RowCount(list);
   if (last < 0 || last >= count) last = count - 1;
   for (int i = first; i <= last; ++i) SetRowChecked(list, i, checked);
 }

@@ -8,6 +8,7 @@
 #include "platform/resource_text.h"
 #include "resources/resource.h"
 #include "wizard/wiz_property_page.h"
+#include "wizard/wizard_model.h"
 
 namespace {
 
@@ -32,9 +33,10 @@ class ComScope {
   bool initialised_;
 };
 
-}  // namespace
-
-bool CWizPropertyPage::BrowseForFolder(HWND owner, char path[260]) {
+// The picker, starting at path. True and the chosen folder (ending in a
+// backslash) in path; false and path unchanged when the user cancelled or
+// chose no file-system folder.
+bool BrowseForFolder(HWND owner, char path[kPathSize]) {
   char title[kTitleSize] = {};
   LoadResourceString(IDS_BROWSE_TITLE, title, kTitleSize);
   char start[kPathSize];
@@ -61,10 +63,12 @@ bool CWizPropertyPage::BrowseForFolder(HWND owner, char path[260]) {
   return true;
 }
 
-void AppendProductFolder(CWizPropertyPage& welcomePage) {
+}  // namespace
+
+void CWizPropertyPage::BrowseForTargetFolder() {
   char folder[kPathSize] = {};
-  welcomePage.GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
-  if (!CWizPropertyPage::BrowseForFolder(::GetActiveWindow(), folder)) return;
+  GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
+  if (!BrowseForFolder(::GetActiveWindow(), folder)) return;
   AppendProductFolderText(folder);  // leaves a folder too long for "Pixorra\" as chosen
-  welcomePage.SetDlgItemText(IDC_TARGET_FOLDER, folder);
+  SetDlgItemText(IDC_TARGET_FOLDER, folder);
 }

@@ -4,16 +4,16 @@
 
 #include <string>
 
+#include "framework/wnd.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
 
 void MessageBoxReporter::Failure(const char* message, const char*, bool) {
-  const std::string caption = LoadResourceString(IDS_CAPTION);
-  MessageBoxA(GetActiveWindow(), message, caption.c_str(), MB_OK | MB_ICONERROR);
+  ShowMessageBox(message, LoadResourceString(IDS_CAPTION).c_str(), MB_OK | MB_ICONERROR);
 }
 
 bool MessageBoxReporter::Confirm(const char* question) {
-  const std::string caption = LoadResourceString(IDS_CAPTION);
-  return MessageBoxA(GetActiveWindow(), question, caption.c_str(),
-                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
+  const int answer = ShowMessageBox(question, LoadResourceString(IDS_CAPTION).c_str(),
+                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+  return answer != IDNO;
 }

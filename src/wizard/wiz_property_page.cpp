@@ -1,121 +1,119 @@
 #include "wizard/wiz_property_page.h"
 
+#include <cstring>
 #include <string>
 
-#include "platform/environment.h"
+#include "core/format_table.h"
 #include "install/install_folder.h"
+#include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
-#include "core/format_table.h"
 #include "wizard/wiz_property_sheet.h"
 
 using wizard::PageRole;
 
-namespace {
-
-
-}  // namespace
-
-CWizPropertyPage::CWizPropertyPage(UINT templateId)
-    : CPropertyPage(templateId), firstActivation(1), pageEnabled(1), sheet(nullptr) {}
-
-PageRole CWizPropertyPage::Role() const {
-  if (sheet == nullptr) return PageRole::None;
-  return wizard::RoleOfIndex(sheet->GetActiveIndex());
+CWizPropertySheet& CWizPropertyPage::Sheet() const {
+  return *static_cast<CWizPropertySheet*>(GetParentSheet());
 }
+
+WizardModel& CWizPropertyPage::Model() const { return Sheet().Model(); }
+
+PageRole CWizPropertyPage::Role() const { return wizard::RoleOfIndex(Sheet().GetPageIndex(this)); }
 
 // ---------------------------------------------------------------- navigation
 
-LRESULT CWizPropertyPage::FindNextEnabledPage(bool forward) {
-  if (sheet == nullptr) return -1;
-  int enabled[wizard::kWizardPageCount] = {};
-  const int count = sheet->GetPageCount() < wizard::kWizardPageCount ? sheet->GetPageCount()
-                                                                     : wizard::kWizardPageCount;
-  for (int i = 0; i < count; ++i) {
-    auto* page = static_cast<CWizPropertyPage*>(sheet->GetPage(i));
-    enabled[i] = page != nullptr ? page->pageEnabled : 0;
-  }
-  const int next = wizard::NextEnabledIndex(sheet->GetActiveIndex(), forward, enabled, count);
-  if (next < 0) return -1;
-  return static_cast<LRESULT>(sheet->GetPage(next)->GetTemplateId());
+LRESULT CWizPropertyPage::NeighbourPage(bool forward) const {
+  const CPropertyPage* next = Sheet().GetPage(Sheet().GetPageIndex(this) + (forward ? 1 : -1));
+  return next != nullptr ? static_cast<LRESULT>(next->GetTemplateId()) : -1;
 }
 
-LRESULT CWizPropertyPage::OnWizardBack() { return FindNextEnabledPage(false); }
+LRESULT CWizPropertyPage::OnWizardBack() { return NeighbourPage(false); }
 
 LRESULT CWizPropertyPage::OnWizardNext() {
-  if (sheet != nullptr) sheet->EnableButton(IDC_SHEET_BACK, TRUE);
-  switch (Role()) {
-    case PageRole::Welcome:
-      if (!AcceptTargetFolder()) return -1;
-      break;
-    case PageRole::Ready:
-      return StartInstallation();
-    default:
-      break;
-  }
-  return FindNextEnabledPage(true);
+  Sheet().EnableDlgItem(IDC_SHEET_BACK, true);
+  const PageRole role = Role();
+  if (role == PageRole::Welcome && !AcceptTargetFolder()) return -1;
+  if (role == PageRole::Ready) return StartInstallation();
+  return NeighbourPage(true);
 }
 
-BOOL CWizPropertyPage::OnSetActive() {
+bool CWizPropertyPage::OnSetActive() {
   const PageRole role = Role();
   ApplyButtonStates(role);
-  switch (role) {
-    case PageRole::Welcome:
-      ActivateWelcomePage();
-      break;
-    case PageRole::WhatsNew:
-      ActivateWhatsNewPage();
-      break;
-    case PageRole::Associations:
-      ActivateAssociationPage();
-      break;
-    case PageRole::Ready:
-      ActivateReadyPage();
-      break;
-    case PageRole::Finish:
-      ActivateFinishPage();
-      break;
-    case PageRole::None:
-      break;
-  }
+  if (role == PageRole::Welcome) ActivateWelcomePage();
+  if (role == PageRole::WhatsNew) ActivateWhatsNewPage();
+  if (role == PageRole::Associations) ActivateAssociationPage();
+  if (role == PageRole::Ready) ActivateReadyPage();
+  if (role == PageRole::Finish) ActivateFinishPage();
   return CPropertyPage::OnSetActive();
 }
 
 void CWizPropertyPage::ApplyButtonStates(PageRole role) {
-  if (sheet == nullptr) return;
   const wizard::ButtonStates states = wizard::ButtonStatesOnActivation(role);
-  if (states.back == wizard::ButtonChange::Disable) sheet->EnableButton(IDC_SHEET_BACK, FALSE);
-  if (states.next == wizard::ButtonChange::Disable) sheet->EnableButton(IDC_SHEET_NEXT, FALSE);
+  if (states.back == wizard::ButtonChange::Disable) Sheet().EnableDlgItem(IDC_SHEET_BACK, false);
+  if (states.next == wizard::ButtonChange::Disable) Sheet().EnableDlgItem(IDC_SHEET_NEXT, false);
+}
+
+void CWizPropertyPage::DoDataExchange(bool save) {
+  const PageRole role = Role();
+  if (role == PageRole::Welcome) ExchangeWelcome(save);
+  if (role == PageRole::Associations) ExchangeMarks(save);
+  if (role == PageRole::Ready) ExchangeReady(save);
+  if (role == PageRole::Finish) ExchangeFinish(save);
 }
 
 // ---------------------------------------------------------------- welcome page
 
 void CWizPropertyPage::ActivateWelcomePage() {
   HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM));
-  sheet->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  if (firstActivation != 0) SetWelcomeDefaults();
+  Sheet().SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  if (firstActivation_) SetWelcomeDefaults();
   // Every time, not only the first: the user may have started the viewer
   // while on a later page.
   WarnIfViewerRunning();
-  firstActivation = 0;
+  firstActivation_ = false;
 }
 
 void CWizPropertyPage::SetWelcomeDefaults() {
-  ::SetWindowTextA(sheet->GetButton(IDC_SHEET_BACK), "< &Zur\xfc" "ck");
-  ::SetWindowTextA(sheet->GetButton(IDC_SHEET_NEXT), "&Weiter >");
+  ::SetWindowTextA(Sheet().GetDlgItem(IDC_SHEET_BACK), "< &Zur\xfc" "ck");
+  ::SetWindowTextA(Sheet().GetDlgItem(IDC_SHEET_NEXT), "&Weiter >");
   SetTitleFont(IDC_WELCOME_TITLE);
-  CheckDlgButton(IDC_DESKTOP_LINK, BST_CHECKED);
-  CheckDlgButton(IDC_THUMBS_LINK, BST_CHECKED);
-  CheckDlgButton(IDC_GROUP_LINK, BST_CHECKED);
-  ::CheckRadioButton(GetSafeHwnd(), IDC_CURRENT_USER, IDC_ALL_USERS, IDC_CURRENT_USER);
-
+  WizardModel& model = Model();
+  model.desktopLink = model.thumbsLink = model.startMenuGroup = true;
+  model.allUsers = false;
   // An earlier installation wins over the default, so an update lands in
   // the same folder.
   char folder[kPathSize] = {};
   GetDefaultInstallFolder(folder);
-  char previous[kPathSize] = {};
-  if (FindPreviousInstallFolder(previous)) SetDlgItemText(IDC_TARGET_FOLDER, previous);
-  else SetDlgItemText(IDC_TARGET_FOLDER, folder);
+  if (!FindPreviousInstallFolder(model.targetFolder)) {
+    std::memcpy(model.targetFolder, folder, sizeof model.targetFolder);
+  }
+  ExchangeWelcome(false);
+}
+
+void CWizPropertyPage::ExchangeWelcome(bool save) {
+  WizardModel& model = Model();
+  if (save) {
+    GetDlgItemText(IDC_TARGET_FOLDER, model.targetFolder, kPathSize);
+    model.desktopLink = IsDlgButtonChecked(IDC_DESKTOP_LINK);
+    model.thumbsLink = IsDlgButtonChecked(IDC_THUMBS_LINK);
+    model.startMenuGroup = IsDlgButtonChecked(IDC_GROUP_LINK);
+    model.allUsers = IsDlgButtonChecked(IDC_ALL_USERS);
+    return;
+  }
+  if (!eulaLink_.WasEverBound() && BindDlgItem(IDC_EULA_LINK, eulaLink_)) {
+    eulaLink_.SetUnderlineMode(CHyperLink::UnderlineAlways);
+    eulaLink_.SetLinkTarget(kEulaAddress);
+  }
+  // Text set again would move the caret: only a changed folder is written.
+  char shown[kPathSize] = {};
+  GetDlgItemText(IDC_TARGET_FOLDER, shown, kPathSize);
+  if (std::strcmp(shown, model.targetFolder) != 0) SetDlgItemText(IDC_TARGET_FOLDER, model.targetFolder);
+  CheckDlgButton(IDC_DESKTOP_LINK, model.desktopLink);
+  CheckDlgButton(IDC_THUMBS_LINK, model.thumbsLink);
+  CheckDlgButton(IDC_GROUP_LINK, model.startMenuGroup);
+  ::CheckRadioButton(GetSafeHwnd(), IDC_CURRENT_USER, IDC_ALL_USERS,
+                     model.allUsers ? IDC_ALL_USERS : IDC_CURRENT_USER);
 }
 
 void CWizPropertyPage::WarnIfViewerRunning() {
@@ -124,25 +122,25 @@ void CWizPropertyPage::WarnIfViewerRunning() {
 
 bool CWizPropertyPage::AcceptTargetFolder() {
   char folder[kPathSize] = {};
-  ReadTargetFolder(folder);
+  GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
   if (wizard::HasDrivePart(folder)) return true;
   ShowProductMessage(IDS_INVALID_FOLDER, MB_OK | MB_ICONERROR);
   return false;
 }
 
 void CWizPropertyPage::UpdateLinkScope() {
-  const bool anyLink = IsDlgButtonChecked(IDC_DESKTOP_LINK) != 0 || IsDlgButtonChecked(IDC_THUMBS_LINK) != 0 ||
-                       IsDlgButtonChecked(IDC_GROUP_LINK) != 0;
-  ::EnableWindow(GetDlgItem(IDC_CURRENT_USER), anyLink);
-  ::EnableWindow(GetDlgItem(IDC_ALL_USERS), anyLink);
+  const bool anyLink = IsDlgButtonChecked(IDC_DESKTOP_LINK) || IsDlgButtonChecked(IDC_THUMBS_LINK) ||
+                       IsDlgButtonChecked(IDC_GROUP_LINK);
+  EnableDlgItem(IDC_CURRENT_USER, anyLink);
+  EnableDlgItem(IDC_ALL_USERS, anyLink);
 }
 
 void CWizPropertyPage::ClearLinks() {
-  CheckDlgButton(IDC_DESKTOP_LINK, BST_UNCHECKED);
-  CheckDlgButton(IDC_THUMBS_LINK, BST_UNCHECKED);
-  CheckDlgButton(IDC_GROUP_LINK, BST_UNCHECKED);
-  ::EnableWindow(GetDlgItem(IDC_CURRENT_USER), FALSE);
-  ::EnableWindow(GetDlgItem(IDC_ALL_USERS), FALSE);
+  CheckDlgButton(IDC_DESKTOP_LINK, false);
+  CheckDlgButton(IDC_THUMBS_LINK, false);
+  CheckDlgButton(IDC_GROUP_LINK, false);
+  EnableDlgItem(IDC_CURRENT_USER, false);
+  EnableDlgItem(IDC_ALL_USERS, false);
 }
 
 // ---------------------------------------------------------------- what's new
@@ -156,67 +154,48 @@ void CWizPropertyPage::ActivateWhatsNewPage() {
 
 void CWizPropertyPage::ActivateFinishPage() {
   SetTitleFont(IDC_FINISH_TITLE);
-  CheckDlgButton(IDC_SHOW_FAQ, BST_CHECKED);
-  CheckDlgButton(IDC_START_VIEWER, BST_CHECKED);
-  ::SetWindowTextA(sheet->GetButton(IDCANCEL), LoadResourceString(IDS_FINISH_BUTTON).c_str());
+  Model().showFaq = Model().startViewer = true;
+  ExchangeFinish(false);
+  ::SetWindowTextA(Sheet().GetDlgItem(IDCANCEL), LoadResourceString(IDS_FINISH_BUTTON).c_str());
 }
 
-// ---------------------------------------------------------------- data exchange
-
-void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
-  switch (Role()) {
-    case PageRole::Welcome:
-      AttachEulaLink(dx);
-      break;
-    case PageRole::Ready:
-      AttachProgressNote(dx);
-      break;
-    default:
-      break;
+void CWizPropertyPage::ExchangeFinish(bool save) {
+  WizardModel& model = Model();
+  if (save) {
+    model.showFaq = IsDlgButtonChecked(IDC_SHOW_FAQ);
+    model.startViewer = IsDlgButtonChecked(IDC_START_VIEWER);
+  } else {
+    CheckDlgButton(IDC_SHOW_FAQ, model.showFaq);
+    CheckDlgButton(IDC_START_VIEWER, model.startViewer);
   }
-}
-
-void CWizPropertyPage::AttachEulaLink(CDataExchange* dx) {
-  if (sheet->eulaLink.WasEverBound()) return;
-  if (!DDX_Control(dx, IDC_EULA_LINK, sheet->eulaLink)) return;
-  sheet->eulaLink.SetUnderlineMode(CHyperLink::UnderlineAlways);
-  sheet->eulaLink.SetLinkTarget(kEulaAddress);
-}
-
-void CWizPropertyPage::AttachProgressNote(CDataExchange* dx) {
-  if (sheet->progressNote.WasEverBound()) return;
-  if (!DDX_Control(dx, IDC_PROGRESS_NOTE, sheet->progressNote)) return;
-  sheet->progressNote.SetLabelColor(RGB(255, 0, 0), FALSE);
-  sheet->progressNote.SetLabelBold(TRUE, TRUE);
-  sheet->progressNote.SetLabelFont("Arial", 18, TRUE);
 }
 
 // ---------------------------------------------------------------- commands
 
-BOOL CWizPropertyPage::OnCommand(WPARAM wParam, LPARAM lParam) {
+bool CWizPropertyPage::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (HIWORD(wParam) != BN_CLICKED) return CPropertyPage::OnCommand(wParam, lParam);
   switch (LOWORD(wParam)) {
     case IDC_BROWSE:
-      AppendProductFolder(*this);
-      return TRUE;
+      BrowseForTargetFolder();
+      return true;
     case IDC_DESKTOP_LINK:
     case IDC_THUMBS_LINK:
     case IDC_GROUP_LINK:
       UpdateLinkScope();
-      return TRUE;
+      return true;
     case IDC_NO_LINKS:
       ClearLinks();
-      return TRUE;
+      return true;
     case IDC_IMAGES_ONLY:
       MarkRows(0, kImageRowCount - 1, true);
       MarkRows(kImageRowCount, -1, false);
-      return TRUE;
+      return true;
     case IDC_SELECT_ALL:
       MarkRows(0, -1, true);
-      return TRUE;
+      return true;
     case IDC_SELECT_NONE:
       MarkRows(0, -1, false);
-      return TRUE;
+      return true;
     default:
       return CPropertyPage::OnCommand(wParam, lParam);
   }
@@ -224,23 +203,11 @@ BOOL CWizPropertyPage::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 // ---------------------------------------------------------------- helpers
 
-CWnd* CWizPropertyPage::WelcomePage() const { return sheet != nullptr ? sheet->GetPage(0) : nullptr; }
-
-void CWizPropertyPage::ReadTargetFolder(char folder[260]) const {
-  folder[0] = '\0';
-  CWnd* welcome = WelcomePage();
-  if (welcome == nullptr || welcome->GetSafeHwnd() == nullptr) return;
-  welcome->GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
-}
-
-int CWizPropertyPage::ShowProductMessage(unsigned textId, UINT style) const {
+void CWizPropertyPage::ShowProductMessage(unsigned textId, UINT style) const {
   const std::string text = LoadResourceString(textId);
-  const std::string caption = LoadResourceString(IDS_CAPTION);
-  HWND owner = sheet != nullptr ? sheet->GetSafeHwnd() : GetSafeHwnd();
-  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+  Sheet().MessageBox(text.c_str(), LoadResourceString(IDS_CAPTION).c_str(), style);
 }
 
 void CWizPropertyPage::SetTitleFont(int itemId) {
-  ::SendMessageW(GetDlgItem(itemId), WM_SETFONT, reinterpret_cast<WPARAM>(sheet->titleFont.GetSafeHandle()),
-                 TRUE);
+  ::SendMessageW(GetDlgItem(itemId), WM_SETFONT, reinterpret_cast<WPARAM>(Sheet().TitleFont()), TRUE);
 }

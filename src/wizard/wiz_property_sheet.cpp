@@ -2,34 +2,41 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 
-#include "platform/environment.h"
-#include "framework/win_app.h"
 #include "core/folder_text.h"
+#include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
-#include "wizard/wiz_property_page.h"
-#include "core/wizard_rules.h"
 
 namespace {
 
-constexpr int kWelcomePageIndex = 0;
 // Lets the viewer create its window before the search for it starts.
 constexpr DWORD kViewerStartPauseMs = 50;
 
-}  // namespace
-
-CWizPropertySheet::CWizPropertySheet(const char* caption, HWND parent, UINT startPage)
-    : CPropertySheet(caption, parent, startPage), associationList(nullptr) {
-  header.dwFlags |= PSH_WIZARD;
+void CreateTitleFont(CFont& font) {
+  LOGFONTA description = {};
+  description.lfHeight = 20;
+  description.lfQuality = ANTIALIASED_QUALITY;
+  if (IsWindowsXPOrLater()) {
+    description.lfWeight = FW_BOLD;
+    lstrcpynA(description.lfFaceName, "Arial", LF_FACESIZE);
+  } else {
+    description.lfWeight = FW_SEMIBOLD;
+    lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  }
+  font.CreateFontIndirect(&description);
 }
 
-CWizPropertySheet::~CWizPropertySheet() = default;
+}  // namespace
 
-void CWizPropertySheet::AddWizardPage(CWizPropertyPage* page) {
-  AddPage(page);
-  if (page != nullptr) page->sheet = this;
+CWizPropertySheet::CWizPropertySheet() : CPropertySheet("Pixorra Setup") {
+  CreateTitleFont(titleFont_);
+  for (int i = 0; i < wizard::kWizardPageCount; ++i) {
+    pages_[i] = std::make_unique<CWizPropertyPage>(wizard::kWizardPages[i].templateId);
+    AddPage(pages_[i].get());
+  }
 }
 
 const MessageMap* CWizPropertySheet::GetMessageMap() const {
@@ -41,11 +48,8 @@ const MessageMap* CWizPropertySheet::GetMessageMap() const {
   return &map;
 }
 
-BOOL CWizPropertySheet::OnInitDialog() {
-  BOOL result = CPropertySheet::OnInitDialog();
-  if (CWinApp* app = CWinApp::Current()) app->SetMainWindow(GetSafeHwnd());
-  ::SetWindowTextA(GetButton(IDCANCEL), LoadResourceString(IDS_EXIT_BUTTON).c_str());
-  return result;
+void CWizPropertySheet::OnInitDialog() {
+  ::SetWindowTextA(GetDlgItem(IDCANCEL), LoadResourceString(IDS_EXIT_BUTTON).c_str());
 }
 
 bool CWizPropertySheet::UserKeepsWizard() {
@@ -54,10 +58,10 @@ bool CWizPropertySheet::UserKeepsWizard() {
   return MessageBox(question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDNO;
 }
 
-BOOL CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
+bool CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) != IDCANCEL) return CPropertySheet::OnCommand(wParam, lParam);
   if (GetActiveIndex() != kFinishPageIndex) {
-    if (UserKeepsWizard()) return TRUE;
+    if (UserKeepsWizard()) return true;
   } else {
     RunFinishActions();
   }
@@ -65,23 +69,17 @@ BOOL CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CWizPropertySheet::RunFinishActions() {
-  CWnd* finishPage = GetPage(kFinishPageIndex);
-  if (finishPage == nullptr || finishPage->GetSafeHwnd() == nullptr) return;
-  OpenFaqPage(finishPage);
-  StartViewer(finishPage);
+  CWizPropertyPage& finishPage = *pages_[kFinishPageIndex];
+  if (finishPage.GetSafeHwnd() == nullptr) return;
+  // The finish page is never left: its boxes reach the model here.
+  finishPage.DoDataExchange(true);
+  if (model_.showFaq) ::ShellExecuteA(::GetDesktopWindow(), "open", kFaqAddress, nullptr, "", SW_SHOW);
+  if (model_.startViewer) StartViewer();
 }
 
-void CWizPropertySheet::OpenFaqPage(CWnd* finishPage) {
-  if (finishPage->IsDlgButtonChecked(IDC_SHOW_FAQ) == 0) return;
-  ::ShellExecuteA(::GetDesktopWindow(), "open", kFaqAddress, nullptr, "", SW_SHOW);
-}
-
-void CWizPropertySheet::StartViewer(CWnd* finishPage) {
-  if (finishPage->IsDlgButtonChecked(IDC_START_VIEWER) == 0) return;
-  CWnd* welcomePage = GetPage(kWelcomePageIndex);
-  if (welcomePage == nullptr || welcomePage->GetSafeHwnd() == nullptr) return;
-  char folder[kPathSize] = {};
-  welcomePage->GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
+void CWizPropertySheet::StartViewer() {
+  char folder[kPathSize];
+  std::memcpy(folder, model_.targetFolder, sizeof folder);
   // The installation went into the trimmed folder; blanks kept here would
   // name a folder that does not exist.
   TrimSpaces(folder);

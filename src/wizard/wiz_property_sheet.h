@@ -1,16 +1,17 @@
-// The wizard's frame: holds the five pages, owns what must outlive the page
-// windows (title font, EULA link, progress note), asks before the wizard is
-// abandoned and carries out the finish page's choices.
+// The wizard's frame: owns the five pages, the user's choices (the model)
+// and the pages' title font, asks before the wizard is abandoned and carries
+// out the finish page's choices.
 #pragma once
 
 #include <windows.h>
 
-#include "controls/color_static.h"
-#include "controls/hyperlink.h"
+#include <memory>
+
+#include "core/wizard_rules.h"
 #include "framework/gdi_objects.h"
 #include "framework/property_sheet.h"
-
-class CWizPropertyPage;
+#include "wizard/wiz_property_page.h"
+#include "wizard/wizard_model.h"
 
 // Addresses of the product's own web pages.
 constexpr const char kEulaAddress[] = "https://www.pixorra.example/eula.html";
@@ -27,38 +28,31 @@ constexpr int kFinishPageIndex = 4;
 
 class CWizPropertySheet : public CPropertySheet {
  public:
-  CWizPropertySheet(const char* caption, HWND parent, UINT startPage);
-  ~CWizPropertySheet() override;
-
-  // AddPage, then the page learns its sheet.
-  void AddWizardPage(CWizPropertyPage* page);
+  CWizPropertySheet();
 
   const MessageMap* GetMessageMap() const override;
 
-  // Base initialisation, then the Cancel button reads "&Beenden".
-  BOOL OnInitDialog() override;
+  // The Cancel button reads "&Beenden".
+  void OnInitDialog() override;
 
-  // The sheet's button, by id (IDCANCEL, IDC_SHEET_BACK, IDC_SHEET_NEXT).
-  HWND GetButton(int id) const { return GetDlgItem(id); }
-  void EnableButton(int id, BOOL enable) { ::EnableWindow(GetButton(id), enable); }
-
-  CFont titleFont;
-  HWND associationList;
-  CHyperLink eulaLink;
-  CXColorStatic progressNote;
+  WizardModel& Model() { return model_; }
+  HFONT TitleFont() const { return titleFont_; }
 
  protected:
   // IDCANCEL: the abandon question on pages 0..3, the finish actions on the
-  // finish page. TRUE: consumed (the sheet stays); FALSE: comctl32 cancels.
-  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // finish page. True: consumed (the sheet stays); false: comctl32 cancels.
+  bool OnCommand(WPARAM wParam, LPARAM lParam) override;
 
  private:
   // true when the user answered No: the wizard stays where it is.
   bool UserKeepsWizard();
   void RunFinishActions();
-  void OpenFaqPage(CWnd* finishPage);
-  void StartViewer(CWnd* finishPage);
+  void StartViewer();
 
   bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  WizardModel model_;
+  CFont titleFont_;
+  std::unique_ptr<CWizPropertyPage> pages_[wizard::kWizardPageCount];
 };

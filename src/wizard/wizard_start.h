@@ -1,7 +1,5 @@
-// The wizard path of the application's start: the title font, the five
-// pages on the sheet, the modal wizard, the pages torn down again.
+// The wizard path of the application's start: the sheet with its five pages,
+// run modally.
 #pragma once
 
-class CWinApp;
-
-void RunWizard(CWinApp& app);
+void RunWizard();

@@ -106,11 +106,6 @@ ControlsDialog::~ControlsDialog() {
   PumpMessages(10);
 }
 
-BOOL ControlsDialog::Attach(int id, CWnd& control) {
-  CDataExchange dx(&host_, FALSE);
-  return DDX_Control(&dx, id, control);
-}
-
 ControlsDialog::ColorAnswer ControlsDialog::AskColor(HWND item) {
   HDC dc = CreateCompatibleDC(nullptr);
   SetTextColor(dc, RGB(1, 2, 3));

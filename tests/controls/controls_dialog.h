@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "controls_test_ids.h"
-#include "framework/data_exchange.h"
 #include "framework/wnd.h"
 
 namespace ctltest {
@@ -93,7 +92,7 @@ class ControlsDialog {
   HWND hwnd() const { return host_.GetSafeHwnd(); }
   HWND Item(int id) const { return GetDlgItem(hwnd(), id); }
   // Binds control to item id as a page's data exchange does.
-  BOOL Attach(int id, CWnd& control);
+  bool Attach(int id, CWnd& control) { return host_.BindDlgItem(id, control); }
   // The answer of the dialog to the colour request of item, with the text
   // colour and background mode that the answer left on the DC.
   struct ColorAnswer {

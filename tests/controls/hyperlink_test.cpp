@@ -267,7 +267,7 @@ TEST(HyperLinkState, CursorHandlerShowsTheHandCursorOnlyWhenThereIsOne) {
   if (link.handCursor == nullptr) {
     EXPECT_EQ(FALSE, SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link.GetSafeHwnd()),
                                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
-    link.handCursor = CopyIcon(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+    link.handCursor = CopyIcon(LoadCursorA(nullptr, IDC_HAND));
     ASSERT_NE(nullptr, link.handCursor);
   }
   HCURSOR kept = link.handCursor;

@@ -1,15 +1,13 @@
 // Binding objects to windows: message maps with their base chain, the
 // fallback to the original procedure, reflection to child controls,
-// release on WM_NCDESTROY, DDX_Control, GDI owners and message boxes.
+// release on WM_NCDESTROY, binding dialog items, GDI owners and message boxes.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "framework/data_exchange.h"
 #include "framework/gdi_objects.h"
-#include "framework/static_ctrl.h"
 #include "framework/wnd.h"
 
 namespace {
@@ -66,7 +64,6 @@ class BaseWnd : public CWnd {
   int preSubclassCalls = 0;
   HWND hwndDuringPreSubclass = nullptr;
   LONG_PTR procDuringPreSubclass = 0;
-  int postNcDestroyCalls = 0;
 
  protected:
   void PreSubclassWindow() override {
@@ -74,7 +71,6 @@ class BaseWnd : public CWnd {
     hwndDuringPreSubclass = GetSafeHwnd();
     procDuringPreSubclass = GetWindowLongPtrW(GetSafeHwnd(), GWLP_WNDPROC);
   }
-  void PostNcDestroy() override { ++postNcDestroyCalls; }
 
  private:
   bool OnBaseOnly(WPARAM, LPARAM, LRESULT& result) {
@@ -178,7 +174,6 @@ TEST_F(WindowBinding, DestroyingTheWindowReleasesTheObject) {
   EXPECT_TRUE(wnd.DestroyWindow());
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(nullptr, wnd.GetSafeHwnd());
-  EXPECT_EQ(1, wnd.postNcDestroyCalls);
   EXPECT_TRUE(SawOriginal(WM_NCDESTROY)) << "the original procedure still saw the end";
   EXPECT_FALSE(wnd.DestroyWindow()) << "nothing left to destroy";
   EXPECT_TRUE(wnd.WasEverBound());
@@ -219,14 +214,14 @@ TEST_F(WindowBinding, ObjectDyingUnderAForeignSubclassLeavesAWorkingChain) {
 
 // ---------------------------------------------------------------- reflection
 
-class ReflectingChild : public CStatic {
+class ReflectingChild : public CWnd {
  public:
   const MessageMap* GetMessageMap() const override {
     static const MessageMapEntry entries[] = {
         {ReflectedMessage(WM_CTLCOLORSTATIC), 0, Handler(&ReflectingChild::OnColor)},
         {ReflectedMessage(WM_COMMAND), STN_CLICKED, Handler(&ReflectingChild::OnClicked)},
         {}};
-    static const MessageMap map = {CStatic::GetMessageMap(), entries};
+    static const MessageMap map = {CWnd::GetMessageMap(), entries};
     return &map;
   }
   int clicks = 0;
@@ -250,9 +245,9 @@ class CommandRecorder : public CWnd {
   std::vector<WPARAM> commands;
 
  protected:
-  BOOL OnCommand(WPARAM wParam, LPARAM) override {
+  bool OnCommand(WPARAM wParam, LPARAM) override {
     commands.push_back(wParam);
-    return FALSE;
+    return false;
   }
 };
 
@@ -289,9 +284,9 @@ TEST_F(WindowBinding, ParentReflectsColourAndClickNotificationsToItsChild) {
   DestroyWindow(stranger);
 }
 
-// ---------------------------------------------------------------- DDX_Control
+// ---------------------------------------------------------------- dialog items
 
-TEST_F(WindowBinding, DdxControlAttachesEachControlOnce) {
+TEST_F(WindowBinding, BindDlgItemAttachesEachControlOnce) {
   CWnd dialog;
   ASSERT_TRUE(dialog.SubclassWindow(hwnd));
   HWND first = CreateWindowExW(0, L"STATIC", L"a", WS_CHILD, 0, 0, 10, 10, hwnd,
@@ -299,19 +294,17 @@ TEST_F(WindowBinding, DdxControlAttachesEachControlOnce) {
   HWND second = CreateWindowExW(0, L"STATIC", L"b", WS_CHILD, 0, 20, 10, 10, hwnd,
                                 reinterpret_cast<HMENU>(12), nullptr, nullptr);
   BaseWnd control;
-  CDataExchange load(&dialog, FALSE);
-  CDataExchange save(&dialog, TRUE);
 
-  EXPECT_FALSE(DDX_Control(&load, 99, control)) << "no such item";
-  EXPECT_TRUE(DDX_Control(&load, 11, control));
-  EXPECT_TRUE(DDX_Control(&save, 11, control));
-  EXPECT_TRUE(DDX_Control(&load, 12, control));
+  EXPECT_FALSE(dialog.BindDlgItem(99, control)) << "no such item";
+  EXPECT_TRUE(dialog.BindDlgItem(11, control));
+  EXPECT_TRUE(dialog.BindDlgItem(11, control));
+  EXPECT_TRUE(dialog.BindDlgItem(12, control));
   EXPECT_EQ(first, control.GetSafeHwnd());
   EXPECT_EQ(1, control.preSubclassCalls);
   EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(second));
 
   DestroyWindow(first);
-  EXPECT_FALSE(DDX_Control(&load, 12, control)) << "a control is attached at most once";
+  EXPECT_FALSE(dialog.BindDlgItem(12, control)) << "a control is attached at most once";
   EXPECT_EQ(1, control.preSubclassCalls);
 }
 
@@ -332,7 +325,7 @@ TEST(GdiOwners, ObjectsAreDeletedWithTheirOwner) {
     second = font;
     EXPECT_EQ(0u, GetObjectType(first)) << "a replaced font is deleted";
     LOGFONTA back = {};
-    ASSERT_TRUE(font.GetLogFont(&back));
+    ASSERT_TRUE(GetFontLogFont(font, &back));
     EXPECT_EQ(-12, back.lfHeight);
     EXPECT_FALSE(font.CreateFontIndirect(nullptr));
     EXPECT_TRUE(font.IsNull());
@@ -346,15 +339,6 @@ TEST(GdiOwners, ObjectsAreDeletedWithTheirOwner) {
   }
   EXPECT_EQ(0u, GetObjectType(second));
   EXPECT_EQ(0u, GetObjectType(brush));
-
-  HFONT kept = nullptr;
-  {
-    CFont font;
-    font.CreateFontIndirect(&logFont);
-    kept = font.Detach();
-  }
-  EXPECT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(kept)) << "a detached font survives";
-  DeleteObject(kept);
 }
 
 // ---------------------------------------------------------------- message boxes

@@ -29,14 +29,14 @@ std::vector<int> RowsUpTo(int last) {
 TEST_F(WizardTest, ImagesOnlyAfterSelectAllLeavesExactlyTheImageRows) {
   ASSERT_TRUE(StartAtWelcome());
   ASSERT_TRUE(GoTo(kAssociations));
-  ASSERT_TRUE(wizard.ClickItem(1080));  // "Alle markieren"
+  ASSERT_TRUE(wizard.ClickItem(IDC_SELECT_ALL));  // "Alle markieren"
   ASSERT_TRUE(WaitFor([&] { return wizard.CheckedRows().size() == 68; }, kWaitMs));
-  ASSERT_TRUE(wizard.ClickItem(1091));  // "Nur Bilder"
+  ASSERT_TRUE(wizard.ClickItem(IDC_IMAGES_ONLY));  // "Nur Bilder"
   ASSERT_TRUE(wizard.Settle());
   EXPECT_EQ(RowsUpTo(51), wizard.CheckedRows());
   EXPECT_EQ("XPM", wizard.RowText(51, 0));
   EXPECT_EQ("SWF/FLV", wizard.RowText(52, 0));
-  ASSERT_TRUE(wizard.ClickItem(1081));  // "Keine markieren"
+  ASSERT_TRUE(wizard.ClickItem(IDC_SELECT_NONE));  // "Keine markieren"
   ASSERT_TRUE(wizard.Settle());
   EXPECT_TRUE(wizard.CheckedRows().empty());
 }
@@ -101,8 +101,8 @@ TEST_F(WizardTest, AChosenRowIsQuestionedAndNoInstallsWithoutAssociations) {
   EXPECT_EQ(kProductCaption, question.caption);
   EXPECT_NE(nullptr, GetDlgItem(question.window, IDNO));
   EXPECT_TRUE(FileExists(folder + "px_main64.exe")) << "the question comes after the files";
-  EXPECT_TRUE(WizardDriver::IsVisible(wizard.PageItem(kReady, 1044)));
-  for (int button : {12323, 12324, IDCANCEL}) EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(button))) << button;
+  EXPECT_TRUE(WizardDriver::IsVisible(wizard.PageItem(kReady, IDC_PROGRESS_NOTE)));
+  for (int button : {IDC_SHEET_BACK, IDC_SHEET_NEXT, IDCANCEL}) EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(button))) << button;
   EXPECT_TRUE(WaitFor([&] { return wizard.SheetCaption() == kProductCaption; }, 5000))
       << "caption [" << wizard.SheetCaption() << "]";
   EXPECT_FALSE(SaveScreenshot("wizard_page3_installing").empty());

@@ -19,7 +19,7 @@ std::string ReleaseNotesOfSetup() {
   HMODULE setup = LoadLibraryExA(SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (setup == nullptr) return "";
   std::string text;
-  if (HRSRC found = FindResourceA(setup, MAKEINTRESOURCEA(128), "TXT")) {
+  if (HRSRC found = FindResourceA(setup, MAKEINTRESOURCEA(IDR_RELEASE_NOTES), "TXT")) {
     if (HGLOBAL loaded = LoadResource(setup, found)) {
       text.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(setup, found));
     }
@@ -43,27 +43,27 @@ TEST_F(WizardTest, TheWholeWayWithTheDefaultsInstallsLikeASilentRun) {
   // Welcome page: the defaults, the renamed buttons.
   EXPECT_EQ("Pixorra 64-bit Setup", wizard.SheetCaption());
   EXPECT_EQ("&Beenden", WizardDriver::TextOf(wizard.Button(IDCANCEL)));
-  EXPECT_EQ("< &Zur\xfc" "ck", WizardDriver::TextOf(wizard.Button(12323)));
-  EXPECT_EQ("&Weiter >", WizardDriver::TextOf(wizard.Button(12324)));
-  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(12323)));
-  EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(12324)));
-  EXPECT_EQ(kDefaultFolder, wizard.ItemText(1000));
-  for (int box : {1011, 1021, 1012}) EXPECT_TRUE(wizard.IsItemChecked(box)) << box;
-  EXPECT_TRUE(wizard.IsItemChecked(1016));
-  EXPECT_FALSE(wizard.IsItemChecked(1017));
-  EXPECT_TRUE(wizard.IsItemEnabled(1016));
-  EXPECT_EQ("Pixorra EULA", wizard.ItemText(1045));
+  EXPECT_EQ("< &Zur\xfc" "ck", WizardDriver::TextOf(wizard.Button(IDC_SHEET_BACK)));
+  EXPECT_EQ("&Weiter >", WizardDriver::TextOf(wizard.Button(IDC_SHEET_NEXT)));
+  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(IDC_SHEET_BACK)));
+  EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(IDC_SHEET_NEXT)));
+  EXPECT_EQ(kDefaultFolder, wizard.ItemText(IDC_TARGET_FOLDER));
+  for (int box : {IDC_DESKTOP_LINK, IDC_THUMBS_LINK, IDC_GROUP_LINK}) EXPECT_TRUE(wizard.IsItemChecked(box)) << box;
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_CURRENT_USER));
+  EXPECT_FALSE(wizard.IsItemChecked(IDC_ALL_USERS));
+  EXPECT_TRUE(wizard.IsItemEnabled(IDC_CURRENT_USER));
+  EXPECT_EQ("Pixorra EULA", wizard.ItemText(IDC_EULA_LINK));
   // The program icon in the title bar shows on the screenshot; WM_GETICON
   // does not answer across processes under Wine.
-  ASSERT_TRUE(wizard.SetItemText(1000, folder));
+  ASSERT_TRUE(wizard.SetItemText(IDC_TARGET_FOLDER, folder));
   EXPECT_FALSE(SaveScreenshot("wizard_page0_welcome").empty());
 
   // What's new: the notes, all of them and nothing behind them.
   ASSERT_TRUE(wizard.NextTo(kWhatsNew));
-  EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(12323)));
+  EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(IDC_SHEET_BACK)));
   const std::string notes = ReleaseNotesOfSetup();
   ASSERT_GT(notes.size(), 500u);
-  EXPECT_EQ(notes, wizard.ItemText(1000));
+  EXPECT_EQ(notes, wizard.ItemText(IDC_TARGET_FOLDER));
   EXPECT_FALSE(SaveScreenshot("wizard_page1_whats_new").empty());
 
   // Associations: 68 unchecked rows in table order.
@@ -86,19 +86,19 @@ TEST_F(WizardTest, TheWholeWayWithTheDefaultsInstallsLikeASilentRun) {
 
   // Ready: the folder, the settings file in the application data.
   ASSERT_TRUE(wizard.NextTo(kReady));
-  EXPECT_EQ("Zielverzeichnis: " + folder, wizard.ItemText(1010));
-  EXPECT_TRUE(wizard.IsItemChecked(1039));
-  EXPECT_FALSE(wizard.IsItemChecked(1038));
-  EXPECT_FALSE(WizardDriver::IsVisible(wizard.Item(1044)));
+  EXPECT_EQ("Zielverzeichnis: " + folder, wizard.ItemText(IDC_READY_FOLDER));
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_INI_APPDATA_FOLDER));
+  EXPECT_FALSE(wizard.IsItemChecked(IDC_INI_PROGRAM_FOLDER));
+  EXPECT_FALSE(WizardDriver::IsVisible(wizard.Item(IDC_PROGRESS_NOTE)));
   EXPECT_FALSE(SaveScreenshot("wizard_page3_ready").empty());
 
   // No row chosen: the run asks nothing and ends on the finish page.
   ASSERT_TRUE(InstallFromReadyPage());
   EXPECT_TRUE(FileExists(folder + "px_main64.exe"));
-  EXPECT_TRUE(wizard.IsItemChecked(1022));
-  EXPECT_TRUE(wizard.IsItemChecked(1020));
-  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(12323)));
-  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(12324)));
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_SHOW_FAQ));
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_START_VIEWER));
+  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(IDC_SHEET_BACK)));
+  EXPECT_FALSE(WizardDriver::IsEnabled(wizard.Button(IDC_SHEET_NEXT)));
   EXPECT_EQ("&Fertig stellen", WizardDriver::TextOf(wizard.Button(IDCANCEL)));
   EXPECT_FALSE(SaveScreenshot("wizard_page4_finish").empty());
 

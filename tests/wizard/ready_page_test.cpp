@@ -12,7 +12,7 @@ using namespace wiztest;
 
 struct VersionCase {
   const char* wineVersion;
-  bool applicationData;  // 1039 preselected, else 1038
+  bool applicationData;  // IDC_INI_APPDATA_FOLDER preselected, else IDC_INI_PROGRAM_FOLDER
 };
 
 void PrintTo(const VersionCase& versionCase, std::ostream* out) { *out << versionCase.wineVersion; }
@@ -23,8 +23,8 @@ TEST_P(ReadyPageDefaults, SettingsFolderFollowsTheWindowsVersionOnEveryActivatio
   ScopedWineVersion version(kSetupExe, GetParam().wineVersion);
   ASSERT_TRUE(StartAtWelcome());
   ASSERT_TRUE(GoTo(kReady));
-  const int preselected = GetParam().applicationData ? 1039 : 1038;
-  const int other = GetParam().applicationData ? 1038 : 1039;
+  const int preselected = GetParam().applicationData ? IDC_INI_APPDATA_FOLDER : IDC_INI_PROGRAM_FOLDER;
+  const int other = GetParam().applicationData ? IDC_INI_PROGRAM_FOLDER : IDC_INI_APPDATA_FOLDER;
   EXPECT_TRUE(wizard.IsItemChecked(preselected));
   EXPECT_FALSE(wizard.IsItemChecked(other));
 
@@ -62,7 +62,7 @@ TEST_F(WizardTest, TrailingBlanksAreShownAndInstalledWithout) {
   const std::string bare = folder.substr(0, folder.size() - 1);  // no backslash
   ASSERT_TRUE(StartAtWelcome());
   ASSERT_TRUE(GoTo(kReady, bare + "   "));
-  EXPECT_EQ("Zielverzeichnis: " + bare, wizard.ItemText(1010));
+  EXPECT_EQ("Zielverzeichnis: " + bare, wizard.ItemText(IDC_READY_FOLDER));
   ASSERT_TRUE(InstallFromReadyPage());
   EXPECT_TRUE(FileExists(folder + "px_main64.exe"));
   EXPECT_EQ("\"" + folder + "px_main64.exe\" \"%1\"",
@@ -81,8 +81,8 @@ TEST_F(WizardTest, ARunningViewerStopsTheInstallation) {
   ASSERT_TRUE(wizard.Settle());
   EXPECT_EQ(kReady, wizard.PageIndex());
   EXPECT_FALSE(FolderExists(folder));
-  EXPECT_FALSE(WizardDriver::IsVisible(wizard.Item(1044)));
-  EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(12324)));
+  EXPECT_FALSE(WizardDriver::IsVisible(wizard.Item(IDC_PROGRESS_NOTE)));
+  EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(IDC_SHEET_NEXT)));
   EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(IDCANCEL)));
 
   // With the viewer gone the same page installs.
@@ -96,9 +96,9 @@ TEST_F(WizardTest, AFailedRunReturnsToTheWelcomePageWithEveryChoiceKept) {
   WriteFileBytes(base + "Datei", "a file where a folder should be");
   const std::string folder = base + "Datei\\Pixorra\\";
   ASSERT_TRUE(StartAtWelcome());
-  ASSERT_TRUE(wizard.SetItemText(1000, folder));
-  ASSERT_TRUE(wizard.ClickItem(1021));
-  ASSERT_TRUE(wizard.ClickItem(1017));
+  ASSERT_TRUE(wizard.SetItemText(IDC_TARGET_FOLDER, folder));
+  ASSERT_TRUE(wizard.ClickItem(IDC_THUMBS_LINK));
+  ASSERT_TRUE(wizard.ClickItem(IDC_ALL_USERS));
   ASSERT_TRUE(GoTo(kAssociations));
   ASSERT_TRUE(wizard.SetRowChecked(5, true));
   ASSERT_TRUE(wizard.NextTo(kReady));
@@ -106,16 +106,16 @@ TEST_F(WizardTest, AFailedRunReturnsToTheWelcomePageWithEveryChoiceKept) {
   ASSERT_TRUE(wizard.PressNext());
   EXPECT_TRUE(wizard.ExpectBoxAndAnswer(kCannotCreateFolder, IDOK, 60000));
   ASSERT_TRUE(wizard.WaitForPage(kWelcome));
-  EXPECT_EQ(folder, wizard.ItemText(1000));
-  EXPECT_TRUE(wizard.IsItemChecked(1011));
-  EXPECT_FALSE(wizard.IsItemChecked(1021));
-  EXPECT_TRUE(wizard.IsItemChecked(1012));
-  EXPECT_TRUE(wizard.IsItemChecked(1017));
+  EXPECT_EQ(folder, wizard.ItemText(IDC_TARGET_FOLDER));
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_DESKTOP_LINK));
+  EXPECT_FALSE(wizard.IsItemChecked(IDC_THUMBS_LINK));
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_GROUP_LINK));
+  EXPECT_TRUE(wizard.IsItemChecked(IDC_ALL_USERS));
   EXPECT_TRUE(WizardDriver::IsEnabled(wizard.Button(IDCANCEL)));
   EXPECT_EQ("&Beenden", WizardDriver::TextOf(wizard.Button(IDCANCEL)));
 
   ASSERT_TRUE(GoTo(kReady));
-  EXPECT_TRUE(WizardDriver::IsVisible(wizard.Item(1044)));
+  EXPECT_TRUE(WizardDriver::IsVisible(wizard.Item(IDC_PROGRESS_NOTE)));
   ASSERT_TRUE(wizard.BackTo(kAssociations));
   EXPECT_EQ(std::vector<int>{5}, wizard.CheckedRows());
   ASSERT_TRUE(wizard.NextTo(kReady));

@@ -11,7 +11,7 @@ using namespace wiztest;
 
 TEST_F(WizardTest, CancelAndCloseBoxAnsweredNoStayOnEveryPageBeforeTheFinish) {
   ASSERT_TRUE(StartAtWelcome());
-  ASSERT_TRUE(wizard.SetItemText(1000, "D:\\Bleibt\\"));
+  ASSERT_TRUE(wizard.SetItemText(IDC_TARGET_FOLDER, "D:\\Bleibt\\"));
   for (int page = kWelcome; page <= kReady; ++page) {
     SCOPED_TRACE(page);
     if (page > kWelcome) {
@@ -24,7 +24,7 @@ TEST_F(WizardTest, CancelAndCloseBoxAnsweredNoStayOnEveryPageBeforeTheFinish) {
     ASSERT_TRUE(wizard.Settle());
     EXPECT_TRUE(wizard.IsRunning());
     EXPECT_EQ(page, wizard.PageIndex());
-    EXPECT_EQ("D:\\Bleibt\\", WizardDriver::TextOf(wizard.PageItem(kWelcome, 1000)));
+    EXPECT_EQ("D:\\Bleibt\\", WizardDriver::TextOf(wizard.PageItem(kWelcome, IDC_TARGET_FOLDER)));
   }
 }
 
@@ -78,9 +78,9 @@ TEST_F(WizardTest, OnlyTheViewerBoxStartsTheViewerAndOpensNoWebPage) {
   // Without the backslash: the viewer's path gets exactly one.
   ASSERT_TRUE(GoTo(kReady, folder.substr(0, folder.size() - 1)));
   ASSERT_TRUE(InstallFromReadyPage());
-  ASSERT_TRUE(wizard.ClickItem(1022));
+  ASSERT_TRUE(wizard.ClickItem(IDC_SHOW_FAQ));
   ASSERT_TRUE(wizard.Settle());
-  ASSERT_FALSE(wizard.IsItemChecked(1022));
+  ASSERT_FALSE(wizard.IsItemChecked(IDC_SHOW_FAQ));
   ASSERT_TRUE(wizard.PressCancel());
   EXPECT_TRUE(wizard.WaitForExit(20000));
   HWND viewer = nullptr;
@@ -94,7 +94,7 @@ TEST_F(WizardTest, OnlyTheFaqBoxOpensTheFaqPage) {
   ASSERT_TRUE(StartAtWelcome());
   ASSERT_TRUE(GoTo(kReady, folder));
   ASSERT_TRUE(InstallFromReadyPage());
-  ASSERT_TRUE(wizard.ClickItem(1020));
+  ASSERT_TRUE(wizard.ClickItem(IDC_START_VIEWER));
   ASSERT_TRUE(wizard.Settle());
   ASSERT_TRUE(wizard.PressCancel());
   EXPECT_TRUE(wizard.WaitForExit(20000));
@@ -108,7 +108,7 @@ TEST_F(WizardTest, TheViewerStartsFromAFolderTypedWithTrailingBlanks) {
   ASSERT_TRUE(StartAtWelcome());
   ASSERT_TRUE(GoTo(kReady, folder.substr(0, folder.size() - 1) + "  "));
   ASSERT_TRUE(InstallFromReadyPage());
-  ASSERT_TRUE(wizard.ClickItem(1022));
+  ASSERT_TRUE(wizard.ClickItem(IDC_SHOW_FAQ));
   ASSERT_TRUE(wizard.Settle());
   ASSERT_TRUE(wizard.PressCancel());
   EXPECT_TRUE(wizard.WaitForExit(20000));

@@ -22,7 +22,6 @@ namespace {
 
 constexpr UINT kSendTimeoutMs = 5000;
 constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kNextButton = 12324;
 constexpr SIZE_T kRemoteSize = 4096;
 
 std::string WithoutCarriageReturns(std::string text) {
@@ -83,7 +82,7 @@ bool WizardDriver::WaitForExit(DWORD timeoutMs) { return process_.Wait(timeoutMs
 
 HWND WizardDriver::FindSheet() const {
   for (HWND dialog : DialogsOf(process_.processId())) {
-    if (::GetDlgItem(dialog, kNextButton) != nullptr) return dialog;
+    if (::GetDlgItem(dialog, IDC_SHEET_NEXT) != nullptr) return dialog;
   }
   return nullptr;
 }
@@ -140,7 +139,7 @@ bool WizardDriver::Settle() const {
   // The welcome page's folder edit exists from the start; its typing limit
   // is far above any folder, so toggling it changes nothing a test sees.
   // Messages posted to one thread arrive in order.
-  HWND edit = PageItem(kWelcome, 1000);
+  HWND edit = PageItem(kWelcome, IDC_TARGET_FOLDER);
   if (edit == nullptr) return false;
   const int limit = 30000 + (++settleCount_ % 2);
   ::PostMessageA(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
@@ -150,7 +149,7 @@ bool WizardDriver::Settle() const {
 std::vector<MessageBoxSeen> WizardDriver::OpenMessageBoxes() const {
   std::vector<MessageBoxSeen> boxes;
   for (HWND dialog : DialogsOf(process_.processId())) {
-    if (dialog == sheet_ || ::GetDlgItem(dialog, kNextButton) != nullptr) continue;
+    if (dialog == sheet_ || ::GetDlgItem(dialog, IDC_SHEET_NEXT) != nullptr) continue;
     HWND text = ::GetDlgItem(dialog, kMessageBoxTextId);
     if (text == nullptr || !::IsWindowVisible(dialog)) continue;
     MessageBoxSeen box;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "support/px_test_support.h"
 
 namespace wiztest {
@@ -23,10 +24,10 @@ enum Page { kWelcome = 0, kWhatsNew = 1, kAssociations = 2, kReady = 3, kFinish 
 // a message box's text item gives back.
 extern const char kProductCaption[];     // caption of every message box
 extern const char kAbandonQuestion[];    // "Installation beenden?"
-extern const char kInvalidFolder[];      // string 5
-extern const char kAssociateQuestion[];  // string 9
-extern const char kViewerRunning[];      // string 10
-extern const char kCannotCreateFolder[]; // string 11
+extern const char kInvalidFolder[];      // IDS_INVALID_FOLDER
+extern const char kAssociateQuestion[];  // IDS_ASSOCIATE_QUESTION
+extern const char kViewerRunning[];      // IDS_VIEWER_RUNNING
+extern const char kCannotCreateFolder[]; // IDS_CANNOT_CREATE_FOLDER
 
 constexpr DWORD kWaitMs = 15000;
 
@@ -63,7 +64,7 @@ class WizardDriver {
   HWND PageWindow(int index) const;
 
   // Items of the current page, of a page by index, and the sheet's buttons
-  // (IDCANCEL, 12323 Back, 12324 Next).
+  // (IDCANCEL, IDC_SHEET_BACK, IDC_SHEET_NEXT).
   HWND Item(int id) const;
   HWND PageItem(int pageIndex, int id) const;
   HWND Button(int id) const { return ::GetDlgItem(sheet_, id); }
@@ -82,8 +83,8 @@ class WizardDriver {
   bool IsItemEnabled(int id) const { return IsEnabled(Item(id)); }
   bool ClickItem(int id) const { return Click(Item(id)); }
 
-  bool PressNext() const { return Click(Button(12324)); }
-  bool PressBack() const { return Click(Button(12323)); }
+  bool PressNext() const { return Click(Button(IDC_SHEET_NEXT)); }
+  bool PressBack() const { return Click(Button(IDC_SHEET_BACK)); }
   bool PressCancel() const { return Click(Button(IDCANCEL)); }
   // The close box in the sheet's title bar.
   void PressCloseBox() const;
@@ -116,7 +117,7 @@ class WizardDriver {
 
   // The association list (current page must be the association page, or
   // it has been shown before).
-  HWND FormatList() const { return PageItem(kAssociations, 1579); }
+  HWND FormatList() const { return PageItem(kAssociations, IDC_FORMAT_LIST); }
   int RowCount() const;
   // The row's state-image index: 1 unchecked, 2 checked.
   int RowStateImage(int row) const;

@@ -56,7 +56,7 @@ std::string WizardTest::OpenedWebPages() const { return FileExists(recordFile_) 
 
 ::testing::AssertionResult WizardTest::GoTo(int page, const std::string& folder) {
   if (wizard.PageIndex() != kWelcome) return ::testing::AssertionFailure() << "not on the welcome page";
-  if (!folder.empty() && !wizard.SetItemText(1000, folder)) {
+  if (!folder.empty() && !wizard.SetItemText(IDC_TARGET_FOLDER, folder)) {
     return ::testing::AssertionFailure() << "cannot type the folder";
   }
   for (int index = kWhatsNew; index <= page; ++index) {

@@ -30,18 +30,6 @@ TEST(WizardPages, OnlyTheWelcomeAndFinishPagesTakeButtonsAway) {
   EXPECT_EQ(ButtonChange::Disable, ButtonStatesOnActivation(PageRole::Finish).next);
 }
 
-TEST(WizardPages, NextEnabledIndexSkipsDisabledPagesAndStopsAtTheEnds) {
-  const int all[] = {1, 1, 1, 1, 1};
-  EXPECT_EQ(1, NextEnabledIndex(0, true, all, 5));
-  EXPECT_EQ(-1, NextEnabledIndex(0, false, all, 5));
-  EXPECT_EQ(3, NextEnabledIndex(4, false, all, 5));
-  EXPECT_EQ(-1, NextEnabledIndex(4, true, all, 5));
-  const int gaps[] = {1, 0, 0, 1, 0};
-  EXPECT_EQ(3, NextEnabledIndex(0, true, gaps, 5));
-  EXPECT_EQ(0, NextEnabledIndex(3, false, gaps, 5));
-  EXPECT_EQ(-1, NextEnabledIndex(3, true, gaps, 5));
-}
-
 TEST(WelcomeFolder, NeedsADriveLetter) {
   EXPECT_TRUE(HasDrivePart("C:\\Program Files\\Pixorra"));
   EXPECT_TRUE(HasDrivePart("D:"));
