@@ -7,18 +7,23 @@
         first makes FOLDER afresh from copies of the SRC trees and of single
         files (DEST is the path inside the archive, "/" separated), keeping
         their modification times, then packs it.
+    --date "YYYY-MM-DD HH:MM:SS" (with either form)
+        dates every entry with that one time, the release's, instead of the
+        files' own: the archive's bytes then depend on nothing but the files'
+        contents and names, and installed files show the release date.
 
 The archive is laid out the way the setup's unpacking and its tests expect:
 - entries in a fixed order: a folder's files (sorted without regard to case),
   then each sub-folder (same order) as a directory entry "Name/" followed by
   its contents; so every directory entry comes before the files in it;
 - DOS attributes (0x10 folder, 0x20 file) and each file's own modification
-  time as its DOS date and time (local time, rounded down to two seconds,
-  kept within the DOS range 1980-2107);
+  time, or the one --date, as its DOS date and time (local time, rounded down
+  to two seconds, kept within the DOS range 1980-2107);
 - files deflated at level 9 when that makes them smaller, else stored;
 - no settings file "px_main64.ini" at the top: the setup writes that file
   itself and must never overwrite a user's settings with a shipped one.
 """
+import datetime
 import os
 import shutil
 import sys
@@ -31,8 +36,15 @@ DOS_ATTR_DIRECTORY = 0x10
 DOS_ATTR_ARCHIVE = 0x20
 
 
+# The one time of every entry when --date is given, else None.
+RELEASE_TIME = None
+
+
 def dos_time(path):
-    t = time.localtime(os.path.getmtime(path))
+    if RELEASE_TIME is not None:
+        t = RELEASE_TIME.timetuple()
+    else:
+        t = time.localtime(os.path.getmtime(path))
     stamp = (t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec - t.tm_sec % 2)
     if stamp < (1980, 1, 1, 0, 0, 0):
         return (1980, 1, 1, 0, 0, 0)
@@ -102,26 +114,34 @@ def parse(argv):
     if len(argv) < 2:
         raise SystemExit(__doc__)
     out, folder, rest = argv[0], argv[1], argv[2:]
-    trees, files = [], []
+    trees, files, date = [], [], None
     i = 0
     while i < len(rest):
         option = rest[i]
-        if option not in ("--tree", "--file") or i + 1 >= len(rest):
+        if option not in ("--tree", "--file", "--date") or i + 1 >= len(rest):
             raise SystemExit(__doc__)
         value = rest[i + 1]
         if option == "--tree":
             trees.append(value)
+        elif option == "--date":
+            try:
+                date = datetime.datetime.strptime(value, "%Y-%m-%d %H:%M:%S")
+            except ValueError:
+                raise SystemExit(f"make_payload_zip: --date wants \"YYYY-MM-DD HH:MM:SS\", got {value!r}")
+            if not (1980, 1, 1) <= (date.year, date.month, date.day) <= (2107, 12, 31):
+                raise SystemExit(f"make_payload_zip: --date {value!r} lies outside the DOS range 1980-2107")
         else:
             dest, sep, src = value.partition("=")
             if not sep or not dest or not src:
                 raise SystemExit(f"make_payload_zip: --file wants DEST=SRC, got {value!r}")
             files.append((dest, src))
         i += 2
-    return out, folder, trees, files
+    return out, folder, trees, files, date
 
 
 def main():
-    out, folder, trees, files = parse(sys.argv[1:])
+    global RELEASE_TIME
+    out, folder, trees, files, RELEASE_TIME = parse(sys.argv[1:])
     if trees or files:
         stage(folder, trees, files)
     if not os.path.isdir(folder):

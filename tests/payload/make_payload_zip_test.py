@@ -91,6 +91,21 @@ class Packer(unittest.TestCase):
             self.assertEqual(0, folder.file_size)
             self.assertEqual((1980, 1, 1, 0, 0, 0), z.getinfo("old.txt").date_time)
 
+    def test_release_date_on_every_entry_whatever_the_file_times(self):
+        write(os.path.join(self.src, "Help", "h.chm"), b"h", mtime=1700000000)
+        write(os.path.join(self.src, "old.txt"), b"o", mtime=100000)
+        write(os.path.join(self.src, "new.txt"), b"n")
+        self.pack("--date", "2026-10-14 04:42:01")
+        first = read(self.out)
+        with zipfile.ZipFile(self.out) as z:
+            self.assertEqual({i.filename: (2026, 10, 14, 4, 42, 0) for i in z.infolist()},
+                             {i.filename: i.date_time for i in z.infolist()})
+        # Other file times, a build elsewhere: the same bytes.
+        for name in ("Help/h.chm", "old.txt", "new.txt", "Help"):
+            os.utime(os.path.join(self.src, *name.split("/")), (1800000000, 1800000000))
+        self.pack("--date", "2026-10-14 04:42:01")
+        self.assertEqual(first, read(self.out))
+
     def test_a_settings_file_at_the_top_is_left_out(self):
         write(os.path.join(self.src, "PX_MAIN64.INI"), b"[Toolbar]\r\nSkin=x\r\n")
         write(os.path.join(self.src, "Sub", "px_main64.ini"), b"kept: not the viewer's own")
@@ -114,7 +129,8 @@ class Packer(unittest.TestCase):
         self.assertEqual(1700000100, int(os.path.getmtime(os.path.join(stage, "Languages"))))
 
     def test_bad_arguments_fail(self):
-        for extra in (["--file", "no-equals-sign"], ["--tree"], ["--bogus", "x"]):
+        for extra in (["--file", "no-equals-sign"], ["--tree"], ["--bogus", "x"], ["--date", "14.10.2026"],
+                      ["--date", "2026-02-30 04:42:00"], ["--date", "1979-12-31 23:59:58"], ["--date"]):
             args = [sys.executable, PACKER, self.out, self.src, *extra]
             self.assertNotEqual(0, subprocess.run(args, capture_output=True).returncode, extra)
         self.assertFalse(os.path.exists(self.out))
