@@ -14,3 +14,13 @@ add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=pixorra>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=pixorra-build>")
 add_link_options(-Wl,--no-insert-timestamp)
+
+# px_finish_pe(TARGET): the built .exe or .dll gets its final unsigned form
+# (padded to 8 bytes, header checksum written: scripts/lib/pe_checksum.py), so
+# that signing it and removing the signature again gives back these bytes.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+function(px_finish_pe target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/lib/pe_checksum.py $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()

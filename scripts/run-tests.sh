@@ -17,6 +17,13 @@ if [ "${PX_NATIVE:-$([ $# -eq 0 ] && echo 1 || echo 0)}" = 1 ]; then
   "$root/scripts/fuzz.sh" "${PX_FUZZ_SECONDS:-30}"
 fi
 
+# The release made twice in two folders and compared, signed with test
+# certificates and installed under Wine (tests/release/release_test.sh): on a
+# full run or with PX_RELEASE=1; PX_RELEASE=0 skips it.
+if [ "${PX_RELEASE:-$([ $# -eq 0 ] && echo 1 || echo 0)}" = 1 ]; then
+  "$root/tests/release/release_test.sh"
+fi
+
 source "$root/scripts/lib/wine-env.sh"
 "$root/scripts/lib/wine-prefix.sh" fresh
 

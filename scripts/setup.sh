@@ -14,6 +14,8 @@ packages=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   dpkg-dev
+  # scripts/release.sh: Authenticode signatures and the test certificate.
+  osslsigncode openssl
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "install_texts.h"
+#include "payload/release_date.h"
 #include "core/toolbar_skin.h"
 #include "support/px_test_support.h"
 
@@ -175,6 +176,30 @@ TEST(SilentInstall, EveryEntryWithItsFolderAndTimes) {
     EXPECT_EQ(AsNumber(created), FromDosDate(entry.dosDate)) << entry.name;
     EXPECT_EQ(AsNumber(written), FromDosDate(entry.dosDate)) << entry.name;
   }
+}
+
+// What Explorer shows as "Geändert am": the installed files are dated with the
+// release, in local time as the archive states it, whoever built the setup when.
+TEST(SilentInstall, InstalledFilesShowTheReleaseDate) {
+  SYSTEMTIME release;
+  ASSERT_TRUE(releasetest::ReleaseTime(&release));
+  ForgetEarlierInstallations();
+  const std::string target = MakeTempFolder("silent_release_date");
+  ASSERT_EQ(RunSetup("/silent /folder=" + target, StartFolder("release_date")).exitCode, kInstalled);
+  size_t files = 0;
+  for (const std::string& name : ListFolder(target)) {
+    if (name.back() == '\\' || name == "px_main64.ini") continue;  // the settings file is written, not unpacked
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA((target + name).c_str(), GetFileExInfoStandard, &data)) << name;
+    FILETIME local;
+    SYSTEMTIME shown;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, &shown));
+    shown.wDayOfWeek = 0;
+    shown.wMilliseconds = 0;
+    EXPECT_EQ(releasetest::Show(release), releasetest::Show(shown)) << name;
+    ++files;
+  }
+  EXPECT_EQ(files, 33u);  // every file of the payload
 }
 
 TEST(SilentInstall, PreviousInstallationFolderWins) {

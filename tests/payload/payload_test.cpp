@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/release_date.h"
 #include "support/px_test_support.h"
 
 using namespace pxtest;
@@ -147,6 +148,21 @@ TEST_F(Payload, EntriesCarryRealDosTimes) {
     EXPECT_LE(entry.time.tm_year, 2107) << entry.name;
     EXPECT_EQ(0, entry.time.tm_sec % 2) << entry.name;
     EXPECT_NE(0x00210000u, entry.dosDate) << entry.name;  // 1980-01-01 00:00:00
+  }
+}
+
+TEST_F(Payload, EveryEntryCarriesTheReleaseDate) {
+  SYSTEMTIME release;
+  ASSERT_TRUE(releasetest::ReleaseTime(&release));
+  for (const Entry& entry : Archive()) {
+    SYSTEMTIME stamp = {};
+    stamp.wYear = static_cast<WORD>(entry.time.tm_year);
+    stamp.wMonth = static_cast<WORD>(entry.time.tm_mon + 1);
+    stamp.wDay = static_cast<WORD>(entry.time.tm_mday);
+    stamp.wHour = static_cast<WORD>(entry.time.tm_hour);
+    stamp.wMinute = static_cast<WORD>(entry.time.tm_min);
+    stamp.wSecond = static_cast<WORD>(entry.time.tm_sec);
+    EXPECT_EQ(releasetest::Show(release), releasetest::Show(stamp)) << entry.name;
   }
 }
 

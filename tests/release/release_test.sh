@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The release, made twice by scripts/release.sh in two folders seconds apart,
+# each signed with its own throw-away test certificate:
+#   - the unsigned setup and payload are byte for byte the same;
+#   - osslsigncode accepts each release against its own test certificate and
+#     refuses it against the other one;
+#   - under Wine, the signed setup's silent installation leaves the same files
+#     (the programs signed, the same bytes once the signature is off), dates
+#     and registry as the unsigned setup's; every installed payload file shows
+#     the release date.
+# scripts/run-tests.sh runs it on a full run or with PX_RELEASE=1.
+#   [PX_RELEASE_CHECK_DIR=folder] release_test.sh
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+check=${PX_RELEASE_CHECK_DIR:-$root/build-release-check}
+rm -rf "$check/dist-one" "$check/dist-two" "$check/wine" "$check/snapshots"
+mkdir -p "$check/snapshots"
+failures=0
+fail() { echo "release test: FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "release test: ok: $*"; }
+
+started=$(date +%s)
+# Different depths, so that no path length can hide in the bytes.
+"$root/scripts/release.sh" --build "$check/one" --dist "$check/dist-one" >"$check/release-one.log" 2>&1 ||
+  { cat "$check/release-one.log" >&2; exit 1; }
+"$root/scripts/release.sh" --build "$check/elsewhere/two" --dist "$check/dist-two" >"$check/release-two.log" 2>&1 ||
+  { cat "$check/release-two.log" >&2; exit 1; }
+echo "release test: two releases built in $(($(date +%s) - started)) s"
+one=$check/dist-one two=$check/dist-two
+
+for f in unsigned/PixorraSetup64.exe unsigned/payload.zip; do
+  if cmp -s "$one/$f" "$two/$f"; then
+    pass "$f the same in both builds ($(sha256sum <"$one/$f" | cut -c1-16)...)"
+  else
+    fail "$f differs between the builds in $(cmp -l "$one/$f" "$two/$f" 2>/dev/null | wc -l) bytes"
+  fi
+done
+[ "$(head -n 2 "$one/SHA256SUMS")" = "$(head -n 2 "$two/SHA256SUMS")" ] || fail "SHA256SUMS name other unsigned bytes"
+(cd "$one" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not match dist/"
+grep -q "TEST-SIGNED" "$one/BUILDINFO.txt" || fail "BUILDINFO.txt does not say that the release is test-signed"
+grep -q "gcc-mingw-w64-x86-64-posix" "$one/BUILDINFO.txt" || fail "BUILDINFO.txt names no compiler version"
+
+if osslsigncode verify -CAfile "$one/test-certificate.pem" -in "$one/PixorraSetup64.exe" >"$check/verify.log" 2>&1; then
+  pass "osslsigncode verify accepts the signed setup against its test certificate"
+else
+  cat "$check/verify.log" >&2
+  fail "osslsigncode verify refuses the signed setup"
+fi
+if osslsigncode verify -CAfile "$two/test-certificate.pem" -in "$one/PixorraSetup64.exe" >/dev/null 2>&1; then
+  fail "osslsigncode verify accepts the setup against a certificate that did not sign it"
+fi
+grep -q "SHA256" "$check/verify.log" || fail "the signature's digest is not SHA-256"
+
+# --- Under Wine: each setup silently into a fresh prefix of its own.
+export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
+stamp=$(sed -n 's/^file date: *\([0-9-]* [0-9:]*\).*/\1/p' "$one/BUILDINFO.txt")
+install_with() {  # name setup.exe
+  export PX_WINEPREFIX=$check/wine/$1
+  source "$root/scripts/lib/wine-env.sh"
+  "$root/scripts/lib/wine-prefix.sh" fresh
+  mkdir -p "$WINEPREFIX/drive_c/pxrelease"
+  cp "$2" "$WINEPREFIX/drive_c/pxrelease/PixorraSetup64.exe"
+  touch "$check/wine/$1.marker"
+  local code=0
+  (cd "$WINEPREFIX/drive_c/pxrelease" &&
+    wine PixorraSetup64.exe /silent /group=1 /desktop=1 /thumbs=1 /assoc=2 </dev/null >/dev/null 2>&1) || code=$?
+  wineserver -w
+  [ "$code" = 0 ] || fail "$1 setup: exit code $code (low 8 bits)"
+  rm -f "$WINEPREFIX/drive_c/pxrelease/PixorraSetup64.exe"
+  python3 "$root/tests/release/installation_snapshot.py" "$WINEPREFIX" "$check/wine/$1.marker" \
+    >"$check/snapshots/$1.txt"
+}
+install_with unsigned "$one/unsigned/PixorraSetup64.exe"
+install_with signed "$one/PixorraSetup64.exe"
+
+s=$check/snapshots
+programs=$(grep -c -E '^file Program Files/Pixorra/.*\.(exe|dll|DLL) ' "$s/signed.txt" || true)
+signed=$(grep -c -E '^file Program Files/Pixorra/.* signed$' "$s/signed.txt" || true)
+payload=$(grep -c '^file Program Files/Pixorra/' "$s/unsigned.txt" || true)
+[ "$payload" -ge 30 ] || fail "only $payload files installed into Program Files\\Pixorra"
+[ "$programs" -ge 13 ] && [ "$programs" = "$signed" ] ||
+  fail "$signed of $programs installed programs carry a signature"
+! grep -q ' signed$' "$s/unsigned.txt" || fail "the unsigned setup installed signed programs"
+if diff <(sed 's/ signed$/ -/' "$s/signed.txt") "$s/unsigned.txt" >"$s/difference.txt"; then
+  pass "signed and unsigned setup: the same $payload files, dates and registry ($signed programs signed)"
+else
+  fail "signed and unsigned installation differ (lines: signed <, unsigned >):"
+  head -n 40 "$s/difference.txt" >&2
+fi
+wrong_date=$(grep '^file Program Files/Pixorra/' "$s/signed.txt" | grep -v -F " $stamp " | grep -v 'px_main64.ini' || true)
+if [ -z "$wrong_date" ] && [ -n "$stamp" ]; then
+  pass "every installed payload file shows the release date $stamp"
+else
+  fail "installed files without the release date $stamp:"
+  echo "$wrong_date" | head -n 10 >&2
+fi
+for exe in px_main64.exe pv_uninstall.exe; do
+  osslsigncode verify -CAfile "$one/test-certificate.pem" \
+    -in "$check/wine/signed/drive_c/Program Files/Pixorra/$exe" >/dev/null 2>&1 ||
+    fail "the installed $exe does not verify"
+done
+
+echo "release test: $failures failure(s), $(($(date +%s) - started)) s"
+[ "$failures" = 0 ]
