@@ -99,11 +99,13 @@ if [ -z "$cert" ]; then
 fi
 
 sign() {  # file description
+  rm -f "$1.signed"
   osslsigncode sign -certs "$cert" -key "$key" -h sha256 -n "$2" -in "$1" -out "$1.signed" \
     >"$work/sign.log" 2>&1 || { cat "$work/sign.log" >&2; fail "signing $1"; }
   mv "$1.signed" "$1"
 }
-unsign() {  # signed, out
+unsign() {  # signed, out (osslsigncode never overwrites)
+  rm -f "$2"
   osslsigncode remove-signature -in "$1" -out "$2" >"$work/sign.log" 2>&1 ||
     { cat "$work/sign.log" >&2; fail "removing the signature of $1"; }
 }
@@ -168,7 +170,9 @@ signer=$(openssl x509 -in "$cert" -noout -subject -nameopt oneline 2>/dev/null |
   echo
   echo "Built with (these versions decide the reproducible bytes; others may differ):"
   dpkg-query -W -f='  ${Package} ${Version}\n' gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix \
-    binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev cmake make python3 zlib1g 2>/dev/null
+    binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev cmake make 2>/dev/null
+  python=$(sed -n 's/^_\{0,1\}Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt" | head -n 1)
+  echo "  $("$python" -c 'import platform, zlib; print("Python", platform.python_version(), "with zlib", zlib.ZLIB_RUNTIME_VERSION)') ($python; packs the archive)"
   echo "  minizip from $(basename "$(ls -d "$build"/third_party/zlib-*/ | head -n 1)") (Debian source)"
   echo "Signed with (the signed bytes also hold the signing time and the key):"
   dpkg-query -W -f='  ${Package} ${Version}\n' osslsigncode openssl 2>/dev/null

@@ -86,6 +86,7 @@ class Finisher(unittest.TestCase):
                     subprocess.run(["osslsigncode", "remove-signature", "-in", self.path("s.exe"),
                                     "-out", self.path("r.exe")], check=True, capture_output=True)
                     self.assertEqual(finished, read(self.path("r.exe")))
+                    os.remove(self.path("s.exe"))  # osslsigncode never overwrites
                     os.remove(self.path("r.exe"))
 
     def test_running_twice_changes_nothing(self):
