@@ -2,7 +2,8 @@
 """What a silent installation changed in a Wine prefix, as lines that compare
 equal for equal installations: every file created or touched after MARKER
 (path, shown date, contents with any Authenticode signature taken off, and
-whether it was signed) and the whole registry, without Wine's own times.
+whether it was signed; links without the folder dates they copy) and the
+whole registry, without Wine's own times.
 
     installation_snapshot.py PREFIX MARKER > snapshot.txt
 """
@@ -43,6 +44,16 @@ def unsigned_digest(path, data):
             return hashlib.sha256(f.read()).hexdigest(), "signed"
 
 
+def link_digest(data):
+    """A .lnk file's digest without its ID list: the items of the folders on
+    the way to the target copy those folders' dates, and the folders the
+    setup created carry the minute of the installation. The target stays in
+    the link's LinkInfo (its local path), the rest as written."""
+    if len(data) >= 0x4E and struct.unpack_from("<I", data, 0x14)[0] & 1:  # HasLinkTargetIDList
+        data = data[:0x4C] + data[0x4E + struct.unpack_from("<H", data, 0x4C)[0]:]
+    return hashlib.sha256(data).hexdigest()
+
+
 def files(prefix, since):
     drive = os.path.join(prefix, "drive_c")
     for base, dirs, names in os.walk(drive):
@@ -56,8 +67,14 @@ def files(prefix, since):
                 continue
             with open(path, "rb") as f:
                 data = f.read()
-            digest, signed = unsigned_digest(path, data)
-            shown = time.strftime("%Y-%m-%d %H:%M:%S", time.localtime(st.st_mtime))
+            if name.lower().endswith(".lnk"):
+                digest, signed = link_digest(data), "-"
+            else:
+                digest, signed = unsigned_digest(path, data)
+            if st.st_mtime_ns > since:
+                shown = "(written-by-the-installation)"  # the settings file and the links
+            else:
+                shown = time.strftime("%Y-%m-%d %H:%M:%S", time.localtime(st.st_mtime))
             rel = os.path.relpath(path, drive)
             # The log and temporary files of Wine's own services are no part of the installation.
             if rel.startswith(("windows/", "users/")) and rel.endswith((".log", ".tmp")):
@@ -72,7 +89,8 @@ def registry(prefix):
         with open(os.path.join(prefix, reg), encoding="utf-8", errors="replace") as f:
             for line in f:
                 line = line.rstrip("\n")
-                if line.startswith("#time="):
+                # Wine's own times; a display driver's date is written at every start.
+                if line.startswith("#time=") or line.startswith('"DriverDateData"='):
                     continue
                 yield reg + " " + re.sub(r"^(\[.*\]) \d+$", r"\1", line)
 
