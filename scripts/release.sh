@@ -109,6 +109,7 @@ unsign() {  # signed, out (osslsigncode never overwrites)
   osslsigncode remove-signature -in "$1" -out "$2" >"$work/sign.log" 2>&1 ||
     { cat "$work/sign.log" >&2; fail "removing the signature of $1"; }
 }
+[ -n "$ca" ] || say "no --ca: the signatures are made but not verified against a root certificate"
 verify() {
   [ -n "$ca" ] || return 0
   osslsigncode verify -CAfile "$ca" -in "$1" >"$work/verify.log" 2>&1 ||
