@@ -1,5 +1,5 @@
 # The same commit builds to the same bytes, whatever folder it is built in and
-# whenever (scripts/release.sh, README "Making a release").
+# whenever (scripts/release.sh, docs/release.md).
 #
 # - Paths: __FILE__, the assembler's file names and debug info would carry
 #   the folders of this build; they are written relative instead. The build

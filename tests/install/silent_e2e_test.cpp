@@ -181,7 +181,7 @@ TEST(SilentInstall, EveryEntryWithItsFolderAndTimes) {
 // What Explorer shows as "Geändert am": the installed files are dated with the
 // release, in local time as the archive states it, whoever built the setup when.
 TEST(SilentInstall, InstalledFilesShowTheReleaseDate) {
-  SYSTEMTIME release;
+  SYSTEMTIME release = {};
   ASSERT_TRUE(releasetest::ReleaseTime(&release));
   ForgetEarlierInstallations();
   const std::string target = MakeTempFolder("silent_release_date");

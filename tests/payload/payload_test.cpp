@@ -152,7 +152,7 @@ TEST_F(Payload, EntriesCarryRealDosTimes) {
 }
 
 TEST_F(Payload, EveryEntryCarriesTheReleaseDate) {
-  SYSTEMTIME release;
+  SYSTEMTIME release = {};
   ASSERT_TRUE(releasetest::ReleaseTime(&release));
   for (const Entry& entry : Archive()) {
     SYSTEMTIME stamp = {};
