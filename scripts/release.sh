@@ -55,6 +55,19 @@ absolute() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
 export CCACHE_DISABLE=1
 unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 
+# Both folders are emptied: refuse anything that is not plainly ours to empty
+# (the source tree or a folder above it, a folder holding other things).
+ours_to_empty() {  # folder, a file that marks it as ours
+  local dir
+  [ -e "$1" ] || return 0
+  dir=$(cd "$1" && pwd)
+  case "$root/" in "$dir"/*) return 1 ;; esac
+  [ -z "$(ls -A "$dir")" ] || [ -e "$dir/$2" ]
+}
+ours_to_empty "$build" CMakeCache.txt || ours_to_empty "$build" third_party ||
+  { echo "release: $build holds other things than a release build; name another --build" >&2; exit 2; }
+ours_to_empty "$dist" SHA256SUMS ||
+  { echo "release: $dist holds other things than a release; name another --dist" >&2; exit 2; }
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
 find "$build" -mindepth 1 -maxdepth 1 ! -name third_party -exec rm -rf {} +

@@ -21,6 +21,14 @@ failures=0
 fail() { echo "release test: FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "release test: ok: $*"; }
 
+# Folders that are not a release's own are never emptied.
+for args in "--build $root" "--dist $root/docs"; do
+  code=0
+  "$root/scripts/release.sh" $args >/dev/null 2>&1 || code=$?
+  [ "$code" = 2 ] || fail "release.sh $args: exit code $code, not 2"
+done
+[ -f "$root/docs/release.md" ] && [ -f "$root/CMakeLists.txt" ] || { echo "release test: the tree was emptied" >&2; exit 1; }
+
 started=$(date +%s)
 if [ "${PX_RELEASE_REUSE:-0}" != 1 ]; then
   rm -rf "$check/dist-one" "$check/dist-two"
