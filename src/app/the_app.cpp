@@ -1,14 +1,25 @@
 #include "app/the_app.h"
 
+#include <string>
+
+#include "core/command_arguments.h"
 #include "core/command_line.h"
+#include "platform/ansi_command_line.h"
 #include "setup/silent_start.h"
 #include "wizard/wizard_start.h"
 
 void TheApp::InitInstance() {
-  // The whole command line, program path included, as the system reports it.
-  const char* commandLine = GetCommandLineA();
-  if (HasSilentSwitch(commandLine)) {
-    SetExitCode(RunSilentInstallation(commandLine));
+  // The whole command line, program path included; the options' window
+  // counts from its first character.
+  const std::string commandLine = AnsiCommandLine();
+  const char* arguments = ProgramArguments(commandLine.c_str());
+  if (AsksForHelp(arguments)) {
+    ShowCommandLineHelp();
+    SetExitCode(0);
+    return;
+  }
+  if (HasSilentSwitch(arguments)) {
+    SetExitCode(RunSilentInstallation(commandLine.c_str()));
     return;
   }
   RunWizard();

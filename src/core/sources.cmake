@@ -10,4 +10,6 @@ set(PX_CORE_SOURCES
   format_table.cpp
   shell_text.cpp
   link_command.cpp
-  wizard_rules.cpp)
+  wizard_rules.cpp
+  target_folder.cpp
+  command_arguments.cpp)

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cstring>
 
 #include "core/log_entry.h"
 
@@ -12,12 +12,77 @@ namespace {
 
 const char kLogFileName[] = "Pixorra_Install.log";
 
+// The file chosen for this run ("" until ChooseInstallLog: then the default
+// name in whatever the current folder is at the time of writing).
+std::string chosenLog;
+bool chosenByUser = false;
+
+bool IsPlainFile(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  const DWORD unwanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  return (info.dwFileAttributes & unwanted) == 0 && info.nNumberOfLinks == 1;
+}
+
+HANDLE OpenForAppending(const char* path, DWORD disposition) {
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, never followed.
+  return CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, disposition,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// The setup runs elevated from folders that others can write to (Downloads):
+// a log name that is a second name of some other file (a hard link) or a
+// reparse point would make it append to that file, win.ini for instance. Such
+// a name is replaced by a new file of our own; what it pointed to is never
+// opened for writing.
+HANDLE OpenLogSafely(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return INVALID_HANDLE_VALUE;
+  }
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    HANDLE file = OpenForAppending(path, OPEN_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    if (IsPlainFile(file)) return file;
+    CloseHandle(file);
+  }
+  // Deleting a link's name leaves the file it pointed to alone.
+  if (!DeleteFileA(path)) return INVALID_HANDLE_VALUE;
+  HANDLE file = OpenForAppending(path, CREATE_NEW);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  if (IsPlainFile(file)) return file;
+  CloseHandle(file);
+  return INVALID_HANDLE_VALUE;
+}
+
+// The log has always been a text-mode file: every line feed becomes CR LF.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace
 
+void ChooseInstallLog(const char* file) {
+  chosenByUser = file != nullptr && file[0] != '\0';
+  const char* name = chosenByUser ? file : kLogFileName;
+  // Made absolute now: the unpacking enters the target folder, and a later
+  // entry (a failed registration) must still land where the run started.
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(name, MAX_PATH, full, nullptr);
+  chosenLog = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(name);
+}
+
+bool InstallLogChosenByUser() { return chosenByUser; }
+
 void WriteInstallLog(const char* text) {
-  // Text mode on purpose: every line feed of the messages becomes CR LF.
-  FILE* log = std::fopen(kLogFileName, "at");
-  if (!log) return;  // read-only start folder and the like: nothing to report to
+  HANDLE log = OpenLogSafely(chosenLog.empty() ? kLogFileName : chosenLog.c_str());
+  if (log == INVALID_HANDLE_VALUE) return;  // read-only start folder and the like: nothing to report to
 
   // One clock reading for date and time, so an entry written at midnight
   // cannot pair yesterday's date with today's time.
@@ -27,7 +92,20 @@ void WriteInstallLog(const char* text) {
   if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, sizeof date)) {
     date[0] = '\0';
   }
-  const std::string entry = FormatInstallLogEntry(date, now.wHour, now.wMinute, now.wSecond, text);
-  std::fwrite(entry.data(), 1, entry.size(), log);
-  std::fclose(log);
+  const std::string entry = WithCrLf(FormatInstallLogEntry(date, now.wHour, now.wMinute, now.wSecond, text));
+  DWORD written = 0;
+  WriteFile(log, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+  CloseHandle(log);
+}
+
+std::string SystemErrorText(unsigned long error) {
+  char text[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                      text, sizeof text, nullptr);
+  std::string result(text, length < sizeof text ? length : 0);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
+    result.pop_back();
+  }
+  if (result.empty()) result = "Fehler " + std::to_string(error);
+  return result;
 }

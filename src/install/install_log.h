@@ -1,6 +1,23 @@
-// The install log of silent runs: "Pixorra_Install.log" in the current folder.
+// The install log of silent runs: "Pixorra_Install.log" in the start folder,
+// or the file named by "/log=".
 #pragma once
 
+#include <string>
+
+// Picks this run's log: file (the "/log=" value) or, when null or empty,
+// "Pixorra_Install.log" in the current folder; relative names are taken from
+// the current folder now. Without a call the default name is looked up in
+// the current folder at each entry.
+void ChooseInstallLog(const char* file);
+
+// True when the log was named with "/log=": then entries carry their cause
+// and a successful run leaves a line too.
+bool InstallLogChosenByUser();
+
 // Appends one dated entry and its separator line; a log that cannot be opened
-// is skipped silently.
+// is skipped silently. A log name that is a hard link to another file or a
+// reparse point is replaced by a new file, never written through.
 void WriteInstallLog(const char* text);
+
+// The system's text for an error code, without the closing line break.
+std::string SystemErrorText(unsigned long error);

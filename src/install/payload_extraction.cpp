@@ -41,12 +41,33 @@ bool IsExistingFolder(const char* path) {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+ExtractionFailure firstFailure;
+
+// Keeps the first failure of a run: later ones are mostly its consequences.
+// Names of entries are relative to the current folder, the destination.
+void NoteFailure(const char* path, DWORD error) {
+  if (!firstFailure.path.empty() || firstFailure.error != 0) return;
+  // The payload resource itself is named by the program that carries it.
+  char full[MAX_PATH];
+  const DWORD length = path[0] != '\0' ? GetFullPathNameA(path, MAX_PATH, full, nullptr)
+                                       : GetModuleFileNameA(nullptr, full, MAX_PATH);
+  firstFailure.path = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(path);
+  for (char& c : firstFailure.path) {
+    if (c == '/') c = '\\';
+  }
+  firstFailure.error = error != 0 ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
+}
+
 // A directory entry: create that one folder; a parent that is listed later
 // (or not at all) is created with it. Existing already is fine.
 bool CreateDirectoryEntry(const char* name) {
-  if (CreateDirectoryA(name, nullptr) || IsExistingFolder(name)) return true;
+  if (CreateDirectoryA(name, nullptr)) return true;
+  const DWORD error = GetLastError();
+  if (IsExistingFolder(name)) return true;
   MakeDirectoryChain(name);
-  return IsExistingFolder(name);
+  if (IsExistingFolder(name)) return true;
+  NoteFailure(name, error);
+  return false;
 }
 
 HANDLE CreateOutputFile(const char* name) {
@@ -76,8 +97,11 @@ CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer, ZPOS64_T decl
   ZPOS64_T copied = 0;
   for (;;) {
     const int count = unzReadCurrentFile(archive, buffer, kCopyBufferSize);
-    if (count < 0) return CopyResult::kReadError;
-    if (count == 0) return copied == declaredSize ? CopyResult::kDone : CopyResult::kReadError;
+    if (count < 0 || (count == 0 && copied != declaredSize)) {
+      SetLastError(ERROR_CRC);  // damaged packed data
+      return CopyResult::kReadError;
+    }
+    if (count == 0) return CopyResult::kDone;
     copied += static_cast<ZPOS64_T>(count);
     DWORD written = 0;
     if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr) ||
@@ -179,6 +203,7 @@ bool UnzipOpenArchive(unzFile archive, const char* destination) {
   char previous[MAX_PATH] = {};
   const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);
   if (!SetCurrentDirectoryA(destination)) {
+    NoteFailure(destination, GetLastError());
     unzClose(archive);
     return false;
   }
@@ -248,6 +273,7 @@ bool ExtractAllEntries(unzFile archive) {
     name[nameFits ? info.size_filename : sizeof name - 1] = '\0';
 
     if (!nameFits || !IsSafeEntryName(name)) {
+      NoteFailure(name, ERROR_INVALID_NAME);
       allWritten = false;  // never written, reported like an entry that cannot be created
     } else if (EntryFileName(name)[0] == '\0') {
       if (!CreateDirectoryEntry(name)) allWritten = false;
@@ -258,17 +284,23 @@ bool ExtractAllEntries(unzFile archive) {
       }
       HANDLE output = CreateOutputFileWithFolders(name);
       if (output == INVALID_HANDLE_VALUE) {
+        NoteFailure(name, GetLastError());
         unzCloseCurrentFile(archive);
         allWritten = false;
       } else {
         const CopyResult copied = CopyEntry(archive, output, buffer.get(), info.uncompressed_size);
+        const DWORD copyError = GetLastError();
         CloseHandle(output);
         if (copied != CopyResult::kDone) {
+          NoteFailure(name, copyError);
           unzCloseCurrentFile(archive);
           return false;
         }
         SetFileDateFromArchive(name, info.dosDate);
-        if (unzCloseCurrentFile(archive) != UNZ_OK) return false;  // the CRC check
+        if (unzCloseCurrentFile(archive) != UNZ_OK) {  // the CRC check
+          NoteFailure(name, ERROR_CRC);
+          return false;
+        }
       }
     }
 
@@ -298,27 +330,42 @@ bool UnzipToFolder(const char* archivePath, const char* destination) {
   return UnzipOpenArchive(archive, destination);
 }
 
+ExtractionFailure LastExtractionFailure() { return firstFailure; }
+
 bool ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
+  firstFailure = ExtractionFailure();
   DWORD size = 0;
   const void* data = LockedResource(resourceId, resourceType, size);
-  if (data == nullptr) return false;
+  if (data == nullptr) {
+    NoteFailure("", GetLastError());
+    return false;
+  }
 
   char tempPath[kTempPathBufferSize] = {};
   const DWORD tempLength = GetTempPathA(kTempPathBufferSize, tempPath);
-  if (tempLength == 0 || tempLength >= kTempPathBufferSize) return false;
-  if (tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) return false;
-  if (!AppendText(tempPath, sizeof tempPath, tempName)) return false;
+  if (tempLength == 0 || tempLength >= kTempPathBufferSize) {
+    NoteFailure("", tempLength == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  if ((tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) ||
+      !AppendText(tempPath, sizeof tempPath, tempName)) {
+    NoteFailure(tempPath, ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
 
   // Others may read the file while it exists, nobody may write, rename or
   // delete it; the system deletes it when the handle closes, also when the
   // process ends in the middle of the unpacking.
   HANDLE file = CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) {
+    NoteFailure(tempPath, GetLastError());
+    return false;
+  }
   // A short write (a full disk) shows up when the file no longer opens as an
-  // archive.
+  // archive; its error is the cause to name.
   DWORD written = 0;
-  WriteFile(file, data, size, &written, nullptr);
+  if (!WriteFile(file, data, size, &written, nullptr) || written != size) NoteFailure(tempPath, GetLastError());
 
   bool result = false;
   KeptArchive kept{file};
@@ -329,11 +376,15 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
       result = UnzipOpenArchive(archive, destination);
     } else if (HoldsNoEntries(file)) {
       result = SetCurrentDirectoryA(destination) != FALSE;
+      if (!result) NoteFailure(destination, GetLastError());
+    } else {
+      NoteFailure(tempPath, ERROR_INVALID_DATA);  // no archive, or a cut one
     }
   }
   CloseHandle(file);
   // Only a file that the system could not delete on close is still there.
   DeleteFileA(tempPath);
+  if (result) firstFailure = ExtractionFailure();
   return result;
 }
 

@@ -3,6 +3,17 @@
 
 #include <unzip.h>
 
+#include <string>
+
+// What the last ExtractPayload call failed on first: the file or folder (full
+// path; "" for the payload resource itself) and the system's error code.
+// Empty and 0 after a call that succeeded.
+struct ExtractionFailure {
+  std::string path;
+  unsigned long error = 0;
+};
+ExtractionFailure LastExtractionFailure();
+
 // Writes the archive resource (type, id) to tempName in the user's temporary
 // folder, unpacks it into destination (which becomes the current folder) and
 // deletes the temporary file again. True: every entry unpacked; false: the

@@ -14,11 +14,29 @@ bool CanEnterFolder(const char* path, void*) {
   return true;
 }
 
-void CreateOneFolder(const char* path, void*) { CreateDirectoryA(path, nullptr); }
+void CreateOneFolder(const char* path, void* context) {
+  const bool made = CreateDirectoryA(path, nullptr) != FALSE;
+  const DWORD error = made ? ERROR_SUCCESS : GetLastError();
+  if (context == nullptr) return;
+  auto* creation = static_cast<FolderCreation*>(context);
+  if (made) {
+    creation->created.push_back(path);
+  } else if (error != ERROR_ALREADY_EXISTS && !(path[0] != '\0' && path[1] == ':' && path[2] == '\0')) {
+    // "X:" itself is never created; an existing folder is no failure.
+    creation->failedFolder = path;
+    creation->error = error;
+  }
+}
 
 }  // namespace
 
-bool EnsureFolderExists(char path[kPathSize]) {
-  const FolderOps ops{CanEnterFolder, CreateOneFolder, nullptr};
+bool EnsureFolderExists(char path[kPathSize]) { return EnsureFolderExists(path, nullptr); }
+
+bool EnsureFolderExists(char path[kPathSize], FolderCreation* creation) {
+  const FolderOps ops{CanEnterFolder, CreateOneFolder, creation};
   return EnsureFolderChain(path, ops);
+}
+
+void RemoveEmptyFolders(const std::vector<std::string>& folders) {
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryA(folder->c_str());
 }

@@ -14,6 +14,9 @@
 #define IDS_ASSOCIATE_QUESTION   9
 #define IDS_VIEWER_RUNNING       10
 #define IDS_CANNOT_CREATE_FOLDER 11
+#define IDS_NEEDS_ADMIN          30  // the open command or the uninstall entry could not be written
+#define IDS_HELP                 31  // "/?" and "/help": options and exit codes
+#define IDS_INSTALLED            32  // the success line of a log named with "/log="
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

@@ -5,6 +5,8 @@
 
 #include "core/folder_text.h"
 #include "core/product.h"
+#include "core/target_folder.h"
+#include "install/install_log.h"
 #include "install/payload_extraction.h"
 #include "install/viewer_settings.h"
 #include "platform/folders.h"
@@ -27,38 +29,51 @@ bool Fail(Reporter& reporter, unsigned messageId, LogOrder order, const char* fo
   return false;
 }
 
-// Every path the installation forms is the normalised folder plus the
-// viewer's name or an archive entry's name, in a 260-character buffer. A
-// folder too long for the longest of them is refused before anything exists.
-bool LeavesRoomForPayload(const char* folder) {
-  char trimmed[kPathSize];
-  std::memcpy(trimmed, folder, kPathSize);
-  TrimSpaces(trimmed);
-  std::size_t length = std::strlen(trimmed);
-  if (length > 0 && trimmed[length - 1] != '\\') ++length;
-  std::size_t longestName = sizeof kViewerProgramFile - 1;
-  const long longestEntry = LongestPayloadEntryName(IDR_PAYLOAD, kPayloadType);
-  if (longestEntry > static_cast<long>(longestName)) longestName = static_cast<std::size_t>(longestEntry);
-  return length + longestName <= kPathSize - 1;
+// The same with the file or folder the system refused and its error code;
+// an empty path means no cause is known.
+bool FailWithCause(Reporter& reporter, unsigned messageId, LogOrder order, const char* folder,
+                   const std::string& path, unsigned long error) {
+  if (path.empty()) return Fail(reporter, messageId, order, folder);
+  const std::string message = LoadResourceString(messageId);
+  const std::string cause = path + ": " + SystemErrorText(error);
+  reporter.FailureWithCause(message.c_str(), folder, order == LogOrder::kFolderFirst, cause.c_str());
+  return false;
 }
 
 }  // namespace
+
+std::size_t LongestInstalledName() {
+  std::size_t longest = sizeof kViewerProgramFile - 1;
+  const long longestEntry = LongestPayloadEntryName(IDR_PAYLOAD, kPayloadType);
+  if (longestEntry > static_cast<long>(longest)) longest = static_cast<std::size_t>(longestEntry);
+  return longest;
+}
 
 bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   char folder[kPathSize] = {};
   for (int i = 0; i < kPathSize - 1 && options.targetFolder[i] != '\0'; ++i) {
     folder[i] = options.targetFolder[i];
   }
-  if (folder[0] == '\0' || !LeavesRoomForPayload(folder)) {
+  char normalised[kPathSize];
+  const TargetFolderProblem problem = CheckTargetFolder(folder, LongestInstalledName(), normalised);
+  // Blanks alone have always been told as a folder that cannot be created;
+  // the creation below refuses them before it makes anything.
+  const bool onlyBlanks = problem == TargetFolderProblem::kEmpty && folder[0] != '\0';
+  if (problem != TargetFolderProblem::kNone && !onlyBlanks) {
     return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
   }
-  if (!EnsureFolderExists(folder)) {
-    return Fail(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder);
+  FolderCreation creation;
+  if (!EnsureFolderExists(folder, &creation)) {
+    RemoveEmptyFolders(creation.created);
+    return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
+                         creation.failedFolder, creation.error);
   }
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
-    return Fail(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder);
+    const ExtractionFailure failure = LastExtractionFailure();
+    RemoveEmptyFolders(creation.created);
+    return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, failure.path, failure.error);
   }
 
   // From here on the folder is the one that was created and filled: the text

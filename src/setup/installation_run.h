@@ -1,6 +1,8 @@
 // The one operation that installs the viewer.
 #pragma once
 
+#include <cstddef>
+
 #include "core/install_options.h"
 #include "setup/reporter.h"
 
@@ -8,3 +10,8 @@
 // file and registers with the shell. True: installed (the registration step
 // was reached); false: stopped at a failure that went to reporter.
 bool RunInstallation(const InstallOptions& options, Reporter& reporter);
+
+// The longest name the installation puts below the target folder: the
+// viewer's file or the payload's longest entry. A target folder must leave
+// room for it in a 259-character path.
+std::size_t LongestInstalledName();

@@ -10,4 +10,19 @@ void LogReporter::Failure(const char* message, const char* subject, bool subject
   WriteInstallLog(entry.c_str());
 }
 
+void LogReporter::FailureWithCause(const char* message, const char* subject, bool subjectFirst,
+                                   const char* cause) {
+  // The default log keeps the entries it always had; a log named with
+  // "/log=" is read by people who need the cause (TEMP naming a file, a
+  // second setup and a held file all share one message).
+  if (!InstallLogChosenByUser() || cause == nullptr || cause[0] == '\0') {
+    Failure(message, subject, subjectFirst);
+    return;
+  }
+  std::string entry = subjectFirst ? std::string(subject) + ": " + message : std::string(message) + ": " + subject;
+  entry += '\n';
+  entry += cause;
+  WriteInstallLog(entry.c_str());
+}
+
 bool LogReporter::Confirm(const char*) { return true; }

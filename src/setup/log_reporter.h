@@ -7,5 +7,6 @@
 class LogReporter : public Reporter {
  public:
   void Failure(const char* message, const char* subject, bool subjectFirst) override;
+  void FailureWithCause(const char* message, const char* subject, bool subjectFirst, const char* cause) override;
   bool Confirm(const char* question) override;
 };

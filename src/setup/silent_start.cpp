@@ -1,7 +1,15 @@
 #include "setup/silent_start.h"
 
+#include <windows.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "core/command_arguments.h"
 #include "core/command_line.h"
 #include "core/install_options.h"
+#include "core/target_folder.h"
 #include "install/install_folder.h"
 #include "install/install_log.h"
 #include "platform/environment.h"
@@ -10,7 +18,29 @@
 #include "setup/installation_run.h"
 #include "setup/log_reporter.h"
 
+namespace {
+
+// Back to the silent default (everything off) for a number option whose
+// value the window cut.
+void ClearNumberOption(InstallOptions& options, const char* keyword) {
+  if (std::strcmp(keyword, "/desktop=") == 0) options.desktopLink = false;
+  if (std::strcmp(keyword, "/thumbs=") == 0) options.thumbsLink = false;
+  if (std::strcmp(keyword, "/group=") == 0) options.startMenuGroup = false;
+  if (std::strcmp(keyword, "/allusers=") == 0) options.allUsers = false;
+  if (std::strcmp(keyword, "/assoc=") == 0) {
+    for (bool& flag : options.formatSelection) flag = false;
+    options.associate = false;
+  }
+}
+
+}  // namespace
+
 int RunSilentInstallation(const char* commandLine) {
+  // Chosen before anything can fail, and made absolute while the current
+  // folder is still the start folder.
+  char logFile[kPathSize];
+  ChooseInstallLog(ReadLogOption(commandLine, logFile) ? logFile : nullptr);
+
   if (IsViewerRunning()) {
     char warning[kPathSize];
     LoadResourceString(IDS_VIEWER_RUNNING, warning, sizeof warning);
@@ -23,5 +53,35 @@ int RunSilentInstallation(const char* commandLine) {
   if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);
   ApplyCommandLineOptions(commandLine, options);
   LogReporter reporter;
-  return RunInstallation(options, reporter) ? kExitInstalled : kExitInstallFailed;
+  // A value the window cut is a different value: a cut folder is refused, and
+  // a cut setting keeps its default.
+  if (OptionValueCut(commandLine, "/folder=")) {
+    const std::string message = LoadResourceString(IDS_INVALID_FOLDER);
+    reporter.Failure(message.c_str(), options.targetFolder, false);
+    return kExitInstallFailed;
+  }
+  if (OptionValueCut(commandLine, "/ini=")) options.iniFolder[0] = '\0';
+  for (const char* number : {"/desktop=", "/thumbs=", "/group=", "/allusers=", "/assoc="}) {
+    if (OptionValueCut(commandLine, number)) ClearNumberOption(options, number);
+  }
+  if (!RunInstallation(options, reporter)) return kExitInstallFailed;
+
+  // A named log always exists afterwards: a deployment tool can tell a run
+  // that succeeded from one that never started.
+  if (InstallLogChosenByUser()) {
+    char folder[kPathSize];
+    if (!NormaliseTargetFolder(options.targetFolder, folder)) folder[0] = '\0';
+    const char* arguments = ProgramArguments(commandLine);
+    while (*arguments == ' ' || *arguments == '\t') ++arguments;
+    const std::string line = std::string(folder) + ": " + LoadResourceString(IDS_INSTALLED) + " (" + arguments +
+                             "), Exit-Code " + std::to_string(kExitInstalled);
+    WriteInstallLog(line.c_str());
+  }
+  return kExitInstalled;
+}
+
+void ShowCommandLineHelp() {
+  const std::string text = LoadResourceString(IDS_HELP);
+  const std::string caption = LoadResourceString(IDS_CAPTION);
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }

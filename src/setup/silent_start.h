@@ -9,3 +9,7 @@ constexpr int kExitViewerRunning = 1618;   // nothing done; tools retry this cod
 // Reads the options from commandLine, installs without any window and
 // returns the process exit code.
 int RunSilentInstallation(const char* commandLine);
+
+// "/?" and "/help": the options and exit codes in a message box; nothing is
+// installed.
+void ShowCommandLineHelp();
