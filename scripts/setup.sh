@@ -16,6 +16,9 @@ packages=(
   dpkg-dev
   # scripts/release.sh: Authenticode signatures and the test certificate.
   osslsigncode openssl
+  # locales: the Russian (code page 1251) and German locales the tests start
+  # Wine under; without a compiled locale Wine cannot name non-ASCII files.
+  locales
 )
 
 missing=()
@@ -33,3 +36,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 else
   echo "setup: all packages present"
 fi
+
+# Compiled once; "locale -a" lists them as ru_RU.utf8 and de_DE.utf8.
+for locale in ru_RU de_DE; do
+  if ! locale -a 2>/dev/null | grep -qx "$locale.utf8"; then
+    echo "setup: compiling the locale $locale.UTF-8"
+    localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+  fi
+done

@@ -7,6 +7,7 @@
 
 #include "core/folder_text.h"
 #include "core/percent_variables.h"
+#include "core/target_folder.h"
 #include "core/toolbar_skin.h"
 #include "platform/folders.h"
 
@@ -40,6 +41,14 @@ bool SettingsFileIn(const char* folder, char file[kPathSize]) {
   return length > 0 && length < kPathSize;
 }
 
+// "X:\..." or "\\server\share\...", a root included, with names Windows
+// accepts.
+bool IsAbsoluteFolder(const char* folder) {
+  char normalised[kPathSize];
+  const TargetFolderProblem problem = CheckTargetFolder(folder, sizeof "px_main64.ini" - 1, normalised);
+  return problem == TargetFolderProblem::kNone || problem == TargetFolderProblem::kRoot;
+}
+
 }  // namespace
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
@@ -68,11 +77,16 @@ void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const 
     // and no pointer is written that the viewer could not follow.
     char settingsFolder[kPathSize];
     char candidate[kPathSize];
-    if (ExpandPercentVariables(iniFolder, settingsFolder) && settingsFolder[0] != '\0') {
-      EnsureFolderExists(settingsFolder);
-      if (settingsFolder[0] != '\0' && SettingsFileIn(settingsFolder, candidate)) {
+    // The same holds for a folder that is relative (it would land in some
+    // current folder), cannot be created, or is a file: the language and
+    // toolbar settings would otherwise be written nowhere.
+    if (ExpandPercentVariables(iniFolder, settingsFolder) && IsAbsoluteFolder(settingsFolder)) {
+      FolderCreation creation;
+      if (EnsureFolderExists(settingsFolder, &creation) && SettingsFileIn(settingsFolder, candidate)) {
         WritePrivateProfileStringA("Others", "INI_Folder", iniFolder, programFile);
         std::memcpy(settingsFile, candidate, sizeof settingsFile);
+      } else {
+        RemoveEmptyFolders(creation.created);
       }
     }
   }

@@ -18,8 +18,10 @@ bool ReadMachineText(const char* keyName, const char* valueName, char text[kPath
   return true;
 }
 
-void SetDefaultText(HKEY root, const char* subkey, const char* text) {
-  RegSetValueA(root, subkey, REG_SZ, text, static_cast<DWORD>(std::strlen(text)));
+bool SetDefaultText(HKEY root, const char* subkey, const char* text) {
+  const LONG status = RegSetValueA(root, subkey, REG_SZ, text, static_cast<DWORD>(std::strlen(text)));
+  SetLastError(static_cast<DWORD>(status));
+  return status == ERROR_SUCCESS;
 }
 
 void DeleteKeyIfPresent(HKEY root, const char* subkey) {
@@ -28,7 +30,9 @@ void DeleteKeyIfPresent(HKEY root, const char* subkey) {
 
 RegKey RegKey::Open(HKEY root, const char* subkey, REGSAM access) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, subkey, 0, access, &key) != ERROR_SUCCESS) key = nullptr;
+  const LONG status = RegOpenKeyExA(root, subkey, 0, access, &key);
+  if (status != ERROR_SUCCESS) key = nullptr;
+  SetLastError(static_cast<DWORD>(status));
   return RegKey(key);
 }
 
@@ -42,13 +46,17 @@ RegKey::~RegKey() {
   if (key_ != nullptr) RegCloseKey(key_);
 }
 
-void RegKey::SetText(const char* name, const char* text) {
-  if (key_ == nullptr) return;
-  RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                 static_cast<DWORD>(std::strlen(text) + 1));
+bool RegKey::SetText(const char* name, const char* text) {
+  if (key_ == nullptr) return false;
+  const LONG status = RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                     static_cast<DWORD>(std::strlen(text) + 1));
+  SetLastError(static_cast<DWORD>(status));
+  return status == ERROR_SUCCESS;
 }
 
-void RegKey::SetNumber(const char* name, DWORD number) {
-  if (key_ == nullptr) return;
-  RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+bool RegKey::SetNumber(const char* name, DWORD number) {
+  if (key_ == nullptr) return false;
+  const LONG status = RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+  SetLastError(static_cast<DWORD>(status));
+  return status == ERROR_SUCCESS;
 }

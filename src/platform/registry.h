@@ -1,6 +1,6 @@
-// The registry calls of the setup, kept thin. Every write is fire-and-forget:
-// results are neither shown nor logged, and a key that does not open only
-// skips its own values.
+// The registry calls of the setup, kept thin. Writes answer whether they
+// succeeded and leave the system's error code for GetLastError; a key that
+// does not open only skips its own values.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,7 @@
 bool ReadMachineText(const char* keyName, const char* valueName, char text[kPathSize]);
 
 // Sets the unnamed value of root\subkey (REG_SZ), creating missing keys.
-void SetDefaultText(HKEY root, const char* subkey, const char* text);
+bool SetDefaultText(HKEY root, const char* subkey, const char* text);
 
 // Removes one key without subkeys; a missing key is no error.
 void DeleteKeyIfPresent(HKEY root, const char* subkey);
@@ -34,10 +34,10 @@ class RegKey {
   ~RegKey();
 
   bool IsOpen() const { return key_ != nullptr; }
-  // REG_SZ, the length counting the terminating zero. No-op when not open.
-  void SetText(const char* name, const char* text);
-  // REG_DWORD, 4 bytes. No-op when not open.
-  void SetNumber(const char* name, DWORD number);
+  // REG_SZ, the length counting the terminating zero. False when not open.
+  bool SetText(const char* name, const char* text);
+  // REG_DWORD, 4 bytes. False when not open.
+  bool SetNumber(const char* name, DWORD number);
 
  private:
   explicit RegKey(HKEY key) : key_(key) {}

@@ -6,13 +6,15 @@
 
 #include "core/shell_text.h"
 
-bool SaveShellLink(const char* linkPath, const char* target, const char* arguments,
-                   const char* iconPath, int iconIndex, const char* description) {
-  // IPersistFile wants UTF-16; a path that does not convert completely into
-  // MAX_PATH characters is not saved at all rather than saved truncated.
-  WCHAR widePath[MAX_PATH];
-  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return false;
+namespace {
 
+// The product's link names are German texts of Windows-1252, whatever the
+// system's ANSI code page: converted as such, "\xDC" stays "Ü" on a system
+// with code page 1251 too.
+constexpr UINT kProductTextCodePage = 1252;
+
+bool SaveWideShellLink(const WCHAR* widePath, const char* target, const char* arguments, const char* iconPath,
+                       int iconIndex, const char* description) {
   bool saved = false;
   HRESULT init = CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
@@ -33,16 +35,38 @@ bool SaveShellLink(const char* linkPath, const char* target, const char* argumen
   return saved;
 }
 
+}  // namespace
+
+bool SaveShellLink(const char* linkPath, const char* target, const char* arguments,
+                   const char* iconPath, int iconIndex, const char* description) {
+  // IPersistFile wants UTF-16; a path that does not convert completely into
+  // MAX_PATH characters is not saved at all rather than saved truncated.
+  WCHAR widePath[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return false;
+  return SaveWideShellLink(widePath, target, arguments, iconPath, iconIndex, description);
+}
+
+bool SaveNamedShellLink(const char* folder, const char* linkName, const char* target, const char* arguments,
+                        const char* iconPath, int iconIndex, const char* description) {
+  if (folder == nullptr || folder[0] == '\0') return false;
+  WCHAR widePath[MAX_PATH];
+  const int folderLength = MultiByteToWideChar(CP_ACP, 0, folder, -1, widePath, MAX_PATH);
+  if (folderLength == 0) return false;
+  // Both parts must fit completely: a cut name would be another link.
+  if (MultiByteToWideChar(kProductTextCodePage, 0, linkName, -1, widePath + folderLength - 1,
+                          MAX_PATH - (folderLength - 1)) == 0) {
+    return false;
+  }
+  return SaveWideShellLink(widePath, target, arguments, iconPath, iconIndex, description);
+}
+
 void GetSpecialFolder(int csidl, char folder[kPathSize]) {
   folder[0] = '\0';
-  LPITEMIDLIST items = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(GetActiveWindow(), csidl, &items))) {
-    if (!SHGetPathFromIDListA(items, folder)) folder[0] = '\0';
-    CoTaskMemFree(items);
-  }
-  if (folder[0] == '\0') {
-    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) folder[0] = '\0';
+  // A user's desktop or programs folder that is missing is created as the
+  // shell itself would; the Windows folder is never a substitute for it.
+  if (FAILED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+    folder[0] = '\0';
+    return;
   }
   shelltext::AppendBackslash(folder, MAX_PATH);
 }

@@ -12,8 +12,15 @@
 bool SaveShellLink(const char* linkPath, const char* target, const char* arguments,
                    const char* iconPath, int iconIndex, const char* description);
 
-// The special folder csidl with a trailing backslash; the Windows folder when
-// the shell cannot locate it. "" only when even that fails.
+// One link named linkName (the product's own text, Windows-1252) in folder
+// (ANSI code page, ending in a backslash); the path is put together in
+// UTF-16. False when folder is "", the path does not fit, or the file was
+// not saved.
+bool SaveNamedShellLink(const char* folder, const char* linkName, const char* target, const char* arguments,
+                        const char* iconPath, int iconIndex, const char* description);
+
+// The special folder csidl with a trailing backslash, created when it is
+// missing; "" when the shell can neither locate nor create it.
 void GetSpecialFolder(int csidl, char folder[kPathSize]);
 
 // Removes a file (an older version's link); a missing file is no error.

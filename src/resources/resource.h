@@ -17,6 +17,7 @@
 #define IDS_NEEDS_ADMIN          30  // the open command or the uninstall entry could not be written
 #define IDS_HELP                 31  // "/?" and "/help": options and exit codes
 #define IDS_INSTALLED            32  // the success line of a log named with "/log="
+#define IDS_LINK_FAILED          33  // a link that could not be saved (logged, not fatal)
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

@@ -87,6 +87,14 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  RegisterWithShell(options, folder, confirmed);
+  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed);
+  const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
+  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
+  // Without its open command or uninstall entry the installation is not
+  // usable, whatever was unpacked: a standard user's run ends here.
+  if (!outcome.failedKey.empty()) {
+    return FailWithCause(reporter, IDS_NEEDS_ADMIN, LogOrder::kMessageFirst, outcome.failedKey.c_str(),
+                         outcome.failedKey, outcome.error);
+  }
   return true;
 }

@@ -25,4 +25,6 @@ void LogReporter::FailureWithCause(const char* message, const char* subject, boo
   WriteInstallLog(entry.c_str());
 }
 
+void LogReporter::Notice(const char* message, const char* subject) { Failure(message, subject, false); }
+
 bool LogReporter::Confirm(const char*) { return true; }

@@ -19,6 +19,12 @@ class Reporter {
     static_cast<void>(cause);
     Failure(message, subject, subjectFirst);
   }
+  // Something that failed without failing the run (a link): the log writes
+  // "message: subject"; the wizard, whose user sees the result, says nothing.
+  virtual void Notice(const char* message, const char* subject) {
+    static_cast<void>(message);
+    static_cast<void>(subject);
+  }
   // A yes/no question whose default answer is No; true for Yes. A silent run
   // answers Yes.
   virtual bool Confirm(const char* question) = 0;

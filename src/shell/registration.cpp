@@ -28,25 +28,37 @@ void WriteFolderAndDriveVerbs(const char* browseCommand) {
   }
 }
 
-void WriteUninstallEntry(const InstallTexts& texts) {
-  SetDefaultText(HKEY_LOCAL_MACHINE, kUninstallKey, "");
+// Remembers the first essential write that failed, with the system's error.
+void NoteEssential(bool written, unsigned long error, const char* key, RegistrationOutcome& outcome) {
+  if (written || !outcome.failedKey.empty()) return;
+  outcome.error = error;
+  outcome.failedKey = std::string("HKEY_LOCAL_MACHINE\\") + key;
+}
+
+// True when every value was written; else the system's error code in error.
+bool WriteUninstallEntry(const InstallTexts& texts, unsigned long* error) {
+  *error = ERROR_SUCCESS;
+  if (!SetDefaultText(HKEY_LOCAL_MACHINE, kUninstallKey, "")) {
+    *error = GetLastError();
+    return false;
+  }
   RegKey entry = RegKey::Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
   char version[kShortSize];
   FormatInto(version, sizeof(version), "%d.%d", kVersionMajor, kVersionMinor);
-  entry.SetText("DisplayName", "Pixorra 64 (remove only)");
-  entry.SetText("UninstallString", texts.uninstallCommand);
-  entry.SetText("Publisher", "Tamsin Orlo");
-  entry.SetText("InstallLocation", texts.folder);
-  entry.SetText("DisplayVersion", version);
-  entry.SetText("DisplayIcon", texts.displayIcon);
-  entry.SetNumber("VersionMajor", kVersionMajor);
-  entry.SetNumber("VersionMinor", kVersionMinor);
-  entry.SetNumber("EstimatedSize", kEstimatedSizeKb);
+  const bool written = entry.IsOpen() && entry.SetText("DisplayName", "Pixorra 64 (remove only)") &&
+         entry.SetText("UninstallString", texts.uninstallCommand) && entry.SetText("Publisher", "Tamsin Orlo") &&
+         entry.SetText("InstallLocation", texts.folder) && entry.SetText("DisplayVersion", version) &&
+         entry.SetText("DisplayIcon", texts.displayIcon) && entry.SetNumber("VersionMajor", kVersionMajor) &&
+         entry.SetNumber("VersionMinor", kVersionMinor) && entry.SetNumber("EstimatedSize", kEstimatedSizeKb);
+  if (!written) *error = GetLastError();  // before the key closes
+  return written;
 }
 
 }  // namespace
 
-void RegisterWithShell(const InstallOptions& options, const char* installedFolder, bool associationsConfirmed) {
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed) {
+  RegistrationOutcome outcome;
   // The caller's text has at most 259 characters; anything beyond is not
   // read. An empty folder, or one too long to name the viewer in a
   // 259-character path, registers nothing: no file could have been unpacked
@@ -55,22 +67,24 @@ void RegisterWithShell(const InstallOptions& options, const char* installedFolde
   if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
   TrimSpaces(trimmed);
   InstallTexts texts;
-  if (!ComposeInstallTexts(trimmed, &texts)) return;
+  if (!ComposeInstallTexts(trimmed, &texts)) return outcome;
 
-  if (options.startMenuGroup) CreateProgramGroup(texts.folder, options.allUsers);
+  if (options.startMenuGroup) CreateProgramGroup(texts.folder, options.allUsers, &outcome.failedLinks);
   if (options.desktopLink) {
     CreateDesktopLink(texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter", nullptr,
-                      options.allUsers);
+                      options.allUsers, &outcome.failedLinks);
   }
   if (options.thumbsLink) {
     CreateDesktopLink(texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
-                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
+                      "Pixorra - Thumbnails", "/thumbs", options.allUsers, &outcome.failedLinks);
     WriteFolderAndDriveVerbs(texts.browseCommand);
   }
 
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Pixorra");
   // The next setup run reads this command back to find this installation.
-  SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command", texts.openCommand);
+  constexpr const char* kOpenCommandKey = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
+  const bool commandWritten = SetDefaultText(HKEY_LOCAL_MACHINE, kOpenCommandKey, texts.openCommand);
+  NoteEssential(commandWritten, GetLastError(), kOpenCommandKey, outcome);
   // Older versions put an icon here; the per-format ProgIDs carry the icons now.
   DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\DefaultIcon");
 
@@ -80,7 +94,9 @@ void RegisterWithShell(const InstallOptions& options, const char* installedFolde
     application.SetText("FriendlyAppName", "Pixorra 64-bit");
   }
 
-  WriteUninstallEntry(texts);
+  unsigned long uninstallError = 0;
+  const bool uninstallWritten = WriteUninstallEntry(texts, &uninstallError);
+  NoteEssential(uninstallWritten, uninstallError, kUninstallKey, outcome);
 
   { RegKey application = RegKey::Create(HKEY_LOCAL_MACHINE, kApplicationKey); }
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra\\shell\\open\\command", texts.quotedProgram);
@@ -97,4 +113,5 @@ void RegisterWithShell(const InstallOptions& options, const char* installedFolde
 
   AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection, associationsConfirmed,
                    options.associate);
+  return outcome;
 }

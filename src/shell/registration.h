@@ -4,9 +4,23 @@
 
 #include "core/install_options.h"
 
+#include <string>
+#include <vector>
+
+// What the registration could not do. The open command and the uninstall
+// entry are what the installation cannot work without (the next setup finds
+// the installation through the one, the user removes it through the other);
+// links are welcome but not essential.
+struct RegistrationOutcome {
+  std::string failedKey;    // the first essential key that could not be written, "" when none
+  unsigned long error = 0;  // the system's error code for it
+  std::vector<std::string> failedLinks;  // links (or their folder) that could not be saved
+};
+
 // Registers the installation whose files are in installedFolder (the folder
 // as it was created, not as typed) with the links, verbs and associations
 // that options choose. The chosen formats become the viewer's only when
-// associationsConfirmed; their ProgIDs are written either way. Every write
-// is fire-and-forget.
-void RegisterWithShell(const InstallOptions& options, const char* installedFolder, bool associationsConfirmed);
+// associationsConfirmed; their ProgIDs are written either way. Every step
+// is tried whatever failed before it.
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed);

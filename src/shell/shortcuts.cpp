@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+#include <vector>
+
 #include "core/shell_text.h"
 #include "platform/environment.h"
 #include "platform/folders.h"
@@ -41,28 +44,34 @@ bool LinkToInstalledFile(const char* groupFolder, const char* linkName, const ch
 
 bool CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
                        const char* arguments, const char* iconPath, int iconIndex) {
-  char linkPath[kPathSize];
-  if (!JoinPath(linkFolder, linkName, linkPath, sizeof(linkPath))) return false;
-  return SaveShellLink(linkPath, target, arguments, iconPath, iconIndex, nullptr);
+  return SaveNamedShellLink(linkFolder, linkName, target, arguments, iconPath, iconIndex, nullptr);
 }
 
 bool CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
-                      const char* description, const char* arguments, bool allUsers) {
+                      const char* description, const char* arguments, bool allUsers,
+                      std::vector<std::string>* failed) {
   char desktop[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP, desktop);
-  char linkPath[kPathSize];
-  if (!JoinPath(desktop, linkName, linkPath, sizeof(linkPath))) return false;
-  return SaveShellLink(linkPath, target, arguments, iconPath, iconIndex, description);
+  const bool saved = SaveNamedShellLink(desktop, linkName, target, arguments, iconPath, iconIndex, description);
+  if (!saved && failed != nullptr) failed->push_back(std::string(desktop) + linkName);
+  return saved;
 }
 
-bool CreateProgramGroup(const char* folder, bool allUsers) {
+bool CreateProgramGroup(const char* folder, bool allUsers, std::vector<std::string>* failed) {
   char programs[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
   char group[kPathSize];
-  if (!JoinPath(programs, kGroupFolderName, group, sizeof(group))) return false;
-  // Normalises to the closing backslash that the link paths rely on; the
-  // links themselves tell whether the folder exists.
-  EnsureFolderExists(group);
+  if (programs[0] == '\0' || !JoinPath(programs, kGroupFolderName, group, sizeof(group))) {
+    if (failed != nullptr) failed->push_back(std::string(programs) + kGroupFolderName);
+    return false;
+  }
+  // Normalises to the closing backslash that the link paths rely on. A
+  // group that cannot be made (a file of that name, say) is one failure,
+  // not nine.
+  if (!EnsureFolderExists(group)) {
+    if (failed != nullptr) failed->push_back(group);
+    return false;
+  }
   AppendBackslash(group, sizeof(group));
 
   char programPath[kPathSize];
@@ -71,21 +80,29 @@ bool CreateProgramGroup(const char* folder, bool allUsers) {
   char mainLinkName[kShortSize];
   ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
   bool result = CreateLinkInFolder(group, mainLinkName, programPath, nullptr, nullptr, 0);
+  auto note = [&](bool saved, const char* linkName) {
+    if (!saved && failed != nullptr) failed->push_back(std::string(group) + linkName);
+    return saved;
+  };
+  note(result, mainLinkName);
 
   for (const char* version : kPreviousVersions) {
     char oldLink[kPathSize];
     if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
   }
 
-  result = CreateLinkInFolder(group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7);
+  result = note(CreateLinkInFolder(group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7),
+                "Pixorra - Thumbnails.lnk") && result;
 
   // From Windows 8 on, users uninstall through the system's program list.
   if (!IsWindows8OrLater()) {
-    result = LinkToInstalledFile(group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
-                                 nullptr, nullptr, 0);
+    result = note(LinkToInstalledFile(group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
+                                      nullptr, nullptr, 0),
+                  "Pixorra deinstallieren.lnk") && result;
   }
   for (const DocumentLink& document : kDocumentLinks) {
-    result = LinkToInstalledFile(group, document.linkName, folder, document.fileName, nullptr, nullptr, 0);
+    result = note(LinkToInstalledFile(group, document.linkName, folder, document.fileName, nullptr, nullptr, 0),
+                  document.linkName) && result;
   }
   return result;
 }

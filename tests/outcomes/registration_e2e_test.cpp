@@ -1,0 +1,173 @@
+// Settings, links and registration end to end: a settings folder that cannot
+// be used keeps the settings beside the program; links never go to the
+// Windows folder; an open command or uninstall entry that cannot be written
+// (a key whose security denies writing, as for a standard user) fails the
+// run with 1603; the German link names survive a system whose ANSI code page
+// is 1251 (codepage_e2e_test.cpp).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "install/install_texts.h"
+#include "outcomes/outcomes_support.h"
+#include "reliability/fault_support.h"
+#include "support/px_test_support.h"
+
+using namespace pxtest;
+using namespace faulttest;
+using namespace outcomes;
+using installtest::kInvalidFolder;
+using installtest::kLogName;
+using installtest::LogTexts;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const char kArea[] = "C:\\pxtest\\outcomes\\";
+const std::string kNeedsAdmin =
+    "Pixorra konnte nicht im System registriert werden!\r\n\r\nDie Installation ben\xf6tigt Administratorrechte. "
+    "Starten Sie die Installation bitte als Administrator!";
+const std::string kLinkFailed = "Verkn\xfcpfung konnte nicht erstellt werden!";
+const char kOpenCommandKey[] = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+
+std::string Profile(const std::string& file, const char* section, const char* key) {
+  char value[512] = {};
+  GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, file.c_str());
+  return value;
+}
+
+class Outcomes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ForgetInstallations();
+    RemoveFolderTree(kArea);
+    start_ = MakeTempFolder("outcomes\\start");
+    target_ = std::string(kArea) + "target\\Pixorra\\";
+  }
+  void TearDown() override {
+    RemoveFolderTree(kArea);
+    ForgetInstallations();
+  }
+  RunResult Run(const std::string& args) { return RunWide(SetupLine(Wide(args)), start_); }
+
+  std::string start_, target_;
+};
+
+// --- Settings folders that cannot be used ----------------------------------
+
+TEST_F(Outcomes, UnusableSettingsFoldersKeepTheSettingsBesideTheProgram) {
+  const std::string afile = std::string(kArea) + "afile";
+  std::vector<std::string> folders = {afile, "cfg", "\\\\server\\share\\px"};
+  if (GetDriveTypeA("Q:\\") == DRIVE_NO_ROOT_DIR) folders.push_back("Q:\\nowhere\\Pixorra");
+  for (const std::string& ini : folders) {
+    SCOPED_TRACE(ini);
+    WriteFileBytes(afile, "a file, no folder");
+    RemoveFolderTree(target_);
+    const Everything before = Snapshot();
+    ASSERT_EQ(kInstalled, Run("/silent /folder=" + target_ + " /ini=" + ini).exitCode);
+    const std::string settings = target_ + "px_main64.ini";
+    EXPECT_EQ("<none>", Profile(settings, "Others", "INI_Folder"));
+    EXPECT_EQ("DEUTSCH.DLL", Profile(settings, "Language", "DLL"));
+    EXPECT_EQ("Deutsch", Profile(settings, "Language", "Lang"));
+    EXPECT_NE("<none>", Profile(settings, "Toolbar", "Skin"));
+    EXPECT_EQ(Texts{}, LogTexts(start_));
+    EXPECT_EQ("a file, no folder", ReadFileBytes(afile));
+    // Nothing but the installation itself: no "cfg" in the start or target
+    // folder, nothing below the file.
+    EXPECT_EQ(Texts{}, ChangedOutside(before.disk, Snapshot().disk,
+                                      {std::string(kArea) + "target\\", SpecialFolder(CSIDL_PROFILE)}));
+    EXPECT_FALSE(FolderExists(target_ + "cfg\\"));
+  }
+}
+
+// --- Links -------------------------------------------------------------------
+
+TEST_F(Outcomes, AMissingDesktopIsMadeAndTheWindowsFolderStaysUntouched) {
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  ASSERT_FALSE(desktop.empty());
+  RemoveFolderTree(desktop);
+  ASSERT_FALSE(FolderExists(desktop));
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const Texts windowsBefore = ListFolder(std::string(windows) + "\\", false);
+
+  EXPECT_EQ(kInstalled, Run("/silent /folder=" + target_ + " /desktop=1 /thumbs=1").exitCode);
+  EXPECT_EQ(Texts{}, LogTexts(start_));
+  EXPECT_EQ(windowsBefore, ListFolder(std::string(windows) + "\\", false)) << "links in the Windows folder";
+  EXPECT_EQ(target_ + "px_main64.exe", ReadShellLink(desktop + "Pixorra 64.lnk").target);
+  EXPECT_EQ(target_ + "px_main64.exe", ReadShellLink(desktop + "Pixorra 64 Thumbnails.lnk").target);
+  CreateDirectoryA(desktop.c_str(), nullptr);
+}
+
+TEST_F(Outcomes, AFileWhereTheGroupBelongsIsLoggedAndNotFatal) {
+  const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
+  const std::string blocker = programs + "Pixorra";
+  RemoveFolderTree(blocker + "\\");
+  WriteFileBytes(blocker, "not a folder");
+  const RunResult run = Run("/silent /folder=" + target_ + " /group=1 /desktop=1");
+  DeleteFileA(blocker.c_str());
+  EXPECT_EQ(kInstalled, run.exitCode);
+  EXPECT_EQ(Texts{kLinkFailed + ": " + blocker + "\\"}, LogTexts(start_));
+  EXPECT_TRUE(ReadShellLink(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk").loaded)
+      << "the other links are still made";
+  DeleteFileA((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk").c_str());
+}
+
+// --- Registration a standard user cannot write ----------------------------
+
+// A key that everybody may read and delete but nobody may write to or below,
+// as HKEY_LOCAL_MACHINE is for a standard user. Wine checks key security.
+class DeniedKey {
+ public:
+  explicit DeniedKey(const char* key) : key_(key) {
+    HKEY handle = nullptr;
+    ok_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) ==
+          ERROR_SUCCESS;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ok_ = ok_ && ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(D;;0x6;;;WD)(A;;KA;;;WD)",
+                                                                     SDDL_REVISION_1, &sd, nullptr);
+    ok_ = ok_ && RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    if (sd != nullptr) LocalFree(sd);
+    if (handle != nullptr) RegCloseKey(handle);
+    // Proof that the denial holds before the setup meets it.
+    ok_ = ok_ && RegSetValueA(HKEY_LOCAL_MACHINE, key, REG_SZ, "x", 1) == ERROR_ACCESS_DENIED;
+  }
+  ~DeniedKey() { DeleteRegTree(HKEY_LOCAL_MACHINE, key_); }
+  bool ok() const { return ok_; }
+
+ private:
+  std::string key_;
+  bool ok_ = false;
+};
+
+TEST_F(Outcomes, AnOpenCommandOrUninstallEntryThatCannotBeWrittenFailsTheRun) {
+  for (const char* key : {kOpenCommandKey, kUninstallKey}) {
+    SCOPED_TRACE(key);
+    for (bool namedLog : {false, true}) {
+      ForgetInstallations();
+      DeniedKey denied(key);
+      ASSERT_TRUE(denied.ok()) << "this Wine does not deny writing to a key";
+      const std::string log = start_ + "named.log";
+      const RunResult run = Run("/silent /folder=" + target_ + (namedLog ? " /log=" + log : ""));
+      EXPECT_EQ(kFailed, run.exitCode);
+      const std::string subject = std::string("HKEY_LOCAL_MACHINE\\") + key;
+      std::string entry = kNeedsAdmin + ": " + subject;
+      if (namedLog) entry += "\r\n" + subject + ": " + ErrorText(ERROR_ACCESS_DENIED);
+      if (namedLog) {
+        const std::string copy = start_ + kLogName;
+        CopyFileA(log.c_str(), copy.c_str(), FALSE);
+        DeleteFileA(log.c_str());
+      }
+      EXPECT_EQ(Texts{entry}, LogTexts(start_));
+      DeleteFileA((start_ + kLogName).c_str());
+    }
+  }
+}
+
+}  // namespace
