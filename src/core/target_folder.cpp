@@ -78,6 +78,26 @@ bool NormaliseTargetFolder(const char* given, char normalised[kPathSize]) {
   return true;
 }
 
+void ShownTargetFolder(const char* typed, char shown[kPathSize]) {
+  shown[0] = '\0';
+  if (typed == nullptr) return;
+  char trimmed[kPathSize];
+  std::size_t length = std::strlen(typed);
+  if (length > kPathSize - 1) length = kPathSize - 1;
+  std::memcpy(trimmed, typed, length);
+  trimmed[length] = '\0';
+  TrimSpaces(trimmed);
+  if (!NormaliseTargetFolder(trimmed, shown) || shown[0] == '\0') {
+    std::memcpy(shown, trimmed, std::strlen(trimmed) + 1);
+    return;
+  }
+  const std::size_t typedLength = std::strlen(trimmed);
+  const std::size_t shownLength = std::strlen(shown);
+  const bool typedBackslash = typedLength > 0 && trimmed[typedLength - 1] == '\\';
+  // "X:\" keeps its backslash: without it the text means another folder.
+  if (!typedBackslash && shownLength > 3) shown[shownLength - 1] = '\0';
+}
+
 TargetFolderProblem CheckTargetFolder(const char* given, std::size_t longestName,
                                       char normalised[kPathSize]) {
   char folder[kPathSize];

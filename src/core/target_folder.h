@@ -21,6 +21,12 @@ enum class TargetFolderProblem {
 // closing backslash. False and "" when the result would not fit.
 bool NormaliseTargetFolder(const char* given, char normalised[kPathSize]);
 
+// The folder as the wizard shows it before and uses it after the
+// installation: the normalised form, with the closing backslash only when the
+// text as typed (blanks aside) ends in one. A text that does not normalise
+// is shown trimmed.
+void ShownTargetFolder(const char* typed, char shown[kPathSize]);
+
 // Checks the normalised form of given. longestName is the longest name the
 // installation will put below the folder (the viewer's file or an archive
 // entry); folder, backslash and that name must fit 259 characters. On kNone

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-std::string AnsiCommandLine() {
-  const wchar_t* wide = GetCommandLineW();
+std::string AnsiCommandLine() { return AnsiWithoutBestFit(GetCommandLineW()); }
+
+std::string AnsiWithoutBestFit(const wchar_t* wide) {
   if (wide == nullptr) return {};
   // UTF-8 as the ANSI code page holds every character and takes no flags.
   const bool utf8 = GetACP() == CP_UTF8;

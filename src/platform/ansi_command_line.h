@@ -9,3 +9,6 @@
 // hold becomes "?", which no folder name may contain, so such a folder is
 // refused instead of silently changed.
 std::string AnsiCommandLine();
+
+// Any UTF-16 text converted the same way.
+std::string AnsiWithoutBestFit(const wchar_t* text);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/folder_text.h"
+#include "core/target_folder.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
@@ -24,9 +25,9 @@ constexpr int kFolderLineSize = kWordSize + 2 + kPathSize;
 void CWizPropertyPage::ActivateReadyPage() {
   SetTitleFont(IDC_READY_TITLE);
 
+  // As it will be created: "C:\Tools \Pixorra" becomes "C:\Tools\Pixorra".
   char folder[kPathSize];
-  std::memcpy(folder, Model().targetFolder, sizeof folder);
-  TrimSpaces(folder);
+  ShownTargetFolder(Model().targetFolder, folder);
   char word[kWordSize] = {};
   LoadResourceString(IDS_TARGET_FOLDER_WORD, word, kWordSize);
   char line[kFolderLineSize];

@@ -4,13 +4,32 @@
 #include <string>
 
 #include "core/format_table.h"
+#include "core/target_folder.h"
 #include "install/install_folder.h"
+#include "platform/ansi_command_line.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
+#include "setup/installation_run.h"
 #include "wizard/wiz_property_sheet.h"
 
 using wizard::PageRole;
+
+namespace {
+
+// The folder edit read in UTF-16: the ANSI text would be a best-fit
+// look-alike ("C:\Lodz" for "C:\Łódź"). Characters the code page lacks
+// become "?", which the folder rule refuses.
+void ReadFolderWithoutBestFit(HWND page, char folder[kPathSize]) {
+  wchar_t wide[kPathSize] = {};
+  ::GetDlgItemTextW(page, IDC_TARGET_FOLDER, wide, kPathSize);
+  const std::string text = AnsiWithoutBestFit(wide);
+  const std::size_t length = text.size() < kPathSize - 1 ? text.size() : kPathSize - 1;
+  text.copy(folder, length);
+  folder[length] = '\0';
+}
+
+}  // namespace
 
 CWizPropertySheet& CWizPropertyPage::Sheet() const {
   return *static_cast<CWizPropertySheet*>(GetParentSheet());
@@ -75,7 +94,8 @@ void CWizPropertyPage::ActivateWelcomePage() {
 }
 
 void CWizPropertyPage::SetWelcomeDefaults() {
-  ::SetWindowTextA(Sheet().GetDlgItem(IDC_SHEET_BACK), "< &Zur\xfc" "ck");
+  // UTF-16: as an ANSI text the umlaut would follow the system's code page.
+  ::SetWindowTextW(Sheet().GetDlgItem(IDC_SHEET_BACK), L"< &Zur\u00fcck");
   ::SetWindowTextA(Sheet().GetDlgItem(IDC_SHEET_NEXT), "&Weiter >");
   SetTitleFont(IDC_WELCOME_TITLE);
   WizardModel& model = Model();
@@ -94,7 +114,7 @@ void CWizPropertyPage::SetWelcomeDefaults() {
 void CWizPropertyPage::ExchangeWelcome(bool save) {
   WizardModel& model = Model();
   if (save) {
-    GetDlgItemText(IDC_TARGET_FOLDER, model.targetFolder, kPathSize);
+    ReadFolderWithoutBestFit(GetSafeHwnd(), model.targetFolder);
     model.desktopLink = IsDlgButtonChecked(IDC_DESKTOP_LINK);
     model.thumbsLink = IsDlgButtonChecked(IDC_THUMBS_LINK);
     model.startMenuGroup = IsDlgButtonChecked(IDC_GROUP_LINK);
@@ -122,8 +142,16 @@ void CWizPropertyPage::WarnIfViewerRunning() {
 
 bool CWizPropertyPage::AcceptTargetFolder() {
   char folder[kPathSize] = {};
-  GetDlgItemText(IDC_TARGET_FOLDER, folder, kPathSize);
-  if (wizard::HasDrivePart(folder)) return true;
+  ReadFolderWithoutBestFit(GetSafeHwnd(), folder);
+  // The same rule as the installation run, so that a folder is refused here,
+  // where it can be changed, and not only after the install click; a drive
+  // letter has always been asked for here (no network folder, no leading
+  // blank).
+  char normalised[kPathSize];
+  if (wizard::HasDrivePart(folder) &&
+      CheckTargetFolder(folder, LongestInstalledName(), normalised) == TargetFolderProblem::kNone) {
+    return true;
+  }
   ShowProductMessage(IDS_INVALID_FOLDER, MB_OK | MB_ICONERROR);
   return false;
 }

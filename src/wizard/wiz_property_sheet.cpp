@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/folder_text.h"
+#include "core/target_folder.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
@@ -55,7 +56,9 @@ void CWizPropertySheet::OnInitDialog() {
 bool CWizPropertySheet::UserKeepsWizard() {
   const std::string question = LoadResourceString(IDS_ABANDON_QUESTION);
   const std::string caption = LoadResourceString(IDS_CAPTION);
-  return MessageBox(question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDNO;
+  // Only Yes quits: a box dismissed with Esc (Cancel under Wine) keeps the
+  // user's wizard as No does.
+  return MessageBox(question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES;
 }
 
 bool CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -78,11 +81,11 @@ void CWizPropertySheet::RunFinishActions() {
 }
 
 void CWizPropertySheet::StartViewer() {
+  // The installation went into the folder as it was created (blanks at the
+  // ends of its names dropped); the text as typed would name a folder that
+  // does not exist.
   char folder[kPathSize];
-  std::memcpy(folder, model_.targetFolder, sizeof folder);
-  // The installation went into the trimmed folder; blanks kept here would
-  // name a folder that does not exist.
-  TrimSpaces(folder);
+  ShownTargetFolder(model_.targetFolder, folder);
   char program[kPathSize];
   // A path that does not fit would name some other file: start nothing.
   if (!wizard::ComposeViewerPath(folder, program, sizeof program)) return;

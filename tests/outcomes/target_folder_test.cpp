@@ -125,6 +125,28 @@ TEST(TargetFolderRule, NormalisedAsTheCreationWalkMakesIt) {
   }
 }
 
+TEST(TargetFolderRule, ShownAsItWillBeCreated) {
+  struct Case {
+    const char* typed;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"C:\\Tools \\Pixorra", "C:\\Tools\\Pixorra"},
+      {"  C:\\Tools  \\Pixorra\\  ", "C:\\Tools\\Pixorra\\"},
+      {"C:\\Pixorra   ", "C:\\Pixorra"},
+      {"C:\\a\\\\b\\", "C:\\a\\b\\"},
+      {"C:\\", "C:\\"},
+      {"C:", "C:\\"},  // refused before it is ever shown
+      {"   ", ""},
+      {"relpix ", "relpix"},
+  };
+  for (const Case& c : cases) {
+    char shown[kPathSize];
+    ShownTargetFolder(c.typed, shown);
+    EXPECT_STREQ(c.shown, shown) << "[" << c.typed << "]";
+  }
+}
+
 TEST(ProgramArguments, BehindTheProgramPathOnly) {
   struct Case {
     const char* line;
