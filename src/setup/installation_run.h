@@ -7,8 +7,9 @@
 #include "setup/reporter.h"
 
 // Checks the folder, creates it, unpacks the payload, writes the settings
-// file and registers with the shell. True: installed (the registration step
-// was reached); false: stopped at a failure that went to reporter.
+// file and registers with the shell. True: installed; false: stopped at a
+// failure that went to reporter (also when the open command or the
+// uninstall entry could not be written: the files then stay).
 bool RunInstallation(const InstallOptions& options, Reporter& reporter);
 
 // The longest name the installation puts below the target folder: the
