@@ -104,8 +104,9 @@ CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer, ZPOS64_T decl
     if (count == 0) return CopyResult::kDone;
     copied += static_cast<ZPOS64_T>(count);
     DWORD written = 0;
-    if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr) ||
-        written != static_cast<DWORD>(count)) {
+    if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr)) return CopyResult::kWriteError;
+    if (written != static_cast<DWORD>(count)) {
+      SetLastError(ERROR_DISK_FULL);  // a write cut short, as in ExtractPayload
       return CopyResult::kWriteError;
     }
   }
@@ -365,7 +366,13 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
   // A short write (a full disk) shows up when the file no longer opens as an
   // archive; its error is the cause to name.
   DWORD written = 0;
-  if (!WriteFile(file, data, size, &written, nullptr) || written != size) NoteFailure(tempPath, GetLastError());
+  if (!WriteFile(file, data, size, &written, nullptr)) {
+    NoteFailure(tempPath, GetLastError());
+  } else if (written != size) {
+    // Wine reports a write that a full disk cut short as a success with
+    // fewer bytes and no error at all.
+    NoteFailure(tempPath, ERROR_DISK_FULL);
+  }
 
   bool result = false;
   KeptArchive kept{file};
