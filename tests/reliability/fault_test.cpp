@@ -20,6 +20,7 @@
 
 using namespace pxtest;
 using namespace faulttest;
+using installtest::ErrorText;
 using installtest::kCannotCreate;
 using installtest::kInstallFailed;
 using installtest::kInvalidFolder;
@@ -106,7 +107,8 @@ TEST_F(Faults, TargetOnAFullDrive) {
 
   const RunResult run = Silent("/folder=R:\\Pixorra");
   EXPECT_EQ(kFailed, run.exitCode);
-  EXPECT_EQ(Texts{"R:\\Pixorra\\: " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(Texts{"R:\\Pixorra\\: " + kInstallFailed + "\r\nR:\\Pixorra\\px_main64.exe: " + ErrorText(ERROR_DISK_FULL)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
   EXPECT_FALSE(FileExists(TempArchiveIn(UserTemp())));
 
@@ -128,7 +130,8 @@ TEST_F(Faults, TemporaryFolderOnAFullDrive) {
     const RunResult run = Silent("/folder=" + target);
     EXPECT_EQ(kFailed, run.exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nR:\\temp\\pxmaing_x64.zip: " + ErrorText(ERROR_DISK_FULL)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_EQ(Texts{}, ListFolder(target)) << "nothing may be unpacked from a cut archive";
   EXPECT_FALSE(FileExists("R:\\temp\\pxmaing_x64.zip"));
@@ -177,7 +180,8 @@ TEST_F(Faults, TargetFileHeldOpenByAnotherProgram) {
   const RunResult run = Silent("/folder=" + target);
   CloseHandle(lock);
   EXPECT_EQ(kFailed, run.exitCode) << "a file left out must not be reported as success";
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\n" + held + ": " + ErrorText(ERROR_SHARING_VIOLATION)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_EQ("an older viewer", ReadFileBytes(held));
   EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target)) << "every other file is unpacked";
@@ -207,7 +211,8 @@ TEST_F(Faults, ReadOnlyTargetFile) {
 
   const RunResult run = Silent("/folder=" + target);
   EXPECT_EQ(kFailed, run.exitCode);
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\n" + file + ": " + ErrorText(ERROR_ACCESS_DENIED)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
   EXPECT_EQ("an older viewer", ReadFileBytes(file));
   EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target));
@@ -225,7 +230,9 @@ TEST_F(Faults, TemporaryFolderMissing) {
     ScopedEnv temp("TEMP", "C:\\pxtest\\faults\\no_such_temp"), tmp("TMP", "C:\\pxtest\\faults\\no_such_temp");
     EXPECT_EQ(kFailed, Silent("/folder=" + target).exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nC:\\pxtest\\faults\\no_such_temp\\pxmaing_x64.zip: " +
+                  ErrorText(ERROR_PATH_NOT_FOUND)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_FALSE(FolderExists("C:\\pxtest\\faults\\no_such_temp\\"));
   EXPECT_EQ(Texts{}, ListFolder(target));
@@ -241,7 +248,8 @@ TEST_F(Faults, TemporaryFolderReadOnly) {
     ScopedEnv temp("TEMP", "S:\\"), tmp("TMP", "S:\\");
     EXPECT_EQ(kFailed, Silent("/folder=" + target).exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nS:\\pxmaing_x64.zip: " + ErrorText(ERROR_ACCESS_DENIED)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_EQ(Texts{}, ListFolder(target));
   ExpectSecondRunInstalls(target);
@@ -249,9 +257,14 @@ TEST_F(Faults, TemporaryFolderReadOnly) {
 
 // --- Broken payloads -----------------------------------------------------
 
+// What the cause in the log names.
+enum class Refused { kEntry, kTemporaryArchive, kSetupProgram };
+
 struct BrokenPayload {
   const char* variant;
   bool somethingUnpacked;  // entries before the damage stay
+  Refused refused;
+  DWORD error;
 };
 
 // Keeps the test names free of addresses.
@@ -264,7 +277,11 @@ TEST_P(BrokenPayloads, FailTellingTheTruthAndLeaveNoArchive) {
   const DiskState before = SnapshotDisk();
   const RunResult run = Silent("/folder=" + target, VariantSetupPath(GetParam().variant));
   EXPECT_EQ(kFailed, run.exitCode);
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed}, LogTexts(start_));
+  const std::string refused = GetParam().refused == Refused::kEntry              ? target + "px_main64.exe"
+                              : GetParam().refused == Refused::kTemporaryArchive ? TempArchiveIn(UserTemp())
+                                                                                 : VariantSetupPath(GetParam().variant);
+  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\n" + refused + ": " + ErrorText(GetParam().error)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_FALSE(FileExists(TempArchiveIn(UserTemp())));
   EXPECT_FALSE(FileExists(target + "px_main64.ini")) << "no settings after a failed unpacking";
@@ -276,8 +293,11 @@ TEST_P(BrokenPayloads, FailTellingTheTruthAndLeaveNoArchive) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, BrokenPayloads,
-                         ::testing::Values(BrokenPayload{"damaged", true}, BrokenPayload{"truncated", false},
-                                           BrokenPayload{"missing", false}),
+                         ::testing::Values(BrokenPayload{"damaged", true, Refused::kEntry, ERROR_CRC},
+                                           BrokenPayload{"truncated", false, Refused::kTemporaryArchive,
+                                                         ERROR_INVALID_DATA},
+                                           BrokenPayload{"missing", false, Refused::kSetupProgram,
+                                                         ERROR_RESOURCE_TYPE_NOT_FOUND}),
                          [](const ::testing::TestParamInfo<BrokenPayload>& info) {
                            return std::string(info.param.variant);
                          });
@@ -338,7 +358,9 @@ TEST_F(Faults, TargetOnADriveThatDoesNotExist) {
   if (GetDriveTypeA("Q:\\") != DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "Q: exists in this prefix";
   const DiskState before = SnapshotDisk();
   EXPECT_EQ(kFailed, Silent("/folder=Q:\\Pixorra").exitCode);
-  EXPECT_EQ(Texts{kCannotCreate + ": Q:\\Pixorra\\"}, LogTexts(start_));
+  // Wine answers "file not found" for a folder on a drive that does not exist.
+  EXPECT_EQ(Texts{kCannotCreate + ": Q:\\Pixorra\\\r\nQ:\\Pixorra: " + ErrorText(ERROR_FILE_NOT_FOUND)},
+            LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
   ExpectSecondRunInstalls(area_ + "Pixorra\\");
 }
