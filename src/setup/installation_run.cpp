@@ -12,6 +12,7 @@
 #include "platform/folders.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
+#include "setup/install_recording.h"
 #include "shell/registration.h"
 
 namespace {
@@ -62,12 +63,15 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   if (problem != TargetFolderProblem::kNone && !onlyBlanks) {
     return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
   }
+  InstallRecording recording;
+  recording.BeforeFolder(folder);
   FolderCreation creation;
   if (!EnsureFolderExists(folder, &creation)) {
     RemoveEmptyFolders(creation.created);
     return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
                          creation.failedFolder, creation.error);
   }
+  recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
@@ -87,7 +91,13 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed);
+  recording.BeforeRegistration(options.allUsers);
+  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes());
+  // Written whatever the registration achieved: the record is what lets the
+  // uninstaller take the unpacked files back. Without it the installation is
+  // still complete; the uninstaller then says that it cannot know the files
+  // and offers to remove only the registration.
+  recording.Finish();
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
   for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
   // Without its open command or uninstall entry the installation is not

@@ -1,0 +1,57 @@
+#include "uninstall/uninstall_ui.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "core/log_entry.h"
+#include "platform/resource_text.h"
+#include "uninstall/uninstall_resource.h"
+
+namespace {
+
+std::string Caption() { return LoadResourceString(IDS_UN_CAPTION); }
+
+}  // namespace
+
+bool MessageBoxUi::Confirm(const std::string& question) {
+  return MessageBoxA(nullptr, question.c_str(), Caption().c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND) == IDYES;
+}
+
+bool MessageBoxUi::RetryWhileViewerRuns(const std::string& warning) {
+  return MessageBoxA(nullptr, warning.c_str(), Caption().c_str(),
+                     MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SETFOREGROUND) == IDRETRY;
+}
+
+void MessageBoxUi::Failure(const std::string& message, const std::string& subject) {
+  const std::string text = subject.empty() ? message : message + "\n\n" + subject;
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void MessageBoxUi::Finished(const std::string& text, bool warning) {
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(),
+              MB_OK | (warning ? MB_ICONEXCLAMATION : MB_ICONINFORMATION) | MB_SETFOREGROUND);
+}
+
+bool SilentUi::RetryWhileViewerRuns(const std::string& warning) {
+  Write(warning);
+  return false;
+}
+
+void SilentUi::Failure(const std::string& message, const std::string& subject) {
+  Write(subject.empty() ? message : subject + ": " + message);
+}
+
+void SilentUi::Write(const std::string& text) {
+  // Text mode on purpose, as in the setup's log: line feeds become CR LF.
+  FILE* log = std::fopen(logPath_.c_str(), "at");
+  if (log == nullptr) return;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char date[256];
+  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, sizeof date)) date[0] = '\0';
+  const std::string entry = FormatInstallLogEntry(date, now.wHour, now.wMinute, now.wSecond, text.c_str());
+  std::fwrite(entry.data(), 1, entry.size(), log);
+  std::fclose(log);
+}
