@@ -65,10 +65,14 @@ std::vector<PayloadEntry> PayloadEntries() {
   return entries;
 }
 
-std::vector<std::string> PayloadListing(bool withSettingsFile) {
+// A completed installation adds the settings file and its install record.
+std::vector<std::string> PayloadListing(bool completed) {
   std::vector<std::string> names;
   for (const PayloadEntry& entry : PayloadEntries()) names.push_back(entry.name);
-  if (withSettingsFile) names.push_back("px_main64.ini");
+  if (completed) {
+    names.push_back("px_main64.ini");
+    names.push_back("pv_uninstall.dat");
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
