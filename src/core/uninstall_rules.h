@@ -57,7 +57,9 @@ struct KnownKey {
 };
 const std::vector<KnownKey>& KnownCreatedKeys();
 
-// The five store app classes (HKCU) that get "NoOpenWith" from Windows 8 on.
+// The five store app classes (HKCU) that get "NoOpenWith" from Windows 8 on:
+// the system's own ProgIDs of its built-in photo, video and music apps, which
+// would otherwise keep offering themselves next to the viewer.
 const std::vector<std::string>& StoreAppClasses();
 
 // True when text (registry string data, terminators and all) names one of
