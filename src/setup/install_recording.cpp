@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "core/uninstall_rules.h"
 #include "core/folder_text.h"
+#include "core/uninstall_rules.h"
 #include "install/install_folder.h"
 #include "shell/earlier_state.h"
 

@@ -5,6 +5,7 @@
 
 #include "core/uninstall_rules.h"
 #include "platform/registry_edit.h"
+#include "platform/shell_links.h"
 
 using installrecord::InstallRecord;
 using installrecord::LinkPlace;
@@ -37,12 +38,6 @@ void CaptureEarlierState(InstallRecord* record) {
   }
 }
 
-std::string ShellFolderPath(int csidl) {
-  char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || path[0] == '\0') return "";
-  return uninstallrules::WithBackslash(path);
-}
-
 bool GroupFolderExists(bool allUsers) {
   const std::string programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
   if (programs.empty()) return false;
@@ -67,27 +62,4 @@ void RecordLinks(const std::string& folder, bool allUsers, bool groupExisted, In
       if (InsideFolder(ReadLinkTarget(desktop + name), folder)) record->links.push_back({desktopPlace, name});
     }
   }
-}
-
-std::string ReadLinkTarget(const std::string& linkPath) {
-  if (GetFileAttributesA(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return "";
-  std::string target;
-  const HRESULT init = CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t wide[MAX_PATH];
-      if (MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) > 0 &&
-          SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) target = path;
-      }
-      file->Release();
-    }
-    link->Release();
-  }
-  if (SUCCEEDED(init)) CoUninitialize();
-  return target;
 }

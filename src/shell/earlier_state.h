@@ -21,10 +21,3 @@ bool GroupFolderExists(bool allUsers);
 // of that kind of user that points into folder, and the group folder when
 // groupExisted was false and it exists now.
 void RecordLinks(const std::string& folder, bool allUsers, bool groupExisted, installrecord::InstallRecord* record);
-
-// The target path of a .lnk file; "" when it cannot be read.
-std::string ReadLinkTarget(const std::string& linkPath);
-
-// A shell folder (CSIDL) with a backslash at its end, "" when the shell
-// cannot name it (never a fallback: nothing may be looked for elsewhere).
-std::string ShellFolderPath(int csidl);

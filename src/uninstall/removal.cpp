@@ -6,15 +6,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/uninstall_rules.h"
 #include "core/folder_text.h"
-#include "core/percent_variables.h"
-#include "install/viewer_settings.h"
 #include "core/format_table.h"
-#include "platform/shell_links.h"
 #include "core/shell_text.h"
-#include "shell/earlier_state.h"
+#include "core/uninstall_rules.h"
+#include "install/viewer_settings.h"
 #include "platform/registry_edit.h"
+#include "platform/shell_links.h"
 
 using namespace uninstallrules;
 using installrecord::InstallRecord;

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/environment.h"
 #include "core/install_record.h"
+#include "core/product.h"
 #include "install/install_record_file.h"
+#include "platform/environment.h"
 #include "platform/resource_text.h"
-#include "core/shell_text.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
 
@@ -124,6 +124,16 @@ bool StartCleanupCopy(const std::string& folder, bool removeFolder) {
   char temp[MAX_PATH + 1] = {};
   const DWORD tempLength = GetTempPathA(sizeof temp, temp);
   if (tempLength == 0 || tempLength >= MAX_PATH) return false;
+  // Copies of earlier removals that Windows has not deleted yet (without
+  // administrator rights it cannot be asked to at the next restart).
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((WithBackslash(temp) + "pv_uninstall-*.exe").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((WithBackslash(temp) + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
   char copy[MAX_PATH + 1] = {};
   const int copyLength = std::snprintf(copy, sizeof copy, "%spv_uninstall-%lu.exe", WithBackslash(temp).c_str(),
                                        GetCurrentProcessId());
