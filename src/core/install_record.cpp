@@ -261,21 +261,20 @@ bool Parse(const std::string& text, InstallRecord* record, std::string* why) {
 }
 
 InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
-  InstallRecord merged = newer;
-  merged.folderCreated = older.folderCreated;
+  // Older facts first, in their order, then what only the newer run saw: an
+  // installation repeated with the same choices leaves the same record.
+  InstallRecord merged = older;
+  merged.folder = newer.folder;
   auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };
-  AddMissing(merged.files, older.files, same);
-  AddMissing(merged.createdFolders, older.createdFolders, same);
-  AddMissing(merged.links, older.links,
+  AddMissing(merged.files, newer.files, same);
+  AddMissing(merged.createdFolders, newer.createdFolders, same);
+  AddMissing(merged.links, newer.links,
              [](const Link& a, const Link& b) { return a.place == b.place && SameName(a.name, b.name); });
-  AddMissing(merged.createdGroups, older.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
-  AddMissing(merged.createdKeys, older.createdKeys, SameKeyName);
-  // Older data first, then what only the newer run saw.
-  std::vector<EarlierValue> earlier = older.earlier;
-  AddMissing(earlier, newer.earlier, [](const EarlierValue& a, const EarlierValue& b) {
+  AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
+  AddMissing(merged.createdKeys, newer.createdKeys, SameKeyName);
+  AddMissing(merged.earlier, newer.earlier, [](const EarlierValue& a, const EarlierValue& b) {
     return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
   });
-  merged.earlier = earlier;
   return merged;
 }
 

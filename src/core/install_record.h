@@ -75,7 +75,8 @@ bool Parse(const std::string& text, InstallRecord* record, std::string* why);
 // A later installation into the same folder: the result keeps the union of
 // files, folders, links and created keys, and for every value the oldest
 // earlier data (older's), since the later run saw what the earlier one had
-// written. older.folderCreated wins for the same reason.
+// written. older.folderCreated wins for the same reason. older's facts keep
+// their places, so the same installation twice gives the same text.
 InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer);
 
 // Case-insensitive (ASCII) comparison, as Windows compares file and key names.

@@ -158,7 +158,7 @@ void RemoveLinks(const InstallRecord& record, const std::string& folder, Removal
   for (installrecord::LinkPlace place : record.createdGroups) {
     if (!IsProgramsPlace(place)) continue;
     const std::string programs = ShellFolderPath(PlaceFolderId(place));
-    if (!programs.empty()) RemoveDirectoryA((programs + kGroupFolder).c_str());
+    if (!programs.empty()) RemoveFolderIfEmpty(programs + kGroupFolder);
   }
 }
 
@@ -186,7 +186,7 @@ void RemoveProgramFiles(const InstallRecord& record, const std::string& folder, 
   for (const std::string& created : record.createdFolders) folders.push_back(WindowsSlashes(created));
   std::stable_sort(folders.begin(), folders.end(),
                    [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
-  for (const std::string& created : folders) RemoveDirectoryA((folder + created).c_str());
+  for (const std::string& created : folders) RemoveFolderIfEmpty(folder + created);
 }
 
 std::vector<std::string> SystemFolders() {
@@ -231,4 +231,20 @@ std::string SettingsFolderOf(const std::string& folder) {
   char expanded[kPathSize] = {};
   if (!ExpandPercentVariables(pointer, expanded) || expanded[0] == '\0') return "";
   return WithBackslash(expanded);
+}
+
+// Only an empty folder is removed, and it is looked into first: asking the
+// system to remove a full one (which it refuses) makes the folder briefly
+// unreadable to others under Wine.
+void RemoveFolderIfEmpty(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((WithBackslash(folder) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  bool empty = true;
+  do {
+    const std::string name = found.cFileName;
+    empty = empty && (name == "." || name == "..");
+  } while (empty && FindNextFileA(search, &found));
+  FindClose(search);
+  if (empty) RemoveDirectoryA(folder.c_str());
 }

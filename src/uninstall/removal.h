@@ -43,6 +43,9 @@ std::string WindowsFolder();
 // symbolic link (a file there would not lie inside folder).
 bool LeadsThroughReparsePoint(const std::string& folder, const std::string& relativeName);
 
+// Removes folder when it holds nothing.
+void RemoveFolderIfEmpty(const std::string& folder);
+
 // Entries of folder (relative, sorted, sub-folders ending in "\"), without
 // the uninstaller and its record.
 std::vector<std::string> RemainingEntries(const std::string& folder);

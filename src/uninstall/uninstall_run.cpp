@@ -97,8 +97,7 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* 
   if (!report.failed.empty()) {
     // The record, the uninstaller and the uninstall entry stay, so that a
     // second run can finish what this one could not.
-    for (const std::string& path : report.failed) ui.Failure(LoadResourceString(IDS_UN_CANNOT_REMOVE), path);
-    ui.Finished(LoadResourceString(IDS_UN_INCOMPLETE) + Lines("", report.failed), true);
+    ui.NotRemoved(report.failed);
     return kExitFailed;
   }
   DeleteFileA((folder + installrecord::kRecordFileName).c_str());
@@ -113,7 +112,7 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* 
                                    SameName(settingsFolder.substr(0, folder.size()), folder))) {
     closing += "\n\n" + LoadResourceString(IDS_UN_LEFT_SETTINGS) + "\n" + settingsFolder;
   }
-  ui.Finished(closing, false);
+  ui.Finished(closing);
   return kExitRemoved;
 }
 
@@ -183,7 +182,7 @@ int RunCleanup(const UninstallOptions& options) {
          ++attempt) {
       Sleep(100);
     }
-    if (options.removeFolder) RemoveDirectoryA(folder.c_str());
+    if (options.removeFolder) RemoveFolderIfEmpty(folder);
   }
   // Windows keeps a running program's file; it goes at the next restart.
   char self[MAX_PATH + 1] = {};

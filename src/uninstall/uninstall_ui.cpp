@@ -29,9 +29,17 @@ void MessageBoxUi::Failure(const std::string& message, const std::string& subjec
   MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-void MessageBoxUi::Finished(const std::string& text, bool warning) {
-  MessageBoxA(nullptr, text.c_str(), Caption().c_str(),
-              MB_OK | (warning ? MB_ICONEXCLAMATION : MB_ICONINFORMATION) | MB_SETFOREGROUND);
+void MessageBoxUi::NotRemoved(const std::vector<std::string>& paths) {
+  // A box has room for a dozen lines; the rest is summed up.
+  constexpr std::size_t kListed = 12;
+  std::string text = LoadResourceString(IDS_UN_INCOMPLETE);
+  for (std::size_t i = 0; i < paths.size() && i < kListed; ++i) text += "\n" + paths[i];
+  if (paths.size() > kListed) text += "\n...";
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+}
+
+void MessageBoxUi::Finished(const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 bool SilentUi::RetryWhileViewerRuns(const std::string& warning) {
@@ -41,6 +49,11 @@ bool SilentUi::RetryWhileViewerRuns(const std::string& warning) {
 
 void SilentUi::Failure(const std::string& message, const std::string& subject) {
   Write(subject.empty() ? message : subject + ": " + message);
+}
+
+void SilentUi::NotRemoved(const std::vector<std::string>& paths) {
+  const std::string message = LoadResourceString(IDS_UN_CANNOT_REMOVE);
+  for (const std::string& path : paths) Write(path + ": " + message);
 }
 
 void SilentUi::Write(const std::string& text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class UninstallUi {
  public:
@@ -17,8 +18,11 @@ class UninstallUi {
   // Something that ends or spoils the removal. The box shows message and
   // subject on separate lines; the log writes "subject: message".
   virtual void Failure(const std::string& message, const std::string& subject) = 0;
+  // Files or links of the installation that could not be removed: one box
+  // naming them all, or one log entry each ("path: message").
+  virtual void NotRemoved(const std::vector<std::string>& paths) = 0;
   // The closing report of an interactive removal; a silent run writes nothing.
-  virtual void Finished(const std::string& text, bool warning) = 0;
+  virtual void Finished(const std::string& text) = 0;
 };
 
 // Message boxes with the German caption of the uninstaller.
@@ -27,7 +31,8 @@ class MessageBoxUi : public UninstallUi {
   bool Confirm(const std::string& question) override;
   bool RetryWhileViewerRuns(const std::string& warning) override;
   void Failure(const std::string& message, const std::string& subject) override;
-  void Finished(const std::string& text, bool warning) override;
+  void NotRemoved(const std::vector<std::string>& paths) override;
+  void Finished(const std::string& text) override;
 };
 
 // No window at all; failures go to logPath in the install log's format.
@@ -37,7 +42,8 @@ class SilentUi : public UninstallUi {
   bool Confirm(const std::string&) override { return true; }
   bool RetryWhileViewerRuns(const std::string& warning) override;
   void Failure(const std::string& message, const std::string& subject) override;
-  void Finished(const std::string&, bool) override {}
+  void NotRemoved(const std::vector<std::string>& paths) override;
+  void Finished(const std::string&) override {}
 
  private:
   void Write(const std::string& text);

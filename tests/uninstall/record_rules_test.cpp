@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/install_record.h"
@@ -124,6 +125,14 @@ TEST(InstallRecord, MergeKeepsTheOldestEarlierData) {
   EXPECT_EQ(std::string("Other.jpg\0", 10), jpg->data);
   EXPECT_NE(nullptr, FindEarlier(merged, Root::kCurrentUser, "k", "hash")) << "what only the later run saw";
   EXPECT_EQ(3u, merged.earlier.size());
+
+  // The same installation again: what the second run saw as created is
+  // already there, and the text stays the same.
+  InstallRecord repeated = first;
+  repeated.createdKeys.push_back({Root::kCurrentUser, "SOFTWARE\\Classes\\AppX1"});
+  first.createdKeys.push_back({Root::kCurrentUser, "SOFTWARE\\Classes\\AppX1"});
+  std::swap(repeated.createdKeys.front(), repeated.createdKeys.back());
+  EXPECT_EQ(Serialize(first), Serialize(Merge(first, repeated)));
 }
 
 TEST(UninstallRules, KnownValuesCoverEveryExtensionAndStoreApp) {
