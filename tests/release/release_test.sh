@@ -105,8 +105,8 @@ programs=$(python3 -c 'import sys, zipfile; print(sum(n.lower().endswith((".exe"
   "$one/unsigned/payload.zip")
 signed=$(grep -c -E '^file Program Files/Pixorra/.* signed$' "$s/signed.txt" || true)
 payload=$(grep -c '^file Program Files/Pixorra/' "$s/unsigned.txt" || true)
-# The payload's files and the settings file.
-[ "$payload" = $((shipped + 1)) ] || fail "$payload files installed into Program Files\\Pixorra, $shipped shipped"
+# The payload's files, the settings file and the install record.
+[ "$payload" = $((shipped + 2)) ] || fail "$payload files installed into Program Files\\Pixorra, $shipped shipped"
 [ "$programs" -ge 12 ] && [ "$programs" = "$signed" ] ||
   fail "$signed of $programs installed programs carry a signature"
 ! grep -q ' signed$' "$s/unsigned.txt" || fail "the unsigned setup installed signed programs"
@@ -116,7 +116,7 @@ else
   fail "signed and unsigned installation differ (lines: signed <, unsigned >):"
   head -n 40 "$s/difference.txt" >&2
 fi
-wrong_date=$(grep '^file Program Files/Pixorra/' "$s/signed.txt" | grep -v -F " $stamp " | grep -v 'px_main64.ini' || true)
+wrong_date=$(grep '^file Program Files/Pixorra/' "$s/signed.txt" | grep -v -F " $stamp " | grep -v -e 'px_main64.ini' -e 'pv_uninstall.dat' || true)
 if [ -z "$wrong_date" ] && [ -n "$stamp" ]; then
   pass "every installed payload file shows the release date $stamp"
 else
