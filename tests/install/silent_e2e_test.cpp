@@ -192,7 +192,8 @@ TEST(SilentInstall, InstalledFilesShowTheReleaseDate) {
   ASSERT_EQ(RunSetup("/silent /folder=" + target, StartFolder("release_date")).exitCode, kInstalled);
   size_t files = 0;
   for (const std::string& name : ListFolder(target)) {
-    if (name.back() == '\\' || name == "px_main64.ini") continue;  // the settings file is written, not unpacked
+    // The settings file and the install record are written, not unpacked.
+    if (name.back() == '\\' || name == "px_main64.ini" || name == "pv_uninstall.dat") continue;
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA((target + name).c_str(), GetFileExInfoStandard, &data)) << name;
     FILETIME local;
