@@ -154,6 +154,21 @@ bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool*
     record->createdGroups.push_back(place);
     return true;
   }
+  if (kind == "OwnKey" && f.size() == 3) {
+    KeyName key;
+    if (!ParseRoot(f[1], &key.root)) return false;
+    key.key = f[2];
+    record->ownKeys.push_back(key);
+    return true;
+  }
+  if (kind == "Set" && f.size() == 4) {
+    ValueName value;
+    if (!ParseRoot(f[1], &value.root)) return false;
+    value.key = f[2];
+    value.name = f[3];
+    record->setValues.push_back(value);
+    return true;
+  }
   if (kind == "CreatedKey" && f.size() == 3) {
     KeyName key;
     if (!ParseRoot(f[1], &key.root)) return false;
@@ -212,6 +227,10 @@ std::string Serialize(const InstallRecord& record) {
   for (const std::string& folder : record.createdFolders) AddLine(out, {"CreatedFolder", Escape(folder)});
   for (const LinkPlace place : record.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});
   for (const Link& link : record.links) AddLine(out, {"Link", PlaceText(link.place), Escape(link.name)});
+  for (const KeyName& key : record.ownKeys) AddLine(out, {"OwnKey", RootText(key.root), Escape(key.key)});
+  for (const ValueName& value : record.setValues) {
+    AddLine(out, {"Set", RootText(value.root), Escape(value.key), Escape(value.name)});
+  }
   for (const KeyName& key : record.createdKeys) AddLine(out, {"CreatedKey", RootText(key.root), Escape(key.key)});
   for (const EarlierValue& value : record.earlier) {
     if (value.existed) {
@@ -271,6 +290,10 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   AddMissing(merged.links, newer.links,
              [](const Link& a, const Link& b) { return a.place == b.place && SameName(a.name, b.name); });
   AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
+  AddMissing(merged.ownKeys, newer.ownKeys, SameKeyName);
+  AddMissing(merged.setValues, newer.setValues, [](const ValueName& a, const ValueName& b) {
+    return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
+  });
   AddMissing(merged.createdKeys, newer.createdKeys, SameKeyName);
   AddMissing(merged.earlier, newer.earlier, [](const EarlierValue& a, const EarlierValue& b) {
     return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);

@@ -46,6 +46,13 @@ struct KeyName {
   std::string key;
 };
 
+// A value the installation wrote outside the product's own keys.
+struct ValueName {
+  Root root = Root::kLocalMachine;
+  std::string key;
+  std::string name;  // "" = the key's unnamed value
+};
+
 struct Link {
   LinkPlace place = LinkPlace::kUserPrograms;
   std::string name;  // "Pixorra\<name>.lnk" in a programs folder, "<name>.lnk" on a desktop
@@ -58,6 +65,8 @@ struct InstallRecord {
   std::vector<std::string> createdFolders;  // inside the folder, ending in "\"
   std::vector<Link> links;
   std::vector<LinkPlace> createdGroups;  // programs folders in which the group was created
+  std::vector<KeyName> ownKeys;          // the product's keys it wrote (removed whole)
+  std::vector<ValueName> setValues;      // values it wrote into other keys
   std::vector<KeyName> createdKeys;      // keys that did not exist before
   std::vector<EarlierValue> earlier;
 };

@@ -106,6 +106,30 @@ const std::vector<KnownKey>& KnownCreatedKeys() {
   return keys;
 }
 
+const std::vector<KnownKey>& OwnKeys() {
+  static const std::vector<KnownKey> keys = [] {
+    std::vector<KnownKey> list;
+    for (int row = 0; row < FormatRowCount(); ++row) {
+      const FormatRow* format = GetFormatRow(row);
+      for (int e = 0; e < format->extensionCount; ++e) {
+        const std::string key = Composed(shelltext::ComposeProgIdKey, format->extensions[e].suffix);
+        bool listed = false;
+        for (const KnownKey& known : list) listed = listed || SameName(known.key, key);
+        if (!listed) list.push_back({Root::kLocalMachine, key});
+      }
+    }
+    list.push_back({Root::kLocalMachine, "SOFTWARE\\Classes\\" + std::string(kProductWord)});
+    list.push_back({Root::kLocalMachine, "SOFTWARE\\Classes\\Applications\\" + std::string(kViewerProgramFile)});
+    for (const char* classKey : {"Directory", "Drive"}) {
+      char key[shelltext::kKeySize];
+      if (shelltext::ComposeVerbKey(classKey, false, key, sizeof key)) list.push_back({Root::kLocalMachine, key});
+    }
+    list.push_back({Root::kLocalMachine, "SOFTWARE\\" + std::string(kProductWord)});
+    return list;
+  }();
+  return keys;
+}
+
 std::string DataText(const std::string& data) {
   const std::size_t zero = data.find('\0');
   return zero == std::string::npos ? data : data.substr(0, zero);
@@ -226,6 +250,22 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
   }
   for (LinkPlace place : record.createdGroups) {
     if (!IsProgramsPlace(place)) return damaged(std::string("group ") + PlaceName(place));
+  }
+  for (const installrecord::KeyName& key : record.ownKeys) {
+    bool known = key.root == Root::kLocalMachine && SameName(key.key, kUninstallEntryKey);
+    for (const KnownKey& candidate : OwnKeys()) {
+      known = known || (candidate.root == key.root && SameName(candidate.key, key.key));
+    }
+    if (!known) return damaged("own key " + key.key);
+  }
+  for (const installrecord::ValueName& value : record.setValues) {
+    bool known = value.root == Root::kLocalMachine && SameName(value.key, kRegisteredApplicationsKey) &&
+                 SameName(value.name, kProductWord);
+    for (const KnownValue& candidate : KnownReplacedValues()) {
+      known = known || (candidate.root == value.root && SameName(candidate.key, value.key) &&
+                        SameName(candidate.name, value.name));
+    }
+    if (!known) return damaged("set value " + value.key + " " + value.name);
   }
   for (const installrecord::KeyName& key : record.createdKeys) {
     bool known = false;

@@ -57,6 +57,14 @@ struct KnownKey {
 };
 const std::vector<KnownKey>& KnownCreatedKeys();
 
+// The product's own keys (HKLM), which the uninstaller removes whole: the
+// ProgIDs, the application keys, the folder and drive verbs; the uninstall
+// entry (kUninstallEntryKey) apart, since it goes last.
+const std::vector<KnownKey>& OwnKeys();
+constexpr const char* kUninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+// The one value the setup writes into a shared key of the system.
+constexpr const char* kRegisteredApplicationsKey = "SOFTWARE\\RegisteredApplications";
+
 // The five store app classes (HKCU) that get "NoOpenWith" from Windows 8 on:
 // the system's own ProgIDs of its built-in photo, video and music apps, which
 // would otherwise keep offering themselves next to the viewer.

@@ -66,6 +66,7 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
 
 bool InstallRecording::Finish() {
   if (!listed_) return false;
+  RecordRegistration(&record_);
   RecordLinks(record_.folder, allUsers_, groupExisted_, &record_);
   InstallRecord older;
   InstallRecord written = record_;

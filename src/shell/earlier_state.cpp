@@ -38,6 +38,26 @@ void CaptureEarlierState(InstallRecord* record) {
   }
 }
 
+void RecordRegistration(InstallRecord* record) {
+  for (const KnownKey& key : uninstallrules::OwnKeys()) {
+    if (RegKeyPresent(RootKey(key.root), key.key)) record->ownKeys.push_back({key.root, key.key});
+  }
+  if (RegKeyPresent(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey)) {
+    record->ownKeys.push_back({installrecord::Root::kLocalMachine, uninstallrules::kUninstallEntryKey});
+  }
+  for (const KnownValue& value : uninstallrules::KnownReplacedValues()) {
+    if (value.kind == uninstallrules::ValueKind::kUserChoiceHash) continue;
+    const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
+    if (current.exists && SameName(uninstallrules::DataText(current.data), value.ours)) {
+      record->setValues.push_back({value.root, value.key, value.name});
+    }
+  }
+  if (ReadRegData(HKEY_LOCAL_MACHINE, uninstallrules::kRegisteredApplicationsKey, kProductWord).exists) {
+    record->setValues.push_back({installrecord::Root::kLocalMachine, uninstallrules::kRegisteredApplicationsKey,
+                                 kProductWord});
+  }
+}
+
 bool GroupFolderExists(bool allUsers) {
   const std::string programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
   if (programs.empty()) return false;

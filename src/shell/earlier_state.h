@@ -13,6 +13,11 @@
 // ProgID afterwards.
 void CaptureEarlierState(installrecord::InstallRecord* record);
 
+// After the registration: the product's keys it wrote and the values that
+// now hold the setup's data (the record's list of what was set; the
+// uninstaller itself goes by the product's names).
+void RecordRegistration(installrecord::InstallRecord* record);
+
 // True when the Start-menu group folder exists for the current user or all
 // users.
 bool GroupFolderExists(bool allUsers);

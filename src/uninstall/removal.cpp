@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "core/folder_text.h"
-#include "core/format_table.h"
 #include "core/shell_text.h"
 #include "core/uninstall_rules.h"
 #include "install/viewer_settings.h"
@@ -20,7 +19,6 @@ using installrecord::SameName;
 
 namespace {
 
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 constexpr const char* kOpenCommandKey = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
 constexpr const char* kSettingsFile = "px_main64.ini";
 
@@ -98,7 +96,7 @@ void ListInto(const std::string& folder, const std::string& prefix, std::vector<
 }  // namespace
 
 bool RegistrationBelongsTo(const std::string& folder) {
-  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation");
+  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, "InstallLocation");
   if (location.exists) return SameName(WithBackslash(DataText(location.data)), folder);
   const RegData command = ReadRegData(HKEY_LOCAL_MACHINE, kOpenCommandKey, "");
   if (!command.exists) return false;
@@ -119,29 +117,18 @@ void RemoveRegistration(const InstallRecord& record) {
     }
   }
 
-  char key[shelltext::kKeySize];
-  for (int row = 0; row < FormatRowCount(); ++row) {
-    const FormatRow* format = GetFormatRow(row);
-    for (int e = 0; e < format->extensionCount; ++e) {
-      if (shelltext::ComposeProgIdKey(format->extensions[e].suffix, key, sizeof key)) {
-        RemoveRegTree(HKEY_LOCAL_MACHINE, key);
-      }
-    }
-  }
-  RemoveRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra");
-  RemoveRegTree(HKEY_CLASSES_ROOT, "Applications\\px_main64.exe");
-  for (const char* classKey : {"Directory", "Drive"}) {
-    if (shelltext::ComposeVerbKey(classKey, false, key, sizeof key)) RemoveRegTree(HKEY_LOCAL_MACHINE, key);
-  }
-  RemoveRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra");
-  RemoveRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra");
+  for (const KnownKey& key : OwnKeys()) RemoveRegTree(RootKey(key.root), key.key);
+  // Written through HKEY_CLASSES_ROOT, which Windows maps to the user's
+  // classes when the key existed there.
+  RemoveRegTree(HKEY_CLASSES_ROOT, std::string("Applications\\") + kViewerProgramFile);
+  RemoveRegValue(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kProductWord);
   for (const KnownKey& key : KnownCreatedKeys()) {
     if (HasCreatedKey(record, key.root, key.key)) RemoveRegKeyIfEmpty(RootKey(key.root), key.key);
   }
   RefreshShellAssociations();
 }
 
-void RemoveUninstallEntry() { RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallKey); }
+void RemoveUninstallEntry() { RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey); }
 
 void RemoveLinks(const InstallRecord& record, const std::string& folder, RemovalReport* report) {
   for (const installrecord::Link& link : record.links) {

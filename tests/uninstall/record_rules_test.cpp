@@ -27,6 +27,10 @@ InstallRecord SampleRecord() {
   r.createdFolders = {"Html\\"};
   r.createdGroups = {LinkPlace::kUserPrograms};
   r.links = {{LinkPlace::kUserPrograms, "Pixorra\\Pixorra 64 4.42.lnk"}, {LinkPlace::kUserDesktop, "Pixorra 64.lnk"}};
+  r.ownKeys = {{Root::kLocalMachine, "SOFTWARE\\Classes\\Pixorra.jpg"},
+               {Root::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64"}};
+  r.setValues = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.jpg", ""},
+                 {Root::kLocalMachine, "SOFTWARE\\RegisteredApplications", "Pixorra"}};
   r.createdKeys = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.webp"}};
   EarlierValue jpg;
   jpg.root = Root::kLocalMachine;
@@ -60,6 +64,9 @@ TEST(InstallRecord, RoundTripKeepsEveryFactAndEveryByte) {
   EXPECT_FALSE(back.earlier[1].existed);
   // Readable: one fact per line.
   EXPECT_NE(std::string::npos, text.find("\r\nFile\tHtml\\bild.htm\r\n"));
+  EXPECT_NE(std::string::npos, text.find("\r\nSet\tHKLM\tSOFTWARE\\Classes\\.jpg\t\r\n"));
+  ASSERT_EQ(2u, back.setValues.size());
+  EXPECT_EQ("Pixorra", back.setValues[1].name);
   EXPECT_NE(std::string::npos, text.find("Earlier\tHKCU\tSoftware\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
                                          "FileExts\\.png\\UserChoice\tProgid\tnone\r\n"));
 }
@@ -140,6 +147,9 @@ TEST(UninstallRules, KnownValuesCoverEveryExtensionAndStoreApp) {
   // keys: the extensions' two, the store apps', the verbs' parents.
   EXPECT_EQ(90u * 3 + 5, KnownReplacedValues().size());
   EXPECT_EQ(90u * 2 + 5 + 4, KnownCreatedKeys().size());
+  // The ProgIDs first, the product's key last.
+  EXPECT_EQ("SOFTWARE\\Classes\\Pixorra.ani", OwnKeys().front().key);
+  EXPECT_EQ("SOFTWARE\\Pixorra", OwnKeys().back().key);
   const KnownValue& first = KnownReplacedValues().front();
   EXPECT_EQ("SOFTWARE\\Classes\\.ani", first.key);
   EXPECT_EQ("Pixorra.ani", first.ours);
@@ -259,6 +269,8 @@ TEST(UninstallRules, TamperedRecordsAreNotUsable) {
       {"unknown link", [](InstallRecord& r) { r.links.push_back({LinkPlace::kUserDesktop, "Mein Bericht.lnk"}); }, RecordVerdict::kDamaged},
       {"link leaving the group", [](InstallRecord& r) { r.links.push_back({LinkPlace::kUserPrograms, "Pixorra\\..\\x.lnk"}); }, RecordVerdict::kDamaged},
       {"group on a desktop", [](InstallRecord& r) { r.createdGroups.push_back(LinkPlace::kUserDesktop); }, RecordVerdict::kDamaged},
+      {"foreign own key", [](InstallRecord& r) { r.ownKeys.push_back({Root::kLocalMachine, "SOFTWARE\\Microsoft"}); }, RecordVerdict::kDamaged},
+      {"foreign set value", [](InstallRecord& r) { r.setValues.push_back({Root::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "x"}); }, RecordVerdict::kDamaged},
       {"foreign key", [](InstallRecord& r) { r.createdKeys.push_back({Root::kLocalMachine, "SOFTWARE\\Microsoft"}); }, RecordVerdict::kDamaged},
       {"extension key under the wrong root", [](InstallRecord& r) { r.createdKeys.push_back({Root::kCurrentUser, "SOFTWARE\\Classes\\.jpg"}); }, RecordVerdict::kDamaged},
       {"foreign value", [](InstallRecord& r) {
