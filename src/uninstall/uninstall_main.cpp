@@ -5,7 +5,9 @@
 
 #include <memory>
 
+#include "core/command_arguments.h"
 #include "core/uninstall_rules.h"
+#include "install/install_log.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_ui.h"
 
@@ -38,14 +40,21 @@ std::string OwnFolder() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearchPath();
+  // Switches only among the arguments: the program's own path may hold
+  // anything.
+  const char* arguments = ProgramArguments(GetCommandLineA());
   uninstallrules::UninstallOptions options;
-  const bool wellFormed = uninstallrules::ParseUninstallOptions(GetCommandLineA(), &options);
+  const bool wellFormed = uninstallrules::ParseUninstallOptions(arguments, &options);
   if (options.cleanup) return wellFormed ? RunCleanup(options) : uninstallrules::kExitFailed;
 
   const std::string folder = OwnFolder();
   std::unique_ptr<UninstallUi> ui;
   if (options.silent) {
-    ui.reset(new SilentUi(UninstallLogPath(folder)));
+    // "/log=FILE" as the setup reads it; else Pixorra_Uninstall.log.
+    char logFile[kPathSize] = {};
+    const bool named = ReadLogOption(arguments, logFile);
+    ChooseInstallLog(named ? logFile : UninstallLogPath(folder).c_str());
+    ui.reset(new SilentUi(named));
   } else {
     ui.reset(new MessageBoxUi());
   }

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
-#include "core/log_entry.h"
+#include "install/install_log.h"
 #include "platform/resource_text.h"
 #include "uninstall/uninstall_resource.h"
 
@@ -56,15 +55,9 @@ void SilentUi::NotRemoved(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) Write(path + ": " + message);
 }
 
-void SilentUi::Write(const std::string& text) {
-  // Text mode on purpose, as in the setup's log: line feeds become CR LF.
-  FILE* log = std::fopen(logPath_.c_str(), "at");
-  if (log == nullptr) return;
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char date[256];
-  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, sizeof date)) date[0] = '\0';
-  const std::string entry = FormatInstallLogEntry(date, now.wHour, now.wMinute, now.wSecond, text.c_str());
-  std::fwrite(entry.data(), 1, entry.size(), log);
-  std::fclose(log);
+void SilentUi::Finished(const std::string&) {
+  // A log the caller named tells of success too, as the setup's does.
+  if (named_) Write(LoadResourceString(IDS_UN_DONE));
 }
+
+void SilentUi::Write(const std::string& text) { WriteInstallLog(text.c_str()); }

@@ -35,17 +35,19 @@ class MessageBoxUi : public UninstallUi {
   void Finished(const std::string& text) override;
 };
 
-// No window at all; failures go to logPath in the install log's format.
+// No window at all; failures go to the log chosen with ChooseInstallLog, in
+// the install log's format.
 class SilentUi : public UninstallUi {
  public:
-  explicit SilentUi(std::string logPath) : logPath_(std::move(logPath)) {}
+  // named: the caller chose the log ("/log="), which then tells of success too.
+  explicit SilentUi(bool named) : named_(named) {}
   bool Confirm(const std::string&) override { return true; }
   bool RetryWhileViewerRuns(const std::string& warning) override;
   void Failure(const std::string& message, const std::string& subject) override;
   void NotRemoved(const std::vector<std::string>& paths) override;
-  void Finished(const std::string&) override {}
+  void Finished(const std::string& text) override;
 
  private:
   void Write(const std::string& text);
-  std::string logPath_;
+  bool named_;
 };

@@ -239,6 +239,26 @@ TEST_F(UninstallRoundTrip, HeldFileFailsThenASecondRunFinishes) {
   EXPECT_EQ("", Difference(disk, DiskSnapshot()));
 }
 
+// "/log=" as the setup takes it: failures and, since the caller asked for
+// this log, the success go there, and nothing to the default log.
+TEST_F(UninstallRoundTrip, LogNamedOnTheCommandLine) {
+  Install("/group=1");
+  const std::string log = work_ + "entfernen.log";
+  StartedProgram viewer = StartProgram(ViewerExePath(), "/hidden /quitafter=60");
+  ASSERT_TRUE(WaitFor([] { return !FindViewerWindows().empty(); }, 10000));
+  EXPECT_EQ(1618u, RunUninstaller("/silent /log=" + log));
+  ASSERT_TRUE(CloseAllViewers());
+  EXPECT_EQ(0u, RunUninstaller("/log=" + log + " /silent"));
+  EXPECT_TRUE(ProgramFolderGone());
+  const std::string text = ReadFileBytes(log);
+  const std::size_t warning = text.find("Warnung: Pixorra l\xE4uft!");
+  const std::size_t done = text.find("Pixorra 4.42 wurde von diesem Computer entfernt.");
+  EXPECT_NE(std::string::npos, warning) << text;
+  EXPECT_NE(std::string::npos, done) << text;
+  EXPECT_LT(warning, done) << text;
+  EXPECT_FALSE(FileExists(work_ + "Pixorra_Uninstall.log"));
+}
+
 // A record that names anything the setup never writes makes the uninstaller
 // leave the disk alone; the file where the entry points proves it.
 TEST_F(UninstallRoundTrip, TamperedRecordDeletesNothing) {
