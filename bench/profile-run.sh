@@ -8,9 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 factor=${1:-5}
 export PX_BUILD_DIR=${PX_BENCH_BUILD_DIR:-$root/build-bench}
-source "$root/scripts/wine-env.sh"
+source "$root/scripts/lib/wine-env.sh"
 export WINEPREFIX="$PX_WINE_ROOT/profile-prefix"
-"$root/scripts/wine-prefix.sh" template
+"$root/scripts/lib/wine-prefix.sh" template
 wineserver -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX"
 cp -a "$PX_WINE_ROOT/template" "$WINEPREFIX"
