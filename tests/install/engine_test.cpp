@@ -253,7 +253,7 @@ TEST(Unpacking, LongestPayloadNameIsRead) {
 // creation and last-write times.
 std::vector<std::string> Describe(const std::string& folder) {
   std::vector<std::string> found;
-  for (const std::string& name : ListTree(folder)) {
+  for (const std::string& name : pxtest::ListFolder(folder)) {
     std::string line = name;
     if (name.back() != '\\') {
       HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
@@ -290,7 +290,7 @@ TEST(TwoReaders, FileInUseIsSkippedTheRestUnpackedAndReported) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("two_inuse");
   ASSERT_TRUE(CreateDirectoryA((target + "F3").c_str(), nullptr));
-  WriteText(target + "F3\\file13.bin", "in use");
+  pxtest::WriteFileBytes(target + "F3\\file13.bin", "in use");
   HANDLE held = CreateFileA((target + "F3\\file13.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(UnzipToFolderOnTwoThreads(TestArchive("many.zip").c_str(), target.c_str()));
