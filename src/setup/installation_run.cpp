@@ -11,6 +11,7 @@
 #include "install/viewer_settings.h"
 #include "platform/folders.h"
 #include "platform/resource_text.h"
+#include "platform/shell_links.h"
 #include "resources/resource.h"
 #include "shell/registration.h"
 
@@ -68,6 +69,12 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
                          creation.failedFolder, creation.error);
   }
+  // Started now, these threads prepare the settings file's screen figures and
+  // set up COM for the links while the payload is unpacked; nothing is
+  // written unless the unpacking succeeds.
+  ScreenMetricsAhead screen;
+  LinkBatch links;
+  if (options.startMenuGroup || options.desktopLink || options.thumbsLink) links.Start();
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
@@ -79,7 +86,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   // From here on the folder is the one that was created and filled: the text
   // as given may still hold blanks at the end of a folder name, which the
   // creation dropped, and would name a program that does not exist.
-  WriteViewerSettings(folder, options.iniFolder);
+  WriteViewerSettings(folder, options.iniFolder, screen.Get());
 
   // Asked only now, so that answering No still leaves a complete installation.
   bool confirmed = true;
@@ -87,7 +94,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed);
+  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, links);
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
   for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
   // Without its open command or uninstall entry the installation is not

@@ -6,6 +6,7 @@
 #include "core/folder_text.h"
 #include "core/shell_text.h"
 #include "platform/registry.h"
+#include "platform/shell_links.h"
 #include "shell/association.h"
 #include "shell/shortcuts.h"
 
@@ -58,6 +59,12 @@ bool WriteUninstallEntry(const InstallTexts& texts, unsigned long* error) {
 
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed) {
+  LinkBatch links;
+  return RegisterWithShell(options, installedFolder, associationsConfirmed, links);
+}
+
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed, LinkBatch& links) {
   RegistrationOutcome outcome;
   // The caller's text has at most 259 characters; anything beyond is not
   // read. An empty folder, or one too long to name the viewer in a
@@ -69,14 +76,16 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
   InstallTexts texts;
   if (!ComposeInstallTexts(trimmed, &texts)) return outcome;
 
-  if (options.startMenuGroup) CreateProgramGroup(texts.folder, options.allUsers, &outcome.failedLinks);
+  // The batch writes the links on its thread while the registry is written
+  // here; Finish below names the ones that failed, in their order.
+  if (options.startMenuGroup) CreateProgramGroup(links, texts.folder, options.allUsers);
   if (options.desktopLink) {
-    CreateDesktopLink(texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter", nullptr,
-                      options.allUsers, &outcome.failedLinks);
+    CreateDesktopLink(links, texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter",
+                      nullptr, options.allUsers);
   }
   if (options.thumbsLink) {
-    CreateDesktopLink(texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
-                      "Pixorra - Thumbnails", "/thumbs", options.allUsers, &outcome.failedLinks);
+    CreateDesktopLink(links, texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
+                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
     WriteFolderAndDriveVerbs(texts.browseCommand);
   }
 
@@ -113,5 +122,6 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
 
   AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection, associationsConfirmed,
                    options.associate);
+  links.Finish(&outcome.failedLinks);
   return outcome;
 }

@@ -24,3 +24,9 @@ struct RegistrationOutcome {
 // is tried whatever failed before it.
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed);
+
+class LinkBatch;
+// The same with the links written by a batch the caller started earlier (see
+// LinkBatch); they are all written when this returns.
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed, LinkBatch& links);

@@ -104,6 +104,17 @@ TEST(SettingsFile, PlatformMetricsGiveOneOfTheSkins) {
   EXPECT_NE(text.find("Size="), std::string::npos) << text;
 }
 
+TEST(SettingsFile, FiguresAskedAheadAreThePlatformFigures) {
+  const ScreenMetrics platform = PlatformScreenMetrics();
+  ScreenMetricsAhead ahead;
+  const ScreenMetrics first = ahead.Get();
+  const ScreenMetrics second = ahead.Get();
+  EXPECT_EQ(platform.fullScreenHeight(), first.fullScreenHeight());
+  EXPECT_EQ(platform.scale(), first.scale());
+  EXPECT_EQ(first.fullScreenHeight(), second.fullScreenHeight());
+  EXPECT_EQ(first.scale(), second.scale());
+}
+
 TEST(SettingsFile, ExpansionUsesTheProcessEnvironment) {
   SetEnvironmentVariableA("PXTEST_A", "C:\\x");
   char expanded[260];
