@@ -2,11 +2,14 @@
 # Where one warm full-options run spends its time: the run traced with
 # WINEDEBUG=+timestamp,+relay, relaying only the calls that mark the steps
 # (so the trace costs little), split by profile_phases.py.
-#   bench/profile-run.sh [FACTOR]     (needs bench/run-bench.sh's build folder;
+#   bench/profile-run.sh [FACTOR [OPTIONS...]]  (default: the full options)     (needs bench/run-bench.sh's build folder;
 #                                      FACTOR picks its setup-xFACTOR.exe, default 5)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 factor=${1:-5}
+shift || true
+options=("$@")
+[ ${#options[@]} -gt 0 ] || options=(/group=1 /desktop=1 /thumbs=1 /assoc=1)
 export PX_BUILD_DIR=${PX_BENCH_BUILD_DIR:-$root/build-bench}
 source "$root/scripts/lib/wine-env.sh"
 export WINEPREFIX="$PX_WINE_ROOT/profile-prefix"
@@ -21,7 +24,7 @@ wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 setup="$PX_BUILD_DIR/bench-payloads/setup-x$factor.exe"
 run() {
   rm -rf "$WINEPREFIX/drive_c/bench/profile"
-  wine "$setup" /silent '/folder=C:\bench\profile' /group=1 /desktop=1 /thumbs=1 /assoc=1 </dev/null >/dev/null
+  wine "$setup" /silent '/folder=C:\bench\profile' "${options[@]}" </dev/null >/dev/null
 }
 # The first run creates the keys and folders; the traced one is warm.
 run 2>/dev/null
