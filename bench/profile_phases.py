@@ -17,9 +17,9 @@ STEPS = [
     ("command line, viewer check, folder", "KERNEL32.GetCommandLineA"),
     ("payload: temporary archive and unpacking", "KERNEL32.GetTempPathA"),
     ("settings file", "KERNEL32.WritePrivateProfileStringA"),
-    ("links", "shell32.SHGetSpecialFolderLocation"),
+    ("links (queued for the link thread)", "shell32.SHGetSpecialFolderLocation"),
     ("registration: registry", "advapi32.RegSetValueA"),
-    ("shell refresh", "user32.SystemParametersInfoA"),
+    ("shell refresh, then waiting for the last links", "user32.SystemParametersInfoA"),
     ("exit", "KERNEL32.ExitProcess"),
 ]
 

@@ -65,8 +65,9 @@ bool IsAbsoluteFolder(const char* folder) {
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
 
-ScreenMetricsAhead::ScreenMetricsAhead()
-    : thread_(CreateThread(nullptr, 0, AskScreenMetrics, nullptr, 0, nullptr)), asked_(thread_ != nullptr) {}
+ScreenMetricsAhead::ScreenMetricsAhead(bool askNow)
+    : thread_(askNow ? CreateThread(nullptr, 0, AskScreenMetrics, nullptr, 0, nullptr) : nullptr),
+      asked_(thread_ != nullptr) {}
 
 ScreenMetricsAhead::~ScreenMetricsAhead() { Get(); }
 

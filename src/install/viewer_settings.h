@@ -13,18 +13,19 @@ struct ScreenMetrics {
 ScreenMetrics PlatformScreenMetrics();
 
 // The platform's figures asked on a thread of their own, started at
-// construction, while the caller goes on (say, unpacking the payload): the
-// first call that needs the display starts Wine's display driver, about
-// 30 ms, and nothing before the settings file needs the figures. One object
-// at a time: the figures are kept where plain functions can hand them out.
+// construction when askNow, while the caller goes on (say, unpacking the
+// payload): the first call that needs the display starts Wine's display
+// driver, about 30 ms, and nothing before the settings file needs the
+// figures. One object at a time: the figures are kept where plain functions
+// can hand them out.
 class ScreenMetricsAhead {
  public:
-  ScreenMetricsAhead();
+  explicit ScreenMetricsAhead(bool askNow);
   ~ScreenMetricsAhead();
   ScreenMetricsAhead(const ScreenMetricsAhead&) = delete;
   ScreenMetricsAhead& operator=(const ScreenMetricsAhead&) = delete;
-  // Waits for the thread; its figures, or PlatformScreenMetrics() when it
-  // could not be started.
+  // Waits for the thread; its figures, or PlatformScreenMetrics() when none
+  // was started.
   ScreenMetrics Get();
 
  private:

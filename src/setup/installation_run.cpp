@@ -69,12 +69,15 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
                          creation.failedFolder, creation.error);
   }
-  // Started now, these threads prepare the settings file's screen figures and
-  // set up COM for the links while the payload is unpacked; nothing is
-  // written unless the unpacking succeeds.
-  ScreenMetricsAhead screen;
+  // Started now, a helper thread works while the payload is unpacked: in a
+  // run with links it sets up COM for them, else it asks the screen figures
+  // of the settings file. Nothing is written unless the unpacking succeeds.
+  // One thread, not two: each thread costs memory, and the full run with a
+  // large payload runs a second reader besides.
+  const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
   LinkBatch links;
-  if (options.startMenuGroup || options.desktopLink || options.thumbsLink) links.Start();
+  if (withLinks) links.Start();
+  ScreenMetricsAhead screen(!withLinks);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {

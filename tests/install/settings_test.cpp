@@ -106,13 +106,15 @@ TEST(SettingsFile, PlatformMetricsGiveOneOfTheSkins) {
 
 TEST(SettingsFile, FiguresAskedAheadAreThePlatformFigures) {
   const ScreenMetrics platform = PlatformScreenMetrics();
-  ScreenMetricsAhead ahead;
-  const ScreenMetrics first = ahead.Get();
-  const ScreenMetrics second = ahead.Get();
-  EXPECT_EQ(platform.fullScreenHeight(), first.fullScreenHeight());
-  EXPECT_EQ(platform.scale(), first.scale());
-  EXPECT_EQ(first.fullScreenHeight(), second.fullScreenHeight());
-  EXPECT_EQ(first.scale(), second.scale());
+  for (bool askNow : {true, false}) {
+    ScreenMetricsAhead ahead(askNow);
+    const ScreenMetrics first = ahead.Get();
+    const ScreenMetrics second = ahead.Get();
+    EXPECT_EQ(platform.fullScreenHeight(), first.fullScreenHeight()) << askNow;
+    EXPECT_EQ(platform.scale(), first.scale()) << askNow;
+    EXPECT_EQ(first.fullScreenHeight(), second.fullScreenHeight()) << askNow;
+    EXPECT_EQ(first.scale(), second.scale()) << askNow;
+  }
 }
 
 TEST(SettingsFile, ExpansionUsesTheProcessEnvironment) {
