@@ -21,7 +21,8 @@ wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
-setup="$PX_BUILD_DIR/bench-payloads/setup-x$factor.exe"
+# PX_PROFILE_EXE names another setup (say, one built from an earlier commit).
+setup=${PX_PROFILE_EXE:-$PX_BUILD_DIR/bench-payloads/setup-x$factor.exe}
 run() {
   rm -rf "$WINEPREFIX/drive_c/bench/profile"
   wine "$setup" /silent '/folder=C:\bench\profile' "${options[@]}" </dev/null >/dev/null
