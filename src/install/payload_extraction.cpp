@@ -195,8 +195,13 @@ ProgramCopy CopyFromProgramFile(const void* data, DWORD size, HANDLE output, DWO
     DWORD read = 0, written = 0;
     if (!ReadFile(program, buffer.get(), piece, &read, nullptr) || read != piece) {
       result = ProgramCopy::kUnreadable;
-    } else if (!WriteFile(output, buffer.get(), piece, &written, nullptr) || written != piece) {
+    } else if (!WriteFile(output, buffer.get(), piece, &written, nullptr)) {
       writeError = GetLastError();
+      result = ProgramCopy::kWriteFailed;
+    } else if (written != piece) {
+      // Wine reports a write that a full disk cut short as a success with
+      // fewer bytes and no error at all.
+      writeError = ERROR_DISK_FULL;
       result = ProgramCopy::kWriteFailed;
     }
     left -= piece;
@@ -223,7 +228,11 @@ void WriteArchiveCopy(const void* data, DWORD size, HANDLE file, const char* tem
     return;
   }
   DWORD written = 0;
-  if (!WriteFile(file, data, size, &written, nullptr) || written != size) NoteFailure(tempPath, GetLastError());
+  if (!WriteFile(file, data, size, &written, nullptr)) {
+    NoteFailure(tempPath, GetLastError());
+  } else if (written != size) {
+    NoteFailure(tempPath, ERROR_DISK_FULL);
+  }
 }
 
 // The temporary archive is read through the handle that wrote it: between
