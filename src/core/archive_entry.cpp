@@ -87,3 +87,35 @@ long LongestEntryNameLength(const unsigned char* archive, std::size_t size) {
   }
   return longest;
 }
+
+bool ListArchiveEntries(const unsigned char* archive, std::size_t size, std::vector<ArchiveListing>* entries) {
+  entries->clear();
+  const unsigned char* record = FindEndRecord(archive, size);
+  if (record == nullptr) return false;
+  const std::size_t end = static_cast<std::size_t>(record - archive);
+  const std::uint32_t count = Read16(record + 10);
+  const std::uint32_t directorySize = Read32(record + 12);
+  const std::uint32_t directoryOffset = Read32(record + 16);
+  if (directoryOffset > end || directorySize > end - directoryOffset) return false;
+
+  std::size_t offset = directoryOffset;
+  const std::size_t directoryEnd = static_cast<std::size_t>(directoryOffset) + directorySize;
+  for (std::uint32_t entry = 0; entry < count; ++entry) {
+    if (directoryEnd - offset < kDirectoryHeaderSize) break;
+    const unsigned char* header = archive + offset;
+    if (Read32(header) != kDirectoryHeaderSignature) break;
+    const std::size_t nameLength = Read16(header + 28);
+    const std::size_t recordLength = kDirectoryHeaderSize + nameLength + Read16(header + 30) + Read16(header + 32);
+    if (directoryEnd - offset < recordLength) break;
+    ArchiveListing listing;
+    listing.name.assign(reinterpret_cast<const char*>(header + kDirectoryHeaderSize), nameLength);
+    listing.unpackedSize = Read32(header + 24);
+    entries->push_back(listing);
+    offset += recordLength;
+  }
+  if (entries->size() != count) {
+    entries->clear();
+    return false;
+  }
+  return true;
+}

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 // The part of an entry name after its last "/" or "\" (the whole name when
 // there is none); empty for a directory entry.
@@ -19,3 +21,14 @@ long ArchiveEntryCount(const unsigned char* archive, std::size_t size);
 // The length of the longest entry name in a ZIP archive held in memory, read
 // from its central directory; -1 when the directory cannot be read.
 long LongestEntryNameLength(const unsigned char* archive, std::size_t size);
+
+// One entry of the central directory: its name as stored and its size once
+// unpacked.
+struct ArchiveListing {
+  std::string name;
+  unsigned long long unpackedSize = 0;
+};
+
+// Every entry of a ZIP archive held in memory, in directory order; false (and
+// entries empty) when the directory cannot be read.
+bool ListArchiveEntries(const unsigned char* archive, std::size_t size, std::vector<ArchiveListing>* entries);

@@ -12,4 +12,6 @@ set(PX_CORE_SOURCES
   link_command.cpp
   wizard_rules.cpp
   target_folder.cpp
-  command_arguments.cpp)
+  command_arguments.cpp
+  install_record.cpp
+  uninstall_rules.cpp)

@@ -111,8 +111,9 @@ CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer, ZPOS64_T decl
     if (count == 0) return CopyResult::kDone;
     copied += static_cast<ZPOS64_T>(count);
     DWORD written = 0;
-    if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr) ||
-        written != static_cast<DWORD>(count)) {
+    if (!WriteFile(output, buffer, static_cast<DWORD>(count), &written, nullptr)) return CopyResult::kWriteError;
+    if (written != static_cast<DWORD>(count)) {
+      SetLastError(ERROR_DISK_FULL);  // a write cut short, as in ExtractPayload
       return CopyResult::kWriteError;
     }
   }

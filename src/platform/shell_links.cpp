@@ -213,3 +213,34 @@ void RefreshShellAssociations() {
   SystemParametersInfoA(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }
+
+std::string ShellFolderPath(int csidl) {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || path[0] == '\0') return "";
+  std::string folder = path;
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+std::string ReadLinkTarget(const std::string& linkPath) {
+  if (GetFileAttributesA(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return "";
+  std::string target;
+  const HRESULT init = CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      wchar_t wide[MAX_PATH];
+      if (MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) > 0 &&
+          SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char path[MAX_PATH] = {};
+        if (SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) target = path;
+      }
+      file->Release();
+    }
+    link->Release();
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return target;
+}

@@ -84,3 +84,11 @@ void DeleteLinkFile(const char* path);
 // Tells the shell that icons and associations changed: reload the system
 // icons, then announce SHCNE_ASSOCCHANGED and wait for the flush.
 void RefreshShellAssociations();
+
+// A special folder (CSIDL) with a backslash at its end; "" when the shell
+// cannot name it. No fallback: what is looked for there must not be looked
+// for elsewhere.
+std::string ShellFolderPath(int csidl);
+
+// The target path stored in a .lnk file; "" when it cannot be read.
+std::string ReadLinkTarget(const std::string& linkPath);

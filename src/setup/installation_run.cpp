@@ -13,6 +13,7 @@
 #include "platform/resource_text.h"
 #include "platform/shell_links.h"
 #include "resources/resource.h"
+#include "setup/install_recording.h"
 #include "shell/registration.h"
 
 namespace {
@@ -63,6 +64,8 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   if (problem != TargetFolderProblem::kNone && !onlyBlanks) {
     return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
   }
+  InstallRecording recording;
+  recording.BeforeFolder(folder);
   FolderCreation creation;
   if (!EnsureFolderExists(folder, &creation)) {
     RemoveEmptyFolders(creation.created);
@@ -78,6 +81,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   LinkBatch links;
   if (withLinks) links.Start();
   ScreenMetricsAhead screen(!withLinks);
+  recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
@@ -97,7 +101,13 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, links);
+  recording.BeforeRegistration(options.allUsers);
+  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes(), links);
+  // Written whatever the registration achieved: the record is what lets the
+  // uninstaller take the unpacked files back. Without it the installation is
+  // still complete; the uninstaller then says that it cannot know the files
+  // and offers to remove only the registration.
+  recording.Finish();
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
   for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
   // Without its open command or uninstall entry the installation is not

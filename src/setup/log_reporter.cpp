@@ -12,10 +12,10 @@ void LogReporter::Failure(const char* message, const char* subject, bool subject
 
 void LogReporter::FailureWithCause(const char* message, const char* subject, bool subjectFirst,
                                    const char* cause) {
-  // The default log keeps the entries it always had; a log named with
-  // "/log=" is read by people who need the cause (TEMP naming a file, a
-  // second setup and a held file all share one message).
-  if (!InstallLogChosenByUser() || cause == nullptr || cause[0] == '\0') {
+  // The cause follows on a line of its own: TEMP naming a file, a second
+  // setup and a held file all share one message, and only the cause tells
+  // them apart.
+  if (cause == nullptr || cause[0] == '\0') {
     Failure(message, subject, subjectFirst);
     return;
   }

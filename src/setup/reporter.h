@@ -12,9 +12,9 @@ class Reporter {
   // subjectFirst is true.
   virtual void Failure(const char* message, const char* subject, bool subjectFirst) = 0;
   // The same failure with its cause: the file or folder the system refused
-  // and the system's text for the error, as "<path>: <text>". Only a log the
-  // administrator named with "/log=" writes it (on a line of its own after
-  // the entry's text); everybody else reports the failure as above.
+  // and the system's text for the error, as "<path>: <text>". The install
+  // log writes it on a line of its own after the entry's text; everybody
+  // else reports the failure as above.
   virtual void FailureWithCause(const char* message, const char* subject, bool subjectFirst, const char* cause) {
     static_cast<void>(cause);
     Failure(message, subject, subjectFirst);

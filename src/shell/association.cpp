@@ -1,10 +1,12 @@
 #include "shell/association.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/format_table.h"
 #include "core/shell_text.h"
+#include "core/uninstall_rules.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "platform/shell_links.h"
@@ -14,16 +16,6 @@ using namespace shelltext;
 namespace {
 
 constexpr const char* kFileAssociationsKey = "SOFTWARE\\Pixorra\\Capabilities\\FileAssociations";
-
-// The system's own ProgIDs of its built-in photo, video and music apps, which
-// would otherwise keep offering themselves next to the viewer.
-const char* const kStoreAppClasses[] = {
-    "SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
-    "SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-    "SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
-    "SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-    "SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
-};
 
 // The ProgID suffixes the stage has written, each with the icon text of its
 // last write. Several extensions share a suffix (.jpg, .jpe, .jpeg); writing
@@ -107,8 +99,9 @@ void AssociateExtension(const char* ext, const char* sfx, const char* openComman
 }
 
 void SetAppxNoOpenWith() {
-  for (const char* appClass : kStoreAppClasses) {
-    RegKey key = RegKey::Create(HKEY_CURRENT_USER, appClass);
+  // One list with the uninstaller, which takes these values back.
+  for (const std::string& appClass : uninstallrules::StoreAppClasses()) {
+    RegKey key = RegKey::Create(HKEY_CURRENT_USER, appClass.c_str());
     key.SetText("NoOpenWith", "");
   }
 }

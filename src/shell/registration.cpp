@@ -5,6 +5,7 @@
 
 #include "core/folder_text.h"
 #include "core/shell_text.h"
+#include "core/uninstall_rules.h"
 #include "platform/registry.h"
 #include "platform/shell_links.h"
 #include "shell/association.h"
@@ -19,7 +20,6 @@ constexpr const char* kFileAssociationsKey = "SOFTWARE\\Pixorra\\Capabilities\\F
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 constexpr const char* kApplicationDescription =
     "Picture viewer, editor and converter - one of the most popular viewers worldwide";
-constexpr DWORD kEstimatedSizeKb = 5120;
 
 void WriteFolderAndDriveVerbs(const char* browseCommand) {
   for (const char* classKey : {"Directory", "Drive"}) {
@@ -37,7 +37,7 @@ void NoteEssential(bool written, unsigned long error, const char* key, Registrat
 }
 
 // True when every value was written; else the system's error code in error.
-bool WriteUninstallEntry(const InstallTexts& texts, unsigned long* error) {
+bool WriteUninstallEntry(const InstallTexts& texts, unsigned long long payloadBytes, unsigned long* error) {
   *error = ERROR_SUCCESS;
   if (!SetDefaultText(HKEY_LOCAL_MACHINE, kUninstallKey, "")) {
     *error = GetLastError();
@@ -50,21 +50,38 @@ bool WriteUninstallEntry(const InstallTexts& texts, unsigned long* error) {
          entry.SetText("UninstallString", texts.uninstallCommand) && entry.SetText("Publisher", "Tamsin Orlo") &&
          entry.SetText("InstallLocation", texts.folder) && entry.SetText("DisplayVersion", version) &&
          entry.SetText("DisplayIcon", texts.displayIcon) && entry.SetNumber("VersionMajor", kVersionMajor) &&
-         entry.SetNumber("VersionMinor", kVersionMinor) && entry.SetNumber("EstimatedSize", kEstimatedSizeKb);
-  if (!written) *error = GetLastError();  // before the key closes
-  return written;
+         entry.SetNumber("VersionMinor", kVersionMinor) &&
+         entry.SetNumber("EstimatedSize", uninstallrules::KilobytesRoundedUp(payloadBytes)) &&
+         entry.SetNumber("NoModify", 1) && entry.SetNumber("NoRepair", 1);
+  if (!written) {
+    *error = GetLastError();  // before the key closes
+    return false;
+  }
+  // What deployment tools run to remove the program without a window; the
+  // date the program list shows.
+  char quiet[kCommandSize];
+  bool details = uninstallrules::ComposeQuietUninstallCommand(texts.folder, quiet, sizeof(quiet)) &&
+                 entry.SetText("QuietUninstallString", quiet);
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  char date[kShortSize];
+  details = details && uninstallrules::FormatInstallDate(today.wYear, today.wMonth, today.wDay, date, sizeof(date)) &&
+            entry.SetText("InstallDate", date);
+  if (!details) *error = GetLastError();
+  return details;
 }
 
 }  // namespace
 
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed) {
+                                      bool associationsConfirmed, unsigned long long payloadBytes) {
   LinkBatch links;
-  return RegisterWithShell(options, installedFolder, associationsConfirmed, links);
+  return RegisterWithShell(options, installedFolder, associationsConfirmed, payloadBytes, links);
 }
 
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed, LinkBatch& links) {
+                                      bool associationsConfirmed, unsigned long long payloadBytes,
+                                      LinkBatch& links) {
   RegistrationOutcome outcome;
   // The caller's text has at most 259 characters; anything beyond is not
   // read. An empty folder, or one too long to name the viewer in a
@@ -104,7 +121,7 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
   }
 
   unsigned long uninstallError = 0;
-  const bool uninstallWritten = WriteUninstallEntry(texts, &uninstallError);
+  const bool uninstallWritten = WriteUninstallEntry(texts, payloadBytes, &uninstallError);
   NoteEssential(uninstallWritten, uninstallError, kUninstallKey, outcome);
 
   { RegKey application = RegKey::Create(HKEY_LOCAL_MACHINE, kApplicationKey); }

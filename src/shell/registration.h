@@ -21,12 +21,14 @@ struct RegistrationOutcome {
 // as it was created, not as typed) with the links, verbs and associations
 // that options choose. The chosen formats become the viewer's only when
 // associationsConfirmed; their ProgIDs are written either way. Every step
-// is tried whatever failed before it.
+// is tried whatever failed before it. payloadBytes, the unpacked payload's
+// size, becomes the uninstall entry's EstimatedSize (KB, rounded up).
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed);
+                                      bool associationsConfirmed, unsigned long long payloadBytes);
 
 class LinkBatch;
 // The same with the links written by a batch the caller started earlier (see
 // LinkBatch); they are all written when this returns.
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed, LinkBatch& links);
+                                      bool associationsConfirmed, unsigned long long payloadBytes,
+                                      LinkBatch& links);

@@ -24,6 +24,19 @@ const std::string kInstallFailed =
 const std::string kViewerRunning =
     "Warnung: Pixorra l\xe4uft!\r\nBeenden Sie bitte Pixorra bevor Sie mit der Installation fortsetzen!";
 
+// The system's text for an error code, as the setup writes it into a log
+// as a failure's cause.
+inline std::string ErrorText(DWORD error) {
+  char text[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                      text, sizeof text, nullptr);
+  std::string result(text, length < sizeof text ? length : 0);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
+    result.pop_back();
+  }
+  return result;
+}
+
 inline std::string ReadWholeFile(const std::string& path, bool* exists = nullptr) {
   std::string text;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

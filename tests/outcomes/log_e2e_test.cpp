@@ -17,6 +17,7 @@ using namespace faulttest;
 using namespace outcomes;
 using installtest::kCannotCreate;
 using installtest::kInstallFailed;
+using installtest::ErrorText;
 using installtest::kInvalidFolder;
 using installtest::kLogName;
 using installtest::kViewerRunning;

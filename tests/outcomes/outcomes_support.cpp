@@ -45,15 +45,4 @@ Everything Snapshot() {
   return state;
 }
 
-std::string ErrorText(DWORD error) {
-  char text[512] = {};
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                      text, sizeof text, nullptr);
-  std::string result(text, length < sizeof text ? length : 0);
-  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
-    result.pop_back();
-  }
-  return result;
-}
-
 }  // namespace outcomes

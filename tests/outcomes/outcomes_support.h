@@ -29,7 +29,4 @@ struct Everything {
 };
 Everything Snapshot();
 
-// The system's text for an error code, as the setup writes it into a log.
-std::string ErrorText(DWORD error);
-
 }  // namespace outcomes

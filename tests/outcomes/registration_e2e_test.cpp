@@ -20,6 +20,7 @@
 using namespace pxtest;
 using namespace faulttest;
 using namespace outcomes;
+using installtest::ErrorText;
 using installtest::kInvalidFolder;
 using installtest::kLogName;
 using installtest::LogTexts;
@@ -158,7 +159,7 @@ TEST_F(Outcomes, AnOpenCommandOrUninstallEntryThatCannotBeWrittenFailsTheRun) {
       EXPECT_EQ(kFailed, run.exitCode);
       const std::string subject = std::string("HKEY_LOCAL_MACHINE\\") + key;
       std::string entry = kNeedsAdmin + ": " + subject;
-      if (namedLog) entry += "\r\n" + subject + ": " + ErrorText(ERROR_ACCESS_DENIED);
+      entry += "\r\n" + subject + ": " + ErrorText(ERROR_ACCESS_DENIED);
       if (namedLog) {
         const std::string copy = start_ + kLogName;
         CopyFileA(log.c_str(), copy.c_str(), FALSE);

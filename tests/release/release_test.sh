@@ -105,18 +105,27 @@ programs=$(python3 -c 'import sys, zipfile; print(sum(n.lower().endswith((".exe"
   "$one/unsigned/payload.zip")
 signed=$(grep -c -E '^file Program Files/Pixorra/.* signed$' "$s/signed.txt" || true)
 payload=$(grep -c '^file Program Files/Pixorra/' "$s/unsigned.txt" || true)
-# The payload's files and the settings file.
-[ "$payload" = $((shipped + 1)) ] || fail "$payload files installed into Program Files\\Pixorra, $shipped shipped"
+# The payload's files, the settings file and the install record.
+[ "$payload" = $((shipped + 2)) ] || fail "$payload files installed into Program Files\\Pixorra, $shipped shipped"
 [ "$programs" -ge 12 ] && [ "$programs" = "$signed" ] ||
   fail "$signed of $programs installed programs carry a signature"
 ! grep -q ' signed$' "$s/unsigned.txt" || fail "the unsigned setup installed signed programs"
-if diff <(sed 's/ signed$/ -/' "$s/signed.txt") "$s/unsigned.txt" >"$s/difference.txt"; then
+# The uninstall entry's EstimatedSize is the unpacked payload's size, and the
+# signatures make the signed programs larger: that one value differs by
+# design, the signed one being the larger.
+size_of() { sed -n 's/.*"EstimatedSize"=dword:\([0-9a-f]*\).*/\1/p' "$1"; }
+signed_kb=$((16#$(size_of "$s/signed.txt")))
+unsigned_kb=$((16#$(size_of "$s/unsigned.txt")))
+[ "$signed_kb" -ge "$unsigned_kb" ] && [ "$unsigned_kb" -gt 0 ] ||
+  fail "EstimatedSize: signed $signed_kb KB, unsigned $unsigned_kb KB"
+if diff <(sed 's/ signed$/ -/; /"EstimatedSize"=/d' "$s/signed.txt") <(sed '/"EstimatedSize"=/d' "$s/unsigned.txt") \
+    >"$s/difference.txt"; then
   pass "signed and unsigned setup: the same $payload files, dates and registry ($signed programs signed)"
 else
   fail "signed and unsigned installation differ (lines: signed <, unsigned >):"
   head -n 40 "$s/difference.txt" >&2
 fi
-wrong_date=$(grep '^file Program Files/Pixorra/' "$s/signed.txt" | grep -v -F " $stamp " | grep -v 'px_main64.ini' || true)
+wrong_date=$(grep '^file Program Files/Pixorra/' "$s/signed.txt" | grep -v -F " $stamp " | grep -v -e 'px_main64.ini' -e 'pv_uninstall.dat' || true)
 if [ -z "$wrong_date" ] && [ -n "$stamp" ]; then
   pass "every installed payload file shows the release date $stamp"
 else

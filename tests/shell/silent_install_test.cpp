@@ -74,7 +74,7 @@ TEST_F(ShellSilent, ImagesWithEveryLinkOnWindows7) {
   Install("/group=1 /desktop=1 /thumbs=1 /assoc=1");
   ASSERT_TRUE(pxtest::FileExists(folder_ + "px_main64.exe")) << "the installation did not run";
 
-  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::Images, true)));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::Images, true, InstalledPayloadKb(folder_))));
   EXPECT_EQ(ExpectedProgIds(), RegisteredProgIds());
   EXPECT_EQ(ExpectedProgIds(), CapabilityProgIds());
   EXPECT_FALSE(pxtest::RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra\\DefaultIcon"));
@@ -92,7 +92,7 @@ TEST_F(ShellSilent, ImagesWithEveryLinkOnWindows7) {
 
 TEST_F(ShellSilent, AllFormatsOnWindows8) {
   Install("/group=1 /assoc=2", "win8");
-  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::All, false)));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::All, false, InstalledPayloadKb(folder_))));
   EXPECT_EQ(ExpectedGroupNames(true), pxtest::ListFolder(GroupFolder(false)));
   EXPECT_EQ(5, NoOpenWithCount());
   EXPECT_FALSE(pxtest::FileExists(DesktopFolder(false) + kDesktopViewerLink.name));
@@ -100,7 +100,7 @@ TEST_F(ShellSilent, AllFormatsOnWindows8) {
 
 TEST_F(ShellSilent, WithoutAssocOptionNothingIsAssociated) {
   Install("/group=1 /desktop=1", "win8");
-  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::None, false)));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::None, false, InstalledPayloadKb(folder_))));
   EXPECT_EQ(ExpectedProgIds(), CapabilityProgIds());
   EXPECT_EQ(0, NoOpenWithCount());
   EXPECT_EQ(ExpectedGroupNames(true), pxtest::ListFolder(GroupFolder(false)));
@@ -113,7 +113,7 @@ TEST_F(ShellSilent, AllUsersLinksInTheCommonFolders) {
   EXPECT_EQ("", CompareLink(DesktopFolder(true), kDesktopThumbsLink, folder_));
   EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
   // The registry roots do not depend on the option.
-  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::None, true)));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::None, true, InstalledPayloadKb(folder_))));
 }
 
 TEST_F(ShellSilent, BlanksAroundTheFolderAreTrimmed) {
@@ -124,7 +124,7 @@ TEST_F(ShellSilent, BlanksAroundTheFolderAreTrimmed) {
   EXPECT_EQ("\"" + folder_ + "px_main64.exe\" \"%1 /thumbs\"",
             pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Drive\\shell\\Browse with &Pixorra\\command",
                                  "").text);
-  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::Images, true)));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(folder_, Choice::Images, true, InstalledPayloadKb(folder_))));
 }
 
 // An update into another folder moves every registration along, and the next
@@ -134,7 +134,7 @@ TEST_F(ShellSilent, SecondFolderBecomesThePreviousInstallation) {
   const std::string second = base_ + "Second\\";
   Install("/assoc=1", "win7", second.substr(0, second.size() - 1));
   // Rows not chosen the second time keep the first run's extension defaults.
-  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(second, Choice::All, false)));
+  EXPECT_EQ("", CompareFootprint(ExpectedFootprint(second, Choice::All, false, InstalledPayloadKb(second))));
 
   pxtest::RemoveFolderTree(second);
   pxtest::ScopedWineVersion wineVersion(kSetupName, "win7");

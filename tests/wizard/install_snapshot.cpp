@@ -60,7 +60,10 @@ void AddFolderFiles(Snapshot& snapshot, const std::string& label, const std::str
   if (!FolderExists(folder)) return;
   for (const std::string& entry : ListFolder(folder)) {
     const bool isFolder = !entry.empty() && entry.back() == '\\';
-    snapshot[label + entry] = isFolder ? "(folder)" : Digest(ReadFileBytes(folder + entry));
+    // The install record names what each run found before it; two runs
+    // into the same folder one after the other find different things.
+    const bool record = entry == "pv_uninstall.dat";
+    snapshot[label + entry] = isFolder ? "(folder)" : record ? "(record)" : Digest(ReadFileBytes(folder + entry));
   }
 }
 

@@ -1,0 +1,319 @@
+#include "core/install_record.h"
+
+#include <initializer_list>
+
+namespace installrecord {
+
+namespace {
+
+constexpr const char* kHeader = "Pixorra 4.42 install record";
+constexpr const char* kEnd = "End";
+
+const char* RootText(Root root) { return root == Root::kLocalMachine ? "HKLM" : "HKCU"; }
+
+bool ParseRoot(const std::string& text, Root* root) {
+  if (text == "HKLM") *root = Root::kLocalMachine;
+  else if (text == "HKCU") *root = Root::kCurrentUser;
+  else return false;
+  return true;
+}
+
+const char* PlaceText(LinkPlace place) {
+  switch (place) {
+    case LinkPlace::kUserPrograms: return "user-programs";
+    case LinkPlace::kCommonPrograms: return "common-programs";
+    case LinkPlace::kUserDesktop: return "user-desktop";
+    case LinkPlace::kCommonDesktop: return "common-desktop";
+  }
+  return "";
+}
+
+bool ParsePlace(const std::string& text, LinkPlace* place) {
+  for (LinkPlace candidate : {LinkPlace::kUserPrograms, LinkPlace::kCommonPrograms, LinkPlace::kUserDesktop,
+                              LinkPlace::kCommonDesktop}) {
+    if (text == PlaceText(candidate)) {
+      *place = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool NeedsEscape(unsigned char c) { return c < 32 || c == '%' || c == 127; }
+
+std::string Escape(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (NeedsEscape(c)) {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Exactly what Escape writes: upper-case pairs, and only for the bytes it
+// escapes, so that every record has one spelling.
+bool Unescape(const std::string& text, std::string* out) {
+  out->clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c != '%') {
+      if (NeedsEscape(c)) return false;
+      *out += static_cast<char>(c);
+      continue;
+    }
+    if (text.size() - i < 3) return false;
+    const int high = HexDigit(text[i + 1]);
+    const int low = HexDigit(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    const unsigned char decoded = static_cast<unsigned char>(high * 16 + low);
+    if (!NeedsEscape(decoded)) return false;
+    *out += static_cast<char>(decoded);
+    i += 2;
+  }
+  return true;
+}
+
+std::vector<std::string> SplitFields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+// A decimal number without sign or leading zeros, below 2^32.
+bool ParseNumber(const std::string& text, unsigned long* number) {
+  if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return false;
+  unsigned long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value > 0xFFFFFFFFull) return false;
+  *number = static_cast<unsigned long>(value);
+  return true;
+}
+
+void AddLine(std::string& out, std::initializer_list<std::string> fields) {
+  bool first = true;
+  for (const std::string& field : fields) {
+    if (!first) out += '\t';
+    out += field;
+    first = false;
+  }
+  out += "\r\n";
+}
+
+bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool* sawFolder) {
+  std::vector<std::string> f(raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (!Unescape(raw[i], &f[i])) return false;
+  }
+  const std::string& kind = f[0];
+  if (kind == "Folder" && f.size() == 3 && !*sawFolder) {
+    if (f[2] != "created" && f[2] != "found") return false;
+    record->folder = f[1];
+    record->folderCreated = f[2] == "created";
+    *sawFolder = true;
+    return true;
+  }
+  if (kind == "File" && f.size() == 2) {
+    record->files.push_back(f[1]);
+    return true;
+  }
+  if (kind == "CreatedFolder" && f.size() == 2) {
+    record->createdFolders.push_back(f[1]);
+    return true;
+  }
+  if (kind == "Link" && f.size() == 3) {
+    Link link;
+    if (!ParsePlace(f[1], &link.place)) return false;
+    link.name = f[2];
+    record->links.push_back(link);
+    return true;
+  }
+  if (kind == "CreatedGroup" && f.size() == 2) {
+    LinkPlace place;
+    if (!ParsePlace(f[1], &place)) return false;
+    record->createdGroups.push_back(place);
+    return true;
+  }
+  if (kind == "OwnKey" && f.size() == 3) {
+    KeyName key;
+    if (!ParseRoot(f[1], &key.root)) return false;
+    key.key = f[2];
+    record->ownKeys.push_back(key);
+    return true;
+  }
+  if (kind == "Set" && f.size() == 4) {
+    ValueName value;
+    if (!ParseRoot(f[1], &value.root)) return false;
+    value.key = f[2];
+    value.name = f[3];
+    record->setValues.push_back(value);
+    return true;
+  }
+  if (kind == "CreatedKey" && f.size() == 3) {
+    KeyName key;
+    if (!ParseRoot(f[1], &key.root)) return false;
+    key.key = f[2];
+    record->createdKeys.push_back(key);
+    return true;
+  }
+  if (kind == "Earlier" && (f.size() == 5 || f.size() == 6)) {
+    EarlierValue value;
+    if (!ParseRoot(f[1], &value.root)) return false;
+    value.key = f[2];
+    value.name = f[3];
+    if (f.size() == 5) {
+      if (f[4] != "none") return false;
+      value.existed = false;
+    } else {
+      if (!ParseNumber(f[4], &value.type)) return false;
+      value.existed = true;
+      value.data = f[5];
+    }
+    record->earlier.push_back(value);
+    return true;
+  }
+  return false;
+}
+
+bool SameKeyName(const KeyName& a, const KeyName& b) { return a.root == b.root && SameName(a.key, b.key); }
+
+template <typename T, typename Same>
+void AddMissing(std::vector<T>& into, const std::vector<T>& from, Same same) {
+  for (const T& item : from) {
+    bool present = false;
+    for (const T& existing : into) present = present || same(existing, item);
+    if (!present) into.push_back(item);
+  }
+}
+
+}  // namespace
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string Serialize(const InstallRecord& record) {
+  std::string out;
+  AddLine(out, {kHeader});
+  AddLine(out, {"Folder", Escape(record.folder), record.folderCreated ? "created" : "found"});
+  for (const std::string& file : record.files) AddLine(out, {"File", Escape(file)});
+  for (const std::string& folder : record.createdFolders) AddLine(out, {"CreatedFolder", Escape(folder)});
+  for (const LinkPlace place : record.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});
+  for (const Link& link : record.links) AddLine(out, {"Link", PlaceText(link.place), Escape(link.name)});
+  for (const KeyName& key : record.ownKeys) AddLine(out, {"OwnKey", RootText(key.root), Escape(key.key)});
+  for (const ValueName& value : record.setValues) {
+    AddLine(out, {"Set", RootText(value.root), Escape(value.key), Escape(value.name)});
+  }
+  for (const KeyName& key : record.createdKeys) AddLine(out, {"CreatedKey", RootText(key.root), Escape(key.key)});
+  for (const EarlierValue& value : record.earlier) {
+    if (value.existed) {
+      AddLine(out, {"Earlier", RootText(value.root), Escape(value.key), Escape(value.name),
+                    std::to_string(value.type), Escape(value.data)});
+    } else {
+      AddLine(out, {"Earlier", RootText(value.root), Escape(value.key), Escape(value.name), "none"});
+    }
+  }
+  AddLine(out, {kEnd});
+  return out;
+}
+
+bool Parse(const std::string& text, InstallRecord* record, std::string* why) {
+  *record = InstallRecord();
+  auto fail = [why](const std::string& reason) {
+    if (why != nullptr) *why = reason;
+    return false;
+  };
+  if (text.size() > kMaxRecordSize) return fail("too large");
+  bool sawHeader = false, sawFolder = false, sawEnd = false;
+  std::size_t start = 0;
+  int lineNumber = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) return fail("cut off after line " + std::to_string(lineNumber));
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (sawEnd) return fail("text after the end line");
+    if (!sawHeader) {
+      if (line != kHeader) return fail("not an install record");
+      sawHeader = true;
+      continue;
+    }
+    if (line == kEnd) {
+      sawEnd = true;
+      continue;
+    }
+    if (!ParseLine(SplitFields(line), record, &sawFolder)) return fail("line " + std::to_string(lineNumber) + " unreadable");
+  }
+  if (!sawHeader) return fail("empty");
+  if (!sawEnd) return fail("no end line");
+  if (!sawFolder) return fail("no folder line");
+  return true;
+}
+
+InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
+  // Older facts first, in their order, then what only the newer run saw: an
+  // installation repeated with the same choices leaves the same record.
+  InstallRecord merged = older;
+  merged.folder = newer.folder;
+  auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };
+  AddMissing(merged.files, newer.files, same);
+  AddMissing(merged.createdFolders, newer.createdFolders, same);
+  AddMissing(merged.links, newer.links,
+             [](const Link& a, const Link& b) { return a.place == b.place && SameName(a.name, b.name); });
+  AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
+  AddMissing(merged.ownKeys, newer.ownKeys, SameKeyName);
+  AddMissing(merged.setValues, newer.setValues, [](const ValueName& a, const ValueName& b) {
+    return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
+  });
+  AddMissing(merged.createdKeys, newer.createdKeys, SameKeyName);
+  AddMissing(merged.earlier, newer.earlier, [](const EarlierValue& a, const EarlierValue& b) {
+    return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
+  });
+  return merged;
+}
+
+const EarlierValue* FindEarlier(const InstallRecord& record, Root root, const std::string& key,
+                                const std::string& name) {
+  for (const EarlierValue& value : record.earlier) {
+    if (value.root == root && SameName(value.key, key) && SameName(value.name, name)) return &value;
+  }
+  return nullptr;
+}
+
+bool HasCreatedKey(const InstallRecord& record, Root root, const std::string& key) {
+  for (const KeyName& created : record.createdKeys) {
+    if (created.root == root && SameName(created.key, key)) return true;
+  }
+  return false;
+}
+
+}  // namespace installrecord

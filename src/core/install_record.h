@@ -1,0 +1,99 @@
+// The install record: what an installation did, kept as plain text in the
+// program folder so that the uninstaller can take it back. Pure text rules:
+// no Windows header, also built natively.
+//
+// The record is read back by a program that runs elevated while the record
+// may lie in a folder the user can write. So the uninstaller never takes a
+// path, a key or a link from it on trust: files must be payload names inside
+// its own folder, links must carry the product's link names, and registry
+// data counts only for the values the setup itself replaces
+// (uninstall_rules.h checks all of that). What the record adds is the earlier
+// data that nobody else knows any more.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace installrecord {
+
+// The record's file name in the program folder, and the name it is written
+// under first: a killed run leaves at most that one, never half a record.
+constexpr const char* kRecordFileName = "pv_uninstall.dat";
+constexpr const char* kRecordTempName = "pv_uninstall.dat.new";
+// Anything larger is not a record the setup wrote (90 extensions with a few
+// values each and 40 files stay far below).
+constexpr std::size_t kMaxRecordSize = 256 * 1024;
+
+enum class Root { kLocalMachine, kCurrentUser };
+
+// Where a link lies: the current user's or all users' programs folder (the
+// group "Pixorra" inside it) or desktop.
+enum class LinkPlace { kUserPrograms, kCommonPrograms, kUserDesktop, kCommonDesktop };
+
+// A registry value as it was before the first installation that recorded it.
+struct EarlierValue {
+  Root root = Root::kLocalMachine;
+  std::string key;
+  std::string name;  // "" = the key's unnamed value
+  bool existed = false;
+  unsigned long type = 0;  // REG_* number, when it existed
+  std::string data;        // the bytes as stored, when it existed
+};
+
+struct KeyName {
+  Root root = Root::kLocalMachine;
+  std::string key;
+};
+
+// A value the installation wrote outside the product's own keys.
+struct ValueName {
+  Root root = Root::kLocalMachine;
+  std::string key;
+  std::string name;  // "" = the key's unnamed value
+};
+
+struct Link {
+  LinkPlace place = LinkPlace::kUserPrograms;
+  std::string name;  // "Pixorra\<name>.lnk" in a programs folder, "<name>.lnk" on a desktop
+};
+
+struct InstallRecord {
+  std::string folder;          // the program folder, ending in a backslash
+  bool folderCreated = false;  // the installation created it (else it was found)
+  std::vector<std::string> files;           // payload names, "\" separated
+  std::vector<std::string> createdFolders;  // inside the folder, ending in "\"
+  std::vector<Link> links;
+  std::vector<LinkPlace> createdGroups;  // programs folders in which the group was created
+  std::vector<KeyName> ownKeys;          // the product's keys it wrote (removed whole)
+  std::vector<ValueName> setValues;      // values it wrote into other keys
+  std::vector<KeyName> createdKeys;      // keys that did not exist before
+  std::vector<EarlierValue> earlier;
+};
+
+// The record as text: a header line, one line per fact (fields separated by
+// tabs, bytes below 32, "%" and 127 written as %XX), an end line; CR LF line
+// ends so that any editor shows it.
+std::string Serialize(const InstallRecord& record);
+
+// Reads what Serialize wrote. False (and why, in English, for the log) when
+// the text is not such a record: wrong header, an unknown or malformed line,
+// a bad escape, no end line (a cut-off file), text after it, or too large.
+bool Parse(const std::string& text, InstallRecord* record, std::string* why);
+
+// A later installation into the same folder: the result keeps the union of
+// files, folders, links and created keys, and for every value the oldest
+// earlier data (older's), since the later run saw what the earlier one had
+// written. older.folderCreated wins for the same reason. older's facts keep
+// their places, so the same installation twice gives the same text.
+InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer);
+
+// Case-insensitive (ASCII) comparison, as Windows compares file and key names.
+bool SameName(const std::string& a, const std::string& b);
+
+// The earlier value of root\key\name in the record, or nullptr.
+const EarlierValue* FindEarlier(const InstallRecord& record, Root root, const std::string& key,
+                                const std::string& name);
+bool HasCreatedKey(const InstallRecord& record, Root root, const std::string& key);
+
+}  // namespace installrecord

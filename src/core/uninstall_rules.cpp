@@ -1,0 +1,358 @@
+#include "core/uninstall_rules.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/format_table.h"
+#include "core/shell_text.h"
+
+namespace uninstallrules {
+
+using installrecord::SameName;
+
+namespace {
+
+std::string Composed(bool (*compose)(const char*, char*, std::size_t), const char* text) {
+  char out[shelltext::kKeySize];
+  return compose(text, out, sizeof out) ? std::string(out) : std::string();
+}
+
+std::string FileExtsKey(const char* extension) {
+  return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\." + std::string(extension);
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "/" and "\" alike, any case.
+bool SamePath(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (IsSeparator(a[i]) && IsSeparator(b[i])) continue;
+    if (!SameName(std::string(1, a[i]), std::string(1, b[i]))) return false;
+  }
+  return true;
+}
+
+bool StartsWithPath(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() && SamePath(text.substr(0, prefix.size()), prefix);
+}
+
+const char* PlaceName(LinkPlace place) {
+  switch (place) {
+    case LinkPlace::kUserPrograms: return "user programs";
+    case LinkPlace::kCommonPrograms: return "common programs";
+    case LinkPlace::kUserDesktop: return "user desktop";
+    case LinkPlace::kCommonDesktop: return "common desktop";
+  }
+  return "";
+}
+
+}  // namespace
+
+const std::vector<std::string>& StoreAppClasses() {
+  static const std::vector<std::string> classes = {
+      "SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
+      "SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
+      "SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
+      "SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
+      "SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
+  };
+  return classes;
+}
+
+const std::vector<KnownValue>& KnownReplacedValues() {
+  static const std::vector<KnownValue> values = [] {
+    std::vector<KnownValue> list;
+    for (int row = 0; row < FormatRowCount(); ++row) {
+      const FormatRow* format = GetFormatRow(row);
+      for (int e = 0; e < format->extensionCount; ++e) {
+        const RegisteredExtension& ext = format->extensions[e];
+        const std::string progId = Composed(shelltext::ComposeProgId, ext.suffix);
+        list.push_back({ValueKind::kExtensionDefault, Root::kLocalMachine,
+                        Composed(shelltext::ComposeExtensionKey, ext.extension), "", progId});
+        const std::string choice = Composed(shelltext::ComposeUserChoiceKey, ext.extension);
+        list.push_back({ValueKind::kUserChoice, Root::kCurrentUser, choice, "Progid", progId});
+        list.push_back({ValueKind::kUserChoiceHash, Root::kCurrentUser, choice, "Hash", ""});
+      }
+    }
+    for (const std::string& appClass : StoreAppClasses()) {
+      list.push_back({ValueKind::kNoOpenWith, Root::kCurrentUser, appClass, "NoOpenWith", ""});
+    }
+    return list;
+  }();
+  return values;
+}
+
+const std::vector<KnownKey>& KnownCreatedKeys() {
+  static const std::vector<KnownKey> keys = [] {
+    std::vector<KnownKey> list;
+    for (int row = 0; row < FormatRowCount(); ++row) {
+      const FormatRow* format = GetFormatRow(row);
+      for (int e = 0; e < format->extensionCount; ++e) {
+        const char* extension = format->extensions[e].extension;
+        list.push_back({Root::kLocalMachine, Composed(shelltext::ComposeExtensionKey, extension)});
+        list.push_back({Root::kCurrentUser, FileExtsKey(extension)});
+      }
+    }
+    for (const std::string& appClass : StoreAppClasses()) list.push_back({Root::kCurrentUser, appClass});
+    // The parents of the folder and drive verbs; Windows has them, a bare
+    // system may not. Each before its parent, so that both can go.
+    for (const char* classKey : {"Directory", "Drive"}) {
+      list.push_back({Root::kLocalMachine, std::string("SOFTWARE\\Classes\\") + classKey + "\\shell"});
+      list.push_back({Root::kLocalMachine, std::string("SOFTWARE\\Classes\\") + classKey});
+    }
+    return list;
+  }();
+  return keys;
+}
+
+const std::vector<KnownKey>& OwnKeys() {
+  static const std::vector<KnownKey> keys = [] {
+    std::vector<KnownKey> list;
+    for (int row = 0; row < FormatRowCount(); ++row) {
+      const FormatRow* format = GetFormatRow(row);
+      for (int e = 0; e < format->extensionCount; ++e) {
+        const std::string key = Composed(shelltext::ComposeProgIdKey, format->extensions[e].suffix);
+        bool listed = false;
+        for (const KnownKey& known : list) listed = listed || SameName(known.key, key);
+        if (!listed) list.push_back({Root::kLocalMachine, key});
+      }
+    }
+    list.push_back({Root::kLocalMachine, "SOFTWARE\\Classes\\" + std::string(kProductWord)});
+    list.push_back({Root::kLocalMachine, "SOFTWARE\\Classes\\Applications\\" + std::string(kViewerProgramFile)});
+    for (const char* classKey : {"Directory", "Drive"}) {
+      char key[shelltext::kKeySize];
+      if (shelltext::ComposeVerbKey(classKey, false, key, sizeof key)) list.push_back({Root::kLocalMachine, key});
+    }
+    list.push_back({Root::kLocalMachine, "SOFTWARE\\" + std::string(kProductWord)});
+    return list;
+  }();
+  return keys;
+}
+
+std::string DataText(const std::string& data) {
+  const std::size_t zero = data.find('\0');
+  return zero == std::string::npos ? data : data.substr(0, zero);
+}
+
+bool IsProductProgId(const std::string& data) {
+  const std::string text = DataText(data);
+  const std::string product = kProductWord;
+  return SameName(text, product) ||
+         (text.size() > product.size() && SameName(text.substr(0, product.size() + 1), product + "."));
+}
+
+ValueAction DecideValue(const KnownValue& value, bool exists, const std::string& current,
+                        const EarlierValue* earlier) {
+  if (!exists || !SameName(DataText(current), value.ours)) return ValueAction::kLeave;
+  const bool restorable = earlier != nullptr && earlier->existed &&
+                          !(value.kind != ValueKind::kNoOpenWith && IsProductProgId(earlier->data));
+  return restorable ? ValueAction::kWriteEarlier : ValueAction::kDelete;
+}
+
+const std::vector<std::string>& GroupLinkNames() {
+  static const std::vector<std::string> names = [] {
+    char main[shelltext::kShortSize];
+    shelltext::ComposeMainLinkName(kVersionMajor, kVersionMinor, main, sizeof main);
+    return std::vector<std::string>{main,
+                                    "Pixorra - Thumbnails.lnk",
+                                    "Pixorra deinstallieren.lnk",
+                                    "\xDC" "ber Pixorra.lnk",
+                                    "Was ist neu.lnk",
+                                    "Kommandozeilen-Optionen.lnk",
+                                    "Verf\xFC" "gbare PlugIns.lnk",
+                                    "Verf\xFC" "gbare Sprachen.lnk",
+                                    "Pixorra Hilfe.lnk"};
+  }();
+  return names;
+}
+
+const std::vector<std::string>& DesktopLinkNames() {
+  static const std::vector<std::string> names = {"Pixorra 64.lnk", "Pixorra 64 Thumbnails.lnk"};
+  return names;
+}
+
+bool IsProgramsPlace(LinkPlace place) {
+  return place == LinkPlace::kUserPrograms || place == LinkPlace::kCommonPrograms;
+}
+
+bool IsProductLinkName(LinkPlace place, const std::string& name) {
+  if (IsProgramsPlace(place)) {
+    const std::string prefix = std::string(kGroupFolder) + "\\";
+    if (name.size() <= prefix.size() || !SameName(name.substr(0, prefix.size()), prefix)) return false;
+    const std::string link = name.substr(prefix.size());
+    for (const std::string& known : GroupLinkNames()) {
+      if (link == known) return true;
+    }
+    return false;
+  }
+  for (const std::string& known : DesktopLinkNames()) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+bool IsPlainRelativeName(const std::string& name) {
+  if (name.empty() || name.size() > kPathSize - 1) return false;
+  if (IsSeparator(name.front()) || IsSeparator(name.back())) return false;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size()) {
+      const unsigned char c = static_cast<unsigned char>(name[i]);
+      if (c < 32 || c == 127 || std::strchr(":*?\"<>|", c) != nullptr) return false;
+      if (!IsSeparator(name[i])) continue;
+    }
+    const std::string component = name.substr(start, i - start);
+    if (component.empty() || component == "." || component == "..") return false;
+    // "x." and "x " name the same file as "x" on Windows: not a name we write.
+    if (component.back() == '.' || component.back() == ' ') return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+bool IsPayloadName(const std::string& name, const std::vector<std::string>& payloadNames) {
+  for (const std::string& known : payloadNames) {
+    if (SamePath(name, known)) return true;
+  }
+  return false;
+}
+
+bool IsPayloadFolder(const std::string& folder, const std::vector<std::string>& payloadNames) {
+  if (folder.size() < 2 || !IsSeparator(folder.back())) return false;
+  for (const std::string& known : payloadNames) {
+    if (known.size() > folder.size() && StartsWithPath(known, folder)) return true;
+  }
+  return false;
+}
+
+RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFolder,
+                          const std::vector<std::string>& payloadNames, std::string* why) {
+  auto damaged = [why](const std::string& reason) {
+    if (why != nullptr) *why = reason;
+    return RecordVerdict::kDamaged;
+  };
+  if (!SameName(WithBackslash(record.folder), WithBackslash(ownFolder))) {
+    if (why != nullptr) *why = "written for " + record.folder;
+    return RecordVerdict::kForeign;
+  }
+  for (const std::string& file : record.files) {
+    if (!IsPlainRelativeName(file) || !IsPayloadName(file, payloadNames)) return damaged("file " + file);
+  }
+  for (const std::string& folder : record.createdFolders) {
+    if (folder.empty() || !IsPlainRelativeName(folder.substr(0, folder.size() - 1)) ||
+        !IsPayloadFolder(folder, payloadNames)) {
+      return damaged("folder " + folder);
+    }
+  }
+  for (const installrecord::Link& link : record.links) {
+    if (!IsProductLinkName(link.place, link.name)) return damaged(std::string("link ") + PlaceName(link.place) + " " + link.name);
+  }
+  for (LinkPlace place : record.createdGroups) {
+    if (!IsProgramsPlace(place)) return damaged(std::string("group ") + PlaceName(place));
+  }
+  for (const installrecord::KeyName& key : record.ownKeys) {
+    bool known = key.root == Root::kLocalMachine && SameName(key.key, kUninstallEntryKey);
+    for (const KnownKey& candidate : OwnKeys()) {
+      known = known || (candidate.root == key.root && SameName(candidate.key, key.key));
+    }
+    if (!known) return damaged("own key " + key.key);
+  }
+  for (const installrecord::ValueName& value : record.setValues) {
+    bool known = value.root == Root::kLocalMachine && SameName(value.key, kRegisteredApplicationsKey) &&
+                 SameName(value.name, kProductWord);
+    for (const KnownValue& candidate : KnownReplacedValues()) {
+      known = known || (candidate.root == value.root && SameName(candidate.key, value.key) &&
+                        SameName(candidate.name, value.name));
+    }
+    if (!known) return damaged("set value " + value.key + " " + value.name);
+  }
+  for (const installrecord::KeyName& key : record.createdKeys) {
+    bool known = false;
+    for (const KnownKey& candidate : KnownCreatedKeys()) {
+      known = known || (candidate.root == key.root && SameName(candidate.key, key.key));
+    }
+    if (!known) return damaged("key " + key.key);
+  }
+  for (const EarlierValue& value : record.earlier) {
+    bool known = false;
+    for (const KnownValue& candidate : KnownReplacedValues()) {
+      known = known || (candidate.root == value.root && SameName(candidate.key, value.key) &&
+                        SameName(candidate.name, value.name));
+    }
+    // Registry string data of the setup's own values is short; anything
+    // longer was not read by the setup.
+    if (!known || value.data.size() > 2048) return damaged("value " + value.key + " " + value.name);
+  }
+  return RecordVerdict::kUsable;
+}
+
+std::string WithBackslash(const std::string& folder) {
+  if (folder.empty() || folder.back() == '\\') return folder;
+  return folder + "\\";
+}
+
+bool IsProtectedFolder(const std::string& folder, const std::vector<std::string>& systemFolders,
+                       const std::string& windowsFolder) {
+  const std::string path = WithBackslash(folder);
+  // Only plain absolute paths on a drive: "X:\a\b\".
+  if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return true;
+  const char drive = path[0];
+  if (!((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z'))) return true;
+  if (path.find('/') != std::string::npos) return true;
+  if (!IsPlainRelativeName(path.substr(3, path.size() - 4))) return true;
+  if (!windowsFolder.empty() && StartsWithPath(path, WithBackslash(windowsFolder))) return true;
+  for (const std::string& system : systemFolders) {
+    if (system.empty()) continue;
+    if (StartsWithPath(WithBackslash(system), path)) return true;  // the folder itself or a parent of it
+  }
+  return false;
+}
+
+bool ParseUninstallOptions(const std::string& commandLine, UninstallOptions* options) {
+  *options = UninstallOptions();
+  options->silent = commandLine.find("/silent") != std::string::npos;
+  const std::size_t cleanup = commandLine.find("/cleanup=");
+  if (cleanup == std::string::npos) return true;
+  options->cleanup = true;
+  // The copy's line is written by the original: "/cleanup=<n> /rmdir=<0|1> "<folder>"".
+  std::size_t pos = cleanup + std::strlen("/cleanup=");
+  unsigned long long handle = 0;
+  std::size_t digits = 0;
+  while (pos < commandLine.size() && commandLine[pos] >= '0' && commandLine[pos] <= '9' && digits < 20) {
+    handle = handle * 10 + static_cast<unsigned>(commandLine[pos] - '0');
+    ++pos;
+    ++digits;
+  }
+  if (digits == 0 || commandLine.compare(pos, 8, " /rmdir=") != 0) return false;
+  pos += 8;
+  if (pos >= commandLine.size() || (commandLine[pos] != '0' && commandLine[pos] != '1')) return false;
+  options->removeFolder = commandLine[pos] == '1';
+  ++pos;
+  if (commandLine.compare(pos, 2, " \"") != 0) return false;
+  pos += 2;
+  const std::size_t quote = commandLine.find('"', pos);
+  if (quote == std::string::npos || quote == pos) return false;
+  options->waitHandle = handle;
+  options->folder = commandLine.substr(pos, quote - pos);
+  return true;
+}
+
+bool ComposeQuietUninstallCommand(const char* folder, char* out, std::size_t size) {
+  return shelltext::FormatInto(out, size, "\"%s%s\" /silent", folder, kUninstallerFileName);
+}
+
+bool FormatInstallDate(int year, int month, int day, char* out, std::size_t size) {
+  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
+    if (out != nullptr && size > 0) out[0] = '\0';
+    return false;
+  }
+  return shelltext::FormatInto(out, size, "%04d%02d%02d", year, month, day);
+}
+
+unsigned long KilobytesRoundedUp(unsigned long long bytes) {
+  const unsigned long long kb = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+  return kb > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<unsigned long>(kb);
+}
+
+}  // namespace uninstallrules

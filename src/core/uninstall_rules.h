@@ -1,0 +1,147 @@
+// What the uninstaller may touch, decided as text: no Windows header, also
+// built natively.
+//
+// Everything the uninstaller removes is derived here from the product and
+// the format table; the install record (install_record.h) only has to agree
+// with it. A record that names anything else was not written by the setup
+// and counts as damaged.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "core/install_record.h"
+#include "core/product.h"
+
+namespace uninstallrules {
+
+using installrecord::EarlierValue;
+using installrecord::InstallRecord;
+using installrecord::LinkPlace;
+using installrecord::Root;
+
+// Exit codes of the uninstaller, as deployment tools read them.
+constexpr int kExitRemoved = 0;
+constexpr int kExitCancelled = 1602;
+constexpr int kExitFailed = 1603;
+constexpr int kExitViewerRunning = 1618;
+
+// The values an installation replaces and whose earlier data it records.
+enum class ValueKind {
+  kExtensionDefault,  // HKLM SOFTWARE\Classes\.<ext>, unnamed: our ProgID
+  kUserChoice,        // HKCU ...\FileExts\.<ext>\UserChoice, "Progid": our ProgID
+  kUserChoiceHash,    // the same key's "Hash", which belongs to the choice
+  kNoOpenWith,        // HKCU SOFTWARE\Classes\<store app class>, "NoOpenWith": ""
+};
+
+struct KnownValue {
+  ValueKind kind;
+  Root root;
+  std::string key;
+  std::string name;
+  std::string ours;  // the text the setup writes there
+};
+
+// Every such value, for all extensions of the format table and the five store
+// app classes, in table order.
+const std::vector<KnownValue>& KnownReplacedValues();
+
+// Keys that an installation may create on the way and that go again when
+// nothing else is left in them: the extension keys, their FileExts keys, the
+// store app classes, the parents of the folder and drive verbs (children
+// before their parents).
+struct KnownKey {
+  Root root;
+  std::string key;
+};
+const std::vector<KnownKey>& KnownCreatedKeys();
+
+// The product's own keys (HKLM), which the uninstaller removes whole: the
+// ProgIDs, the application keys, the folder and drive verbs; the uninstall
+// entry (kUninstallEntryKey) apart, since it goes last.
+const std::vector<KnownKey>& OwnKeys();
+constexpr const char* kUninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+// The one value the setup writes into a shared key of the system.
+constexpr const char* kRegisteredApplicationsKey = "SOFTWARE\\RegisteredApplications";
+
+// The five store app classes (HKCU) that get "NoOpenWith" from Windows 8 on:
+// the system's own ProgIDs of its built-in photo, video and music apps, which
+// would otherwise keep offering themselves next to the viewer.
+const std::vector<std::string>& StoreAppClasses();
+
+// True when text (registry string data, terminators and all) names one of
+// the product's ProgIDs: "Pixorra" or "Pixorra.<anything>", any case.
+bool IsProductProgId(const std::string& data);
+
+// Registry string data as text: the bytes up to the first terminating zero.
+std::string DataText(const std::string& data);
+
+// What becomes of an extension's default value or a NoOpenWith value.
+enum class ValueAction { kLeave, kWriteEarlier, kDelete };
+// current: the value's data now (exists false: no such value). Only a value
+// that still holds what the setup wrote is touched; it gets its earlier data
+// back, or goes when there was none (or only an older installation of ours).
+ValueAction DecideValue(const KnownValue& value, bool exists, const std::string& current,
+                        const EarlierValue* earlier);
+
+// The links the setup creates: in a programs folder "Pixorra\<name>", on a
+// desktop "<name>".
+bool IsProductLinkName(LinkPlace place, const std::string& name);
+const std::vector<std::string>& GroupLinkNames();
+const std::vector<std::string>& DesktopLinkNames();
+constexpr const char* kGroupFolder = "Pixorra";
+bool IsProgramsPlace(LinkPlace place);
+
+// A relative name the setup could have unpacked: not empty, no drive, no
+// stream, no leading or trailing separator, no "." or ".." component, no
+// wildcard or control character, at most 259 characters.
+bool IsPlainRelativeName(const std::string& name);
+
+// name ("/" or "\" separated) is one of payloadNames, any case.
+bool IsPayloadName(const std::string& name, const std::vector<std::string>& payloadNames);
+// folder (ending in "\") is a folder of some payload name.
+bool IsPayloadFolder(const std::string& folder, const std::vector<std::string>& payloadNames);
+
+// Why a record cannot be used for the disk.
+enum class RecordVerdict { kUsable, kForeign, kDamaged };
+// Checks every line of a parsed record against the folder the uninstaller
+// was started from and the rules above. why: the first offending line.
+RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFolder,
+                          const std::vector<std::string>& payloadNames, std::string* why);
+
+// The program folder must not be a drive or share root, a system folder or
+// a parent of one, or lie inside the Windows folder: its removal would take
+// what is not ours. folder and every entry end in a backslash (added when
+// missing); comparison ignores case. Relative or odd paths ("\.\", "\..\",
+// "\\?\") count as protected too.
+bool IsProtectedFolder(const std::string& folder, const std::vector<std::string>& systemFolders,
+                       const std::string& windowsFolder);
+
+// folder with a backslash at its end (unless empty).
+std::string WithBackslash(const std::string& folder);
+
+// The uninstaller's command line.
+struct UninstallOptions {
+  bool silent = false;
+  // The copy in TEMP that removes the uninstaller and its folder once the
+  // original has ended: the original's process handle (inherited) and folder.
+  bool cleanup = false;
+  unsigned long long waitHandle = 0;
+  bool removeFolder = false;
+  std::string folder;
+};
+// "/silent" anywhere, case-sensitive like the setup's options; the copy's
+// "/cleanup=<handle> /rmdir=<0|1> "<folder>"". False for a malformed cleanup
+// request (the copy then does nothing).
+bool ParseUninstallOptions(const std::string& commandLine, UninstallOptions* options);
+
+// The uninstall entry's new values.
+// "\"<folder>pv_uninstall.exe\" /silent"; false (out "") when it does not fit.
+bool ComposeQuietUninstallCommand(const char* folder, char* out, std::size_t size);
+// "yyyymmdd"; false for a date out of range.
+bool FormatInstallDate(int year, int month, int day, char* out, std::size_t size);
+// Bytes to KB, rounded up; saturates at the largest DWORD.
+unsigned long KilobytesRoundedUp(unsigned long long bytes);
+
+}  // namespace uninstallrules

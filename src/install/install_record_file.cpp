@@ -1,0 +1,90 @@
+#include "install/install_record_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/archive_entry.h"
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void AddOnce(std::vector<std::string>& list, const std::string& item) {
+  for (const std::string& existing : list) {
+    if (installrecord::SameName(existing, item)) return;
+  }
+  list.push_back(item);
+}
+
+}  // namespace
+
+bool ReadRecordText(const std::string& folder, std::string* text) {
+  text->clear();
+  const std::string path = folder + installrecord::kRecordFileName;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size = {};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
+            size.QuadPart <= static_cast<LONGLONG>(installrecord::kMaxRecordSize);
+  if (ok && size.QuadPart > 0) {
+    text->assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    ok = ReadFile(file, &(*text)[0], static_cast<DWORD>(text->size()), &got, nullptr) && got == text->size();
+  }
+  CloseHandle(file);
+  if (!ok) text->clear();
+  return ok;
+}
+
+bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record) {
+  const std::string text = installrecord::Serialize(record);
+  const std::string temporary = folder + installrecord::kRecordTempName;
+  const std::string final = folder + installrecord::kRecordFileName;
+  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                  written == text.size() && FlushFileBuffers(file);
+  CloseHandle(file);
+  if (!ok || !MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool ReadPayloadContents(int resourceId, const char* resourceType, PayloadContents* contents) {
+  *contents = PayloadContents();
+  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
+  HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (data == nullptr) return false;
+  std::vector<ArchiveListing> entries;
+  if (!ListArchiveEntries(static_cast<const unsigned char*>(data), SizeofResource(nullptr, resource), &entries)) {
+    return false;
+  }
+  for (ArchiveListing& entry : entries) {
+    std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
+    if (!IsSafeEntryName(entry.name.c_str())) continue;  // never unpacked
+    // Every folder on the way is one the unpacking may have created.
+    for (std::size_t cut = entry.name.find('\\'); cut != std::string::npos; cut = entry.name.find('\\', cut + 1)) {
+      AddOnce(contents->folders, entry.name.substr(0, cut + 1));
+    }
+    if (entry.name.back() == '\\') continue;
+    contents->files.push_back(entry.name);
+    contents->unpackedBytes += entry.unpackedSize;
+  }
+  return true;
+}
+
+std::vector<std::string> MissingFolders(const std::string& base, const std::vector<std::string>& folders) {
+  std::vector<std::string> missing;
+  for (const std::string& folder : folders) {
+    if (!IsFolder(base + folder)) missing.push_back(folder);
+  }
+  return missing;
+}

@@ -1,0 +1,29 @@
+// The install record on disk (core/install_record.h is its text), and what
+// the payload archive will put into the program folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/install_record.h"
+
+// The record file's whole text; false when it is missing, unreadable or
+// larger than any record the setup writes.
+bool ReadRecordText(const std::string& folder, std::string* text);
+
+// Writes the record under its temporary name, flushed, then moves it over
+// the old one: a run killed at any moment leaves the old record or the new
+// one, never a mix. folder ends in a backslash.
+bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record);
+
+// The files and folders of the payload archive (names as the record keeps
+// them: "\" separated, folders ending in "\") and its size once unpacked.
+struct PayloadContents {
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+  unsigned long long unpackedBytes = 0;
+};
+bool ReadPayloadContents(int resourceId, const char* resourceType, PayloadContents* contents);
+
+// Those of folders (relative to base) that do not exist now.
+std::vector<std::string> MissingFolders(const std::string& base, const std::vector<std::string>& folders);

@@ -1,0 +1,100 @@
+#include "platform/registry_edit.h"
+
+#include <vector>
+
+namespace {
+
+constexpr DWORD kMaxDataSize = 64 * 1024;
+
+class OpenKey {
+ public:
+  OpenKey(HKEY root, const std::string& key, REGSAM access) {
+    if (RegOpenKeyExA(root, key.c_str(), 0, access | KEY_WOW64_64KEY, &key_) != ERROR_SUCCESS) key_ = nullptr;
+  }
+  ~OpenKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+HKEY RootKey(installrecord::Root root) {
+  return root == installrecord::Root::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+RegData ReadRegData(HKEY root, const std::string& key, const std::string& name) {
+  RegData result;
+  OpenKey open(root, key, KEY_QUERY_VALUE);
+  if (open.get() == nullptr) return result;
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (RegQueryValueExA(open.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return result;
+  if (size > kMaxDataSize) return result;
+  std::vector<BYTE> bytes(size + 1);
+  DWORD got = size;
+  if (RegQueryValueExA(open.get(), name.c_str(), nullptr, &type, bytes.data(), &got) != ERROR_SUCCESS || got > size) {
+    return result;
+  }
+  result.exists = true;
+  result.type = type;
+  result.data.assign(reinterpret_cast<const char*>(bytes.data()), got);
+  return result;
+}
+
+bool RegKeyPresent(HKEY root, const std::string& key) {
+  OpenKey open(root, key, KEY_QUERY_VALUE);
+  return open.get() != nullptr;
+}
+
+bool WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+  HKEY created = nullptr;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &created,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = RegSetValueExA(created, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                     static_cast<DWORD>(data.size()));
+  RegCloseKey(created);
+  return status == ERROR_SUCCESS;
+}
+
+bool RemoveRegValue(HKEY root, const std::string& key, const std::string& name) {
+  OpenKey open(root, key, KEY_SET_VALUE);
+  if (open.get() == nullptr) return !RegKeyPresent(root, key);
+  const LONG status = RegDeleteValueA(open.get(), name.c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool RemoveRegTree(HKEY root, const std::string& key) {
+  if (key.empty()) return false;  // never the root itself
+  if (!RegKeyPresent(root, key)) return true;
+  {
+    OpenKey open(root, key, KEY_ALL_ACCESS);
+    if (open.get() == nullptr) return false;
+    const LONG status = RegDeleteTreeA(open.get(), nullptr);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return false;
+  }
+  const LONG status = RegDeleteKeyA(root, key.c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool RemoveRegKeyIfEmpty(HKEY root, const std::string& key) {
+  if (key.empty()) return false;
+  {
+    OpenKey open(root, key, KEY_QUERY_VALUE);
+    if (open.get() == nullptr) return false;
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyA(open.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        subkeys != 0 || values != 0) {
+      return false;
+    }
+  }
+  return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+}

@@ -1,0 +1,28 @@
+// What the registration is about to replace, and the links it made, for the
+// install record.
+#pragma once
+
+#include <string>
+
+#include "core/install_record.h"
+
+// Before the registration: the data of every value it may replace (an
+// extension's default, a user choice, a store app's NoOpenWith) and which of
+// the keys it may create do not exist yet. All of them, chosen or not: a
+// value the run leaves alone is never restored, since it does not name our
+// ProgID afterwards.
+void CaptureEarlierState(installrecord::InstallRecord* record);
+
+// After the registration: the product's keys it wrote and the values that
+// now hold the setup's data (the record's list of what was set; the
+// uninstaller itself goes by the product's names).
+void RecordRegistration(installrecord::InstallRecord* record);
+
+// True when the Start-menu group folder exists for the current user or all
+// users.
+bool GroupFolderExists(bool allUsers);
+
+// After the registration: every product link in the group and on the desktop
+// of that kind of user that points into folder, and the group folder when
+// groupExisted was false and it exists now.
+void RecordLinks(const std::string& folder, bool allUsers, bool groupExisted, installrecord::InstallRecord* record);

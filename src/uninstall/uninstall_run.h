@@ -1,0 +1,32 @@
+// The one operation that takes an installation back, and the copy in TEMP
+// that removes the uninstaller and its folder once it has ended.
+#pragma once
+
+#include <string>
+
+#include "core/uninstall_rules.h"
+#include "uninstall/uninstall_ui.h"
+
+// The names the payload archive can hold (generated from the payload's build
+// inputs), "/" separated as in the archive.
+const std::vector<std::string>& PayloadNames();
+
+// Removes the installation in folder (ending in a backslash: the folder the
+// uninstaller was started from). Exit code: 0 removed, 1602 the user said
+// No or gave up while the viewer ran, 1618 viewer running (silent, nothing
+// touched), 1603 failed (the reason went to ui). *cleanupFolder tells
+// whether the copy in TEMP may remove the uninstaller (and the folder, when
+// *removeFolder).
+int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* cleanup, bool* removeFolder);
+
+// Copies the running program to TEMP and starts it with "/cleanup": it waits
+// for this process to end, then removes folder's pv_uninstall.exe and, when
+// removeFolder, folder itself if it is empty.
+bool StartCleanupCopy(const std::string& folder, bool removeFolder);
+// The copy's side of it.
+int RunCleanup(const uninstallrules::UninstallOptions& options);
+
+// Where a silent run logs: Pixorra_Uninstall.log in the current folder, or in
+// TEMP when the current folder is the program folder or inside it (the log
+// would keep the folder alive).
+std::string UninstallLogPath(const std::string& folder);

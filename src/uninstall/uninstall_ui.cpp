@@ -1,0 +1,63 @@
+#include "uninstall/uninstall_ui.h"
+
+#include <windows.h>
+
+
+#include "install/install_log.h"
+#include "platform/resource_text.h"
+#include "uninstall/uninstall_resource.h"
+
+namespace {
+
+std::string Caption() { return LoadResourceString(IDS_UN_CAPTION); }
+
+}  // namespace
+
+bool MessageBoxUi::Confirm(const std::string& question) {
+  return MessageBoxA(nullptr, question.c_str(), Caption().c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND) == IDYES;
+}
+
+bool MessageBoxUi::RetryWhileViewerRuns(const std::string& warning) {
+  return MessageBoxA(nullptr, warning.c_str(), Caption().c_str(),
+                     MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SETFOREGROUND) == IDRETRY;
+}
+
+void MessageBoxUi::Failure(const std::string& message, const std::string& subject) {
+  const std::string text = subject.empty() ? message : message + "\n\n" + subject;
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void MessageBoxUi::NotRemoved(const std::vector<std::string>& paths) {
+  // A box has room for a dozen lines; the rest is summed up.
+  constexpr std::size_t kListed = 12;
+  std::string text = LoadResourceString(IDS_UN_INCOMPLETE);
+  for (std::size_t i = 0; i < paths.size() && i < kListed; ++i) text += "\n" + paths[i];
+  if (paths.size() > kListed) text += "\n...";
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+}
+
+void MessageBoxUi::Finished(const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+bool SilentUi::RetryWhileViewerRuns(const std::string& warning) {
+  Write(warning);
+  return false;
+}
+
+void SilentUi::Failure(const std::string& message, const std::string& subject) {
+  Write(subject.empty() ? message : subject + ": " + message);
+}
+
+void SilentUi::NotRemoved(const std::vector<std::string>& paths) {
+  const std::string message = LoadResourceString(IDS_UN_CANNOT_REMOVE);
+  for (const std::string& path : paths) Write(path + ": " + message);
+}
+
+void SilentUi::Finished(const std::string&) {
+  // A log the caller named tells of success too, as the setup's does.
+  if (named_) Write(LoadResourceString(IDS_UN_DONE));
+}
+
+void SilentUi::Write(const std::string& text) { WriteInstallLog(text.c_str()); }

@@ -1,0 +1,432 @@
+// The real setup and the real uninstaller, end to end: what an installation
+// adds must go again, what it replaced must come back, what the user did
+// since must stay, and a record that lies must not reach beyond the folder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "shell/shell_expectations.h"
+#include "support/px_test_support.h"
+#include "uninstall/snapshot.h"
+
+using namespace pxtest;
+using namespace uninstalltest;
+
+namespace {
+
+constexpr const char* kSetupName = "PixorraSetup64.exe";
+constexpr const char* kProgramFolder = "C:\\Program Files\\Pixorra\\";
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+constexpr const char* kJpgKey = "SOFTWARE\\Classes\\.jpg";
+constexpr const char* kJpgChoice = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice";
+constexpr const char* kBoxCaption = "Pixorra deinstallieren";
+
+std::string Record() { return std::string(kProgramFolder) + "pv_uninstall.dat"; }
+
+// Copies of the uninstaller left in TEMP that are not yet marked for removal
+// at the next restart (Windows, like Wine, keeps a running program's file).
+std::vector<std::string> CopiesLeftForGood() {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof temp, temp);
+  const RegValue pending = ReadRegValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                                        "PendingFileRenameOperations");
+  const std::string marked(pending.raw.begin(), pending.raw.end());
+  std::vector<std::string> left;
+  for (const std::string& name : ListFolder(temp, false)) {
+    if (name.rfind("pv_uninstall-", 0) == 0 && marked.find(name) == std::string::npos) left.push_back(name);
+  }
+  return left;
+}
+
+class UninstallRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CloseAllViewers();
+    Clean();
+    work_ = MakeTempFolder("uninstall_work");
+  }
+  void TearDown() override {
+    CloseAllViewers();
+    Clean();
+    RemoveFolderTree(work_);
+  }
+  static void Clean() {
+    shelltest::CleanRegistry();
+    shelltest::CleanLinks();
+    RemoveFolderTree(kProgramFolder);
+    RemoveFolderTree(SpecialFolder(CSIDL_APPDATA) + "Pixorra\\");
+  }
+
+  // A silent installation into the default folder.
+  void Install(const std::string& options, const std::string& version = "win7") {
+    ScopedWineVersion wineVersion(kSetupName, version);
+    const RunResult run = RunSetup("/silent " + options, work_);
+    ASSERT_TRUE(run.started);
+    ASSERT_EQ(0u, run.exitCode) << ReadFileBytes(work_ + "Pixorra_Install.log");
+    ASSERT_TRUE(FileExists(Record())) << "the installation wrote no record";
+  }
+
+  // Runs the uninstall entry's QuietUninstallString as a deployment tool would.
+  DWORD RunQuietUninstall() {
+    const std::string command = ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString").text;
+    EXPECT_EQ("\"" + std::string(kProgramFolder) + "pv_uninstall.exe\" /silent", command);
+    return RunUninstaller("/silent");
+  }
+  DWORD RunUninstaller(const std::string& args) {
+    const RunResult run = RunProgram(std::string(kProgramFolder) + "pv_uninstall.exe", args, work_);
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    return run.exitCode;
+  }
+  static bool ProgramFolderGone() {
+    return WaitFor([] { return !FolderExists(kProgramFolder); }, 15000);
+  }
+  std::string Log() { return ReadFileBytes(work_ + "Pixorra_Uninstall.log"); }
+
+  void SeedAnotherProgramsJpg() {
+    WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "", "Other.jpg");
+    WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "Content Type", "image/jpeg");
+    WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Progid", "Other.jpg");
+    WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Hash", "h4sh");
+  }
+
+  // Install, check that something happened, uninstall silently, compare.
+  void RoundTrip(const std::vector<std::string>& installations, const std::string& version = "win7") {
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+    for (const std::string& options : installations) Install(options, version);
+    ASSERT_NE("", Difference(registry, RegistrySnapshot()));
+
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+    EXPECT_EQ(std::vector<std::string>(), CopiesLeftForGood());
+    EXPECT_EQ("", Log()) << "a removal that succeeded logs nothing";
+  }
+
+  std::string work_;
+};
+
+TEST_F(UninstallRoundTrip, EveryOptionAndAnotherProgramsJpgComesBack) {
+  SeedAnotherProgramsJpg();
+  RoundTrip({"/group=1 /desktop=1 /thumbs=1 /assoc=2"});
+  EXPECT_EQ("Other.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text);
+  EXPECT_EQ("h4sh", ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Hash").text);
+}
+
+TEST_F(UninstallRoundTrip, AllUsers) {
+  SeedAnotherProgramsJpg();
+  RoundTrip({"/group=1 /desktop=1 /thumbs=1 /allusers=1 /assoc=1"});
+}
+
+// Windows 8: the store apps' NoOpenWith values. One store app class existed
+// before with a value of its own: it keeps that and loses only ours.
+TEST_F(UninstallRoundTrip, Windows8StoreAppsGetTheirOpenWithBack) {
+  WriteRegText(HKEY_CURRENT_USER, shelltest::kStoreAppClasses[0], "FriendlyTypeName", "Fotos");
+  WriteRegText(HKEY_CURRENT_USER, shelltest::kStoreAppClasses[1], "NoOpenWith", "");
+  RoundTrip({"/group=1 /assoc=2"}, "win8");
+  EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, shelltest::kStoreAppClasses[1], "NoOpenWith").exists)
+      << "a value that was there before stays";
+}
+
+TEST_F(UninstallRoundTrip, SettingsFolderElsewhereStays) {
+  const Snapshot disk = DiskSnapshot();
+  const Snapshot registry = RegistrySnapshot();
+  Install("/group=1 /ini=%APPDATA%\\Pixorra");
+  const std::string settings = SpecialFolder(CSIDL_APPDATA) + "Pixorra\\";
+  ASSERT_TRUE(FileExists(settings + "px_main64.ini"));
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  EXPECT_TRUE(ProgramFolderGone());
+  EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+  // Exactly the settings folder and its file are left.
+  const std::string diff = Difference(disk, DiskSnapshot());
+  std::string folderLine = "+ " + settings + " = folder\n";
+  for (char& c : folderLine) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  EXPECT_EQ(0u, diff.find(folderLine)) << diff;
+  EXPECT_EQ(2, std::count(diff.begin(), diff.end(), '\n')) << diff;
+  EXPECT_NE(std::string::npos, diff.find("pixorra\\px_main64.ini = ")) << diff;
+}
+
+TEST_F(UninstallRoundTrip, TwoInstallationsInARow) {
+  SeedAnotherProgramsJpg();
+  RoundTrip({"/group=1 /thumbs=1 /assoc=2", "/desktop=1 /allusers=1 /group=1 /assoc=1"});
+}
+
+// An update into another folder takes the registration and the earlier data
+// along; the old folder's uninstaller then removes only its own files.
+TEST_F(UninstallRoundTrip, RegistrationMovesWithTheNextInstallation) {
+  SeedAnotherProgramsJpg();
+  const Snapshot registry = RegistrySnapshot();
+  const std::string old = work_ + "Alt\\";
+  {
+    ScopedWineVersion wineVersion(kSetupName, "win7");
+    ASSERT_EQ(0u, RunSetup("/silent /assoc=1 /folder=" + old, work_).exitCode);
+  }
+  Install("/assoc=1 /folder=C:\\Program Files\\Pixorra");
+
+  EXPECT_EQ(0u, RunProgram(old + "pv_uninstall.exe", "/silent", work_).exitCode);
+  EXPECT_TRUE(WaitFor([&] { return !FolderExists(old); }, 15000));
+  EXPECT_EQ("Pixorra.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text) << "the newer installation's";
+  EXPECT_EQ(kProgramFolder, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
+
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  EXPECT_TRUE(ProgramFolderGone());
+  EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+}
+
+TEST_F(UninstallRoundTrip, WhatTheUserDidSinceStays) {
+  Install("/group=1 /assoc=1");
+  WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.png", "", "Paint.png");
+  WriteRegText(HKEY_CURRENT_USER,
+               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.gif\\UserChoice", "Progid",
+               "Paint.gif");
+  WriteFileBytes(std::string(kProgramFolder) + "Meine Notizen.txt", "eigene Datei");
+  WriteFileBytes(std::string(kProgramFolder) + "Html\\eigene.htm", "<p>");
+
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  // The uninstaller's copy removes its file a moment after the exit.
+  const std::vector<std::string> mine = {"Html\\", "Html\\eigene.htm", "Meine Notizen.txt"};
+  EXPECT_TRUE(WaitFor([&] { return ListFolder(kProgramFolder) == mine; }, 15000)) << ListFolder(kProgramFolder).size();
+  EXPECT_EQ("Paint.png", ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.png", "").text);
+  EXPECT_EQ("Paint.gif", ReadRegValue(HKEY_CURRENT_USER,
+                                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.gif\\UserChoice",
+                                      "Progid").text);
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.tif")) << "created by the installation";
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(UninstallRoundTrip, ViewerRunningTouchesNothing) {
+  Install("/group=1 /assoc=1");
+  const Snapshot registry = RegistrySnapshot();
+  const Snapshot disk = DiskSnapshot();
+  StartedProgram viewer = StartProgram(ViewerExePath(), "/hidden /quitafter=60");
+  ASSERT_TRUE(WaitFor([] { return !FindViewerWindows().empty(); }, 10000));
+
+  EXPECT_EQ(1618u, RunQuietUninstall());
+  EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+  EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+  EXPECT_NE(std::string::npos, Log().find("Warnung: Pixorra l\xE4uft!")) << Log();
+}
+
+TEST_F(UninstallRoundTrip, HeldFileFailsThenASecondRunFinishes) {
+  SeedAnotherProgramsJpg();
+  const Snapshot registry = RegistrySnapshot();
+  const Snapshot disk = DiskSnapshot();
+  Install("/group=1 /desktop=1 /assoc=1");
+  const std::string held = std::string(kProgramFolder) + "Html\\index.htm";
+  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+
+  EXPECT_EQ(1603u, RunQuietUninstall());
+  EXPECT_NE(std::string::npos, Log().find(held + ": Kann nicht entfernt werden!")) << Log();
+  // Everything else is gone; what a second run needs is still there.
+  EXPECT_EQ((std::vector<std::string>{"Html\\", "Html\\index.htm", "pv_uninstall.dat", "pv_uninstall.exe"}),
+            ListFolder(kProgramFolder));
+  EXPECT_EQ("Other.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text);
+  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(FileExists(shelltest::DesktopFolder(false) + "Pixorra 64.lnk"));
+
+  CloseHandle(file);
+  EXPECT_EQ(0u, RunQuietUninstall());
+  EXPECT_TRUE(ProgramFolderGone());
+  EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+  EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+}
+
+// "/log=" as the setup takes it: failures and, since the caller asked for
+// this log, the success go there, and nothing to the default log.
+TEST_F(UninstallRoundTrip, LogNamedOnTheCommandLine) {
+  Install("/group=1");
+  const std::string log = work_ + "entfernen.log";
+  StartedProgram viewer = StartProgram(ViewerExePath(), "/hidden /quitafter=60");
+  ASSERT_TRUE(WaitFor([] { return !FindViewerWindows().empty(); }, 10000));
+  EXPECT_EQ(1618u, RunUninstaller("/silent /log=" + log));
+  ASSERT_TRUE(CloseAllViewers());
+  EXPECT_EQ(0u, RunUninstaller("/log=" + log + " /silent"));
+  EXPECT_TRUE(ProgramFolderGone());
+  const std::string text = ReadFileBytes(log);
+  const std::size_t warning = text.find("Warnung: Pixorra l\xE4uft!");
+  const std::size_t done = text.find("Pixorra 4.42 wurde von diesem Computer entfernt.");
+  EXPECT_NE(std::string::npos, warning) << text;
+  EXPECT_NE(std::string::npos, done) << text;
+  EXPECT_LT(warning, done) << text;
+  EXPECT_FALSE(FileExists(work_ + "Pixorra_Uninstall.log"));
+}
+
+// A record that names anything the setup never writes makes the uninstaller
+// leave the disk alone; the file where the entry points proves it.
+TEST_F(UninstallRoundTrip, TamperedRecordDeletesNothing) {
+  const std::string desktop = shelltest::DesktopFolder(false);
+  const struct {
+    const char* what;
+    std::string line;  // added to the record
+    std::string victim;
+  } cases[] = {
+      {"dot-dot", "File\t..\\victim.txt", "C:\\Program Files\\victim.txt"},
+      {"absolute path", "File\t" + work_ + "victim.txt", work_ + "victim.txt"},
+      {"other drive", "File\tD:victim.txt", ""},
+      {"folder outside", "CreatedFolder\t..\\Leer\\", "C:\\Program Files\\Leer\\"},
+      {"unknown link name", "Link\tuser-desktop\tMein Bericht.lnk", desktop + "Mein Bericht.lnk"},
+      {"link out of the group", "Link\tuser-programs\tPixorra\\..\\victim.lnk", SpecialFolder(CSIDL_PROGRAMS) + "victim.lnk"},
+      {"foreign value", "Earlier\tHKLM\tSOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\tx\t1\tC:\\x.exe", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Install("/desktop=1 /assoc=1");
+    std::string text = ReadFileBytes(Record());
+    ASSERT_EQ("End\r\n", text.substr(text.size() - 5));
+    WriteFileBytes(Record(), text.substr(0, text.size() - 5) + c.line + "\r\nEnd\r\n");
+    if (!c.victim.empty()) {
+      if (c.victim.back() == '\\') CreateDirectoryA(c.victim.c_str(), nullptr);
+      else WriteFileBytes(c.victim, "nicht anfassen");
+    }
+    const std::vector<std::string> files = ListFolder(kProgramFolder);
+
+    EXPECT_EQ(1603u, RunQuietUninstall());
+    EXPECT_NE(std::string::npos, Log().find("besch\xE4" "digt oder ver\xE4ndert")) << Log();
+    if (!c.victim.empty()) {
+      EXPECT_TRUE(FileExists(c.victim) || FolderExists(c.victim)) << c.victim;
+    }
+    EXPECT_EQ(files, ListFolder(kProgramFolder));
+    EXPECT_TRUE(FileExists(desktop + "Pixorra 64.lnk"));
+    // Silent runs answer the offer to remove the registration with Yes.
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg"));
+
+    if (!c.victim.empty()) {
+      DeleteFileA(c.victim.c_str());
+      RemoveDirectoryA(c.victim.c_str());
+    }
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    Clean();
+  }
+}
+
+TEST_F(UninstallRoundTrip, MissingOrForeignRecordRemovesNoFile) {
+  const struct {
+    const char* what;
+    void (*spoil)();
+    const char* logged;
+  } cases[] = {
+      {"missing", [] { DeleteFileA(Record().c_str()); }, "pv_uninstall.dat fehlt"},
+      {"copied from another folder", [] {
+         std::string text = ReadFileBytes(Record());
+         const std::string from = "Folder\tC:\\Program Files\\Pixorra\\";
+         text.replace(text.find(from), from.size(), "Folder\tC:\\Tools\\Pixorra\\");
+         WriteFileBytes(Record(), text);
+       }, "geh\xF6rt zu einem anderen Ordner"},
+      {"cut off", [] {
+         const std::string text = ReadFileBytes(Record());
+         WriteFileBytes(Record(), text.substr(0, text.size() / 2));
+       }, "besch\xE4" "digt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Install("/group=1");
+    c.spoil();
+    const std::vector<std::string> files = ListFolder(kProgramFolder);
+    EXPECT_EQ(1603u, RunQuietUninstall());
+    EXPECT_NE(std::string::npos, Log().find(c.logged)) << Log();
+    EXPECT_EQ(files, ListFolder(kProgramFolder));
+    EXPECT_TRUE(FolderExists(shelltest::GroupFolder(false)));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    Clean();
+  }
+}
+
+// An uninstaller with a record that would be valid, placed in a folder
+// that is not a program's own: the user's desktop.
+TEST_F(UninstallRoundTrip, SystemFolderIsNeverEmptied) {
+  Install("");
+  const std::string desktop = shelltest::DesktopFolder(false);
+  std::string text = ReadFileBytes(Record());
+  const std::string from = "Folder\tC:\\Program Files\\Pixorra\\";
+  text.replace(text.find(from), from.size(), "Folder\t" + desktop);
+  WriteFileBytes(desktop + "pv_uninstall.dat", text);
+  WriteFileBytes(desktop + "px_about.txt", "Eigene Datei mit einem Namen aus dem Paket");
+  CopyFileA((std::string(kProgramFolder) + "pv_uninstall.exe").c_str(), (desktop + "pv_uninstall.exe").c_str(), FALSE);
+
+  const RunResult run = RunProgram(desktop + "pv_uninstall.exe", "/silent", work_);
+  EXPECT_EQ(1603u, run.exitCode);
+  EXPECT_NE(std::string::npos, Log().find(desktop + ": Der Programmordner ist ein Laufwerk oder ein Systemordner"))
+      << Log();
+  EXPECT_TRUE(FileExists(desktop + "px_about.txt"));
+  EXPECT_TRUE(FileExists(desktop + "pv_uninstall.exe"));
+  EXPECT_TRUE(FileExists(std::string(kProgramFolder) + "px_about.txt"));
+  for (const char* name : {"pv_uninstall.dat", "px_about.txt", "pv_uninstall.exe"}) DeleteFileA((desktop + name).c_str());
+}
+
+// --- The interactive uninstaller, driven through its message boxes.
+
+HWND WaitForBox(HWND other = nullptr) {
+  HWND box = nullptr;
+  WaitFor([&] {
+    box = FindWindowA("#32770", kBoxCaption);
+    return box != nullptr && box != other;
+  }, 15000);
+  return box != other ? box : nullptr;
+}
+
+std::string BoxText(HWND box) {
+  char text[4096] = "";
+  GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+  return text;
+}
+
+void Click(HWND box, int button) { PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0); }
+
+TEST_F(UninstallRoundTrip, InteractiveNoKeepsEverything) {
+  Install("/group=1");
+  const Snapshot disk = DiskSnapshot();
+  StartedProgram uninstaller = StartProgram(std::string(kProgramFolder) + "pv_uninstall.exe", "", work_);
+  HWND box = WaitForBox();
+  ASSERT_NE(nullptr, box);
+  EXPECT_NE(std::string::npos, BoxText(box).find("M\xF6" "chten Sie Pixorra 4.42 (64-bit) von diesem Computer entfernen?"));
+  Click(box, IDNO);
+  DWORD code = 0;
+  ASSERT_TRUE(uninstaller.Wait(10000, &code));
+  EXPECT_EQ(1602u, code);
+  EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+}
+
+TEST_F(UninstallRoundTrip, InteractiveWaitsForTheViewerAndNamesWhatStays) {
+  const Snapshot registry = RegistrySnapshot();
+  Install("/group=1 /desktop=1 /assoc=1 /ini=%APPDATA%\\Pixorra");
+  WriteFileBytes(std::string(kProgramFolder) + "Meine Notizen.txt", "eigene Datei");
+  StartedProgram viewer = StartProgram(ViewerExePath(), "/hidden /quitafter=60");
+  ASSERT_TRUE(WaitFor([] { return !FindViewerWindows().empty(); }, 10000));
+
+  StartedProgram uninstaller = StartProgram(std::string(kProgramFolder) + "pv_uninstall.exe", "", work_);
+  HWND question = WaitForBox();
+  ASSERT_NE(nullptr, question);
+  Click(question, IDYES);
+  HWND warning = WaitForBox(question);
+  ASSERT_NE(nullptr, warning);
+  EXPECT_NE(std::string::npos, BoxText(warning).find("Pixorra l\xE4uft!")) << BoxText(warning);
+  EXPECT_TRUE(FileExists(Record())) << "nothing is removed while the viewer runs";
+  ASSERT_TRUE(CloseAllViewers());
+  Click(warning, IDRETRY);
+
+  HWND closing = WaitForBox(warning);
+  ASSERT_NE(nullptr, closing);
+  const std::string text = BoxText(closing);
+  EXPECT_NE(std::string::npos, text.find("wurde von diesem Computer entfernt")) << text;
+  EXPECT_NE(std::string::npos, text.find(std::string(kProgramFolder) + "Meine Notizen.txt")) << text;
+  EXPECT_NE(std::string::npos, text.find(SpecialFolder(CSIDL_APPDATA) + "Pixorra\\")) << text;
+  Click(closing, IDOK);
+  DWORD code = 1;
+  ASSERT_TRUE(uninstaller.Wait(10000, &code));
+  EXPECT_EQ(0u, code);
+  EXPECT_TRUE(WaitFor([] { return ListFolder(kProgramFolder) == std::vector<std::string>{"Meine Notizen.txt"}; }, 15000))
+      << ListFolder(kProgramFolder).size();
+  EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+}
+
+}  // namespace
