@@ -19,6 +19,8 @@ packages=(
   # locales: the Russian (code page 1251) and German locales the tests start
   # Wine under; without a compiled locale Wine cannot name non-ASCII files.
   locales
+  # The benchmark: its NSIS peer installer (makensis) and peak memory (time).
+  nsis time
 )
 
 missing=()

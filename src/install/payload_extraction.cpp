@@ -15,8 +15,10 @@ namespace {
 
 constexpr int kNameBufferSize = 520;
 constexpr int kTempPathBufferSize = 520;
-constexpr int kCopyBufferSize = 8192;
+constexpr int kCopyBufferSize = 64 * 1024;  // per reader; fewer system calls per megabyte
 constexpr int kSmallestArchiveLimit = 22 + 0xFFFF + 1;  // an end record and the longest comment
+constexpr DWORD kArchiveCopyBufferSize = 256 * 1024;
+constexpr DWORD kModulePathSize = 32768;  // the longest path Windows knows
 
 // Bounded copy; false when source does not fit.
 bool CopyText(char* target, std::size_t targetSize, const char* source) {
@@ -42,20 +44,25 @@ bool IsExistingFolder(const char* path) {
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 ExtractionFailure firstFailure;
+// Two readers may fail at the same time.
+SRWLOCK firstFailureLock = SRWLOCK_INIT;
 
 // Keeps the first failure of a run: later ones are mostly its consequences.
 // Names of entries are relative to the current folder, the destination.
 void NoteFailure(const char* path, DWORD error) {
-  if (!firstFailure.path.empty() || firstFailure.error != 0) return;
-  // The payload resource itself is named by the program that carries it.
-  char full[MAX_PATH];
-  const DWORD length = path[0] != '\0' ? GetFullPathNameA(path, MAX_PATH, full, nullptr)
-                                       : GetModuleFileNameA(nullptr, full, MAX_PATH);
-  firstFailure.path = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(path);
-  for (char& c : firstFailure.path) {
-    if (c == '/') c = '\\';
+  AcquireSRWLockExclusive(&firstFailureLock);
+  if (firstFailure.path.empty() && firstFailure.error == 0) {
+    // The payload resource itself is named by the program that carries it.
+    char full[MAX_PATH];
+    const DWORD length = path[0] != '\0' ? GetFullPathNameA(path, MAX_PATH, full, nullptr)
+                                         : GetModuleFileNameA(nullptr, full, MAX_PATH);
+    firstFailure.path = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(path);
+    for (char& c : firstFailure.path) {
+      if (c == '/') c = '\\';
+    }
+    firstFailure.error = error != 0 ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
   }
-  firstFailure.error = error != 0 ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
+  ReleaseSRWLockExclusive(&firstFailureLock);
 }
 
 // A directory entry: create that one folder; a parent that is listed later
@@ -144,13 +151,100 @@ const void* LockedResource(int resourceId, const char* resourceType, DWORD& size
   return LockResource(loaded);
 }
 
+// Where the bytes at data (size of them, inside the program's own image) lie
+// in the program file: the section that holds them maps its file bytes at its
+// virtual address. -1 when they are not all inside one section's file bytes.
+LONGLONG ImageFileOffset(const void* data, DWORD size) {
+  const BYTE* base = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
+  if (base == nullptr || static_cast<const BYTE*>(data) < base) return -1;
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE) return -1;
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  if (nt->Signature != IMAGE_NT_SIGNATURE) return -1;
+  const ULONGLONG rva = static_cast<ULONGLONG>(static_cast<const BYTE*>(data) - base);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+    const ULONGLONG start = section->VirtualAddress;
+    if (rva >= start && rva + size <= start + section->SizeOfRawData) {
+      return static_cast<LONGLONG>(section->PointerToRawData + (rva - start));
+    }
+  }
+  return -1;
+}
+
+enum class ProgramCopy { kDone, kUnreadable, kWriteFailed };
+
+// Copies size bytes at data, part of the program's image, from the program
+// file into output through a bounded buffer.
+ProgramCopy CopyFromProgramFile(const void* data, DWORD size, HANDLE output, DWORD& writeError) {
+  const LONGLONG offset = ImageFileOffset(data, size);
+  if (offset < 0) return ProgramCopy::kUnreadable;
+  std::unique_ptr<WCHAR[]> path(new (std::nothrow) WCHAR[kModulePathSize]);
+  std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kArchiveCopyBufferSize]);
+  if (!path || !buffer) return ProgramCopy::kUnreadable;
+  const DWORD length = GetModuleFileNameW(nullptr, path.get(), kModulePathSize);
+  if (length == 0 || length >= kModulePathSize) return ProgramCopy::kUnreadable;
+  HANDLE program = CreateFileW(path.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (program == INVALID_HANDLE_VALUE) return ProgramCopy::kUnreadable;
+  LARGE_INTEGER position;
+  position.QuadPart = offset;
+  ProgramCopy result = SetFilePointerEx(program, position, nullptr, FILE_BEGIN) ? ProgramCopy::kDone
+                                                                                 : ProgramCopy::kUnreadable;
+  for (DWORD left = size; result == ProgramCopy::kDone && left > 0;) {
+    const DWORD piece = left < kArchiveCopyBufferSize ? left : kArchiveCopyBufferSize;
+    DWORD read = 0, written = 0;
+    if (!ReadFile(program, buffer.get(), piece, &read, nullptr) || read != piece) {
+      result = ProgramCopy::kUnreadable;
+    } else if (!WriteFile(output, buffer.get(), piece, &written, nullptr)) {
+      writeError = GetLastError();
+      result = ProgramCopy::kWriteFailed;
+    } else if (written != piece) {
+      // Wine reports a write that a full disk cut short as a success with
+      // fewer bytes and no error at all.
+      writeError = ERROR_DISK_FULL;
+      result = ProgramCopy::kWriteFailed;
+    }
+    left -= piece;
+  }
+  CloseHandle(program);
+  return result;
+}
+
+// Writes the archive resource into the temporary file. Read from the program
+// file in pieces: written straight from the mapped image, every page of the
+// archive would become resident, and the process's memory would grow with the
+// payload (23 MB more for a 23 MB archive). Where the program file cannot be
+// read, the mapped bytes are written after all. A short write (a full disk)
+// shows up when the file no longer opens as an archive; its error is the
+// cause to name.
+void WriteArchiveCopy(const void* data, DWORD size, HANDLE file, const char* tempPath) {
+  DWORD writeError = 0;
+  const ProgramCopy copied = CopyFromProgramFile(data, size, file, writeError);
+  if (copied == ProgramCopy::kWriteFailed) NoteFailure(tempPath, writeError);
+  if (copied != ProgramCopy::kUnreadable) return;
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) {
+    NoteFailure(tempPath, GetLastError());
+    return;
+  }
+  DWORD written = 0;
+  if (!WriteFile(file, data, size, &written, nullptr)) {
+    NoteFailure(tempPath, GetLastError());
+  } else if (written != size) {
+    NoteFailure(tempPath, ERROR_DISK_FULL);
+  }
+}
+
 // The temporary archive is read through the handle that wrote it: between
 // writing and the end of the unpacking no other process can swap or change
 // the file, since nobody else gets it for writing or deleting, and there is
 // no moment in which the file is closed. minizip's "open" hands out the kept
-// handle; its "close" leaves it to the owner.
+// handle; its "close" leaves it to the owner. Each reader keeps its own
+// position and reads at it, so two readers can share the handle.
 struct KeptArchive {
   HANDLE file;
+  ULONGLONG position;
 };
 
 voidpf ZCALLBACK OpenKept(voidpf opaque, const void*, int) {
@@ -158,28 +252,31 @@ voidpf ZCALLBACK OpenKept(voidpf opaque, const void*, int) {
 }
 
 uLong ZCALLBACK ReadKept(voidpf, voidpf stream, void* buffer, uLong size) {
+  KeptArchive* kept = static_cast<KeptArchive*>(stream);
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(kept->position);
+  at.OffsetHigh = static_cast<DWORD>(kept->position >> 32);
   DWORD got = 0;
-  if (!ReadFile(static_cast<KeptArchive*>(stream)->file, buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+  if (!ReadFile(kept->file, buffer, static_cast<DWORD>(size), &got, &at)) return 0;
+  kept->position += got;
   return got;
 }
 
 uLong ZCALLBACK WriteKept(voidpf, voidpf, const void*, uLong) { return 0; }
 
-ZPOS64_T ZCALLBACK TellKept(voidpf, voidpf stream) {
-  LARGE_INTEGER zero = {}, position = {};
-  if (!SetFilePointerEx(static_cast<KeptArchive*>(stream)->file, zero, &position, FILE_CURRENT)) {
-    return static_cast<ZPOS64_T>(-1);
-  }
-  return static_cast<ZPOS64_T>(position.QuadPart);
-}
+ZPOS64_T ZCALLBACK TellKept(voidpf, voidpf stream) { return static_cast<KeptArchive*>(stream)->position; }
 
 long ZCALLBACK SeekKept(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-  DWORD method = FILE_BEGIN;
-  if (origin == ZLIB_FILEFUNC_SEEK_CUR) method = FILE_CURRENT;
-  if (origin == ZLIB_FILEFUNC_SEEK_END) method = FILE_END;
-  LARGE_INTEGER distance;
-  distance.QuadPart = static_cast<LONGLONG>(offset);
-  return SetFilePointerEx(static_cast<KeptArchive*>(stream)->file, distance, nullptr, method) ? 0 : -1;
+  KeptArchive* kept = static_cast<KeptArchive*>(stream);
+  ULONGLONG base = 0;
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = kept->position;
+  if (origin == ZLIB_FILEFUNC_SEEK_END) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(kept->file, &size)) return -1;
+    base = static_cast<ULONGLONG>(size.QuadPart);
+  }
+  kept->position = base + offset;
+  return 0;
 }
 
 int ZCALLBACK CloseKept(voidpf, voidpf) { return 0; }
@@ -199,8 +296,155 @@ unzFile OpenKeptArchive(KeptArchive* kept) {
   return unzOpen2_64("", &functions);
 }
 
-// UnzipToFolder on an archive that is already open.
-bool UnzipOpenArchive(unzFile archive, const char* destination) {
+enum class EntryOutcome { kWritten, kLeftOut, kStop };
+
+// Sets creation and last-write time of a file just written through output;
+// the last-access time stays.
+void SetDateFromArchive(HANDLE output, unsigned long dosDateTime) {
+  FILETIME local, universal;
+  if (DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime & 0xFFFF),
+                            &local) &&
+      LocalFileTimeToFileTime(&local, &universal)) {
+    SetFileTime(output, &universal, nullptr, &universal);
+  }
+}
+
+// Unpacks the archive's current entry into the current folder. kLeftOut: the
+// entry could not be created (or its name would leave the folder), the walk
+// goes on; kStop: its information, data or CRC could not be read, or writing
+// failed, and the walk ends.
+EntryOutcome ExtractCurrentEntry(unzFile archive, char* buffer) {
+  unz_file_info64 info;
+  char name[kNameBufferSize];
+  if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return EntryOutcome::kStop;
+  }
+  // minizip leaves a name that fills the buffer unterminated; such a name
+  // cannot be a path on this system anyway.
+  const bool nameFits = info.size_filename < sizeof name;
+  name[nameFits ? info.size_filename : sizeof name - 1] = '\0';
+
+  if (!nameFits || !IsSafeEntryName(name)) {
+    NoteFailure(name, ERROR_INVALID_NAME);
+    return EntryOutcome::kLeftOut;  // never written, reported like an entry that cannot be created
+  }
+  if (EntryFileName(name)[0] == '\0') {
+    return CreateDirectoryEntry(name) ? EntryOutcome::kWritten : EntryOutcome::kLeftOut;
+  }
+  if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
+    unzCloseCurrentFile(archive);
+    return EntryOutcome::kStop;
+  }
+  HANDLE output = CreateOutputFileWithFolders(name);
+  if (output == INVALID_HANDLE_VALUE) {
+    NoteFailure(name, GetLastError());
+    unzCloseCurrentFile(archive);
+    return EntryOutcome::kLeftOut;
+  }
+  const CopyResult copied = CopyEntry(archive, output, buffer, info.uncompressed_size);
+  const DWORD copyError = GetLastError();
+  // Through the handle that wrote the file: opening it once more for the
+  // date cost a round of system calls per file.
+  if (copied == CopyResult::kDone) SetDateFromArchive(output, info.dosDate);
+  CloseHandle(output);
+  if (copied != CopyResult::kDone) {
+    NoteFailure(name, copyError);
+    unzCloseCurrentFile(archive);
+    return EntryOutcome::kStop;
+  }
+  if (unzCloseCurrentFile(archive) != UNZ_OK) {  // the CRC check
+    NoteFailure(name, ERROR_CRC);
+    return EntryOutcome::kStop;
+  }
+  return EntryOutcome::kWritten;
+}
+
+// A large payload is unpacked by two readers of the kept archive, each with
+// its own minizip handle and position, on two threads: the entries are
+// independent, and inflating is what the time goes into. Each reader takes
+// the next entry in archive order, so the entries before a failing one are
+// all unpacked, as in a walk by one reader; at most the one entry the other
+// reader is working on when a walk-ending failure happens comes in addition.
+constexpr DWORD kTwoReadersFrom = 8u << 20;    // archive bytes; below, one reader
+constexpr ZPOS64_T kMostSharedEntries = 4096;  // bounds the list of entry positions
+
+struct SharedWalk {
+  HANDLE file;
+  const unz64_file_pos* positions;
+  LONG count;
+  volatile LONG next;
+  volatile LONG stopped;
+  volatile LONG leftOut;
+};
+
+void TakeEntries(unzFile archive, SharedWalk& walk, char* buffer) {
+  while (walk.stopped == 0) {
+    const LONG index = InterlockedIncrement(&walk.next) - 1;
+    if (index >= walk.count) return;
+    unz64_file_pos position = walk.positions[index];
+    const EntryOutcome outcome = unzGoToFilePos64(archive, &position) == UNZ_OK
+                                     ? ExtractCurrentEntry(archive, buffer)
+                                     : EntryOutcome::kStop;
+    if (outcome == EntryOutcome::kStop) InterlockedExchange(&walk.stopped, 1);
+    if (outcome == EntryOutcome::kLeftOut) InterlockedExchange(&walk.leftOut, 1);
+  }
+}
+
+DWORD WINAPI SecondReader(void* parameter) {
+  SharedWalk& walk = *static_cast<SharedWalk*>(parameter);
+  KeptArchive kept{walk.file, 0};
+  unzFile archive = OpenKeptArchive(&kept);
+  if (archive == nullptr) return 1;  // the first reader then takes every entry
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
+  if (buffer) TakeEntries(archive, walk, buffer.get());
+  unzClose(archive);
+  return 0;
+}
+
+bool WorthTwoReaders(DWORD archiveSize) {
+  if (archiveSize < kTwoReadersFrom) return false;
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  return system.dwNumberOfProcessors > 1;
+}
+
+// ExtractAllEntries for the kept archive, on two threads; same result.
+bool ExtractAllEntriesShared(unzFile archive, HANDLE file) {
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return false;
+  if (global.number_entry < 2 || global.number_entry > kMostSharedEntries) return ExtractAllEntries(archive);
+  std::unique_ptr<unz64_file_pos[]> positions(new (std::nothrow) unz64_file_pos[global.number_entry]);
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
+  if (!positions || !buffer) return ExtractAllEntries(archive);
+
+  // An entry that cannot be reached ends the walk after the ones before it.
+  LONG listed = 0;
+  bool reachedAll = true;
+  for (;;) {
+    if (unzGetFilePos64(archive, &positions[listed]) != UNZ_OK) {
+      reachedAll = false;
+      break;
+    }
+    if (static_cast<ZPOS64_T>(++listed) >= global.number_entry) break;
+    if (unzGoToNextFile(archive) != UNZ_OK) {
+      reachedAll = false;
+      break;
+    }
+  }
+
+  SharedWalk walk{file, positions.get(), listed, 0, 0, 0};
+  HANDLE second = CreateThread(nullptr, 0, SecondReader, &walk, 0, nullptr);
+  TakeEntries(archive, walk, buffer.get());
+  if (second != nullptr) {
+    WaitForSingleObject(second, INFINITE);
+    CloseHandle(second);
+  }
+  return reachedAll && walk.stopped == 0 && walk.leftOut == 0;
+}
+
+// UnzipToFolder on an archive that is already open; shared: the kept
+// archive's handle, when two readers are worth it.
+bool UnzipOpenArchive(unzFile archive, const char* destination, HANDLE shared = nullptr) {
   char previous[MAX_PATH] = {};
   const DWORD previousLength = GetCurrentDirectoryA(MAX_PATH, previous);
   if (!SetCurrentDirectoryA(destination)) {
@@ -208,7 +452,7 @@ bool UnzipOpenArchive(unzFile archive, const char* destination) {
     unzClose(archive);
     return false;
   }
-  const bool result = ExtractAllEntries(archive);
+  const bool result = shared != nullptr ? ExtractAllEntriesShared(archive, shared) : ExtractAllEntries(archive);
   unzClose(archive);
   if (!result && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
   return result;
@@ -263,47 +507,9 @@ bool ExtractAllEntries(unzFile archive) {
 
   bool allWritten = true;
   for (ZPOS64_T entry = 0;; ++entry) {
-    unz_file_info64 info;
-    char name[kNameBufferSize];
-    if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
-      return false;
-    }
-    // minizip leaves a name that fills the buffer unterminated; such a name
-    // cannot be a path on this system anyway.
-    const bool nameFits = info.size_filename < sizeof name;
-    name[nameFits ? info.size_filename : sizeof name - 1] = '\0';
-
-    if (!nameFits || !IsSafeEntryName(name)) {
-      NoteFailure(name, ERROR_INVALID_NAME);
-      allWritten = false;  // never written, reported like an entry that cannot be created
-    } else if (EntryFileName(name)[0] == '\0') {
-      if (!CreateDirectoryEntry(name)) allWritten = false;
-    } else {
-      if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
-        unzCloseCurrentFile(archive);
-        return false;
-      }
-      HANDLE output = CreateOutputFileWithFolders(name);
-      if (output == INVALID_HANDLE_VALUE) {
-        NoteFailure(name, GetLastError());
-        unzCloseCurrentFile(archive);
-        allWritten = false;
-      } else {
-        const CopyResult copied = CopyEntry(archive, output, buffer.get(), info.uncompressed_size);
-        const DWORD copyError = GetLastError();
-        CloseHandle(output);
-        if (copied != CopyResult::kDone) {
-          NoteFailure(name, copyError);
-          unzCloseCurrentFile(archive);
-          return false;
-        }
-        SetFileDateFromArchive(name, info.dosDate);
-        if (unzCloseCurrentFile(archive) != UNZ_OK) {  // the CRC check
-          NoteFailure(name, ERROR_CRC);
-          return false;
-        }
-      }
-    }
+    const EntryOutcome outcome = ExtractCurrentEntry(archive, buffer.get());
+    if (outcome == EntryOutcome::kStop) return false;
+    if (outcome == EntryOutcome::kLeftOut) allWritten = false;
 
     if (entry + 1 >= global.number_entry) break;
     if (unzGoToNextFile(archive) != UNZ_OK) return false;
@@ -329,6 +535,21 @@ bool UnzipToFolder(const char* archivePath, const char* destination) {
   }
 
   return UnzipOpenArchive(archive, destination);
+}
+
+bool UnzipToFolderOnTwoThreads(const char* archivePath, const char* destination) {
+  HANDLE file = CreateFileA(archivePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool result = false;
+  KeptArchive kept{file, 0};
+  unzFile archive = OpenKeptArchive(&kept);
+  if (archive != nullptr) {
+    result = UnzipOpenArchive(archive, destination, file);
+  } else if (HoldsNoEntries(file)) {
+    result = SetCurrentDirectoryA(destination) != FALSE;
+  }
+  CloseHandle(file);
+  return result;
 }
 
 ExtractionFailure LastExtractionFailure() { return firstFailure; }
@@ -363,30 +584,18 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
     NoteFailure(tempPath, GetLastError());
     return false;
   }
-  // A short write (a full disk) shows up when the file no longer opens as an
-  // archive; its error is the cause to name.
-  DWORD written = 0;
-  if (!WriteFile(file, data, size, &written, nullptr)) {
-    NoteFailure(tempPath, GetLastError());
-  } else if (written != size) {
-    // Wine reports a write that a full disk cut short as a success with
-    // fewer bytes and no error at all.
-    NoteFailure(tempPath, ERROR_DISK_FULL);
-  }
+  WriteArchiveCopy(data, size, file, tempPath);
 
   bool result = false;
-  KeptArchive kept{file};
-  LARGE_INTEGER start = {};
-  if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
-    unzFile archive = OpenKeptArchive(&kept);
-    if (archive != nullptr) {
-      result = UnzipOpenArchive(archive, destination);
-    } else if (HoldsNoEntries(file)) {
-      result = SetCurrentDirectoryA(destination) != FALSE;
-      if (!result) NoteFailure(destination, GetLastError());
-    } else {
-      NoteFailure(tempPath, ERROR_INVALID_DATA);  // no archive, or a cut one
-    }
+  KeptArchive kept{file, 0};
+  unzFile archive = OpenKeptArchive(&kept);
+  if (archive != nullptr) {
+    result = UnzipOpenArchive(archive, destination, WorthTwoReaders(size) ? file : nullptr);
+  } else if (HoldsNoEntries(file)) {
+    result = SetCurrentDirectoryA(destination) != FALSE;
+    if (!result) NoteFailure(destination, GetLastError());
+  } else {
+    NoteFailure(tempPath, ERROR_INVALID_DATA);  // no archive, or a cut one
   }
   CloseHandle(file);
   // Only a file that the system could not delete on close is still there.

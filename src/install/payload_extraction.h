@@ -26,6 +26,13 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
 // caller had, so a following log entry lands where the setup was started.
 bool UnzipToFolder(const char* archivePath, const char* destination);
 
+// UnzipToFolder by two readers of one handle on two threads, as ExtractPayload
+// unpacks a payload archive of 8 MB or more on a machine with two processors:
+// the same files, dates and result. The entries before one whose failure ends
+// the walk are all unpacked; the one the other reader is unpacking at that
+// moment is finished too. No ".zip" is appended to archivePath.
+bool UnzipToFolderOnTwoThreads(const char* archivePath, const char* destination);
+
 // Unpacks every entry into the current folder, keeping folder parts and
 // overwriting existing files. An entry that cannot be created (or whose name
 // would leave the folder) is skipped and the walk goes on; unreadable entry

@@ -34,6 +34,18 @@ int QueryScale() {
   return scale;
 }
 
+// The figures a ScreenMetricsAhead thread asked; read after it ended.
+int aheadHeight = 0;
+int aheadScale = 100;
+int AheadHeight() { return aheadHeight; }
+int AheadScale() { return aheadScale; }
+
+DWORD WINAPI AskScreenMetrics(void*) {
+  aheadHeight = QueryFullScreenHeight();
+  aheadScale = QueryScale();
+  return 0;
+}
+
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
 bool SettingsFileIn(const char* folder, char file[kPathSize]) {
@@ -52,6 +64,21 @@ bool IsAbsoluteFolder(const char* folder) {
 }  // namespace
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
+
+ScreenMetricsAhead::ScreenMetricsAhead(bool askNow)
+    : thread_(askNow ? CreateThread(nullptr, 0, AskScreenMetrics, nullptr, 0, nullptr) : nullptr),
+      asked_(thread_ != nullptr) {}
+
+ScreenMetricsAhead::~ScreenMetricsAhead() { Get(); }
+
+ScreenMetrics ScreenMetricsAhead::Get() {
+  if (thread_ != nullptr) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  return asked_ ? ScreenMetrics{AheadHeight, AheadScale} : PlatformScreenMetrics();
+}
 
 bool ExpandPercentVariables(const char* text, char expanded[kPathSize]) {
   return ExpandPercentVariables(text, expanded, LookUpEnvironment, nullptr);

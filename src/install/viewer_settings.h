@@ -12,6 +12,27 @@ struct ScreenMetrics {
 // The platform's figures: SM_CYFULLSCREEN and the "DISPLAY" context's LOGPIXELSX.
 ScreenMetrics PlatformScreenMetrics();
 
+// The platform's figures asked on a thread of their own, started at
+// construction when askNow, while the caller goes on (say, unpacking the
+// payload): the first call that needs the display starts Wine's display
+// driver, about 30 ms, and nothing before the settings file needs the
+// figures. One object at a time: the figures are kept where plain functions
+// can hand them out.
+class ScreenMetricsAhead {
+ public:
+  explicit ScreenMetricsAhead(bool askNow);
+  ~ScreenMetricsAhead();
+  ScreenMetricsAhead(const ScreenMetricsAhead&) = delete;
+  ScreenMetricsAhead& operator=(const ScreenMetricsAhead&) = delete;
+  // Waits for the thread; its figures, or PlatformScreenMetrics() when none
+  // was started.
+  ScreenMetrics Get();
+
+ private:
+  void* thread_;
+  bool asked_;
+};
+
 // Writes the pointer to the settings folder, the language module and, unless
 // the file names one already, a toolbar skin. Nothing here fails the run:
 // private-profile writes that fail are simply lost.

@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <new>
+
 #include "core/shell_text.h"
 
 namespace {
@@ -58,6 +60,136 @@ bool SaveNamedShellLink(const char* folder, const char* linkName, const char* ta
     return false;
   }
   return SaveWideShellLink(widePath, target, arguments, iconPath, iconIndex, description);
+}
+
+struct LinkBatch::Request {
+  std::string folder, linkName, target, arguments, iconPath, description;
+  bool hasArguments = false, hasIcon = false, hasDescription = false;
+  int iconIndex = 0;
+  volatile LONG claimed = 0;  // 1 once a thread took it (or it needs no saving)
+  volatile LONG saved = 0;
+};
+
+LinkBatch::LinkBatch() : requests_(new (std::nothrow) Request[kCapacity]), thread_(nullptr), work_(nullptr) {}
+
+LinkBatch::~LinkBatch() {
+  Finish(nullptr);
+  if (work_ != nullptr) CloseHandle(work_);
+  delete[] requests_;
+}
+
+bool LinkBatch::Start() {
+  if (!started_ && !finished_ && requests_ != nullptr) {
+    started_ = true;
+    work_ = CreateSemaphoreA(nullptr, 0, kCapacity + 1, nullptr);
+    if (work_ != nullptr) thread_ = CreateThread(nullptr, 0, Worker, this, 0, nullptr);
+  }
+  return thread_ != nullptr;
+}
+
+void LinkBatch::Save(const char* folder, const char* linkName, const char* target, const char* arguments,
+                     const char* iconPath, int iconIndex, const char* description) {
+  if (finished_ || requests_ == nullptr || queued_ >= kCapacity) {
+    if (!SaveNamedShellLink(folder, linkName, target, arguments, iconPath, iconIndex, description)) {
+      overflowFailed_.push_back(std::string(folder != nullptr ? folder : "") + linkName);
+    }
+    return;
+  }
+  Request& request = requests_[queued_];
+  request.folder = folder != nullptr ? folder : "";
+  request.linkName = linkName;
+  request.target = target;
+  request.hasArguments = arguments != nullptr;
+  request.arguments = arguments != nullptr ? arguments : "";
+  request.hasIcon = iconPath != nullptr;
+  request.iconPath = iconPath != nullptr ? iconPath : "";
+  request.hasDescription = description != nullptr;
+  request.description = description != nullptr ? description : "";
+  request.iconIndex = iconIndex;
+  if (!Start()) {
+    // No thread: saved here and now, in its place among the others.
+    request.claimed = 1;
+    request.saved = SaveRequest(request) ? 1 : 0;
+  }
+  // Published before the count that hands it to the thread.
+  InterlockedIncrement(&queued_);
+  if (thread_ != nullptr) ReleaseSemaphore(work_, 1, nullptr);
+}
+
+void LinkBatch::Fail(const char* folder, const char* linkName) {
+  if (finished_ || requests_ == nullptr || queued_ >= kCapacity) {
+    overflowFailed_.push_back(std::string(folder != nullptr ? folder : "") + linkName);
+    return;
+  }
+  Request& request = requests_[queued_];
+  request.folder = folder != nullptr ? folder : "";
+  request.linkName = linkName;
+  request.claimed = 1;
+  request.saved = 0;
+  InterlockedIncrement(&queued_);
+  if (thread_ != nullptr) ReleaseSemaphore(work_, 1, nullptr);
+}
+
+bool LinkBatch::Finish(std::vector<std::string>* failed) {
+  if (!finished_) {
+    finished_ = true;
+    if (thread_ != nullptr) ReleaseSemaphore(work_, 1, nullptr);
+    // This thread saves along with the batch's until none is left.
+    RunRequests();
+    if (thread_ != nullptr) {
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+      thread_ = nullptr;
+    }
+  }
+  bool all = overflowFailed_.empty();
+  for (LONG i = 0; i < queued_; ++i) {
+    if (requests_[i].saved != 0) continue;
+    all = false;
+    if (failed != nullptr) failed->push_back(requests_[i].folder + requests_[i].linkName);
+  }
+  if (failed != nullptr) failed->insert(failed->end(), overflowFailed_.begin(), overflowFailed_.end());
+  return all;
+}
+
+bool LinkBatch::SaveRequest(const Request& request) {
+  return SaveNamedShellLink(request.folder.c_str(), request.linkName.c_str(), request.target.c_str(),
+                            request.hasArguments ? request.arguments.c_str() : nullptr,
+                            request.hasIcon ? request.iconPath.c_str() : nullptr, request.iconIndex,
+                            request.hasDescription ? request.description.c_str() : nullptr);
+}
+
+void LinkBatch::Take(LONG index) {
+  Request& request = requests_[index];
+  if (InterlockedExchange(&request.claimed, 1) != 0) return;
+  if (SaveRequest(request)) InterlockedExchange(&request.saved, 1);
+}
+
+DWORD WINAPI LinkBatch::Worker(void* parameter) {
+  LinkBatch& batch = *static_cast<LinkBatch*>(parameter);
+  // COM and the shell's link class are set up now, before the first link is
+  // queued: that part of the first link's cost is paid while the caller works.
+  const HRESULT init = CoInitialize(nullptr);
+  IShellLinkA* warm = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&warm)))) {
+    warm->Release();
+  }
+  // One count of the semaphore per queued request, then one to stop the
+  // thread; each count takes the next request, and a count beyond the queued
+  // ones means that none is left (Finish's thread takes requests too).
+  for (;;) {
+    WaitForSingleObject(batch.work_, INFINITE);
+    const LONG index = InterlockedIncrement(&batch.taken_) - 1;
+    if (index >= batch.queued_) break;
+    batch.Take(index);
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return 0;
+}
+
+void LinkBatch::RunRequests() {
+  for (LONG index = 0; index < queued_; ++index) Take(index);
 }
 
 void GetSpecialFolder(int csidl, char folder[kPathSize]) {

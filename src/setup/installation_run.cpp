@@ -11,6 +11,7 @@
 #include "install/viewer_settings.h"
 #include "platform/folders.h"
 #include "platform/resource_text.h"
+#include "platform/shell_links.h"
 #include "resources/resource.h"
 #include "setup/install_recording.h"
 #include "shell/registration.h"
@@ -71,6 +72,15 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
                          creation.failedFolder, creation.error);
   }
+  // Started now, a helper thread works while the payload is unpacked: in a
+  // run with links it sets up COM for them, else it asks the screen figures
+  // of the settings file. Nothing is written unless the unpacking succeeds.
+  // One thread, not two: each thread costs memory, and the full run with a
+  // large payload runs a second reader besides.
+  const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
+  LinkBatch links;
+  if (withLinks) links.Start();
+  ScreenMetricsAhead screen(!withLinks);
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
@@ -83,7 +93,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   // From here on the folder is the one that was created and filled: the text
   // as given may still hold blanks at the end of a folder name, which the
   // creation dropped, and would name a program that does not exist.
-  WriteViewerSettings(folder, options.iniFolder);
+  WriteViewerSettings(folder, options.iniFolder, screen.Get());
 
   // Asked only now, so that answering No still leaves a complete installation.
   bool confirmed = true;
@@ -92,7 +102,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     confirmed = reporter.Confirm(question.c_str());
   }
   recording.BeforeRegistration(options.allUsers);
-  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes());
+  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes(), links);
   // Written whatever the registration achieved: the record is what lets the
   // uninstaller take the unpacked files back. Without it the installation is
   // still complete; the uninstaller then says that it cannot know the files

@@ -7,6 +7,7 @@
 #include "core/shell_text.h"
 #include "core/uninstall_rules.h"
 #include "platform/registry.h"
+#include "platform/shell_links.h"
 #include "shell/association.h"
 #include "shell/shortcuts.h"
 
@@ -74,6 +75,13 @@ bool WriteUninstallEntry(const InstallTexts& texts, unsigned long long payloadBy
 
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed, unsigned long long payloadBytes) {
+  LinkBatch links;
+  return RegisterWithShell(options, installedFolder, associationsConfirmed, payloadBytes, links);
+}
+
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed, unsigned long long payloadBytes,
+                                      LinkBatch& links) {
   RegistrationOutcome outcome;
   // The caller's text has at most 259 characters; anything beyond is not
   // read. An empty folder, or one too long to name the viewer in a
@@ -85,14 +93,16 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
   InstallTexts texts;
   if (!ComposeInstallTexts(trimmed, &texts)) return outcome;
 
-  if (options.startMenuGroup) CreateProgramGroup(texts.folder, options.allUsers, &outcome.failedLinks);
+  // The batch writes the links on its thread while the registry is written
+  // here; Finish below names the ones that failed, in their order.
+  if (options.startMenuGroup) CreateProgramGroup(links, texts.folder, options.allUsers);
   if (options.desktopLink) {
-    CreateDesktopLink(texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter", nullptr,
-                      options.allUsers, &outcome.failedLinks);
+    CreateDesktopLink(links, texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter",
+                      nullptr, options.allUsers);
   }
   if (options.thumbsLink) {
-    CreateDesktopLink(texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
-                      "Pixorra - Thumbnails", "/thumbs", options.allUsers, &outcome.failedLinks);
+    CreateDesktopLink(links, texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
+                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
     WriteFolderAndDriveVerbs(texts.browseCommand);
   }
 
@@ -129,5 +139,6 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
 
   AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection, associationsConfirmed,
                    options.associate);
+  links.Finish(&outcome.failedLinks);
   return outcome;
 }

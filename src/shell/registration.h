@@ -25,3 +25,10 @@ struct RegistrationOutcome {
 // size, becomes the uninstall entry's EstimatedSize (KB, rounded up).
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed, unsigned long long payloadBytes);
+
+class LinkBatch;
+// The same with the links written by a batch the caller started earlier (see
+// LinkBatch); they are all written when this returns.
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed, unsigned long long payloadBytes,
+                                      LinkBatch& links);

@@ -32,44 +32,47 @@ const DocumentLink kDocumentLinks[] = {
 // The two versions before this one; older main links are left alone.
 const char* const kPreviousVersions[] = {"4.41", "4.40"};
 
-// A link to a file of the install folder; skipped when the path does not fit.
-bool LinkToInstalledFile(const char* groupFolder, const char* linkName, const char* folder,
-                        const char* fileName, const char* arguments, const char* iconPath, int iconIndex) {
+// A link to a file of the install folder; reported as failed, not made,
+// when the path does not fit.
+bool LinkToInstalledFile(LinkBatch& links, const char* groupFolder, const char* linkName, const char* folder,
+                         const char* fileName, const char* arguments, const char* iconPath, int iconIndex) {
   char target[kPathSize];
-  if (!JoinPath(folder, fileName, target, sizeof(target))) return false;
-  return CreateLinkInFolder(groupFolder, linkName, target, arguments, iconPath, iconIndex);
+  if (!JoinPath(folder, fileName, target, sizeof(target))) {
+    links.Fail(groupFolder, linkName);
+    return false;
+  }
+  return CreateLinkInFolder(links, groupFolder, linkName, target, arguments, iconPath, iconIndex);
 }
 
 }  // namespace
 
-bool CreateLinkInFolder(const char* linkFolder, const char* linkName, const char* target,
-                       const char* arguments, const char* iconPath, int iconIndex) {
-  return SaveNamedShellLink(linkFolder, linkName, target, arguments, iconPath, iconIndex, nullptr);
+bool CreateLinkInFolder(LinkBatch& links, const char* linkFolder, const char* linkName, const char* target,
+                        const char* arguments, const char* iconPath, int iconIndex) {
+  links.Save(linkFolder, linkName, target, arguments, iconPath, iconIndex, nullptr);
+  return true;
 }
 
-bool CreateDesktopLink(const char* target, const char* linkName, const char* iconPath, int iconIndex,
-                      const char* description, const char* arguments, bool allUsers,
-                      std::vector<std::string>* failed) {
+bool CreateDesktopLink(LinkBatch& links, const char* target, const char* linkName, const char* iconPath,
+                       int iconIndex, const char* description, const char* arguments, bool allUsers) {
   char desktop[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP, desktop);
-  const bool saved = SaveNamedShellLink(desktop, linkName, target, arguments, iconPath, iconIndex, description);
-  if (!saved && failed != nullptr) failed->push_back(std::string(desktop) + linkName);
-  return saved;
+  links.Save(desktop, linkName, target, arguments, iconPath, iconIndex, description);
+  return true;
 }
 
-bool CreateProgramGroup(const char* folder, bool allUsers, std::vector<std::string>* failed) {
+bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers) {
   char programs[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
   char group[kPathSize];
   if (programs[0] == '\0' || !JoinPath(programs, kGroupFolderName, group, sizeof(group))) {
-    if (failed != nullptr) failed->push_back(std::string(programs) + kGroupFolderName);
+    links.Fail(programs, kGroupFolderName);
     return false;
   }
   // Normalises to the closing backslash that the link paths rely on. A
   // group that cannot be made (a file of that name, say) is one failure,
   // not nine.
   if (!EnsureFolderExists(group)) {
-    if (failed != nullptr) failed->push_back(group);
+    links.Fail(group, "");
     return false;
   }
   AppendBackslash(group, sizeof(group));
@@ -79,30 +82,24 @@ bool CreateProgramGroup(const char* folder, bool allUsers, std::vector<std::stri
 
   char mainLinkName[kShortSize];
   ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
-  bool result = CreateLinkInFolder(group, mainLinkName, programPath, nullptr, nullptr, 0);
-  auto note = [&](bool saved, const char* linkName) {
-    if (!saved && failed != nullptr) failed->push_back(std::string(group) + linkName);
-    return saved;
-  };
-  note(result, mainLinkName);
+  bool result = CreateLinkInFolder(links, group, mainLinkName, programPath, nullptr, nullptr, 0);
 
   for (const char* version : kPreviousVersions) {
     char oldLink[kPathSize];
     if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
   }
 
-  result = note(CreateLinkInFolder(group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7),
-                "Pixorra - Thumbnails.lnk") && result;
+  result = CreateLinkInFolder(links, group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7) &&
+           result;
 
   // From Windows 8 on, users uninstall through the system's program list.
   if (!IsWindows8OrLater()) {
-    result = note(LinkToInstalledFile(group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
-                                      nullptr, nullptr, 0),
-                  "Pixorra deinstallieren.lnk") && result;
+    result = LinkToInstalledFile(links, group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
+                                 nullptr, nullptr, 0) && result;
   }
   for (const DocumentLink& document : kDocumentLinks) {
-    result = note(LinkToInstalledFile(group, document.linkName, folder, document.fileName, nullptr, nullptr, 0),
-                  document.linkName) && result;
+    result = LinkToInstalledFile(links, group, document.linkName, folder, document.fileName, nullptr, nullptr, 0) &&
+             result;
   }
   return result;
 }

@@ -41,6 +41,7 @@ class KeepCurrentFolder {
  public:
   KeepCurrentFolder() : folder_(CurrentFolder()) {}
   ~KeepCurrentFolder() { SetCurrentDirectoryA(folder_.c_str()); }
+  const std::string& Folder() const { return folder_; }
  private:
   std::string folder_;
 };
@@ -244,6 +245,80 @@ TEST(Unpacking, LongestPayloadNameIsRead) {
   EXPECT_GE(longest, static_cast<long>(std::strlen("Help/px_tastatur_deutsch.htm")));
   EXPECT_LT(longest, 100);
   EXPECT_EQ(LongestPayloadEntryName(999, "ZIP"), -1);
+}
+
+// --- Two readers: the walk of a large payload -----------------------------
+
+// What a walk leaves in a folder: every name, and each file's bytes and
+// creation and last-write times.
+std::vector<std::string> Describe(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const std::string& name : pxtest::ListFolder(folder)) {
+    std::string line = name;
+    if (name.back() != '\\') {
+      HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+      FILETIME created = {}, accessed = {}, written = {};
+      if (file != INVALID_HANDLE_VALUE) {
+        GetFileTime(file, &created, &accessed, &written);
+        CloseHandle(file);
+      }
+      line += " " + std::to_string(AsNumber(created)) + " " + std::to_string(AsNumber(written)) + " " +
+              ReadText(folder + name);
+    }
+    found.push_back(line);
+  }
+  return found;
+}
+
+TEST(TwoReaders, LeaveWhatOneReaderLeaves) {
+  // Sound archives, names that would leave the folder, nothing at all, half an archive.
+  for (const char* name : {"late_dirs.zip", "many.zip", "escaping.zip", "empty.zip", "truncated.zip"}) {
+    KeepCurrentFolder keep;
+    const std::string one = FreshFolder(std::string("one_") + name);
+    const std::string two = FreshFolder(std::string("two_") + name);
+    const bool expected = UnzipToFolder(TestArchive(name).c_str(), one.c_str());
+    SetCurrentDirectoryA(keep.Folder().c_str());
+    EXPECT_EQ(UnzipToFolderOnTwoThreads(TestArchive(name).c_str(), two.c_str()), expected) << name;
+    EXPECT_EQ(Describe(two), Describe(one)) << name;
+    // Entered after success; after a failure the folder the setup started in.
+    EXPECT_EQ(CurrentFolder() + (expected ? "\\" : ""), expected ? two : keep.Folder()) << name;
+  }
+}
+
+TEST(TwoReaders, FileInUseIsSkippedTheRestUnpackedAndReported) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("two_inuse");
+  ASSERT_TRUE(CreateDirectoryA((target + "F3").c_str(), nullptr));
+  pxtest::WriteFileBytes(target + "F3\\file13.bin", "in use");
+  HANDLE held = CreateFileA((target + "F3\\file13.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(UnzipToFolderOnTwoThreads(TestArchive("many.zip").c_str(), target.c_str()));
+  CloseHandle(held);
+  EXPECT_EQ(ReadText(target + "F3\\file13.bin"), "in use");
+  const std::string whole = FreshFolder("two_inuse_reference");
+  ASSERT_TRUE(UnzipToFolder(TestArchive("many.zip").c_str(), whole.c_str()));
+  std::vector<std::string> expected = Describe(whole);
+  std::vector<std::string> found = Describe(target);
+  auto held_entry = [](const std::string& line) { return line.rfind("F3\\file13.bin ", 0) == 0; };
+  expected.erase(std::remove_if(expected.begin(), expected.end(), held_entry), expected.end());
+  found.erase(std::remove_if(found.begin(), found.end(), held_entry), found.end());
+  EXPECT_EQ(found, expected) << "every other entry is unpacked";
+}
+
+TEST(TwoReaders, DamagedEntryFailsWithEveryEntryBeforeItUnpacked) {
+  KeepCurrentFolder keep;
+  const std::string target = FreshFolder("two_damaged");
+  EXPECT_FALSE(UnzipToFolderOnTwoThreads(TestArchive("many_damaged.zip").c_str(), target.c_str()));
+  EXPECT_EQ(CurrentFolder(), keep.Folder());
+  // The sound archive's files in archive order, up to the damaged one.
+  const std::string whole = FreshFolder("two_damaged_reference");
+  ASSERT_TRUE(UnzipToFolder(TestArchive("many.zip").c_str(), whole.c_str()));
+  for (int i = 0; i < 31; ++i) {
+    const std::string name = "F" + std::to_string(i % 5) + "\\" + (i % 3 == 0 ? "deep\\" : "") + "file" +
+                             (i < 10 ? "0" : "") + std::to_string(i) + ".bin";
+    EXPECT_EQ(ReadText(target + name), ReadText(whole + name)) << name;
+  }
 }
 
 TEST(DirectoryChain, CreatesEveryPart) {

@@ -80,6 +80,16 @@ def main():
         ]), "stored.bin"),
         "empty.zip": build([]),
     }
+    # Enough entries for two readers to share: folders listed before, after
+    # or never, deflated and stored data of many sizes.
+    many = []
+    for i in range(48):
+        folder = f"F{i % 5}/" + ("deep/" if i % 3 == 0 else "")
+        if i % 7 == 0:
+            many.append((folder, b""))
+        many.append((f"{folder}file{i:02}.bin", BIG[: 1000 * (i * 37 % 41) + i], i % 4 != 0))
+    archives["many.zip"] = build(many)
+    archives["many_damaged.zip"] = flip_inside(build(many), "F1/file31.bin")
     whole = build([("first.txt", b"a"), ("big.bin", BIG), ("last.txt", b"z")])
     archives["truncated.zip"] = whole[:len(whole) // 2]
     for name, data in archives.items():

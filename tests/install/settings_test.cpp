@@ -104,6 +104,19 @@ TEST(SettingsFile, PlatformMetricsGiveOneOfTheSkins) {
   EXPECT_NE(text.find("Size="), std::string::npos) << text;
 }
 
+TEST(SettingsFile, FiguresAskedAheadAreThePlatformFigures) {
+  const ScreenMetrics platform = PlatformScreenMetrics();
+  for (bool askNow : {true, false}) {
+    ScreenMetricsAhead ahead(askNow);
+    const ScreenMetrics first = ahead.Get();
+    const ScreenMetrics second = ahead.Get();
+    EXPECT_EQ(platform.fullScreenHeight(), first.fullScreenHeight()) << askNow;
+    EXPECT_EQ(platform.scale(), first.scale()) << askNow;
+    EXPECT_EQ(first.fullScreenHeight(), second.fullScreenHeight()) << askNow;
+    EXPECT_EQ(first.scale(), second.scale()) << askNow;
+  }
+}
+
 TEST(SettingsFile, ExpansionUsesTheProcessEnvironment) {
   SetEnvironmentVariableA("PXTEST_A", "C:\\x");
   char expanded[260];
