@@ -8,22 +8,11 @@
 #include "core/command_arguments.h"
 #include "core/uninstall_rules.h"
 #include "install/install_log.h"
+#include "platform/dll_search.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_ui.h"
 
 namespace {
-
-// Runs elevated from the program folder or TEMP: a DLL planted beside it
-// must not load (see the setup's WinMain).
-void RestrictDllSearchPath() {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) return;
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  SetDllDirectoryA("");
-}
 
 // The folder the program was started from, ending in a backslash; "" when
 // its path does not fit.
@@ -39,7 +28,7 @@ std::string OwnFolder() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  RestrictDllSearchPath();
+  RestrictDllSearchPath();  // runs elevated from the program folder or TEMP
   // Switches only among the arguments: the program's own path may hold
   // anything.
   const char* arguments = ProgramArguments(GetCommandLineA());
