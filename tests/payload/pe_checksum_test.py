@@ -18,9 +18,9 @@ PROGRAMS = []
 
 
 def load_finisher():
-    spec = importlib.util.spec_from_file_location("pe_checksum", FINISHER)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("pe_checksum", FINISHER)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
