@@ -107,9 +107,20 @@ StartedProgram StartProgram(const std::string& exe, const std::string& args, con
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   StartedProgram program;
-  if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
-    return program;
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
+      break;
+    }
+    const DWORD error = GetLastError();
+    std::fprintf(stderr, "StartProgram: %s could not be started (attempt %d, error %lu)\n", exe.c_str(), attempt,
+                 static_cast<unsigned long>(error));
+    // A missing or unusable program stays so; only other refusals get a second try.
+    if (attempt == 3 || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_BAD_EXE_FORMAT || error == ERROR_DIRECTORY) {
+      return program;
+    }
+    Sleep(200 * attempt);
   }
   CloseHandle(info.hThread);
   program.process_ = info.hProcess;

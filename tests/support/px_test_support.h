@@ -48,10 +48,14 @@ std::string UninstallerExePath();
 // The payload archive the setup embeds (PX_BUILD_DIR/payload/payload.zip).
 std::string PayloadArchivePath();
 
+// The exit code of a run that never started or never ended: no program of
+// ours exits with it, so such a run cannot pass for any expected outcome.
+constexpr DWORD kNoExitCode = 0xFFFFFFFFu;
+
 struct RunResult {
   bool started = false;
   bool timedOut = false;
-  DWORD exitCode = 0;  // the full Windows exit code (1603, 1618, ...)
+  DWORD exitCode = kNoExitCode;  // the full Windows exit code (1603, 1618, ...)
 };
 
 // Starts exe with the given argument text (the command line is the quoted exe
@@ -88,7 +92,9 @@ class StartedProgram {
   HANDLE process_ = nullptr;
   DWORD processId_ = 0;
 };
-// Starts exe like RunProgram but does not wait.
+// Starts exe like RunProgram but does not wait. A start that Wine refuses
+// (it can, for a moment, on a busy machine) is tried again twice; each refusal
+// is written to stderr with its error code.
 StartedProgram StartProgram(const std::string& exe, const std::string& args,
                             const std::string& workDir = "");
 
