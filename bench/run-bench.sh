@@ -149,4 +149,5 @@ echo "| Payload | Full run | NSIS peer | Silent run | minizip alone |"
 echo "|---|---|---|---|---|"
 cat "$memory_table"
 echo
-echo "NSIS peer: $(cat "$out/peer-x1.txt")"
+first_factor=${factors%% *}
+echo "NSIS peer: $(cat "$out/peer-x$first_factor.txt")"

@@ -4,6 +4,7 @@
 
 #include <iowin32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -46,12 +47,26 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 ExtractionFailure firstFailure;
 // Two readers may fail at the same time.
 SRWLOCK firstFailureLock = SRWLOCK_INIT;
+// The kept failure's place: the archive index of the entry it belongs to in
+// a walk by two readers, -1 for everything else. Two readers may meet a later
+// entry's failure first; the one kept is the one a walk by one reader meets
+// first.
+LONG firstFailureRank = -1;
+thread_local LONG entryRank = -1;  // the entry this thread unpacks in a shared walk
+
+void ForgetFailure() {
+  AcquireSRWLockExclusive(&firstFailureLock);
+  firstFailure = ExtractionFailure();
+  firstFailureRank = -1;
+  ReleaseSRWLockExclusive(&firstFailureLock);
+}
 
 // Keeps the first failure of a run: later ones are mostly its consequences.
 // Names of entries are relative to the current folder, the destination.
 void NoteFailure(const char* path, DWORD error) {
   AcquireSRWLockExclusive(&firstFailureLock);
-  if (firstFailure.path.empty() && firstFailure.error == 0) {
+  if ((firstFailure.path.empty() && firstFailure.error == 0) || entryRank < firstFailureRank) {
+    firstFailureRank = entryRank;
     // The payload resource itself is named by the program that carries it.
     char full[MAX_PATH];
     const DWORD length = path[0] != '\0' ? GetFullPathNameA(path, MAX_PATH, full, nullptr)
@@ -242,22 +257,54 @@ void WriteArchiveCopy(const void* data, DWORD size, HANDLE file, const char* tem
 // no moment in which the file is closed. minizip's "open" hands out the kept
 // handle; its "close" leaves it to the owner. Each reader keeps its own
 // position and reads at it, so two readers can share the handle.
+//
+// minizip reads the headers a byte or two at a time; under Wine every read
+// at a position is a system call of its own (a few thousand for a payload of
+// 38 entries, most of the unpacking time of a small payload). Each reader
+// therefore reads through a window of its own: requests up to the window's
+// size are served from it and refill it at their position.
+constexpr DWORD kReadWindowSize = 64 * 1024;
+
 struct KeptArchive {
+  KeptArchive(HANDLE archiveFile, ULONGLONG start)
+      : file(archiveFile), position(start), window(new (std::nothrow) BYTE[kReadWindowSize]) {}
   HANDLE file;
   ULONGLONG position;
+  std::unique_ptr<BYTE[]> window;  // null: every request is read directly
+  ULONGLONG windowStart = 0;
+  DWORD windowLength = 0;
 };
 
 voidpf ZCALLBACK OpenKept(voidpf opaque, const void*, int) {
   return static_cast<KeptArchive*>(opaque);
 }
 
+DWORD ReadAt(HANDLE file, ULONGLONG position, void* buffer, DWORD size) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(position);
+  at.OffsetHigh = static_cast<DWORD>(position >> 32);
+  DWORD got = 0;
+  if (!ReadFile(file, buffer, size, &got, &at)) return 0;
+  return got;
+}
+
 uLong ZCALLBACK ReadKept(voidpf, voidpf stream, void* buffer, uLong size) {
   KeptArchive* kept = static_cast<KeptArchive*>(stream);
-  OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(kept->position);
-  at.OffsetHigh = static_cast<DWORD>(kept->position >> 32);
-  DWORD got = 0;
-  if (!ReadFile(kept->file, buffer, static_cast<DWORD>(size), &got, &at)) return 0;
+  if (!kept->window || size > kReadWindowSize) {
+    const DWORD got = ReadAt(kept->file, kept->position, buffer, static_cast<DWORD>(size));
+    kept->position += got;
+    return got;
+  }
+  const bool inside = kept->position >= kept->windowStart &&
+                      kept->position + size <= kept->windowStart + kept->windowLength;
+  if (!inside) {
+    kept->windowStart = kept->position;
+    kept->windowLength = ReadAt(kept->file, kept->position, kept->window.get(), kReadWindowSize);
+  }
+  const ULONGLONG offset = kept->position - kept->windowStart;
+  const ULONGLONG available = kept->windowLength > offset ? kept->windowLength - offset : 0;
+  const DWORD got = static_cast<DWORD>(available < size ? available : size);
+  std::memcpy(buffer, kept->window.get() + offset, got);
   kept->position += got;
   return got;
 }
@@ -361,38 +408,59 @@ EntryOutcome ExtractCurrentEntry(unzFile archive, char* buffer) {
 
 // A large payload is unpacked by two readers of the kept archive, each with
 // its own minizip handle and position, on two threads: the entries are
-// independent, and inflating is what the time goes into. Each reader takes
-// the next entry in archive order, so the entries before a failing one are
-// all unpacked, as in a walk by one reader; at most the one entry the other
-// reader is working on when a walk-ending failure happens comes in addition.
+// independent, and inflating is what the time goes into. The readers take the
+// entries largest first, so that the longest one does not start last and
+// leave one thread alone with it. A walk-ending failure lets the readers
+// finish every entry before it in archive order and skip those after it, so
+// the folder holds what a walk by one reader leaves, and at most the entries
+// the other reader was already working on come in addition.
 constexpr DWORD kTwoReadersFrom = 8u << 20;    // archive bytes; below, one reader
 constexpr ZPOS64_T kMostSharedEntries = 4096;  // bounds the list of entry positions
 
+struct SharedEntry {
+  unz64_file_pos position;
+  ZPOS64_T packedSize;
+  LONG index;  // in archive order
+};
+
 struct SharedWalk {
   HANDLE file;
-  const unz64_file_pos* positions;
+  const SharedEntry* entries;  // in the order the readers take them
   LONG count;
   volatile LONG next;
-  volatile LONG stopped;
+  volatile LONG stopAt;  // the archive index of the first entry that ended the walk; count when none did
   volatile LONG leftOut;
 };
 
+void NoteStop(SharedWalk& walk, LONG index) {
+  LONG seen = walk.stopAt;
+  while (index < seen) {
+    const LONG before = InterlockedCompareExchange(&walk.stopAt, index, seen);
+    if (before == seen) return;
+    seen = before;
+  }
+}
+
 void TakeEntries(unzFile archive, SharedWalk& walk, char* buffer) {
-  while (walk.stopped == 0) {
-    const LONG index = InterlockedIncrement(&walk.next) - 1;
-    if (index >= walk.count) return;
-    unz64_file_pos position = walk.positions[index];
+  for (;;) {
+    const LONG taken = InterlockedIncrement(&walk.next) - 1;
+    if (taken >= walk.count) return;
+    const SharedEntry& entry = walk.entries[taken];
+    if (entry.index > walk.stopAt) continue;  // after the entry that ended the walk
+    unz64_file_pos position = entry.position;
+    entryRank = entry.index;
     const EntryOutcome outcome = unzGoToFilePos64(archive, &position) == UNZ_OK
                                      ? ExtractCurrentEntry(archive, buffer)
                                      : EntryOutcome::kStop;
-    if (outcome == EntryOutcome::kStop) InterlockedExchange(&walk.stopped, 1);
+    entryRank = -1;
+    if (outcome == EntryOutcome::kStop) NoteStop(walk, entry.index);
     if (outcome == EntryOutcome::kLeftOut) InterlockedExchange(&walk.leftOut, 1);
   }
 }
 
 DWORD WINAPI SecondReader(void* parameter) {
   SharedWalk& walk = *static_cast<SharedWalk*>(parameter);
-  KeptArchive kept{walk.file, 0};
+  KeptArchive kept(walk.file, 0);
   unzFile archive = OpenKeptArchive(&kept);
   if (archive == nullptr) return 1;  // the first reader then takes every entry
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
@@ -413,33 +481,41 @@ bool ExtractAllEntriesShared(unzFile archive, HANDLE file) {
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return false;
   if (global.number_entry < 2 || global.number_entry > kMostSharedEntries) return ExtractAllEntries(archive);
-  std::unique_ptr<unz64_file_pos[]> positions(new (std::nothrow) unz64_file_pos[global.number_entry]);
+  std::unique_ptr<SharedEntry[]> entries(new (std::nothrow) SharedEntry[global.number_entry]);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
-  if (!positions || !buffer) return ExtractAllEntries(archive);
+  if (!entries || !buffer) return ExtractAllEntries(archive);
 
   // An entry that cannot be reached ends the walk after the ones before it.
   LONG listed = 0;
   bool reachedAll = true;
   for (;;) {
-    if (unzGetFilePos64(archive, &positions[listed]) != UNZ_OK) {
+    SharedEntry& entry = entries[listed];
+    unz_file_info64 info;
+    if (unzGetFilePos64(archive, &entry.position) != UNZ_OK ||
+        unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
       reachedAll = false;
       break;
     }
+    entry.packedSize = info.compressed_size;
+    entry.index = listed;
     if (static_cast<ZPOS64_T>(++listed) >= global.number_entry) break;
     if (unzGoToNextFile(archive) != UNZ_OK) {
       reachedAll = false;
       break;
     }
   }
+  std::sort(entries.get(), entries.get() + listed, [](const SharedEntry& a, const SharedEntry& b) {
+    return a.packedSize != b.packedSize ? a.packedSize > b.packedSize : a.index < b.index;
+  });
 
-  SharedWalk walk{file, positions.get(), listed, 0, 0, 0};
+  SharedWalk walk{file, entries.get(), listed, 0, listed, 0};
   HANDLE second = CreateThread(nullptr, 0, SecondReader, &walk, 0, nullptr);
   TakeEntries(archive, walk, buffer.get());
   if (second != nullptr) {
     WaitForSingleObject(second, INFINITE);
     CloseHandle(second);
   }
-  return reachedAll && walk.stopped == 0 && walk.leftOut == 0;
+  return reachedAll && walk.stopAt == listed && walk.leftOut == 0;
 }
 
 // UnzipToFolder on an archive that is already open; shared: the kept
@@ -518,6 +594,7 @@ bool ExtractAllEntries(unzFile archive) {
 }
 
 bool UnzipToFolder(const char* archivePath, const char* destination) {
+  ForgetFailure();
   char alternative[kPathSize] = {};
   std::size_t length = std::strlen(archivePath);
   if (length > kPathSize - 1) length = kPathSize - 1;
@@ -538,10 +615,11 @@ bool UnzipToFolder(const char* archivePath, const char* destination) {
 }
 
 bool UnzipToFolderOnTwoThreads(const char* archivePath, const char* destination) {
+  ForgetFailure();
   HANDLE file = CreateFileA(archivePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool result = false;
-  KeptArchive kept{file, 0};
+  KeptArchive kept(file, 0);
   unzFile archive = OpenKeptArchive(&kept);
   if (archive != nullptr) {
     result = UnzipOpenArchive(archive, destination, file);
@@ -552,10 +630,15 @@ bool UnzipToFolderOnTwoThreads(const char* archivePath, const char* destination)
   return result;
 }
 
-ExtractionFailure LastExtractionFailure() { return firstFailure; }
+ExtractionFailure LastExtractionFailure() {
+  AcquireSRWLockShared(&firstFailureLock);
+  const ExtractionFailure failure = firstFailure;
+  ReleaseSRWLockShared(&firstFailureLock);
+  return failure;
+}
 
 bool ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
-  firstFailure = ExtractionFailure();
+  ForgetFailure();
   DWORD size = 0;
   const void* data = LockedResource(resourceId, resourceType, size);
   if (data == nullptr) {
@@ -587,7 +670,7 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
   WriteArchiveCopy(data, size, file, tempPath);
 
   bool result = false;
-  KeptArchive kept{file, 0};
+  KeptArchive kept(file, 0);
   unzFile archive = OpenKeptArchive(&kept);
   if (archive != nullptr) {
     result = UnzipOpenArchive(archive, destination, WorthTwoReaders(size) ? file : nullptr);
@@ -600,7 +683,7 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
   CloseHandle(file);
   // Only a file that the system could not delete on close is still there.
   DeleteFileA(tempPath);
-  if (result) firstFailure = ExtractionFailure();
+  if (result) ForgetFailure();
   return result;
 }
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-// What the last ExtractPayload call failed on first: the file or folder (full
-// path; "" for the payload resource itself) and the system's error code.
-// Empty and 0 after a call that succeeded.
+// What the last ExtractPayload (or UnzipToFolder...) call failed on first:
+// the file or folder (full path; "" for the payload resource itself) and the
+// system's error code. Empty and 0 after an ExtractPayload that succeeded.
 struct ExtractionFailure {
   std::string path;
   unsigned long error = 0;
@@ -28,9 +28,10 @@ bool UnzipToFolder(const char* archivePath, const char* destination);
 
 // UnzipToFolder by two readers of one handle on two threads, as ExtractPayload
 // unpacks a payload archive of 8 MB or more on a machine with two processors:
-// the same files, dates and result. The entries before one whose failure ends
-// the walk are all unpacked; the one the other reader is unpacking at that
-// moment is finished too. No ".zip" is appended to archivePath.
+// the same files, dates, result and first failure. The readers take the
+// largest entries first; the entries before one whose failure ends the walk
+// are all unpacked, and those the other reader was already unpacking at that
+// moment are finished too. No ".zip" is appended to archivePath.
 bool UnzipToFolderOnTwoThreads(const char* archivePath, const char* destination);
 
 // Unpacks every entry into the current folder, keeping folder parts and

@@ -40,9 +40,10 @@ int aheadScale = 100;
 int AheadHeight() { return aheadHeight; }
 int AheadScale() { return aheadScale; }
 
-DWORD WINAPI AskScreenMetrics(void*) {
+DWORD WINAPI AskScreenMetrics(void* alsoAhead) {
   aheadHeight = QueryFullScreenHeight();
   aheadScale = QueryScale();
+  if (alsoAhead != nullptr) reinterpret_cast<void (*)()>(alsoAhead)();
   return 0;
 }
 
@@ -65,8 +66,9 @@ bool IsAbsoluteFolder(const char* folder) {
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
 
-ScreenMetricsAhead::ScreenMetricsAhead(bool askNow)
-    : thread_(askNow ? CreateThread(nullptr, 0, AskScreenMetrics, nullptr, 0, nullptr) : nullptr),
+ScreenMetricsAhead::ScreenMetricsAhead(bool askNow, void (*alsoAhead)())
+    : thread_(askNow ? CreateThread(nullptr, 0, AskScreenMetrics, reinterpret_cast<void*>(alsoAhead), 0, nullptr)
+                     : nullptr),
       asked_(thread_ != nullptr) {}
 
 ScreenMetricsAhead::~ScreenMetricsAhead() { Get(); }

@@ -16,11 +16,12 @@ ScreenMetrics PlatformScreenMetrics();
 // construction when askNow, while the caller goes on (say, unpacking the
 // payload): the first call that needs the display starts Wine's display
 // driver, about 30 ms, and nothing before the settings file needs the
-// figures. One object at a time: the figures are kept where plain functions
-// can hand them out.
+// figures. When given, alsoAhead runs on the same thread afterwards (one
+// thread for the work ahead, not one per job). One object at a time: the
+// figures are kept where plain functions can hand them out.
 class ScreenMetricsAhead {
  public:
-  explicit ScreenMetricsAhead(bool askNow);
+  explicit ScreenMetricsAhead(bool askNow, void (*alsoAhead)() = nullptr);
   ~ScreenMetricsAhead();
   ScreenMetricsAhead(const ScreenMetricsAhead&) = delete;
   ScreenMetricsAhead& operator=(const ScreenMetricsAhead&) = delete;

@@ -28,23 +28,49 @@ HKEY RootKey(installrecord::Root root) {
   return root == installrecord::Root::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-RegData ReadRegData(HKEY root, const std::string& key, const std::string& name) {
+namespace {
+
+constexpr DWORD kFirstTrySize = 1024;  // most values fit: one query instead of two
+
+RegData QueryData(HKEY open, const std::string& name) {
   RegData result;
-  OpenKey open(root, key, KEY_QUERY_VALUE);
-  if (open.get() == nullptr) return result;
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (RegQueryValueExA(open.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return result;
-  if (size > kMaxDataSize) return result;
+  BYTE first[kFirstTrySize];
+  DWORD size = sizeof first;
+  LONG status = RegQueryValueExA(open, name.c_str(), nullptr, &type, first, &size);
+  if (status == ERROR_SUCCESS) {
+    if (size > sizeof first) return result;
+    result.exists = true;
+    result.type = type;
+    result.data.assign(reinterpret_cast<const char*>(first), size);
+    return result;
+  }
+  if (status != ERROR_MORE_DATA || size > kMaxDataSize) return result;
   std::vector<BYTE> bytes(size + 1);
   DWORD got = size;
-  if (RegQueryValueExA(open.get(), name.c_str(), nullptr, &type, bytes.data(), &got) != ERROR_SUCCESS || got > size) {
+  if (RegQueryValueExA(open, name.c_str(), nullptr, &type, bytes.data(), &got) != ERROR_SUCCESS || got > size) {
     return result;
   }
   result.exists = true;
   result.type = type;
   result.data.assign(reinterpret_cast<const char*>(bytes.data()), got);
   return result;
+}
+
+}  // namespace
+
+RegData ReadRegData(HKEY root, const std::string& key, const std::string& name) {
+  OpenKey open(root, key, KEY_QUERY_VALUE);
+  if (open.get() == nullptr) return RegData();
+  return QueryData(open.get(), name);
+}
+
+std::vector<RegData> ReadRegValues(HKEY root, const std::string& key, const std::vector<std::string>& names) {
+  std::vector<RegData> values(names.size());
+  OpenKey open(root, key, KEY_QUERY_VALUE);
+  if (open.get() == nullptr) return values;
+  for (std::size_t i = 0; i < names.size(); ++i) values[i] = QueryData(open.get(), names[i]);
+  return values;
 }
 
 bool RegKeyPresent(HKEY root, const std::string& key) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/install_record.h"
 
@@ -20,6 +21,8 @@ struct RegData {
 // A value with its type and exact bytes (up to 64 KB); exists false when the
 // key or the value is missing.
 RegData ReadRegData(HKEY root, const std::string& key, const std::string& name);
+// ReadRegData for several values of one key, opened once; in the order of names.
+std::vector<RegData> ReadRegValues(HKEY root, const std::string& key, const std::vector<std::string>& names);
 bool RegKeyPresent(HKEY root, const std::string& key);
 // Writes the bytes with their type, creating the key when missing.
 bool WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);

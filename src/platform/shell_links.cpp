@@ -222,10 +222,17 @@ std::string ShellFolderPath(int csidl) {
   return folder;
 }
 
-std::string ReadLinkTarget(const std::string& linkPath) {
+void PrepareShellFolders() {
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) ShellFolderPath(csidl);
+}
+
+namespace {
+
+// One link's raw target through a fresh object: a reused one could keep the
+// previous link's path when this one has none.
+std::string ReadOneLinkTarget(const std::string& linkPath) {
   if (GetFileAttributesA(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return "";
   std::string target;
-  const HRESULT init = CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  reinterpret_cast<void**>(&link)))) {
@@ -241,6 +248,23 @@ std::string ReadLinkTarget(const std::string& linkPath) {
     }
     link->Release();
   }
-  if (SUCCEEDED(init)) CoUninitialize();
   return target;
+}
+
+}  // namespace
+
+std::string ReadLinkTarget(const std::string& linkPath) { return ReadLinkTargets({linkPath}).front(); }
+
+std::vector<std::string> ReadLinkTargets(const std::vector<std::string>& linkPaths) {
+  std::vector<std::string> targets(linkPaths.size());
+  // No COM at all while none of the files exists.
+  bool anyThere = false;
+  for (const std::string& path : linkPaths) {
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) anyThere = true;
+  }
+  if (!anyThere) return targets;
+  const HRESULT init = CoInitialize(nullptr);
+  for (std::size_t i = 0; i < linkPaths.size(); ++i) targets[i] = ReadOneLinkTarget(linkPaths[i]);
+  if (SUCCEEDED(init)) CoUninitialize();
+  return targets;
 }

@@ -73,14 +73,15 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
                          creation.failedFolder, creation.error);
   }
   // Started now, a helper thread works while the payload is unpacked: in a
-  // run with links it sets up COM for them, else it asks the screen figures
-  // of the settings file. Nothing is written unless the unpacking succeeds.
-  // One thread, not two: each thread costs memory, and the full run with a
-  // large payload runs a second reader besides.
+  // run with links it sets up COM and the shell for them, else it asks the
+  // screen figures of the settings file and loads the shell for the install
+  // record's look at the link folders. Nothing is written unless the
+  // unpacking succeeds. One thread, not two: each thread costs memory, and
+  // the full run with a large payload runs a second reader besides.
   const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
   LinkBatch links;
   if (withLinks) links.Start();
-  ScreenMetricsAhead screen(!withLinks);
+  ScreenMetricsAhead screen(!withLinks, PrepareShellFolders);
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);

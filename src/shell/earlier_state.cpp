@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/uninstall_rules.h"
 #include "platform/registry_edit.h"
 #include "platform/shell_links.h"
@@ -19,11 +23,34 @@ bool InsideFolder(const std::string& path, const std::string& folder) {
   return !folder.empty() && path.size() > folder.size() && SameName(path.substr(0, folder.size()), folder);
 }
 
+// The current data of every known value, in the list's order; the values of
+// one key that follow each other are read through one opening of the key.
+std::vector<RegData> ReadKnownValues(const std::vector<KnownValue>& values) {
+  std::vector<RegData> data;
+  data.reserve(values.size());
+  for (std::size_t first = 0; first < values.size();) {
+    std::size_t end = first + 1;
+    while (end < values.size() && values[end].root == values[first].root && values[end].key == values[first].key) {
+      ++end;
+    }
+    std::vector<std::string> names;
+    for (std::size_t i = first; i < end; ++i) names.push_back(values[i].name);
+    for (RegData& value : ReadRegValues(RootKey(values[first].root), values[first].key, names)) {
+      data.push_back(std::move(value));
+    }
+    first = end;
+  }
+  return data;
+}
+
 }  // namespace
 
 void CaptureEarlierState(InstallRecord* record) {
-  for (const KnownValue& value : uninstallrules::KnownReplacedValues()) {
-    const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
+  const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
+  const std::vector<RegData> data = ReadKnownValues(known);
+  for (std::size_t i = 0; i < known.size(); ++i) {
+    const KnownValue& value = known[i];
+    const RegData& current = data[i];
     installrecord::EarlierValue earlier;
     earlier.root = value.root;
     earlier.key = value.key;
@@ -45,9 +72,12 @@ void RecordRegistration(InstallRecord* record) {
   if (RegKeyPresent(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey)) {
     record->ownKeys.push_back({installrecord::Root::kLocalMachine, uninstallrules::kUninstallEntryKey});
   }
-  for (const KnownValue& value : uninstallrules::KnownReplacedValues()) {
+  const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
+  const std::vector<RegData> data = ReadKnownValues(known);
+  for (std::size_t i = 0; i < known.size(); ++i) {
+    const KnownValue& value = known[i];
     if (value.kind == uninstallrules::ValueKind::kUserChoiceHash) continue;
-    const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
+    const RegData& current = data[i];
     if (current.exists && SameName(uninstallrules::DataText(current.data), value.ours)) {
       record->setValues.push_back({value.root, value.key, value.name});
     }
@@ -70,16 +100,25 @@ void RecordLinks(const std::string& folder, bool allUsers, bool groupExisted, In
   const LinkPlace desktopPlace = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
   const std::string programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
   const std::string desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+  // Every candidate first, then all of them read in one go.
+  std::vector<installrecord::Link> candidates;
+  std::vector<std::string> paths;
   if (!programs.empty()) {
     for (const std::string& name : uninstallrules::GroupLinkNames()) {
       const std::string relative = std::string(uninstallrules::kGroupFolder) + "\\" + name;
-      if (InsideFolder(ReadLinkTarget(programs + relative), folder)) record->links.push_back({programsPlace, relative});
+      candidates.push_back({programsPlace, relative});
+      paths.push_back(programs + relative);
     }
-    if (!groupExisted && GroupFolderExists(allUsers)) record->createdGroups.push_back(programsPlace);
   }
   if (!desktop.empty()) {
     for (const std::string& name : uninstallrules::DesktopLinkNames()) {
-      if (InsideFolder(ReadLinkTarget(desktop + name), folder)) record->links.push_back({desktopPlace, name});
+      candidates.push_back({desktopPlace, name});
+      paths.push_back(desktop + name);
     }
   }
+  const std::vector<std::string> targets = ReadLinkTargets(paths);
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (InsideFolder(targets[i], folder)) record->links.push_back(candidates[i]);
+  }
+  if (!programs.empty() && !groupExisted && GroupFolderExists(allUsers)) record->createdGroups.push_back(programsPlace);
 }

@@ -321,6 +321,28 @@ TEST(TwoReaders, DamagedEntryFailsWithEveryEntryBeforeItUnpacked) {
   }
 }
 
+TEST(TwoReaders, NameTheFailureOneReaderMeetsFirst) {
+  // A held file early in the archive and a damaged large entry later: the
+  // readers take the large entry first, so its failure comes first in time;
+  // the one named is still the one a walk in archive order meets first.
+  for (const bool twoReaders : {false, true}) {
+    KeepCurrentFolder keep;
+    const std::string target = FreshFolder(twoReaders ? "two_first_failure" : "one_first_failure");
+    ASSERT_TRUE(CreateDirectoryA((target + "F3").c_str(), nullptr));
+    pxtest::WriteFileBytes(target + "F3\\file13.bin", "in use");
+    HANDLE held =
+        CreateFileA((target + "F3\\file13.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string archive = TestArchive("many_damaged.zip");
+    EXPECT_FALSE(twoReaders ? UnzipToFolderOnTwoThreads(archive.c_str(), target.c_str())
+                            : UnzipToFolder(archive.c_str(), target.c_str()));
+    CloseHandle(held);
+    const ExtractionFailure failure = LastExtractionFailure();
+    EXPECT_EQ(failure.path, target + "F3\\file13.bin") << (twoReaders ? "two readers" : "one reader");
+    EXPECT_EQ(failure.error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+  }
+}
+
 TEST(DirectoryChain, CreatesEveryPart) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("chain");
