@@ -42,13 +42,14 @@ class RegistryRead : public ::testing::Test {
 };
 
 TEST_F(RegistryRead, EveryValueComesBackWithItsTypeAndBytes) {
+  const std::vector<Stored> stored = Values();
   std::vector<std::string> names;
-  for (const Stored& value : Values()) names.push_back(value.name);
+  for (const Stored& value : stored) names.push_back(value.name);
   names.push_back("missing");
   const std::vector<RegData> together = ReadRegValues(HKEY_CURRENT_USER, kKey, names);
   ASSERT_EQ(together.size(), names.size());
-  for (std::size_t i = 0; i < Values().size(); ++i) {
-    const Stored& expected = Values()[i];
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const Stored& expected = stored[i];
     for (const RegData& read : {ReadRegData(HKEY_CURRENT_USER, kKey, expected.name), together[i]}) {
       EXPECT_TRUE(read.exists) << expected.name;
       EXPECT_EQ(read.type, expected.type) << expected.name;
