@@ -20,6 +20,10 @@ cp -a "$PX_WINE_ROOT/template" "$WINEPREFIX"
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+# The desktop held for the whole profile, as the benchmark's runner holds it
+# (see bench/bench_runner.cpp): a runner that waits on a long ping.
+wine "$PX_BUILD_DIR/bench/px_bench_runner.exe" 1 'C:\bench\hold' 'C:\windows\system32\ping.exe' -n 120 \
+  127.0.0.1 </dev/null >/dev/null 2>&1 &
 
 # PX_PROFILE_EXE names another setup (say, one built from an earlier commit).
 setup=${PX_PROFILE_EXE:-$PX_BUILD_DIR/bench-payloads/setup-x$factor.exe}

@@ -69,10 +69,10 @@ const std::vector<KnownValue>& KnownReplacedValues() {
         const RegisteredExtension& ext = format->extensions[e];
         const std::string progId = Composed(shelltext::ComposeProgId, ext.suffix);
         list.push_back({ValueKind::kExtensionDefault, Root::kLocalMachine,
-                        Composed(shelltext::ComposeExtensionKey, ext.extension), "", progId});
+                        Composed(shelltext::ComposeExtensionKey, ext.extension), "", progId, row});
         const std::string choice = Composed(shelltext::ComposeUserChoiceKey, ext.extension);
-        list.push_back({ValueKind::kUserChoice, Root::kCurrentUser, choice, "Progid", progId});
-        list.push_back({ValueKind::kUserChoiceHash, Root::kCurrentUser, choice, "Hash", ""});
+        list.push_back({ValueKind::kUserChoice, Root::kCurrentUser, choice, "Progid", progId, row});
+        list.push_back({ValueKind::kUserChoiceHash, Root::kCurrentUser, choice, "Hash", "", row});
       }
     }
     for (const std::string& appClass : StoreAppClasses()) {

@@ -41,6 +41,9 @@ struct KnownValue {
   std::string key;
   std::string name;
   std::string ours;  // the text the setup writes there
+  // The format table row whose choice makes the registration write it; -1
+  // for the values any confirmed association writes (the store app classes).
+  int formatRow = -1;
 };
 
 // Every such value, for all extensions of the format table and the five store

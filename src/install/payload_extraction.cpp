@@ -414,7 +414,7 @@ EntryOutcome ExtractCurrentEntry(unzFile archive, char* buffer) {
 // finish every entry before it in archive order and skip those after it, so
 // the folder holds what a walk by one reader leaves, and at most the entries
 // the other reader was already working on come in addition.
-constexpr DWORD kTwoReadersFrom = 8u << 20;    // archive bytes; below, one reader
+constexpr DWORD kTwoReadersFrom = 1u << 20;    // archive bytes; below, one reader
 constexpr ZPOS64_T kMostSharedEntries = 4096;  // bounds the list of entry positions
 
 struct SharedEntry {

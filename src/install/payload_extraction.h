@@ -27,7 +27,7 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
 bool UnzipToFolder(const char* archivePath, const char* destination);
 
 // UnzipToFolder by two readers of one handle on two threads, as ExtractPayload
-// unpacks a payload archive of 8 MB or more on a machine with two processors:
+// unpacks a payload archive of 1 MB or more on a machine with two processors:
 // the same files, dates, result and first failure. The readers take the
 // largest entries first; the entries before one whose failure ends the walk
 // are all unpacked, and those the other reader was already unpacking at that

@@ -40,12 +40,6 @@ int aheadScale = 100;
 int AheadHeight() { return aheadHeight; }
 int AheadScale() { return aheadScale; }
 
-DWORD WINAPI AskScreenMetrics(void* alsoAhead) {
-  aheadHeight = QueryFullScreenHeight();
-  aheadScale = QueryScale();
-  if (alsoAhead != nullptr) reinterpret_cast<void (*)()>(alsoAhead)();
-  return 0;
-}
 
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
@@ -66,10 +60,22 @@ bool IsAbsoluteFolder(const char* folder) {
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
 
-ScreenMetricsAhead::ScreenMetricsAhead(bool askNow, void (*alsoAhead)())
-    : thread_(askNow ? CreateThread(nullptr, 0, AskScreenMetrics, reinterpret_cast<void*>(alsoAhead), 0, nullptr)
-                     : nullptr),
-      asked_(thread_ != nullptr) {}
+ScreenMetricsAhead::ScreenMetricsAhead(bool askNow, void (*alsoAhead)(void*), void* context)
+    : alsoAhead_(alsoAhead),
+      context_(context),
+      thread_(askNow ? CreateThread(nullptr, 0, Work, this, 0, nullptr) : nullptr),
+      asked_(thread_ != nullptr) {
+  // Without a thread the extra work is done here and now.
+  if (thread_ == nullptr && alsoAhead_ != nullptr) alsoAhead_(context_);
+}
+
+DWORD WINAPI ScreenMetricsAhead::Work(void* self) {
+  const ScreenMetricsAhead& ahead = *static_cast<const ScreenMetricsAhead*>(self);
+  aheadHeight = QueryFullScreenHeight();
+  aheadScale = QueryScale();
+  if (ahead.alsoAhead_ != nullptr) ahead.alsoAhead_(ahead.context_);
+  return 0;
+}
 
 ScreenMetricsAhead::~ScreenMetricsAhead() { Get(); }
 

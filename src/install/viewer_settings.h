@@ -16,12 +16,12 @@ ScreenMetrics PlatformScreenMetrics();
 // construction when askNow, while the caller goes on (say, unpacking the
 // payload): the first call that needs the display starts Wine's display
 // driver, about 30 ms, and nothing before the settings file needs the
-// figures. When given, alsoAhead runs on the same thread afterwards (one
-// thread for the work ahead, not one per job). One object at a time: the
-// figures are kept where plain functions can hand them out.
+// figures. When given, alsoAhead(context) runs on the same thread
+// afterwards (one thread for the work ahead, not one per job). One object at
+// a time: the figures are kept where plain functions can hand them out.
 class ScreenMetricsAhead {
  public:
-  explicit ScreenMetricsAhead(bool askNow, void (*alsoAhead)() = nullptr);
+  explicit ScreenMetricsAhead(bool askNow, void (*alsoAhead)(void*) = nullptr, void* context = nullptr);
   ~ScreenMetricsAhead();
   ScreenMetricsAhead(const ScreenMetricsAhead&) = delete;
   ScreenMetricsAhead& operator=(const ScreenMetricsAhead&) = delete;
@@ -30,6 +30,9 @@ class ScreenMetricsAhead {
   ScreenMetrics Get();
 
  private:
+  static unsigned long __stdcall Work(void* self);
+  void (*alsoAhead_)(void*);
+  void* context_;
   void* thread_;
   bool asked_;
 };

@@ -222,10 +222,6 @@ std::string ShellFolderPath(int csidl) {
   return folder;
 }
 
-void PrepareShellFolders() {
-  for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) ShellFolderPath(csidl);
-}
-
 namespace {
 
 // One link's raw target through a fresh object: a reused one could keep the

@@ -90,11 +90,6 @@ void RefreshShellAssociations();
 // for elsewhere.
 std::string ShellFolderPath(int csidl);
 
-// Loads the shell and asks it for the Start-menu and desktop folders once,
-// for a thread that works ahead: the first question costs the loading of
-// the shell (tens of milliseconds under Wine), later ones are answered at once.
-void PrepareShellFolders();
-
 // The target path stored in a .lnk file; "" when it cannot be read.
 std::string ReadLinkTarget(const std::string& linkPath);
 // ReadLinkTarget for each path, in their order, with one set-up of COM for

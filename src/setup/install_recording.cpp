@@ -49,7 +49,7 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   if (!listed_) return;
   allUsers_ = allUsers;
   groupExisted_ = GroupFolderExists(allUsers);
-  CaptureEarlierState(&record_);
+  CaptureEarlierState(&record_, &found_);
   // An installation in another folder hands its earlier data on: the
   // registration moves here, and only this folder's record can give it back.
   char previous[kPathSize] = {};
@@ -64,9 +64,12 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   }
 }
 
+void InstallRecording::AfterRegistration(const bool* chosenRows, bool associated) {
+  if (listed_) RecordRegistration(&record_, found_, chosenRows, associated);
+}
+
 bool InstallRecording::Finish() {
   if (!listed_) return false;
-  RecordRegistration(&record_);
   RecordLinks(record_.folder, allUsers_, groupExisted_, &record_);
   InstallRecord older;
   InstallRecord written = record_;

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/install_record.h"
 #include "install/install_record_file.h"
+#include "platform/registry_edit.h"
 
 class InstallRecording {
  public:
@@ -16,8 +18,12 @@ class InstallRecording {
   // cannot be listed (then nothing is recorded).
   bool BeforeUnpacking(const char* folder, int resourceId, const char* resourceType);
   void BeforeRegistration(bool allUsers);
-  // Links, merge with the folder's earlier record, write. False when the
-  // record could not be written.
+  // After the registration, while its links may still be written: the keys
+  // and values it left. chosenRows and associated as the registration was
+  // given them (see RecordRegistration).
+  void AfterRegistration(const bool* chosenRows, bool associated);
+  // Once the links are written: links, merge with the folder's earlier
+  // record, write. False when the record could not be written.
   bool Finish();
 
   // The payload's size once unpacked (0 before BeforeUnpacking).
@@ -29,5 +35,6 @@ class InstallRecording {
   bool allUsers_ = false;
   bool groupExisted_ = false;
   PayloadContents payload_;
+  std::vector<RegData> found_;  // the known values before the registration
   installrecord::InstallRecord record_;
 };

@@ -42,6 +42,16 @@ bool FailWithCause(Reporter& reporter, unsigned messageId, LogOrder order, const
   return false;
 }
 
+struct RecordingAhead {
+  InstallRecording* recording;
+  bool allUsers;
+};
+
+void NoteStateBeforeRegistration(void* context) {
+  const RecordingAhead& ahead = *static_cast<const RecordingAhead*>(context);
+  ahead.recording->BeforeRegistration(ahead.allUsers);
+}
+
 }  // namespace
 
 std::size_t LongestInstalledName() {
@@ -72,17 +82,18 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
                          creation.failedFolder, creation.error);
   }
-  // Started now, a helper thread works while the payload is unpacked: in a
-  // run with links it sets up COM and the shell for them, else it asks the
-  // screen figures of the settings file and loads the shell for the install
-  // record's look at the link folders. Nothing is written unless the
-  // unpacking succeeds. One thread, not two: each thread costs memory, and
-  // the full run with a large payload runs a second reader besides.
+  recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
+  // Started now, helper threads work while the payload is unpacked: one
+  // asks the screen figures of the settings file, then notes for the install
+  // record what the registration may replace (nothing changes those values
+  // while the payload is unpacked); in a run with links, the link batch's
+  // thread sets up COM and the shell for them. Nothing is written unless the
+  // unpacking succeeds.
   const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
   LinkBatch links;
   if (withLinks) links.Start();
-  ScreenMetricsAhead screen(!withLinks, PrepareShellFolders);
-  recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
+  RecordingAhead ahead{&recording, options.allUsers};
+  ScreenMetricsAhead screen(true, NoteStateBeforeRegistration, &ahead);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
@@ -93,7 +104,10 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
 
   // From here on the folder is the one that was created and filled: the text
   // as given may still hold blanks at the end of a folder name, which the
-  // creation dropped, and would name a program that does not exist.
+  // creation dropped, and would name a program that does not exist. The
+  // links are written from now on while the rest goes on; the registration
+  // waits for the last of them.
+  QueueProductLinks(options, folder, links);
   WriteViewerSettings(folder, options.iniFolder, screen.Get());
 
   // Asked only now, so that answering No still leaves a complete installation.
@@ -102,12 +116,16 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  recording.BeforeRegistration(options.allUsers);
-  const RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes(), links);
+  RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes(), links);
   // Written whatever the registration achieved: the record is what lets the
   // uninstaller take the unpacked files back. Without it the installation is
   // still complete; the uninstaller then says that it cannot know the files
-  // and offers to remove only the registration.
+  // and offers to remove only the registration. The registry part is noted
+  // while the last links are still being written.
+  bool chosenRows[kFormatRowCount];
+  for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
+  recording.AfterRegistration(chosenRows, options.associate && confirmed);
+  links.Finish(&outcome.failedLinks);
   recording.Finish();
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
   for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());

@@ -45,9 +45,9 @@ std::vector<RegData> ReadKnownValues(const std::vector<KnownValue>& values) {
 
 }  // namespace
 
-void CaptureEarlierState(InstallRecord* record) {
+void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
   const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
-  const std::vector<RegData> data = ReadKnownValues(known);
+  std::vector<RegData> data = ReadKnownValues(known);
   for (std::size_t i = 0; i < known.size(); ++i) {
     const KnownValue& value = known[i];
     const RegData& current = data[i];
@@ -63,9 +63,11 @@ void CaptureEarlierState(InstallRecord* record) {
   for (const KnownKey& key : uninstallrules::KnownCreatedKeys()) {
     if (!RegKeyPresent(RootKey(key.root), key.key)) record->createdKeys.push_back({key.root, key.key});
   }
+  if (found != nullptr) *found = std::move(data);
 }
 
-void RecordRegistration(InstallRecord* record) {
+void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found, const bool* chosenRows,
+                        bool associated) {
   for (const KnownKey& key : uninstallrules::OwnKeys()) {
     if (RegKeyPresent(RootKey(key.root), key.key)) record->ownKeys.push_back({key.root, key.key});
   }
@@ -73,7 +75,21 @@ void RecordRegistration(InstallRecord* record) {
     record->ownKeys.push_back({installrecord::Root::kLocalMachine, uninstallrules::kUninstallEntryKey});
   }
   const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
-  const std::vector<RegData> data = ReadKnownValues(known);
+  // Only what the registration may have written is read again.
+  std::vector<KnownValue> written;
+  std::vector<std::size_t> writtenAt;
+  const bool haveFound = found.size() == known.size();
+  for (std::size_t i = 0; i < known.size(); ++i) {
+    const int row = known[i].formatRow;
+    const bool mayBeWritten = row >= 0 ? chosenRows != nullptr && chosenRows[row] : associated;
+    if (!haveFound || mayBeWritten) {
+      written.push_back(known[i]);
+      writtenAt.push_back(i);
+    }
+  }
+  std::vector<RegData> data = haveFound ? found : std::vector<RegData>(known.size());
+  std::vector<RegData> reread = ReadKnownValues(written);
+  for (std::size_t j = 0; j < writtenAt.size(); ++j) data[writtenAt[j]] = std::move(reread[j]);
   for (std::size_t i = 0; i < known.size(); ++i) {
     const KnownValue& value = known[i];
     if (value.kind == uninstallrules::ValueKind::kUserChoiceHash) continue;

@@ -3,20 +3,29 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/install_record.h"
+#include "platform/registry_edit.h"
 
 // Before the registration: the data of every value it may replace (an
 // extension's default, a user choice, a store app's NoOpenWith) and which of
 // the keys it may create do not exist yet. All of them, chosen or not: a
 // value the run leaves alone is never restored, since it does not name our
 // ProgID afterwards.
-void CaptureEarlierState(installrecord::InstallRecord* record);
+// found: the data as found, in the order of the known values.
+void CaptureEarlierState(installrecord::InstallRecord* record, std::vector<RegData>* found);
 
 // After the registration: the product's keys it wrote and the values that
 // now hold the setup's data (the record's list of what was set; the
-// uninstaller itself goes by the product's names).
-void RecordRegistration(installrecord::InstallRecord* record);
+// uninstaller itself goes by the product's names). The registration writes
+// an extension's default and user choice only for a chosen format
+// (chosenRows[row], null: none) and the store classes' values only with
+// associated; every other known value is taken from found (as
+// CaptureEarlierState gave it) instead of being read again. An empty found
+// reads them all.
+void RecordRegistration(installrecord::InstallRecord* record, const std::vector<RegData>& found,
+                        const bool* chosenRows, bool associated);
 
 // True when the Start-menu group folder exists for the current user or all
 // users.

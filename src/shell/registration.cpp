@@ -71,30 +71,32 @@ bool WriteUninstallEntry(const InstallTexts& texts, unsigned long long payloadBy
   return details;
 }
 
+// The caller's text has at most 259 characters; anything beyond is not
+// read. An empty folder, or one too long to name the viewer in a
+// 259-character path, registers nothing: no file could have been unpacked
+// there, and a cut-off or bare program name would point the shell nowhere.
+bool ComposeTextsFor(const char* installedFolder, InstallTexts* texts) {
+  char trimmed[kPathSize] = {};
+  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
+  TrimSpaces(trimmed);
+  return ComposeInstallTexts(trimmed, texts);
+}
+
 }  // namespace
 
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed, unsigned long long payloadBytes) {
   LinkBatch links;
-  return RegisterWithShell(options, installedFolder, associationsConfirmed, payloadBytes, links);
+  QueueProductLinks(options, installedFolder, links);
+  RegistrationOutcome outcome =
+      RegisterWithShell(options, installedFolder, associationsConfirmed, payloadBytes, links);
+  links.Finish(&outcome.failedLinks);
+  return outcome;
 }
 
-RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed, unsigned long long payloadBytes,
-                                      LinkBatch& links) {
-  RegistrationOutcome outcome;
-  // The caller's text has at most 259 characters; anything beyond is not
-  // read. An empty folder, or one too long to name the viewer in a
-  // 259-character path, registers nothing: no file could have been unpacked
-  // there, and a cut-off or bare program name would point the shell nowhere.
-  char trimmed[kPathSize] = {};
-  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
-  TrimSpaces(trimmed);
+void QueueProductLinks(const InstallOptions& options, const char* installedFolder, LinkBatch& links) {
   InstallTexts texts;
-  if (!ComposeInstallTexts(trimmed, &texts)) return outcome;
-
-  // The batch writes the links on its thread while the registry is written
-  // here; Finish below names the ones that failed, in their order.
+  if (!ComposeTextsFor(installedFolder, &texts)) return;
   if (options.startMenuGroup) CreateProgramGroup(links, texts.folder, options.allUsers);
   if (options.desktopLink) {
     CreateDesktopLink(links, texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter",
@@ -103,8 +105,19 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
   if (options.thumbsLink) {
     CreateDesktopLink(links, texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
                       "Pixorra - Thumbnails", "/thumbs", options.allUsers);
-    WriteFolderAndDriveVerbs(texts.browseCommand);
   }
+}
+
+RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
+                                      bool associationsConfirmed, unsigned long long payloadBytes,
+                                      LinkBatch&) {
+  RegistrationOutcome outcome;
+  InstallTexts texts;
+  if (!ComposeTextsFor(installedFolder, &texts)) return outcome;
+
+  // The batch writes the links on its thread while the registry is written
+  // here; the caller's Finish names the ones that failed, in their order.
+  if (options.thumbsLink) WriteFolderAndDriveVerbs(texts.browseCommand);
 
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Pixorra");
   // The next setup run reads this command back to find this installation.
@@ -139,6 +152,5 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
 
   AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection, associationsConfirmed,
                    options.associate);
-  links.Finish(&outcome.failedLinks);
   return outcome;
 }

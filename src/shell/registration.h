@@ -27,8 +27,14 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
                                       bool associationsConfirmed, unsigned long long payloadBytes);
 
 class LinkBatch;
-// The same with the links written by a batch the caller started earlier (see
-// LinkBatch); they are all written when this returns.
+// The links that options choose for the installation in installedFolder,
+// handed to links (see LinkBatch), which writes them while the caller goes
+// on. Nothing when the folder cannot name the viewer (as RegisterWithShell).
+void QueueProductLinks(const InstallOptions& options, const char* installedFolder, LinkBatch& links);
+// RegisterWithShell with the links already given to links by
+// QueueProductLinks, which may still be writing them when this returns: the
+// caller's links.Finish waits for them and names those that failed
+// (failedLinks stays empty here).
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed, unsigned long long payloadBytes,
                                       LinkBatch& links);
