@@ -105,10 +105,12 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   // From here on the folder is the one that was created and filled: the text
   // as given may still hold blanks at the end of a folder name, which the
   // creation dropped, and would name a program that does not exist. The
-  // links are written from now on while the rest goes on; the registration
-  // waits for the last of them.
+  // helper thread is done first: what it noted (whether the Start-menu group
+  // exists) must be seen before any link is written. The links are written
+  // from now on while the rest goes on; the record waits for the last of them.
+  const ScreenMetrics metrics = screen.Get();
   QueueProductLinks(options, folder, links);
-  WriteViewerSettings(folder, options.iniFolder, screen.Get());
+  WriteViewerSettings(folder, options.iniFolder, metrics);
 
   // Asked only now, so that answering No still leaves a complete installation.
   bool confirmed = true;

@@ -192,6 +192,25 @@ TEST_F(Faults, TargetFileHeldOpenByAnotherProgram) {
   ExpectSecondRunInstalls(target);
 }
 
+TEST_F(Faults, FailedUnpackingWritesNoLinkAndNoRegistry) {
+  // The links are handed to their thread as soon as the payload is
+  // unpacked, and the thread starts before: a run whose unpacking fails
+  // must still leave no link and no registry value behind.
+  const std::string target = area_ + "Pixorra\\";
+  ASSERT_EQ(kInstalled, Silent("/folder=" + target).exitCode);
+  const std::string held = target + "px_main64.exe";
+  HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  const RegistryState registry = SnapshotSetupRegistry();
+  const DiskState before = SnapshotDisk();
+
+  const RunResult run = Silent("/folder=" + target + " /group=1 /desktop=1 /thumbs=1 /assoc=2");
+  CloseHandle(lock);
+  EXPECT_EQ(kFailed, run.exitCode);
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ(Texts{}, RegistryDifferences(registry, SnapshotSetupRegistry()));
+}
+
 TEST_F(Faults, ReadOnlyTargetFile) {
   std::string reason;
   if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
