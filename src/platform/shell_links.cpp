@@ -75,16 +75,33 @@ LinkBatch::LinkBatch() : requests_(new (std::nothrow) Request[kCapacity]), threa
 LinkBatch::~LinkBatch() {
   Finish(nullptr);
   if (work_ != nullptr) CloseHandle(work_);
+  if (aheadDone_ != nullptr) CloseHandle(aheadDone_);
   delete[] requests_;
 }
 
-bool LinkBatch::Start() {
+bool LinkBatch::Start(void (*ahead)(void*), void* context) {
   if (!started_ && !finished_ && requests_ != nullptr) {
     started_ = true;
+    ahead_ = ahead;
+    aheadContext_ = context;
+    if (ahead_ != nullptr) aheadDone_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     work_ = CreateSemaphoreA(nullptr, 0, kCapacity + 1, nullptr);
-    if (work_ != nullptr) thread_ = CreateThread(nullptr, 0, Worker, this, 0, nullptr);
+    if (work_ != nullptr && (ahead_ == nullptr || aheadDone_ != nullptr)) {
+      thread_ = CreateThread(nullptr, 0, Worker, this, 0, nullptr);
+    }
+  }
+  if (thread_ == nullptr && ahead_ != nullptr) {
+    // No thread for it: the work ahead is done here and now.
+    if (aheadDone_ != nullptr) CloseHandle(aheadDone_);
+    aheadDone_ = nullptr;
+    ahead_(aheadContext_);
+    ahead_ = nullptr;
   }
   return thread_ != nullptr;
+}
+
+void LinkBatch::WaitAhead() {
+  if (aheadDone_ != nullptr) WaitForSingleObject(aheadDone_, INFINITE);
 }
 
 void LinkBatch::Save(const char* folder, const char* linkName, const char* target, const char* arguments,
@@ -174,6 +191,10 @@ DWORD WINAPI LinkBatch::Worker(void* parameter) {
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  reinterpret_cast<void**>(&warm)))) {
     warm->Release();
+  }
+  if (batch.ahead_ != nullptr) {
+    batch.ahead_(batch.aheadContext_);
+    SetEvent(batch.aheadDone_);
   }
   // One count of the semaphore per queued request, then one to stop the
   // thread; each count takes the next request, and a count beyond the queued

@@ -42,8 +42,11 @@ class LinkBatch {
   LinkBatch& operator=(const LinkBatch&) = delete;
 
   // Starts the thread now; false when it could not be started (the links are
-  // then saved by the caller's thread).
-  bool Start();
+  // then saved by the caller's thread). ahead(context), when given, runs on
+  // the thread once COM is set up and before any link is written (without a
+  // thread: here and now); WaitAhead waits for it.
+  bool Start(void (*ahead)(void*) = nullptr, void* context = nullptr);
+  void WaitAhead();
   // Queues one link, written exactly as SaveNamedShellLink writes it. When no
   // thread could be started or the batch is full, the link is saved at once.
   void Save(const char* folder, const char* linkName, const char* target, const char* arguments,
@@ -70,6 +73,9 @@ class LinkBatch {
   volatile LONG queued_ = 0;
   volatile LONG taken_ = 0;
   std::vector<std::string> overflowFailed_;  // links saved at once that failed
+  void (*ahead_)(void*) = nullptr;
+  void* aheadContext_ = nullptr;
+  HANDLE aheadDone_ = nullptr;  // set once ahead_ ran; null when it ran on the caller's thread
   bool started_ = false;
   bool finished_ = false;
 };

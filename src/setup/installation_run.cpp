@@ -83,17 +83,18 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
                          creation.failedFolder, creation.error);
   }
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
-  // Started now, helper threads work while the payload is unpacked: one
-  // asks the screen figures of the settings file, then notes for the install
-  // record what the registration may replace (nothing changes those values
-  // while the payload is unpacked); in a run with links, the link batch's
-  // thread sets up COM and the shell for them. Nothing is written unless the
-  // unpacking succeeds.
+  // Started now, a helper thread works while the payload is unpacked: it
+  // notes for the install record what the registration may replace (nothing
+  // changes those values meanwhile); in a run with links it is the link
+  // batch's thread, which also sets up COM and the shell for them, else it
+  // also asks the screen figures of the settings file. Nothing is written
+  // unless the unpacking succeeds. One helper, not two: each thread costs
+  // memory, and a large payload is unpacked by a second reader besides.
   const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
-  LinkBatch links;
-  if (withLinks) links.Start();
   RecordingAhead ahead{&recording, options.allUsers};
-  ScreenMetricsAhead screen(true, NoteStateBeforeRegistration, &ahead);
+  LinkBatch links;
+  if (withLinks) links.Start(NoteStateBeforeRegistration, &ahead);
+  ScreenMetricsAhead screen(!withLinks, withLinks ? nullptr : NoteStateBeforeRegistration, &ahead);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
@@ -105,10 +106,11 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   // From here on the folder is the one that was created and filled: the text
   // as given may still hold blanks at the end of a folder name, which the
   // creation dropped, and would name a program that does not exist. The
-  // helper thread is done first: what it noted (whether the Start-menu group
-  // exists) must be seen before any link is written. The links are written
-  // from now on while the rest goes on; the record waits for the last of them.
+  // helper's notes are complete first: whether the Start-menu group exists
+  // must be seen before any link is written. The links are written from now
+  // on while the rest goes on; the record waits for the last of them.
   const ScreenMetrics metrics = screen.Get();
+  links.WaitAhead();
   QueueProductLinks(options, folder, links);
   WriteViewerSettings(folder, options.iniFolder, metrics);
 

@@ -317,6 +317,34 @@ TEST(LinkBatch, StartedWithoutLinksWritesNothing) {
   EXPECT_TRUE(pxtest::ListFolder(folder).empty());
 }
 
+// The work given to Start runs once, on the batch's thread, and WaitAhead
+// returns only after it; a link queued then is written as usual.
+TEST(LinkBatch, WorkAheadRunsOnceBeforeWaitAheadReturns) {
+  struct Ahead {
+    volatile LONG runs = 0;
+    DWORD thread = 0;
+  } ahead;
+  const std::string folder = pxtest::MakeTempFolder("batch_ahead");
+  LinkBatch links;
+  ASSERT_TRUE(links.Start(
+      [](void* context) {
+        Sleep(50);  // slower than the caller, so that WaitAhead has to wait
+        Ahead& work = *static_cast<Ahead*>(context);
+        work.thread = GetCurrentThreadId();
+        InterlockedIncrement(&work.runs);
+      },
+      &ahead));
+  links.WaitAhead();
+  EXPECT_EQ(ahead.runs, 1);
+  EXPECT_NE(ahead.thread, GetCurrentThreadId());
+  links.Save(folder.c_str(), "after.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
+  std::vector<std::string> failed;
+  EXPECT_TRUE(links.Finish(&failed));
+  links.WaitAhead();  // also after Finish
+  EXPECT_EQ(ahead.runs, 1);
+  EXPECT_EQ((std::vector<std::string>{"after.lnk"}), pxtest::ListFolder(folder));
+}
+
 // Failures are named in the order the links were given, whichever thread
 // saved them, and those given as failed keep their place among them.
 TEST(LinkBatch, FinishNamesTheLinksThatFailedInTheirOrder) {
