@@ -99,6 +99,14 @@ std::string PayloadArchivePath() { return HostToWindowsPath(PX_BUILD_DIR "/paylo
 // --- Programs -----------------------------------------------------------
 
 StartedProgram StartProgram(const std::string& exe, const std::string& args, const std::string& workDir) {
+  // The desktop is up before the first program starts, and belongs to this
+  // test's lifetime. Under Wine it is a process of its own (explorer.exe),
+  // started by whichever process needs it first and given that process's
+  // output: a program a test kills while the desktop is still starting for
+  // it can leave it running for good, and CTest then waits on the output it
+  // holds.
+  static const bool desktopUp = GetDesktopWindow() != nullptr;
+  (void)desktopUp;
   std::string commandLine = "\"" + exe + "\"";
   if (!args.empty()) commandLine += " " + args;
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
