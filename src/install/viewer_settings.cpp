@@ -40,7 +40,6 @@ int aheadScale = 100;
 int AheadHeight() { return aheadHeight; }
 int AheadScale() { return aheadScale; }
 
-
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
 bool SettingsFileIn(const char* folder, char file[kPathSize]) {

@@ -120,7 +120,9 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  RegistrationOutcome outcome = RegisterWithShell(options, folder, confirmed, recording.PayloadBytes(), links);
+  // The links are written on the batch's thread while the registry is
+  // written here.
+  RegistrationOutcome outcome = WriteShellRegistration(options, folder, confirmed, recording.PayloadBytes());
   // Written whatever the registration achieved: the record is what lets the
   // uninstaller take the unpacked files back. Without it the installation is
   // still complete; the uninstaller then says that it cannot know the files

@@ -23,31 +23,37 @@ bool InsideFolder(const std::string& path, const std::string& folder) {
   return !folder.empty() && path.size() > folder.size() && SameName(path.substr(0, folder.size()), folder);
 }
 
-// The current data of every known value, in the list's order; the values of
-// one key that follow each other are read through one opening of the key.
-std::vector<RegData> ReadKnownValues(const std::vector<KnownValue>& values) {
-  std::vector<RegData> data;
-  data.reserve(values.size());
+// Reads again the data of the known values that chosen(i) picks, into
+// (*data)[i]; the picked values of one key that follow each other are read
+// through one opening of the key.
+template <typename Chosen>
+void ReadKnownValues(const std::vector<KnownValue>& values, Chosen chosen, std::vector<RegData>* data) {
   for (std::size_t first = 0; first < values.size();) {
     std::size_t end = first + 1;
     while (end < values.size() && values[end].root == values[first].root && values[end].key == values[first].key) {
       ++end;
     }
+    std::vector<std::size_t> picked;
     std::vector<std::string> names;
-    for (std::size_t i = first; i < end; ++i) names.push_back(values[i].name);
-    for (RegData& value : ReadRegValues(RootKey(values[first].root), values[first].key, names)) {
-      data.push_back(std::move(value));
+    for (std::size_t i = first; i < end; ++i) {
+      if (!chosen(i)) continue;
+      picked.push_back(i);
+      names.push_back(values[i].name);
+    }
+    if (!picked.empty()) {
+      std::vector<RegData> read = ReadRegValues(RootKey(values[first].root), values[first].key, names);
+      for (std::size_t j = 0; j < picked.size(); ++j) (*data)[picked[j]] = std::move(read[j]);
     }
     first = end;
   }
-  return data;
 }
 
 }  // namespace
 
 void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
   const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
-  std::vector<RegData> data = ReadKnownValues(known);
+  std::vector<RegData> data(known.size());
+  ReadKnownValues(known, [](std::size_t) { return true; }, &data);
   for (std::size_t i = 0; i < known.size(); ++i) {
     const KnownValue& value = known[i];
     const RegData& current = data[i];
@@ -76,20 +82,14 @@ void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found
   }
   const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
   // Only what the registration may have written is read again.
-  std::vector<KnownValue> written;
-  std::vector<std::size_t> writtenAt;
   const bool haveFound = found.size() == known.size();
-  for (std::size_t i = 0; i < known.size(); ++i) {
-    const int row = known[i].formatRow;
-    const bool mayBeWritten = row >= 0 ? chosenRows != nullptr && chosenRows[row] : associated;
-    if (!haveFound || mayBeWritten) {
-      written.push_back(known[i]);
-      writtenAt.push_back(i);
-    }
-  }
   std::vector<RegData> data = haveFound ? found : std::vector<RegData>(known.size());
-  std::vector<RegData> reread = ReadKnownValues(written);
-  for (std::size_t j = 0; j < writtenAt.size(); ++j) data[writtenAt[j]] = std::move(reread[j]);
+  ReadKnownValues(known,
+                  [&](std::size_t i) {
+                    const int row = known[i].formatRow;
+                    return !haveFound || (row >= 0 ? chosenRows != nullptr && chosenRows[row] : associated);
+                  },
+                  &data);
   for (std::size_t i = 0; i < known.size(); ++i) {
     const KnownValue& value = known[i];
     if (value.kind == uninstallrules::ValueKind::kUserChoiceHash) continue;

@@ -88,8 +88,7 @@ RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char*
                                       bool associationsConfirmed, unsigned long long payloadBytes) {
   LinkBatch links;
   QueueProductLinks(options, installedFolder, links);
-  RegistrationOutcome outcome =
-      RegisterWithShell(options, installedFolder, associationsConfirmed, payloadBytes, links);
+  RegistrationOutcome outcome = WriteShellRegistration(options, installedFolder, associationsConfirmed, payloadBytes);
   links.Finish(&outcome.failedLinks);
   return outcome;
 }
@@ -108,15 +107,12 @@ void QueueProductLinks(const InstallOptions& options, const char* installedFolde
   }
 }
 
-RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed, unsigned long long payloadBytes,
-                                      LinkBatch&) {
+RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const char* installedFolder,
+                                           bool associationsConfirmed, unsigned long long payloadBytes) {
   RegistrationOutcome outcome;
   InstallTexts texts;
   if (!ComposeTextsFor(installedFolder, &texts)) return outcome;
 
-  // The batch writes the links on its thread while the registry is written
-  // here; the caller's Finish names the ones that failed, in their order.
   if (options.thumbsLink) WriteFolderAndDriveVerbs(texts.browseCommand);
 
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Pixorra");

@@ -31,10 +31,8 @@ class LinkBatch;
 // handed to links (see LinkBatch), which writes them while the caller goes
 // on. Nothing when the folder cannot name the viewer (as RegisterWithShell).
 void QueueProductLinks(const InstallOptions& options, const char* installedFolder, LinkBatch& links);
-// RegisterWithShell with the links already given to links by
-// QueueProductLinks, which may still be writing them when this returns: the
-// caller's links.Finish waits for them and names those that failed
-// (failedLinks stays empty here).
-RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed, unsigned long long payloadBytes,
-                                      LinkBatch& links);
+// RegisterWithShell without the links: the caller gave them to a batch with
+// QueueProductLinks, whose Finish names those that failed (failedLinks stays
+// empty here).
+RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const char* installedFolder,
+                                           bool associationsConfirmed, unsigned long long payloadBytes);

@@ -198,6 +198,21 @@ RunResult RunSetup(const std::string& args, const std::string& workDir, DWORD ti
   return RunProgram(SetupExePath(), args, workDir, timeoutMs);
 }
 
+HWND WaitForMessageBox(const char* caption, HWND other, DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitFor([&] {
+    box = FindWindowA("#32770", caption);
+    return box != nullptr && box != other;
+  }, timeoutMs);
+  return box != other ? box : nullptr;
+}
+
+std::string MessageBoxText(HWND box) {
+  char text[4096] = "";
+  GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+  return text;
+}
+
 std::vector<HWND> FindViewerWindows() {
   std::vector<HWND> windows;
   HWND after = nullptr;

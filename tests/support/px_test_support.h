@@ -98,6 +98,12 @@ class StartedProgram {
 StartedProgram StartProgram(const std::string& exe, const std::string& args,
                             const std::string& workDir = "");
 
+// A message box (dialog class "#32770") with that caption other than other,
+// waited for up to timeoutMs; null when none came.
+HWND WaitForMessageBox(const char* caption, HWND other = nullptr, DWORD timeoutMs = 15000);
+// The text a message box shows.
+std::string MessageBoxText(HWND box);
+
 // Top-level windows of class "Pixorra" (the viewer), shown or hidden.
 std::vector<HWND> FindViewerWindows();
 // Posts WM_CLOSE to every viewer window and waits until none is left.

@@ -365,20 +365,7 @@ TEST_F(UninstallRoundTrip, SystemFolderIsNeverEmptied) {
 
 // --- The interactive uninstaller, driven through its message boxes.
 
-HWND WaitForBox(HWND other = nullptr) {
-  HWND box = nullptr;
-  WaitFor([&] {
-    box = FindWindowA("#32770", kBoxCaption);
-    return box != nullptr && box != other;
-  }, 15000);
-  return box != other ? box : nullptr;
-}
-
-std::string BoxText(HWND box) {
-  char text[4096] = "";
-  GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
-  return text;
-}
+HWND WaitForBox(HWND other = nullptr) { return WaitForMessageBox(kBoxCaption, other); }
 
 void Click(HWND box, int button) { PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0); }
 
@@ -388,7 +375,7 @@ TEST_F(UninstallRoundTrip, InteractiveNoKeepsEverything) {
   StartedProgram uninstaller = StartProgram(std::string(kProgramFolder) + "pv_uninstall.exe", "", work_);
   HWND box = WaitForBox();
   ASSERT_NE(nullptr, box);
-  EXPECT_NE(std::string::npos, BoxText(box).find("M\xF6" "chten Sie Pixorra 4.42 (64-bit) von diesem Computer entfernen?"));
+  EXPECT_NE(std::string::npos, MessageBoxText(box).find("M\xF6" "chten Sie Pixorra 4.42 (64-bit) von diesem Computer entfernen?"));
   Click(box, IDNO);
   DWORD code = 0;
   ASSERT_TRUE(uninstaller.Wait(10000, &code));
@@ -409,14 +396,14 @@ TEST_F(UninstallRoundTrip, InteractiveWaitsForTheViewerAndNamesWhatStays) {
   Click(question, IDYES);
   HWND warning = WaitForBox(question);
   ASSERT_NE(nullptr, warning);
-  EXPECT_NE(std::string::npos, BoxText(warning).find("Pixorra l\xE4uft!")) << BoxText(warning);
+  EXPECT_NE(std::string::npos, MessageBoxText(warning).find("Pixorra l\xE4uft!")) << MessageBoxText(warning);
   EXPECT_TRUE(FileExists(Record())) << "nothing is removed while the viewer runs";
   ASSERT_TRUE(CloseAllViewers());
   Click(warning, IDRETRY);
 
   HWND closing = WaitForBox(warning);
   ASSERT_NE(nullptr, closing);
-  const std::string text = BoxText(closing);
+  const std::string text = MessageBoxText(closing);
   EXPECT_NE(std::string::npos, text.find("wurde von diesem Computer entfernt")) << text;
   EXPECT_NE(std::string::npos, text.find(std::string(kProgramFolder) + "Meine Notizen.txt")) << text;
   EXPECT_NE(std::string::npos, text.find(SpecialFolder(CSIDL_APPDATA) + "Pixorra\\")) << text;

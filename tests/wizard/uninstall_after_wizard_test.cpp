@@ -15,20 +15,7 @@ namespace {
 
 constexpr const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 
-HWND WaitForUninstallBox(HWND other) {
-  HWND box = nullptr;
-  WaitFor([&] {
-    box = FindWindowA("#32770", "Pixorra deinstallieren");
-    return box != nullptr && box != other;
-  }, 20000);
-  return box != other ? box : nullptr;
-}
-
-std::string BoxText(HWND box) {
-  char text[4096] = "";
-  GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
-  return text;
-}
+HWND WaitForUninstallBox(HWND other) { return WaitForMessageBox("Pixorra deinstallieren", other, 20000); }
 
 }  // namespace
 
@@ -52,13 +39,13 @@ TEST_F(WizardTest, DefaultWayThenTheInteractiveUninstaller) {
   StartedProgram uninstaller = StartProgram(folder + "pv_uninstall.exe", "");
   HWND question = WaitForUninstallBox(nullptr);
   ASSERT_NE(nullptr, question);
-  EXPECT_NE(std::string::npos, BoxText(question).find("Pixorra 4.42")) << BoxText(question);
+  EXPECT_NE(std::string::npos, MessageBoxText(question).find("Pixorra 4.42")) << MessageBoxText(question);
   PostMessageA(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
   HWND closing = WaitForUninstallBox(question);
   ASSERT_NE(nullptr, closing);
   const std::string settings = SpecialFolder(CSIDL_APPDATA) + "Pixorra\\";
-  EXPECT_NE(std::string::npos, BoxText(closing).find("wurde von diesem Computer entfernt")) << BoxText(closing);
-  EXPECT_NE(std::string::npos, BoxText(closing).find(settings)) << BoxText(closing);
+  EXPECT_NE(std::string::npos, MessageBoxText(closing).find("wurde von diesem Computer entfernt")) << MessageBoxText(closing);
+  EXPECT_NE(std::string::npos, MessageBoxText(closing).find(settings)) << MessageBoxText(closing);
   PostMessageA(GetDlgItem(closing, IDOK), BM_CLICK, 0, 0);
   DWORD code = 1;
   ASSERT_TRUE(uninstaller.Wait(20000, &code));
