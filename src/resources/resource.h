@@ -18,6 +18,8 @@
 #define IDS_HELP                 31  // "/?" and "/help": options and exit codes
 #define IDS_INSTALLED            32  // the success line of a log named with "/log="
 #define IDS_LINK_FAILED          33  // a link that could not be saved (logged, not fatal)
+#define IDS_ASSOCIATION_FAILED   34  // a chosen extension that did not become the viewer's (logged, not fatal)
+#define IDS_RECORD_FAILED        35  // the install record could not be written (logged, not fatal)
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

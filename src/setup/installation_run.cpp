@@ -42,6 +42,26 @@ bool FailWithCause(Reporter& reporter, unsigned messageId, LogOrder order, const
   return false;
 }
 
+// What failed without failing the run, in the order of the steps: links,
+// associations, the record. A run whose open command or uninstall entry
+// could not be written is told by that one cause, not by the associations
+// the same denial kept from being written.
+void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool recorded, const char* folder) {
+  const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
+  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
+  if (outcome.failedKey.empty()) {
+    const std::string associationFailed = LoadResourceString(IDS_ASSOCIATION_FAILED);
+    for (const std::string& extension : outcome.failedAssociations) {
+      reporter.Notice(associationFailed.c_str(), extension.c_str());
+    }
+  }
+  if (!recorded) {
+    const std::string recordFailed = LoadResourceString(IDS_RECORD_FAILED);
+    const std::string recordPath = std::string(folder) + installrecord::kRecordFileName;
+    reporter.Notice(recordFailed.c_str(), recordPath.c_str());
+  }
+}
+
 struct RecordingAhead {
   InstallRecording* recording;
   bool allUsers;
@@ -125,16 +145,15 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   RegistrationOutcome outcome = WriteShellRegistration(options, folder, confirmed, recording.PayloadBytes());
   // Written whatever the registration achieved: the record is what lets the
   // uninstaller take the unpacked files back. Without it the installation is
-  // still complete; the uninstaller then says that it cannot know the files
-  // and offers to remove only the registration. The registry part is noted
-  // while the last links are still being written.
+  // still complete, and the log says so; the uninstaller then says that it
+  // cannot know the files and offers to remove only the registration. The
+  // registry part is noted while the last links are still being written.
   bool chosenRows[kFormatRowCount];
   for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
   recording.AfterRegistration(chosenRows, options.associate && confirmed);
   links.Finish(&outcome.failedLinks);
-  recording.Finish();
-  const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
-  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
+  const bool recorded = recording.Finish();
+  ReportNotices(reporter, outcome, recorded, folder);
   // Without its open command or uninstall entry the installation is not
   // usable, whatever was unpacked: a standard user's run ends here.
   if (!outcome.failedKey.empty()) {

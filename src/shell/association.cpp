@@ -57,13 +57,16 @@ class WrittenSuffixes {
 
 // AssociateExtension through the capability key opened by the caller;
 // written: what this stage wrote before, or null to write everything.
-void WriteExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText, bool chosen,
+bool WriteExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText, bool chosen,
                     RegKey& capabilities, WrittenSuffixes* written) {
   char progId[kShortSize];
-  if (!ComposeProgId(sfx, progId, sizeof(progId))) return;
+  if (!ComposeProgId(sfx, progId, sizeof(progId))) return !chosen;
   char key[kKeySize];
 
-  if (chosen && ComposeExtensionKey(ext, key, sizeof(key))) SetDefaultText(HKEY_LOCAL_MACHINE, key, progId);
+  bool madeOurs = true;
+  if (chosen && ComposeExtensionKey(ext, key, sizeof(key))) {
+    madeOurs = SetDefaultText(HKEY_LOCAL_MACHINE, key, progId);
+  }
 
   if (written == nullptr || !written->Same(sfx, iconText)) {
     char description[kShortSize];
@@ -86,16 +89,17 @@ void WriteExtension(const char* ext, const char* sfx, const char* openCommand, c
     // A user choice left by another program is replaced, not merged.
     DeleteKeyIfPresent(HKEY_CURRENT_USER, key);
     RegKey choice = RegKey::Create(HKEY_CURRENT_USER, key);
-    choice.SetText("Progid", progId);
+    madeOurs = choice.SetText("Progid", progId) && madeOurs;
   }
+  return madeOurs;
 }
 
 }  // namespace
 
-void AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
+bool AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
                         bool chosen) {
   RegKey capabilities = RegKey::Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
-  WriteExtension(ext, sfx, openCommand, iconText, chosen, capabilities, nullptr);
+  return WriteExtension(ext, sfx, openCommand, iconText, chosen, capabilities, nullptr);
 }
 
 void SetAppxNoOpenWith() {
@@ -106,8 +110,9 @@ void SetAppxNoOpenWith() {
   }
 }
 
-void AssociateFormats(const char* programPath, const char* openCommand, const bool* formatSelection,
-                      bool confirm, bool associate) {
+std::vector<std::string> AssociateFormats(const char* programPath, const char* openCommand,
+                                          const bool* formatSelection, bool confirm, bool associate) {
+  std::vector<std::string> failed;
   // Opened once for every capability value of the stage.
   RegKey capabilities = RegKey::Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
   WrittenSuffixes written;
@@ -117,12 +122,16 @@ void AssociateFormats(const char* programPath, const char* openCommand, const bo
     if (!ComposeIconText(row->icon, programPath, iconText, sizeof(iconText))) continue;
     const bool chosen = formatSelection != nullptr && formatSelection[index] && confirm;
     for (int e = 0; e < row->extensionCount; ++e) {
-      WriteExtension(row->extensions[e].extension, row->extensions[e].suffix, openCommand, iconText, chosen,
-                     capabilities, &written);
+      const char* extension = row->extensions[e].extension;
+      if (!WriteExtension(extension, row->extensions[e].suffix, openCommand, iconText, chosen, capabilities,
+                          &written)) {
+        failed.push_back(std::string(".") + extension);
+      }
     }
   }
   if (associate && confirm) {
     if (IsWindows8OrLater()) SetAppxNoOpenWith();
     RefreshShellAssociations();
   }
+  return failed;
 }

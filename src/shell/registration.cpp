@@ -146,7 +146,7 @@ RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const 
     registered.SetText("Pixorra", "SOFTWARE\\Pixorra\\Capabilities");
   }
 
-  AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection, associationsConfirmed,
-                   options.associate);
+  outcome.failedAssociations = AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection,
+                                                associationsConfirmed, options.associate);
   return outcome;
 }

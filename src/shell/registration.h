@@ -15,6 +15,7 @@ struct RegistrationOutcome {
   std::string failedKey;    // the first essential key that could not be written, "" when none
   unsigned long error = 0;  // the system's error code for it
   std::vector<std::string> failedLinks;  // links (or their folder) that could not be saved
+  std::vector<std::string> failedAssociations;  // chosen extensions (".jpg") that did not become ours
 };
 
 // Registers the installation whose files are in installedFolder (the folder

@@ -9,6 +9,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ const std::string kNeedsAdmin =
     "Pixorra konnte nicht im System registriert werden!\r\n\r\nDie Installation ben\xf6tigt Administratorrechte. "
     "Starten Sie die Installation bitte als Administrator!";
 const std::string kLinkFailed = "Verkn\xfcpfung konnte nicht erstellt werden!";
+const std::string kAssociationFailed = "Dateityp konnte nicht mit Pixorra verkn\xfcpft werden!";
+const std::string kRecordFailed = "Deinstallationsdaten konnten nicht gespeichert werden!";
 const char kOpenCommandKey[] = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 
@@ -120,7 +123,20 @@ TEST_F(Outcomes, AFileWhereTheGroupBelongsIsLoggedAndNotFatal) {
   DeleteFileA((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk").c_str());
 }
 
-// --- Registration a standard user cannot write ----------------------------
+// --- The install record ------------------------------------------------------
+
+TEST_F(Outcomes, ARecordThatCannotBeWrittenIsLoggedAndNotFatal) {
+  // A folder where the record belongs: the written text cannot take its name.
+  const std::string record = target_ + "pv_uninstall.dat";
+  ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExA(nullptr, record.c_str(), nullptr));
+  const RunResult run = Run("/silent /folder=" + target_);
+  EXPECT_EQ(kInstalled, run.exitCode);
+  EXPECT_EQ(Texts{kRecordFailed + ": " + record}, LogTexts(start_));
+  EXPECT_TRUE(FileExists(target_ + "px_main64.exe"));
+  EXPECT_TRUE(FolderExists(record + "\\")) << "what stood there is left alone";
+  EXPECT_FALSE(FileExists(record + ".new")) << "no temporary record left";
+}
+
 
 // A key that everybody may read and delete but nobody may write to or below,
 // as HKEY_LOCAL_MACHINE is for a standard user. Wine checks key security.
@@ -146,6 +162,44 @@ class DeniedKey {
   std::string key_;
   bool ok_ = false;
 };
+
+TEST_F(Outcomes, AnExtensionThatCannotBeMadeOursIsLoggedUnlessTheRunFails) {
+  const std::string pcx = "SOFTWARE\\Classes\\.pcx";
+  // Denying writes means taking the key over; what an earlier test left
+  // there (only its default value) is put back at the end.
+  struct PutBack {
+    std::string key;
+    RegValue value;
+    ~PutBack() {
+      if (value.exists) WriteRegText(HKEY_LOCAL_MACHINE, key, "", value.text);
+    }
+  } putBack{pcx, ReadRegValue(HKEY_LOCAL_MACHINE, pcx, "")};
+  ASSERT_EQ(std::vector<std::string>{}, ListRegSubkeys(HKEY_LOCAL_MACHINE, pcx)) << "more than can be put back";
+  const std::string commandEntry = kNeedsAdmin + ": HKEY_LOCAL_MACHINE\\" + kOpenCommandKey + "\r\n" +
+                                   "HKEY_LOCAL_MACHINE\\" + kOpenCommandKey + ": " + ErrorText(ERROR_ACCESS_DENIED);
+  struct Case {
+    bool commandDenied;
+    unsigned long exitCode;
+    std::string entry;  // a failed run names its one cause, not the associations it also stopped
+  } cases[] = {
+      {false, kInstalled, kAssociationFailed + ": .pcx"},
+      {true, kFailed, commandEntry},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry);
+    ForgetInstallations();
+    DeniedKey deniedExtension(pcx.c_str());
+    ASSERT_TRUE(deniedExtension.ok()) << "this Wine does not deny writing to a key";
+    std::unique_ptr<DeniedKey> deniedCommand;
+    if (c.commandDenied) deniedCommand = std::make_unique<DeniedKey>(kOpenCommandKey);
+    const RunResult run = Run("/silent /folder=" + target_ + " /assoc=2");
+    EXPECT_EQ(c.exitCode, run.exitCode);
+    EXPECT_EQ(Texts{c.entry}, LogTexts(start_));
+    EXPECT_EQ("Pixorra.tga", ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.tga", "").text)
+        << "the other formats are still associated";
+    DeleteFileA((start_ + kLogName).c_str());
+  }
+}
 
 TEST_F(Outcomes, AnOpenCommandOrUninstallEntryThatCannotBeWrittenFailsTheRun) {
   for (const char* key : {kOpenCommandKey, kUninstallKey}) {
