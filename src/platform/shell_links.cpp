@@ -104,47 +104,54 @@ void LinkBatch::WaitAhead() {
   if (aheadDone_ != nullptr) WaitForSingleObject(aheadDone_, INFINITE);
 }
 
-void LinkBatch::Save(const char* folder, const char* linkName, const char* target, const char* arguments,
-                     const char* iconPath, int iconIndex, const char* description) {
-  if (finished_ || requests_ == nullptr || queued_ >= kCapacity) {
-    if (!SaveNamedShellLink(folder, linkName, target, arguments, iconPath, iconIndex, description)) {
-      overflowFailed_.push_back(std::string(folder != nullptr ? folder : "") + linkName);
-    }
-    return;
-  }
+LinkBatch::Request* LinkBatch::NextSlot(const char* folder, const char* linkName) {
+  if (finished_ || requests_ == nullptr || queued_ >= kCapacity) return nullptr;
   Request& request = requests_[queued_];
   request.folder = folder != nullptr ? folder : "";
   request.linkName = linkName;
-  request.target = target;
-  request.hasArguments = arguments != nullptr;
-  request.arguments = arguments != nullptr ? arguments : "";
-  request.hasIcon = iconPath != nullptr;
-  request.iconPath = iconPath != nullptr ? iconPath : "";
-  request.hasDescription = description != nullptr;
-  request.description = description != nullptr ? description : "";
-  request.iconIndex = iconIndex;
-  if (!Start()) {
-    // No thread: saved here and now, in its place among the others.
-    request.claimed = 1;
-    request.saved = SaveRequest(request) ? 1 : 0;
-  }
+  return &request;
+}
+
+void LinkBatch::Publish() {
   // Published before the count that hands it to the thread.
   InterlockedIncrement(&queued_);
   if (thread_ != nullptr) ReleaseSemaphore(work_, 1, nullptr);
 }
 
+void LinkBatch::Save(const char* folder, const char* linkName, const char* target, const char* arguments,
+                     const char* iconPath, int iconIndex, const char* description) {
+  Request* request = NextSlot(folder, linkName);
+  if (request == nullptr) {
+    if (!SaveNamedShellLink(folder, linkName, target, arguments, iconPath, iconIndex, description)) {
+      overflowFailed_.push_back(std::string(folder != nullptr ? folder : "") + linkName);
+    }
+    return;
+  }
+  request->target = target;
+  request->hasArguments = arguments != nullptr;
+  request->arguments = arguments != nullptr ? arguments : "";
+  request->hasIcon = iconPath != nullptr;
+  request->iconPath = iconPath != nullptr ? iconPath : "";
+  request->hasDescription = description != nullptr;
+  request->description = description != nullptr ? description : "";
+  request->iconIndex = iconIndex;
+  if (!Start()) {
+    // No thread: saved here and now, in its place among the others.
+    request->claimed = 1;
+    request->saved = SaveRequest(*request) ? 1 : 0;
+  }
+  Publish();
+}
+
 void LinkBatch::Fail(const char* folder, const char* linkName) {
-  if (finished_ || requests_ == nullptr || queued_ >= kCapacity) {
+  Request* request = NextSlot(folder, linkName);
+  if (request == nullptr) {
     overflowFailed_.push_back(std::string(folder != nullptr ? folder : "") + linkName);
     return;
   }
-  Request& request = requests_[queued_];
-  request.folder = folder != nullptr ? folder : "";
-  request.linkName = linkName;
-  request.claimed = 1;
-  request.saved = 0;
-  InterlockedIncrement(&queued_);
-  if (thread_ != nullptr) ReleaseSemaphore(work_, 1, nullptr);
+  request->claimed = 1;
+  request->saved = 0;
+  Publish();
 }
 
 bool LinkBatch::Finish(std::vector<std::string>* failed) {

@@ -61,6 +61,11 @@ class LinkBatch {
 
  private:
   struct Request;
+  // The next free request with its folder and name, or null when the batch
+  // takes no more (finished or full): the link is then dealt with at once.
+  Request* NextSlot(const char* folder, const char* linkName);
+  // Hands the request NextSlot gave to the thread.
+  void Publish();
   static DWORD WINAPI Worker(void* batch);
   void RunRequests();
   static bool SaveRequest(const Request& request);

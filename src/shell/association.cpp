@@ -56,7 +56,8 @@ class WrittenSuffixes {
 };
 
 // AssociateExtension through the capability key opened by the caller;
-// written: what this stage wrote before, or null to write everything.
+// written: what this stage wrote before, or null to write everything. False
+// when chosen and the extension did not become the viewer's.
 bool WriteExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText, bool chosen,
                     RegKey& capabilities, WrittenSuffixes* written) {
   char progId[kShortSize];
@@ -96,10 +97,10 @@ bool WriteExtension(const char* ext, const char* sfx, const char* openCommand, c
 
 }  // namespace
 
-bool AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
+void AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
                         bool chosen) {
   RegKey capabilities = RegKey::Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
-  return WriteExtension(ext, sfx, openCommand, iconText, chosen, capabilities, nullptr);
+  WriteExtension(ext, sfx, openCommand, iconText, chosen, capabilities, nullptr);
 }
 
 void SetAppxNoOpenWith() {

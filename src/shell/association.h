@@ -16,9 +16,8 @@
 std::vector<std::string> AssociateFormats(const char* programPath, const char* openCommand,
                                           const bool* formatSelection, bool confirm, bool associate);
 
-// The six writes for one extension and its ProgID suffix, in order. False
-// when chosen and the extension did not become the viewer's.
-bool AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
+// The six writes for one extension and its ProgID suffix, in order.
+void AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
                         bool chosen);
 
 // "NoOpenWith" on the five built-in store apps' classes of the current user.
