@@ -1,0 +1,155 @@
+#include "platform/file_identity.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+constexpr DWORD kNoFollow = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring WithoutLongPrefix(std::wstring path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\" + path.substr(7);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+std::wstring FinalPathOf(HANDLE handle) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+  }
+  if (length == 0 || length >= buffer.size()) return std::wstring();
+  return WithoutLongPrefix(std::wstring(buffer.data(), length));
+}
+
+FileIdentity Describe(HANDLE handle) {
+  FileIdentity identity;
+  identity.exists = true;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (GetFileInformationByHandle(handle, &info)) {
+    identity.directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    identity.reparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    identity.links = info.nNumberOfLinks;
+    identity.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.fileIndex = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.writeTime =
+        (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+  } else {
+    identity.error = GetLastError();
+  }
+  identity.finalPath = FinalPathOf(handle);
+  return identity;
+}
+
+HANDLE OpenNoFollow(const std::wstring& path, DWORD access) {
+  return CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return path;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool AnsiToWide(const std::string& text, std::wstring* wide) {
+  wide->clear();
+  if (text.empty()) return true;
+  const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+  if (length <= 0) return false;
+  wide->resize(static_cast<std::size_t>(length));
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), &(*wide)[0],
+                             length) == length;
+}
+
+bool WideToAnsiExact(const std::wstring& wide, std::string* text) {
+  text->clear();
+  if (wide.empty()) return true;
+  BOOL lossy = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, &lossy);
+  if (length <= 0 || lossy) return false;
+  text->resize(static_cast<std::size_t>(length));
+  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), &(*text)[0],
+                             length, nullptr, &lossy) == length &&
+         !lossy;
+}
+
+FileIdentity IdentifyFileW(const std::wstring& path) {
+  HANDLE handle = OpenNoFollow(path, 0);
+  if (handle == INVALID_HANDLE_VALUE) {
+    FileIdentity missing;
+    const DWORD error = GetLastError();
+    if (!IsMissing(error)) {
+      missing.exists = true;  // something is there that cannot be looked at
+      missing.error = error;
+    }
+    return missing;
+  }
+  FileIdentity identity = Describe(handle);
+  CloseHandle(handle);
+  return identity;
+}
+
+FileIdentity IdentifyFile(const std::string& path) {
+  std::wstring wide;
+  if (!AnsiToWide(path, &wide)) {
+    FileIdentity unusable;
+    unusable.exists = true;
+    unusable.error = ERROR_INVALID_NAME;
+    return unusable;
+  }
+  return IdentifyFileW(wide);
+}
+
+std::wstring ResolvedFolderPath(const std::string& folder) {
+  const FileIdentity identity = IdentifyFile(folder);
+  if (!identity.exists || !identity.directory || identity.finalPath.empty()) return std::wstring();
+  return WithoutTrailingBackslash(identity.finalPath);
+}
+
+bool IsExactlyAt(const FileIdentity& identity, const std::wstring& expected) {
+  if (!identity.exists || identity.error != 0 || identity.reparsePoint || identity.finalPath.empty()) return false;
+  if (!identity.directory && identity.links != 1) return false;
+  return SameText(WithoutTrailingBackslash(identity.finalPath), WithoutTrailingBackslash(expected));
+}
+
+bool DeleteExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
+                   unsigned long* error) {
+  *error = 0;
+  std::wstring wide;
+  if (!AnsiToWide(path, &wide)) {
+    *error = ERROR_INVALID_NAME;
+    return false;
+  }
+  HANDLE handle = OpenNoFollow(wide, DELETE | FILE_READ_ATTRIBUTES);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
+  const FileIdentity now = Describe(handle);
+  bool ok = now.volume == expected.volume && now.fileIndex == expected.fileIndex && IsExactlyAt(now, expectedFinal);
+  if (!ok) {
+    *error = ERROR_INVALID_HANDLE;  // no longer the file that was checked
+  } else {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    ok = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    if (!ok) *error = GetLastError();
+  }
+  CloseHandle(handle);
+  return ok;
+}

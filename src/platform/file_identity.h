@@ -1,0 +1,49 @@
+// What a name in the file system really is, seen through a handle that does
+// not follow a link. Our programs run elevated in folders that a standard
+// user may have prepared: a hard link, a symbolic link or a junction planted
+// under a name we write or delete would turn the write or the deletion on a
+// file elsewhere. Under Wine a host symbolic link shows as a plain file (no
+// reparse attribute), so the attributes alone are not enough: the final path
+// of the opened handle tells where the name really leads.
+#pragma once
+
+#include <string>
+
+struct FileIdentity {
+  bool exists = false;
+  bool directory = false;
+  bool reparsePoint = false;
+  unsigned long links = 0;  // hard links of the file (1 for a plain file)
+  unsigned long long size = 0;
+  unsigned long volume = 0;          // volume serial number
+  unsigned long long fileIndex = 0;  // the file's id on that volume
+  unsigned long long writeTime = 0;  // FILETIME as one number
+  std::wstring finalPath;            // where the handle leads, without "\\?\"
+  unsigned long error = 0;           // why it could not be opened (0 when missing or opened)
+};
+
+// Opens path (ANSI or wide) without following a final link and describes it.
+// exists false and error 0 when the name is missing.
+FileIdentity IdentifyFile(const std::string& path);
+FileIdentity IdentifyFileW(const std::wstring& path);
+
+// path as the system would name it once resolved: long names, no "\\?\",
+// no trailing backslash; "" when it cannot be resolved.
+std::wstring ResolvedFolderPath(const std::string& folder);
+
+// True when identity leads exactly to expected (compared without regard to
+// case; expected may end in a backslash), is no reparse point and, for a
+// file, has no second hard link: a name that is what it says it is.
+bool IsExactlyAt(const FileIdentity& identity, const std::wstring& expected);
+
+// Deletes path only when it is still the file or empty folder described by
+// expected (same volume and id) and leads exactly to expectedFinal; the
+// deletion goes through the one handle that was checked, so nothing can be
+// swapped in between. False (error in *error) when it could not or must not.
+bool DeleteExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
+                   unsigned long* error);
+
+// ANSI (the system's code page) to UTF-16 and back, without best-fit
+// guesses: false when a character has no exact counterpart.
+bool AnsiToWide(const std::string& text, std::wstring* wide);
+bool WideToAnsiExact(const std::wstring& wide, std::string* text);
