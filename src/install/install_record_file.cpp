@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/archive_entry.h"
+#include "platform/file_identity.h"
 
 namespace {
 
@@ -22,22 +23,33 @@ void AddOnce(std::vector<std::string>& list, const std::string& item) {
 
 }  // namespace
 
-bool ReadRecordText(const std::string& folder, std::string* text) {
+RecordFileState ReadRecordFile(const std::string& folder, std::string* text) {
   text->clear();
   const std::string path = folder + installrecord::kRecordFileName;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
-            size.QuadPart <= static_cast<LONGLONG>(installrecord::kMaxRecordSize);
-  if (ok && size.QuadPart > 0) {
-    text->assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    ok = ReadFile(file, &(*text)[0], static_cast<DWORD>(text->size()), &got, nullptr) && got == text->size();
-  }
-  CloseHandle(file);
-  if (!ok) text->clear();
-  return ok;
+  const FileIdentity identity = IdentifyFile(path);
+  if (!identity.exists) return RecordFileState::kMissing;
+  if (identity.error != 0) return RecordFileState::kUnreadable;
+  if (identity.directory) return RecordFileState::kNotAFile;
+  if (identity.size > installrecord::kMaxRecordSize) return RecordFileState::kTooLarge;
+  std::wstring name;
+  const std::wstring resolved = ResolvedFolderPath(folder);
+  if (resolved.empty() || !AnsiToWide(installrecord::kRecordFileName, &name)) return RecordFileState::kUnreadable;
+  const std::wstring expected = resolved + L"\\" + name;
+  if (!IsExactlyAt(identity, expected)) return RecordFileState::kRedirected;
+  std::string read;
+  read.reserve(static_cast<std::size_t>(identity.size));
+  unsigned long error = 0;
+  const bool ok = ReadExactly(
+      path, identity, expected,
+      [&read](const unsigned char* bytes, std::size_t count) { read.append(reinterpret_cast<const char*>(bytes), count); },
+      &error);
+  if (!ok || read.size() != identity.size) return RecordFileState::kUnreadable;
+  text->swap(read);
+  return RecordFileState::kRead;
+}
+
+bool ReadRecordText(const std::string& folder, std::string* text) {
+  return ReadRecordFile(folder, text) == RecordFileState::kRead;
 }
 
 bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record) {

@@ -7,8 +7,19 @@
 
 #include "core/install_record.h"
 
-// The record file's whole text; false when it is missing, unreadable or
-// larger than any record the setup writes.
+// What reading the record file found.
+enum class RecordFileState {
+  kRead,
+  kMissing,     // no such name
+  kTooLarge,    // larger than any record the setup writes
+  kNotAFile,    // a folder under the record's name
+  kRedirected,  // a link or a second hard link: not a file of this folder
+  kUnreadable,  // there, but it could not be opened or read
+};
+// The record file's whole text (folder ends in a backslash), read through a
+// handle that does not follow a link; text is empty unless kRead.
+RecordFileState ReadRecordFile(const std::string& folder, std::string* text);
+// The same, true only for kRead.
 bool ReadRecordText(const std::string& folder, std::string* text);
 
 // Writes the record under its temporary name, flushed, then moves it over
