@@ -180,6 +180,31 @@ TEST_F(UninstallRoundTrip, RegistrationMovesWithTheNextInstallation) {
   EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
 }
 
+// Two installations with their links, into A and then B: the second points
+// the links into B, so removing A leaves them as B's.
+TEST_F(UninstallRoundTrip, RemovingTheFirstFolderKeepsTheSecondFoldersLinks) {
+  const std::string a = work_ + "A\\";
+  const std::string b = work_ + "B\\";
+  for (const std::string& folder : {a, b}) {
+    ScopedWineVersion wineVersion(kSetupName, "win7");
+    ASSERT_EQ(0u, RunSetup("/silent /group=1 /desktop=1 /folder=" + folder, work_).exitCode);
+  }
+  const std::vector<std::string> group = ListFolder(shelltest::GroupFolder(false));
+  ASSERT_FALSE(group.empty());
+
+  EXPECT_EQ(0u, RunProgram(a + "pv_uninstall.exe", "/silent", work_).exitCode) << Log();
+  EXPECT_TRUE(WaitFor([&] { return !FolderExists(a); }, 15000));
+  EXPECT_EQ(group, ListFolder(shelltest::GroupFolder(false)));
+  EXPECT_EQ("", shelltest::CompareLink(shelltest::DesktopFolder(false), shelltest::kDesktopViewerLink, b));
+  for (const shelltest::ExpectedLink& link : shelltest::kGroupLinks) {
+    if (FileExists(shelltest::GroupFolder(false) + link.name)) {
+      EXPECT_EQ("", shelltest::CompareLink(shelltest::GroupFolder(false), link, b)) << link.name;
+    }
+  }
+  EXPECT_EQ(b, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
+  RemoveFolderTree(b);
+}
+
 TEST_F(UninstallRoundTrip, WhatTheUserDidSinceStays) {
   Install("/group=1 /assoc=1");
   WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.png", "", "Paint.png");
