@@ -126,7 +126,9 @@ void RemoveFolderChecked(const std::string& path, const std::wstring& expected, 
   if (!identity.exists) return;
   if (identity.error != 0 || !identity.directory) return;
   if (expected.empty() || !IsExactlyAt(identity, expected)) {
-    report->failed.push_back({path, LoadResourceString(IDS_UN_LINK_LEFT)});
+    // Named like a file: without the backslash that marks a folder here.
+    const std::string named = path.size() > 3 && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+    report->failed.push_back({named, LoadResourceString(IDS_UN_LINK_LEFT)});
     return;
   }
   RemoveFolderExactly(Wide(path), expected);
@@ -197,9 +199,13 @@ bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program) {
   program->path = WithBackslash(folder);
   program->resolved = ResolvedFolderPath(program->path);
   std::wstring named = Wide(program->path);
+  if (program->resolved.empty() || named.empty()) return false;
+  // A short (8.3) spelling of the same folder is still the folder itself.
+  std::vector<wchar_t> longName(32768);
+  const DWORD length = GetLongPathNameW(named.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+  if (length > 0 && length < longName.size()) named.assign(longName.data(), length);
   while (named.size() > 3 && named.back() == L'\\') named.pop_back();
-  return !program->resolved.empty() && !named.empty() &&
-         CompareStringOrdinal(named.c_str(), static_cast<int>(named.size()), program->resolved.c_str(),
+  return CompareStringOrdinal(named.c_str(), static_cast<int>(named.size()), program->resolved.c_str(),
                               static_cast<int>(program->resolved.size()), TRUE) == CSTR_EQUAL;
 }
 
@@ -255,12 +261,12 @@ void RestoreKeptFiles(const InstallRecord& record, const ProgramFolder& program,
     }
     const std::string source = program.path + installrecord::kKeptFolder + name;
     const std::string target = program.path + name;
-    const FileIdentity kept_ = IdentifyFile(source);
-    if (!kept_.exists) continue;  // put back by an earlier run
+    const FileIdentity found = IdentifyFile(source);
+    if (!found.exists) continue;  // put back by an earlier run
     const std::wstring sourceFinal = Below(program.resolved, installrecord::kKeptFolder + name);
     const std::size_t slash = name.find_last_of('\\');
     const std::string parent = slash == std::string::npos ? std::string() : name.substr(0, slash);
-    bool ok = kept_.error == 0 && !kept_.directory && IsExactlyAt(kept_, sourceFinal) &&
+    bool ok = found.error == 0 && !found.directory && IsExactlyAt(found, sourceFinal) &&
               !IdentifyFile(target).exists;
     if (ok && !parent.empty()) {
       const FileIdentity place = IdentifyFile(program.path + parent);

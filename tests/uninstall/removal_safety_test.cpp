@@ -447,20 +447,63 @@ TEST_F(RemovalSafety, CleanupCopyThatCannotBeMadeFailsTheRun) {
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+// Suspends every thread of the uninstaller's copy in TEMP as soon as it
+// runs, so that what it does after its original ended can be held back;
+// returns the threads (empty when no copy appeared in time).
+std::vector<HANDLE> HoldCopy(const StartedProgram& original) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 20000) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return {};
+    DWORD copy = 0;
+    PROCESSENTRY32 process = {};
+    process.dwSize = sizeof process;
+    for (BOOL more = Process32First(snapshot, &process); more && copy == 0; more = Process32Next(snapshot, &process)) {
+      if (_strnicmp(process.szExeFile, "pv_uninstall-", 13) == 0) copy = process.th32ProcessID;
+    }
+    std::vector<HANDLE> held;
+    THREADENTRY32 thread = {};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = copy != 0 && Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+      if (thread.th32OwnerProcessID != copy) continue;
+      HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID);
+      if (handle != nullptr && SuspendThread(handle) != static_cast<DWORD>(-1)) held.push_back(handle);
+    }
+    CloseHandle(snapshot);
+    if (!held.empty() || (copy == 0 && !original.IsRunning() && RunningCopies() == 0 && GetTickCount() - start > 2000)) {
+      return held;
+    }
+  }
+  return {};
+}
+
 // A repair by a deployment tool: remove, then install again at once into
-// the same folder. The old copy must not take the new uninstaller.
+// the same folder. The old copy, held back until the new installation is
+// done, must not take the new uninstaller.
 TEST_F(RemovalSafety, RepairRightAfterTheRemovalKeepsTheNewUninstaller) {
-  for (int round = 0; round < 4; ++round) {
+  for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
     Install("/group=1");
-    EXPECT_EQ(0u, Uninstall()) << Log();
+    StartedProgram removal = StartProgram(Uninstaller(), "/silent", work_);
+    ASSERT_TRUE(removal.started());
+    std::vector<HANDLE> held = HoldCopy(removal);
+    DWORD code = 1;
+    EXPECT_TRUE(removal.Wait(30000, &code));
+    EXPECT_EQ(0u, code) << Log();
     Install("/group=1");
+    EXPECT_FALSE(held.empty()) << "the copy ran before it could be held";
+    for (HANDLE thread : held) {
+      ResumeThread(thread);
+      CloseHandle(thread);
+    }
     ASSERT_TRUE(CopiesEnded());
     EXPECT_TRUE(FileExists(Uninstaller()));
     EXPECT_TRUE(FileExists(Record()));
   }
   EXPECT_EQ(0u, Uninstall()) << Log();
-  EXPECT_TRUE(WaitFor([] { return !FolderExists(kFolder); }, 20000));
+  ASSERT_TRUE(CopiesEnded());
+  // The folder existed when the repair installed: it is not the installation's.
+  EXPECT_EQ(std::vector<std::string>(), ListFolder(kFolder));
 }
 
 // TEMP whose name the ANSI code page cannot spell.
