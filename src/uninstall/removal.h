@@ -13,18 +13,6 @@ struct RemovalReport {
   std::vector<std::string> failed;  // paths of the installation that are still there
 };
 
-// The registration belongs to folder (ending in a backslash): the uninstall
-// entry's InstallLocation or, without an entry, the registered open command
-// names it. An installation into another folder has moved it there.
-bool RegistrationBelongsTo(const std::string& folder);
-
-// Restores or removes the replaced values (earlier data from record, which
-// may be empty), removes the keys it created when they are empty, the
-// ProgIDs, application keys, verbs and the RegisteredApplications value.
-// The uninstall entry stays (RemoveUninstallEntry, last).
-void RemoveRegistration(const installrecord::InstallRecord& record);
-void RemoveUninstallEntry();
-
 // The recorded links whose target still lies in folder, then the group
 // folders the installation created, when empty.
 void RemoveLinks(const installrecord::InstallRecord& record, const std::string& folder, RemovalReport* report);

@@ -11,6 +11,7 @@
 #include "install/install_record_file.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
+#include "uninstall/registration_removal.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
 
@@ -37,12 +38,15 @@ std::string Lines(const std::string& base, const std::vector<std::string>& items
 }
 
 // Nothing of the disk is touched; the registration is offered, since it is
-// derived from the product alone and nothing else removes it.
+// derived from the product alone. Without a record nobody knows what the
+// replaced values held: they stay, and so does the uninstall entry, so that
+// a later run (or a new installation and its uninstaller) can finish.
 int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, UninstallUi& ui) {
   ui.Failure(LoadResourceString(messageId), folder);
   if (owned && ui.Confirm(LoadResourceString(IDS_UN_REGISTRATION_QUESTION))) {
-    RemoveRegistration(InstallRecord());
-    RemoveUninstallEntry();
+    std::vector<std::string> failed;
+    RemoveRegistration(nullptr, &failed);
+    if (!failed.empty()) ui.NotRemoved(failed);
   }
   return kExitFailed;
 }
@@ -75,22 +79,36 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* 
   if (IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) || LeadsThroughReparsePoint(folder, "")) {
     return RefuseDisk(IDS_UN_PROTECTED_FOLDER, folder, owned, ui);
   }
+  // The uninstall entry's copy of the record, which only an administrator
+  // can change, is what the registry gets back; the file in the folder
+  // serves when there is no copy (an installation made before the copy was
+  // kept) and for a folder whose registration has moved elsewhere.
+  InstallRecord trusted;
+  const bool haveTrusted = owned && ReadTrustedRecord(folder, PayloadNames(), &trusted);
   std::string text;
-  if (!ReadRecordText(folder, &text)) {
-    return RefuseDisk(IDS_UN_NO_RECORD, folder, owned, ui);
-  }
   InstallRecord record;
   std::string why;
-  if (!installrecord::Parse(text, &record, &why)) return RefuseDisk(IDS_UN_DAMAGED_RECORD, folder, owned, ui);
-  switch (CheckRecord(record, folder, PayloadNames(), &why)) {
-    case RecordVerdict::kUsable: break;
-    case RecordVerdict::kForeign: return RefuseDisk(IDS_UN_FOREIGN_RECORD, folder, owned, ui);
-    case RecordVerdict::kDamaged: return RefuseDisk(IDS_UN_DAMAGED_RECORD, folder, owned, ui);
+  unsigned refusal = 0;
+  if (!ReadRecordText(folder, &text)) {
+    refusal = IDS_UN_NO_RECORD;
+  } else if (!installrecord::Parse(text, &record, &why)) {
+    refusal = IDS_UN_DAMAGED_RECORD;
+  } else {
+    switch (CheckRecord(record, folder, PayloadNames(), &why)) {
+      case RecordVerdict::kUsable: break;
+      case RecordVerdict::kForeign: refusal = IDS_UN_FOREIGN_RECORD; break;
+      case RecordVerdict::kDamaged: refusal = IDS_UN_DAMAGED_RECORD; break;
+    }
+  }
+  if (haveTrusted) {
+    record = trusted;
+  } else if (refusal != 0) {
+    return RefuseDisk(refusal, folder, owned, ui);
   }
 
   const std::string settingsFolder = SettingsFolderOf(folder);
   RemovalReport report;
-  if (owned) RemoveRegistration(record);
+  if (owned) RemoveRegistration(&record, &report.failed);
   RemoveLinks(record, folder, &report);
   RemoveProgramFiles(record, folder, &report);
 
@@ -100,8 +118,11 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* 
     ui.NotRemoved(report.failed);
     return kExitFailed;
   }
+  if (owned && !RemoveUninstallEntry()) {
+    ui.NotRemoved({std::string("HKLM\\") + kUninstallEntryKey});
+    return kExitFailed;
+  }
   DeleteFileA((folder + installrecord::kRecordFileName).c_str());
-  if (owned) RemoveUninstallEntry();
   *cleanup = true;
   *removeFolder = record.folderCreated;
 

@@ -143,9 +143,10 @@ TEST(InstallRecord, MergeKeepsTheOldestEarlierData) {
 }
 
 TEST(UninstallRules, KnownValuesCoverEveryExtensionAndStoreApp) {
-  // 90 extensions with a default, a choice and its hash, and five store apps;
-  // keys: the extensions' two, the store apps', the verbs' parents.
-  EXPECT_EQ(90u * 3 + 5, KnownReplacedValues().size());
+  // 90 extensions with a default, a choice and its hash, five store apps and
+  // the registered application; keys: the extensions' two, the store apps',
+  // the verbs' parents.
+  EXPECT_EQ(90u * 3 + 5 + 1, KnownReplacedValues().size());
   EXPECT_EQ(90u * 2 + 5 + 4, KnownCreatedKeys().size());
   // The ProgIDs first, the product's key last.
   EXPECT_EQ("SOFTWARE\\Classes\\Pixorra.ani", OwnKeys().front().key);
