@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "core/archive_entry.h"
+#include "core/uninstall_rules.h"
 #include "platform/file_identity.h"
+#include "platform/registry_edit.h"
 
 namespace {
 
@@ -69,6 +71,41 @@ bool WriteRecordFile(const std::string& folder, const installrecord::InstallReco
   return true;
 }
 
+bool WriteRecordCopy(const installrecord::InstallRecord& record) {
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                    &entry) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::string text = installrecord::Serialize(record);
+  const LONG status = RegSetValueExA(entry, kRecordCopyValue, 0, REG_BINARY,
+                                     reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()));
+  RegCloseKey(entry);
+  return status == ERROR_SUCCESS;
+}
+
+bool ReadRecordCopy(std::string* text) {
+  text->clear();
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                    &entry) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD type = REG_NONE, size = 0;
+  bool ok = RegQueryValueExA(entry, kRecordCopyValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+            type == REG_BINARY && size <= installrecord::kMaxRecordSize;
+  if (ok && size > 0) {
+    text->assign(size, '\0');
+    DWORD got = size;
+    ok = RegQueryValueExA(entry, kRecordCopyValue, nullptr, &type, reinterpret_cast<BYTE*>(&(*text)[0]), &got) ==
+             ERROR_SUCCESS &&
+         got == size;
+  }
+  RegCloseKey(entry);
+  if (!ok) text->clear();
+  return ok;
+}
+
 bool ReadPayloadContents(int resourceId, const char* resourceType, PayloadContents* contents) {
   *contents = PayloadContents();
   HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), resourceType);
@@ -88,6 +125,7 @@ bool ReadPayloadContents(int resourceId, const char* resourceType, PayloadConten
     }
     if (entry.name.back() == '\\') continue;
     contents->files.push_back(entry.name);
+    contents->stamps.push_back(installrecord::RecordedFile(entry.name, entry.unpackedSize, entry.crc));
     contents->unpackedBytes += entry.unpackedSize;
   }
   return true;

@@ -27,10 +27,20 @@ bool ReadRecordText(const std::string& folder, std::string* text);
 // one, never a mix. folder ends in a backslash.
 bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record);
 
+// The record's copy in the uninstall entry (HKEY_LOCAL_MACHINE, where only
+// an administrator can change it): the data that goes back into the
+// registry is taken from there, never from the file in a folder that a user
+// may be able to write. Written only when the entry exists; false when it
+// could not be written. Reading: false when there is none.
+constexpr const char* kRecordCopyValue = "InstallRecord";
+bool WriteRecordCopy(const installrecord::InstallRecord& record);
+bool ReadRecordCopy(std::string* text);
+
 // The files and folders of the payload archive (names as the record keeps
 // them: "\" separated, folders ending in "\") and its size once unpacked.
 struct PayloadContents {
   std::vector<std::string> files;
+  std::vector<installrecord::RecordedFile> stamps;  // the same files with size and CRC-32
   std::vector<std::string> folders;
   unsigned long long unpackedBytes = 0;
 };

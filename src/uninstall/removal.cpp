@@ -24,34 +24,10 @@ using installrecord::SameName;
 
 namespace {
 
-constexpr const char* kOpenCommandKey = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
 constexpr const char* kSettingsFile = "px_main64.ini";
 
 bool StartsWithFolder(const std::string& path, const std::string& folder) {
   return path.size() > folder.size() && SameName(path.substr(0, folder.size()), folder);
-}
-
-void RestoreValue(const KnownValue& value, const installrecord::EarlierValue* earlier, ValueAction action) {
-  HKEY root = RootKey(value.root);
-  if (action == ValueAction::kWriteEarlier) {
-    WriteRegData(root, value.key, value.name, earlier->type, earlier->data);
-  } else if (action == ValueAction::kDelete) {
-    RemoveRegValue(root, value.key, value.name);
-  }
-}
-
-// The setup replaces a user choice as a whole key holding only our Progid;
-// taking it back means the whole key again: the other program's Progid and
-// Hash, or no key at all.
-void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record) {
-  const RegData current = ReadRegData(HKEY_CURRENT_USER, progid.key, progid.name);
-  if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
-  RemoveRegTree(HKEY_CURRENT_USER, progid.key);
-  const installrecord::EarlierValue* earlier = FindEarlier(record, installrecord::Root::kCurrentUser, progid.key, "Progid");
-  if (earlier == nullptr || !earlier->existed || IsProductProgId(earlier->data)) return;
-  WriteRegData(HKEY_CURRENT_USER, progid.key, "Progid", earlier->type, earlier->data);
-  const installrecord::EarlierValue* hash = FindEarlier(record, installrecord::Root::kCurrentUser, progid.key, "Hash");
-  if (hash != nullptr && hash->existed) WriteRegData(HKEY_CURRENT_USER, progid.key, "Hash", hash->type, hash->data);
 }
 
 int PlaceFolderId(installrecord::LinkPlace place) {
@@ -159,41 +135,6 @@ void ListInto(const std::string& folder, const std::string& prefix, std::vector<
 }
 
 }  // namespace
-
-bool RegistrationBelongsTo(const std::string& folder) {
-  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, "InstallLocation");
-  if (location.exists) return SameName(WithBackslash(DataText(location.data)), folder);
-  const RegData command = ReadRegData(HKEY_LOCAL_MACHINE, kOpenCommandKey, "");
-  if (!command.exists) return false;
-  char named[kPathSize] = {};
-  const std::string text = DataText(command.data);
-  return text.size() < kPathSize && ReadOpenCommandFolder(text.c_str(), named) &&
-         SameName(named, folder);
-}
-
-void RemoveRegistration(const InstallRecord& record) {
-  for (const KnownValue& value : KnownReplacedValues()) {
-    if (value.kind == ValueKind::kUserChoice) {
-      RestoreUserChoice(value, record);
-    } else if (value.kind != ValueKind::kUserChoiceHash) {
-      const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
-      const installrecord::EarlierValue* earlier = FindEarlier(record, value.root, value.key, value.name);
-      RestoreValue(value, earlier, DecideValue(value, current.exists, current.data, earlier));
-    }
-  }
-
-  for (const KnownKey& key : OwnKeys()) RemoveRegTree(RootKey(key.root), key.key);
-  // Written through HKEY_CLASSES_ROOT, which Windows maps to the user's
-  // classes when the key existed there.
-  RemoveRegTree(HKEY_CLASSES_ROOT, std::string("Applications\\") + kViewerProgramFile);
-  RemoveRegValue(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kProductWord);
-  for (const KnownKey& key : KnownCreatedKeys()) {
-    if (HasCreatedKey(record, key.root, key.key)) RemoveRegKeyIfEmpty(RootKey(key.root), key.key);
-  }
-  RefreshShellAssociations();
-}
-
-void RemoveUninstallEntry() { RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey); }
 
 bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program) {
   program->path = WithBackslash(folder);

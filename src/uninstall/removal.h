@@ -31,18 +31,6 @@ struct ProgramFolder {
 // other spelling): only then is anything in it touched.
 bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program);
 
-// The registration belongs to folder (ending in a backslash): the uninstall
-// entry's InstallLocation or, without an entry, the registered open command
-// names it. An installation into another folder has moved it there.
-bool RegistrationBelongsTo(const std::string& folder);
-
-// Restores or removes the replaced values (earlier data from record, which
-// may be empty), removes the keys it created when they are empty, the
-// ProgIDs, application keys, verbs and the RegisteredApplications value.
-// The uninstall entry stays (RemoveUninstallEntry, last).
-void RemoveRegistration(const installrecord::InstallRecord& record);
-void RemoveUninstallEntry();
-
 // The recorded links whose target still lies in folder, then the group
 // folders the installation created, when empty. A link file that is itself
 // a link to something else is left and reported.

@@ -14,6 +14,7 @@
 #include "platform/environment.h"
 #include "platform/file_identity.h"
 #include "platform/resource_text.h"
+#include "uninstall/registration_removal.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
 
@@ -39,13 +40,22 @@ std::string Lines(const std::string& base, const std::vector<std::string>& items
   return text;
 }
 
+std::vector<LeftItem> CannotRemove(const std::vector<std::string>& paths) {
+  std::vector<LeftItem> items;
+  for (const std::string& path : paths) items.push_back({path, LoadResourceString(IDS_UN_CANNOT_REMOVE)});
+  return items;
+}
+
 // Nothing of the disk is touched; the registration is offered, since it is
-// derived from the product alone and nothing else removes it.
+// derived from the product alone. Without a record nobody knows what the
+// replaced values held: they stay, and so does the uninstall entry, so that
+// a later run (or a new installation and its uninstaller) can finish.
 int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, UninstallUi& ui) {
   ui.Failure(LoadResourceString(messageId), folder);
   if (owned && ui.Confirm(LoadResourceString(IDS_UN_REGISTRATION_QUESTION))) {
-    RemoveRegistration(InstallRecord());
-    RemoveUninstallEntry();
+    std::vector<std::string> failed;
+    RemoveRegistration(nullptr, &failed);
+    if (!failed.empty()) ui.NotRemoved(CannotRemove(failed));
   }
   return kExitFailed;
 }
@@ -129,25 +139,45 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
   }
   ProgramFolder program;
   if (!ResolveProgramFolder(folder, &program)) return RefuseDisk(IDS_UN_FOLDER_REDIRECTED, folder, owned, ui);
+  // The uninstall entry's copy of the record, which only an administrator
+  // can change, is what the registry gets back; the file in the folder
+  // serves when there is no copy (an installation made before the copy was
+  // kept) and for a folder whose registration has moved elsewhere.
+  InstallRecord trusted;
+  const bool haveTrusted = owned && ReadTrustedRecord(folder, PayloadNames(), &trusted);
   std::string text;
   const RecordFileState state = ReadRecordFile(folder, &text);
   if (state == RecordFileState::kMissing && !owned) {
     int result = kExitFailed;
     if (FinishesLeftovers(program, ui, &result)) return result;
   }
-  if (state != RecordFileState::kRead) return RefuseDisk(RecordMessage(state), folder, owned, ui);
   InstallRecord record;
   std::string why;
-  if (!installrecord::Parse(text, &record, &why)) return RefuseDisk(IDS_UN_DAMAGED_RECORD, folder, owned, ui);
-  switch (CheckRecord(record, folder, PayloadNames(), &why)) {
-    case RecordVerdict::kUsable: break;
-    case RecordVerdict::kForeign: return RefuseDisk(IDS_UN_FOREIGN_RECORD, folder, owned, ui);
-    case RecordVerdict::kDamaged: return RefuseDisk(IDS_UN_DAMAGED_RECORD, folder, owned, ui);
+  unsigned refusal = 0;
+  if (state != RecordFileState::kRead) {
+    refusal = RecordMessage(state);
+  } else if (!installrecord::Parse(text, &record, &why)) {
+    refusal = IDS_UN_DAMAGED_RECORD;
+  } else {
+    switch (CheckRecord(record, folder, PayloadNames(), &why)) {
+      case RecordVerdict::kUsable: break;
+      case RecordVerdict::kForeign: refusal = IDS_UN_FOREIGN_RECORD; break;
+      case RecordVerdict::kDamaged: refusal = IDS_UN_DAMAGED_RECORD; break;
+    }
+  }
+  if (haveTrusted) {
+    record = trusted;
+  } else if (refusal != 0) {
+    return RefuseDisk(refusal, folder, owned, ui);
   }
 
   const std::string settingsFolder = SettingsFolderOf(folder);
   RemovalReport report;
-  if (owned) RemoveRegistration(record);
+  if (owned) {
+    std::vector<std::string> failed;
+    RemoveRegistration(&record, &failed);
+    for (const LeftItem& item : CannotRemove(failed)) report.failed.push_back(item);
+  }
   RemoveLinks(record, folder, &report);
   RemoveProgramFiles(record, program, &report);
 
@@ -159,19 +189,22 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
     ui.NotRemoved(items);
     return kExitFailed;
   }
-  // The copy in TEMP is started while the record still names everything: a
-  // copy that cannot be made or started fails the run, and a second run
-  // finds the same state.
+  // The entry first: a run killed after it leaves the record, whose files
+  // are gone, and a second run finishes with it.
+  if (owned && !RemoveUninstallEntry()) {
+    ui.NotRemoved(CannotRemove({std::string("HKLM\\") + kUninstallEntryKey}));
+    return kExitFailed;
+  }
+  // The copy in TEMP is started while the record is still there: a copy
+  // that cannot be made or started fails the run, and a second run finds
+  // the record and finishes. Killed once the record is gone, the run leaves
+  // the uninstaller and emptied folders, which a second run recognises as
+  // its own leftovers.
   leftoverrules::FileStamp stamp;
   if (!StampOwnFile(program, &stamp) || !StartCleanupCopy(folder, record.folderCreated, stamp)) {
     ui.Failure(LoadResourceString(IDS_UN_CLEANUP_FAILED), folder + kUninstallerFileName);
     return kExitFailed;
   }
-  // The entry before the record: a run killed in between leaves a record
-  // whose files are gone, which a second run finishes; killed after, the
-  // uninstaller with empty folders and no entry, which a second run
-  // recognises as its own leftovers.
-  if (owned) RemoveUninstallEntry();
   DeleteFileA((folder + installrecord::kRecordFileName).c_str());
 
   ui.LeftAsUsers(report.changed);

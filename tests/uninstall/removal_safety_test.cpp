@@ -93,7 +93,20 @@ installrecord::InstallRecord ReadRecord() {
   EXPECT_TRUE(installrecord::Parse(ReadFileBytes(Record()), &record, &why)) << why;
   return record;
 }
-void WriteRecord(const installrecord::InstallRecord& record) { WriteFileBytes(Record(), installrecord::Serialize(record)); }
+// The record's copy in the uninstall entry stands in for the file; tests
+// that change or spoil the file take it away, as an installation made
+// before the entry kept one would have it.
+void ForgetRecordCopy() {
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &entry) == ERROR_SUCCESS) {
+    RegDeleteValueA(entry, "InstallRecord");
+    RegCloseKey(entry);
+  }
+}
+void WriteRecord(const installrecord::InstallRecord& record) {
+  WriteFileBytes(Record(), installrecord::Serialize(record));
+  ForgetRecordCopy();
+}
 
 class RemovalSafety : public ::testing::Test {
  protected:
@@ -365,6 +378,7 @@ TEST_F(RemovalSafety, RecordProblemsAreNamed) {
     SCOPED_TRACE(c.what);
     Install();
     c.spoil(outside_);
+    ForgetRecordCopy();
     const std::vector<std::string> files = ListFolder(kFolder);
     EXPECT_EQ(1603u, Uninstall());
     EXPECT_NE(std::string::npos, Log().find(c.logged)) << Log();
@@ -382,13 +396,15 @@ TEST_F(RemovalSafety, RetriedRunFinishesWhatAKilledOneLeft) {
     const char* what;
     std::vector<std::string> left;  // besides pv_uninstall.exe; folders end in "\"
     bool entryStays;
+    bool entryKeepsItsCopy;
     DWORD exitCode;
   } cases[] = {
-      {"only the uninstaller", {}, false, 0},
-      {"with emptied payload folders", {"Html\\", "Help\\"}, false, 0},
-      {"a file of the user", {"Meine Notizen.txt"}, false, 1603},
-      {"a folder of the user", {"Eigene\\"}, false, 1603},
-      {"the uninstall entry still there", {}, true, 1603},
+      {"only the uninstaller", {}, false, false, 0},
+      {"with emptied payload folders", {"Html\\", "Help\\"}, false, false, 0},
+      {"a file of the user", {"Meine Notizen.txt"}, false, false, 1603},
+      {"a folder of the user", {"Eigene\\"}, false, false, 1603},
+      {"the uninstall entry still there", {}, true, false, 1603},
+      {"the entry with its record copy", {"Html\\"}, true, true, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -400,6 +416,7 @@ TEST_F(RemovalSafety, RetriedRunFinishesWhatAKilledOneLeft) {
       else DeleteFileA((kFolder + name).c_str());
     }
     if (!c.entryStays) shelltest::CleanRegistry();
+    if (!c.entryKeepsItsCopy) ForgetRecordCopy();
     for (const std::string& name : c.left) {
       if (name.back() == '\\') CreateDirectoryA((kFolder + name).c_str(), nullptr);
       else WriteFileBytes(kFolder + name, "eigene Datei");
