@@ -296,6 +296,30 @@ TEST_F(RemovalSafety, FilesTheUserChangedStayAsTheirs) {
   }
 }
 
+// The interactive uninstaller names them in its closing box, apart from
+// the user's other files.
+TEST_F(RemovalSafety, InteractiveClosingBoxNamesChangedFiles) {
+  Install();
+  const std::string changed = std::string(kFolder) + "px_about.txt";
+  WriteFileBytes(changed, ReadFileBytes(changed) + "Notiz");
+  StartedProgram uninstaller = StartProgram(Uninstaller(), "", work_);
+  HWND question = WaitForMessageBox("Pixorra deinstallieren");
+  ASSERT_NE(nullptr, question);
+  PostMessageA(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+  HWND closing = WaitForMessageBox("Pixorra deinstallieren", question);
+  ASSERT_NE(nullptr, closing);
+  const std::string text = MessageBoxText(closing);
+  EXPECT_NE(std::string::npos, text.find("Diese Dateien wurden seit der Installation ver\xE4ndert und nicht entfernt:\n" +
+                                         changed))
+      << text;
+  EXPECT_EQ(std::string::npos, text.find("Ihre eigenen Dateien")) << text;
+  PostMessageA(GetDlgItem(closing, IDOK), BM_CLICK, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(uninstaller.Wait(10000, &code));
+  EXPECT_EQ(0u, code);
+  EXPECT_TRUE(FileExists(changed));
+}
+
 // --- The user's files that the setup moved aside come back.
 
 TEST_F(RemovalSafety, KeptFilesComeBack) {
