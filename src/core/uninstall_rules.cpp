@@ -96,6 +96,8 @@ const std::vector<KnownKey>& KnownCreatedKeys() {
         list.push_back({Root::kCurrentUser, FileExtsKey(extension)});
       }
     }
+    // Their parent, which Windows always has and a bare system may not.
+    list.push_back({Root::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"});
     for (const std::string& appClass : StoreAppClasses()) list.push_back({Root::kCurrentUser, appClass});
     // The parents of the folder and drive verbs; Windows has them, a bare
     // system may not. Each before its parent, so that both can go.

@@ -219,10 +219,10 @@ TEST(UninstallRules, EarlierDataGoesBackOnlyAsData) {
 
 TEST(UninstallRules, KnownValuesCoverEveryExtensionAndStoreApp) {
   // 90 extensions with a default, a choice and its hash, five store apps and
-  // the registered application; keys: the extensions' two, the store apps',
-  // the verbs' parents.
+  // the registered application; keys: the extensions' two, their FileExts
+  // parent, the store apps', the verbs' parents.
   EXPECT_EQ(90u * 3 + 5 + 1, KnownReplacedValues().size());
-  EXPECT_EQ(90u * 2 + 5 + 4, KnownCreatedKeys().size());
+  EXPECT_EQ(90u * 2 + 1 + 5 + 4, KnownCreatedKeys().size());
   // The ProgIDs first, the product's key last.
   EXPECT_EQ("SOFTWARE\\Classes\\Pixorra.ani", OwnKeys().front().key);
   EXPECT_EQ("SOFTWARE\\Pixorra", OwnKeys().back().key);
