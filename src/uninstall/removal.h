@@ -35,10 +35,6 @@ void RemoveLinks(const installrecord::InstallRecord& record, const std::string& 
 void RemoveProgramFiles(const installrecord::InstallRecord& record, const std::string& folder,
                         RemovalReport* report);
 
-// Folders whose removal would take what is not ours: the profile, the
-// shell's folders, Program Files, ProgramData, TEMP, the Windows folder.
-std::vector<std::string> SystemFolders();
-std::string WindowsFolder();
 // True when path or one of its folders below folder is a junction or a
 // symbolic link (a file there would not lie inside folder).
 bool LeadsThroughReparsePoint(const std::string& folder, const std::string& relativeName);

@@ -11,6 +11,7 @@
 #include "install/install_record_file.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
+#include "platform/system_folders.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
 
