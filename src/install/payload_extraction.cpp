@@ -206,6 +206,21 @@ bool OpenOutput(const char* name, OutputFile* output) {
   return false;
 }
 
+// Why name could not be replaced. The system answers "access denied" for a
+// file that another program holds open; the cause to tell is that it is
+// held, as when the name itself could not be opened. Asked only after a
+// failure, for deletion alone and without following a link.
+DWORD ReplacementError(const std::wstring& name, DWORD error) {
+  if (error != ERROR_ACCESS_DENIED || name.empty()) return error;
+  HANDLE existing = CreateFileW(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) {
+    CloseHandle(existing);
+    return error;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION ? static_cast<DWORD>(ERROR_SHARING_VIOLATION) : error;
+}
+
 // The written file takes the entry's name: a temporary one replaces what is
 // there, and is checked once more under its final name. False (error in
 // GetLastError) when that failed; the new file is then gone again.
@@ -214,7 +229,7 @@ bool CompleteOutput(const OutputFile& output, const char* name) {
   std::wstring from, to;
   if (!AnsiToWide(output.tempName, &from) || !AnsiToWide(name, &to) ||
       !MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
+    const DWORD error = ReplacementError(to, GetLastError());
     DeleteThroughHandle(output.handle);
     SetLastError(error != 0 ? error : static_cast<DWORD>(ERROR_INVALID_NAME));
     return false;
@@ -538,26 +553,32 @@ EntryOutcome ExtractCurrentEntry(unzFile archive, char* buffer) {
     unzCloseCurrentFile(archive);
     return EntryOutcome::kStop;
   }
-  CopyResult copied = CopyEntry(archive, output.handle, buffer, info.uncompressed_size);
-  DWORD copyError = GetLastError();
+  const CopyResult copied = CopyEntry(archive, output.handle, buffer, info.uncompressed_size);
+  const DWORD copyError = GetLastError();
   // Through the handle that wrote the file: opening it once more for the
   // date cost a round of system calls per file.
   if (copied == CopyResult::kDone) SetDateFromArchive(output.handle, info.dosDate);
-  if (copied == CopyResult::kDone && !CompleteOutput(output, name)) {
-    copied = CopyResult::kWriteError;
-    copyError = GetLastError();
-  } else if (copied != CopyResult::kDone && output.replacing) {
-    DeleteThroughHandle(output.handle);  // the name keeps what it held
-  }
-  CloseHandle(output.handle);
   if (copied != CopyResult::kDone) {
+    if (output.replacing) DeleteThroughHandle(output.handle);  // the name keeps what it held
+    CloseHandle(output.handle);
     NoteFailure(name, copyError);
     unzCloseCurrentFile(archive);
     return EntryOutcome::kStop;
   }
   if (unzCloseCurrentFile(archive) != UNZ_OK) {  // the CRC check
+    if (output.replacing) DeleteThroughHandle(output.handle);
+    CloseHandle(output.handle);
     NoteFailure(name, ERROR_CRC);
     return EntryOutcome::kStop;
+  }
+  // A name that cannot be replaced (a file held by another program) is
+  // left out like a name that cannot be created: the walk goes on.
+  const bool named = CompleteOutput(output, name);
+  const DWORD nameError = GetLastError();
+  CloseHandle(output.handle);
+  if (!named) {
+    NoteFailure(name, nameError);
+    return EntryOutcome::kLeftOut;
   }
   return EntryOutcome::kWritten;
 }
