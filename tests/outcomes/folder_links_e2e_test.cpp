@@ -162,9 +162,25 @@ TEST_F(FolderLinks, TheUsersFilesAtPayloadNamesAreKeptInPvKept) {
   EXPECT_EQ(PayloadText("px_about.txt"), ReadFileBytes(target_ + "px_about.txt"));
 }
 
+// The file's id on its volume (0 when it cannot be opened).
+unsigned long long FileId(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  const bool read = GetFileInformationByHandle(file, &info) != FALSE;
+  CloseHandle(file);
+  return read ? (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
+}
+
 TEST_F(FolderLinks, AnEarlierInstallationsFilesAreReplacedNotKept) {
   ASSERT_EQ(kInstalled, Install().exitCode);
+  const unsigned long long first = FileId(target_ + "px_changes.txt");
+  ASSERT_NE(0u, first);
   ASSERT_EQ(kInstalled, Install().exitCode);
+  // Replaced by a new directory entry, not written into: the old file is
+  // never opened for writing.
+  EXPECT_NE(first, FileId(target_ + "px_changes.txt"));
   EXPECT_EQ(Texts{}, LogTexts(start_));
   EXPECT_FALSE(FolderExists(target_ + "pv_kept\\"));
   EXPECT_EQ(Texts{}, MissingOrDifferent(target_));
