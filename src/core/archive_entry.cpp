@@ -110,6 +110,7 @@ bool ListArchiveEntries(const unsigned char* archive, std::size_t size, std::vec
     ArchiveListing listing;
     listing.name.assign(reinterpret_cast<const char*>(header + kDirectoryHeaderSize), nameLength);
     listing.unpackedSize = Read32(header + 24);
+    listing.crc = Read32(header + 16);
     entries->push_back(listing);
     offset += recordLength;
   }

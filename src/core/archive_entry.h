@@ -22,11 +22,12 @@ long ArchiveEntryCount(const unsigned char* archive, std::size_t size);
 // from its central directory; -1 when the directory cannot be read.
 long LongestEntryNameLength(const unsigned char* archive, std::size_t size);
 
-// One entry of the central directory: its name as stored and its size once
-// unpacked.
+// One entry of the central directory: its name as stored, its size once
+// unpacked and the CRC-32 of its content.
 struct ArchiveListing {
   std::string name;
   unsigned long long unpackedSize = 0;
+  unsigned long crc = 0;
 };
 
 // Every entry of a ZIP archive held in memory, in directory order; false (and

@@ -137,6 +137,23 @@ bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool*
     record->files.push_back(f[1]);
     return true;
   }
+  if (kind == "File" && f.size() == 4) {
+    unsigned long size = 0, crc = 0;
+    if (!ParseNumber(f[2], &size) || !ParseNumber(f[3], &crc)) return false;
+    record->files.push_back(RecordedFile(f[1], size, crc));
+    return true;
+  }
+  if (kind == "Kept" && f.size() == 2) {
+    record->kept.push_back(f[1]);
+    return true;
+  }
+  if (kind == "FoundKey" && f.size() == 3) {
+    KeyName key;
+    if (!ParseRoot(f[1], &key.root)) return false;
+    key.key = f[2];
+    record->foundKeys.push_back(key);
+    return true;
+  }
   if (kind == "CreatedFolder" && f.size() == 2) {
     record->createdFolders.push_back(f[1]);
     return true;
@@ -197,6 +214,12 @@ bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool*
 
 bool SameKeyName(const KeyName& a, const KeyName& b) { return a.root == b.root && SameName(a.key, b.key); }
 
+// inner lies below outer (not the same key).
+bool IsBelow(const KeyName& inner, const KeyName& outer) {
+  return inner.root == outer.root && inner.key.size() > outer.key.size() + 1 &&
+         inner.key[outer.key.size()] == '\\' && SameName(inner.key.substr(0, outer.key.size()), outer.key);
+}
+
 template <typename T, typename Same>
 void AddMissing(std::vector<T>& into, const std::vector<T>& from, Same same) {
   for (const T& item : from) {
@@ -223,11 +246,19 @@ std::string Serialize(const InstallRecord& record) {
   std::string out;
   AddLine(out, {kHeader});
   AddLine(out, {"Folder", Escape(record.folder), record.folderCreated ? "created" : "found"});
-  for (const std::string& file : record.files) AddLine(out, {"File", Escape(file)});
+  for (const RecordedFile& file : record.files) {
+    if (file.stamped) {
+      AddLine(out, {"File", Escape(file.name), std::to_string(file.size), std::to_string(file.crc)});
+    } else {
+      AddLine(out, {"File", Escape(file.name)});
+    }
+  }
+  for (const std::string& kept : record.kept) AddLine(out, {"Kept", Escape(kept)});
   for (const std::string& folder : record.createdFolders) AddLine(out, {"CreatedFolder", Escape(folder)});
   for (const LinkPlace place : record.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});
   for (const Link& link : record.links) AddLine(out, {"Link", PlaceText(link.place), Escape(link.name)});
   for (const KeyName& key : record.ownKeys) AddLine(out, {"OwnKey", RootText(key.root), Escape(key.key)});
+  for (const KeyName& key : record.foundKeys) AddLine(out, {"FoundKey", RootText(key.root), Escape(key.key)});
   for (const ValueName& value : record.setValues) {
     AddLine(out, {"Set", RootText(value.root), Escape(value.key), Escape(value.name)});
   }
@@ -285,11 +316,29 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   InstallRecord merged = older;
   merged.folder = newer.folder;
   auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };
-  AddMissing(merged.files, newer.files, same);
+  // A file keeps its place; its stamp is the newer run's, which wrote it last.
+  for (const RecordedFile& file : newer.files) {
+    bool present = false;
+    for (RecordedFile& existing : merged.files) {
+      if (!SameName(existing.name, file.name)) continue;
+      existing = file;
+      present = true;
+    }
+    if (!present) merged.files.push_back(file);
+  }
+  AddMissing(merged.kept, newer.kept, same);
   AddMissing(merged.createdFolders, newer.createdFolders, same);
   AddMissing(merged.links, newer.links,
              [](const Link& a, const Link& b) { return a.place == b.place && SameName(a.name, b.name); });
   AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
+  // A key that the older run wrote and did not find was created by it: the
+  // newer run finding it does not make it anybody else's.
+  for (const KeyName& found : newer.foundKeys) {
+    bool known = false;
+    for (const KeyName& key : older.foundKeys) known = known || SameKeyName(key, found);
+    for (const KeyName& own : older.ownKeys) known = known || SameKeyName(own, found) || IsBelow(found, own);
+    if (!known) merged.foundKeys.push_back(found);
+  }
   AddMissing(merged.ownKeys, newer.ownKeys, SameKeyName);
   AddMissing(merged.setValues, newer.setValues, [](const ValueName& a, const ValueName& b) {
     return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);

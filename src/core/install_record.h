@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace installrecord {
@@ -24,6 +25,9 @@ constexpr const char* kRecordTempName = "pv_uninstall.dat.new";
 // Anything larger is not a record the setup wrote (90 extensions with a few
 // values each and 40 files stay far below).
 constexpr std::size_t kMaxRecordSize = 256 * 1024;
+// The largest earlier data kept for a value found in one of the product's
+// keys (the most the setup reads of a value).
+constexpr std::size_t kMaxFoundValueSize = 64 * 1024;
 
 enum class Root { kLocalMachine, kCurrentUser };
 
@@ -58,14 +62,41 @@ struct Link {
   std::string name;  // "Pixorra\<name>.lnk" in a programs folder, "<name>.lnk" on a desktop
 };
 
+// A payload file as an installation wrote it. Older records name the file
+// alone (stamped false): then nobody knows whether it changed since.
+struct RecordedFile {
+  RecordedFile() = default;
+  RecordedFile(std::string fileName) : name(std::move(fileName)) {}  // NOLINT: a name alone is unstamped
+  RecordedFile(const char* fileName) : name(fileName) {}              // NOLINT
+  RecordedFile(std::string fileName, unsigned long long fileSize, unsigned long fileCrc)
+      : name(std::move(fileName)), stamped(true), size(fileSize), crc(fileCrc) {}
+  std::string name;  // payload name, "\" separated
+  bool stamped = false;
+  unsigned long long size = 0;
+  unsigned long crc = 0;  // CRC-32 of the content
+  bool operator==(const RecordedFile& other) const {
+    return name == other.name && stamped == other.stamped && size == other.size && crc == other.crc;
+  }
+};
+
+// Where the setup moves a file of the user's that stands where the payload
+// puts one of its own: the same relative name below this folder of the
+// program folder. The uninstaller puts it back.
+constexpr const char* kKeptFolder = "pv_kept\\";
+
 struct InstallRecord {
   std::string folder;          // the program folder, ending in a backslash
   bool folderCreated = false;  // the installation created it (else it was found)
-  std::vector<std::string> files;           // payload names, "\" separated
+  std::vector<RecordedFile> files;
+  std::vector<std::string> kept;            // the user's files moved to kKeptFolder + name
   std::vector<std::string> createdFolders;  // inside the folder, ending in "\"
   std::vector<Link> links;
   std::vector<LinkPlace> createdGroups;  // programs folders in which the group was created
-  std::vector<KeyName> ownKeys;          // the product's keys it wrote (removed whole)
+  std::vector<KeyName> ownKeys;          // the product's keys it wrote (removed whole unless found)
+  // Keys among the product's own keys, or below one, that existed before the
+  // first installation that wrote them: only what the setup added goes; the
+  // earlier data of their values is kept with the other earlier values.
+  std::vector<KeyName> foundKeys;
   std::vector<ValueName> setValues;      // values it wrote into other keys
   std::vector<KeyName> createdKeys;      // keys that did not exist before
   std::vector<EarlierValue> earlier;

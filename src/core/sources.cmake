@@ -14,4 +14,5 @@ set(PX_CORE_SOURCES
   target_folder.cpp
   command_arguments.cpp
   install_record.cpp
-  uninstall_rules.cpp)
+  uninstall_rules.cpp
+  leftover_rules.cpp)

@@ -76,8 +76,10 @@ const std::vector<KnownValue>& KnownReplacedValues() {
       }
     }
     for (const std::string& appClass : StoreAppClasses()) {
-      list.push_back({ValueKind::kNoOpenWith, Root::kCurrentUser, appClass, "NoOpenWith", ""});
+      list.push_back({ValueKind::kNoOpenWith, Root::kCurrentUser, appClass, "NoOpenWith", "", kAnyAssociation});
     }
+    list.push_back({ValueKind::kRegisteredApplication, Root::kLocalMachine, kRegisteredApplicationsKey, kProductWord,
+                    "SOFTWARE\\" + std::string(kProductWord) + "\\Capabilities", kEveryRun});
     return list;
   }();
   return values;
@@ -142,11 +144,55 @@ bool IsProductProgId(const std::string& data) {
          (text.size() > product.size() && SameName(text.substr(0, product.size() + 1), product + "."));
 }
 
+bool IsRunnableClass(const std::string& progId) {
+  static const char* const kRunnable[] = {
+      "exefile",  "batfile",  "cmdfile",  "comfile",   "scrfile",  "piffile",  "htafile",  "lnkfile",
+      "regfile",  "cplfile",  "mscfile",  "inffile",   "JSFile",   "JSEFile",  "VBSFile",  "VBEFile",
+      "WSFFile",  "WSHFile",  "Msi.Package", "Msi.Patch", "Microsoft.PowerShellScript.1",
+      "Microsoft.PowerShellModule.1", "Microsoft.PowerShellData.1", "scriptletfile", "Shell.Application",
+      "application", "Unknown", "*"};
+  for (const char* runnable : kRunnable) {
+    if (SameName(progId, runnable)) return true;
+  }
+  return false;
+}
+
+std::string EarlierProgId(const KnownValue& value, const EarlierValue& earlier) {
+  if (value.kind != ValueKind::kExtensionDefault && value.kind != ValueKind::kUserChoice) return "";
+  return DataText(earlier.data);
+}
+
+bool IsRestorableEarlier(const KnownValue& value, const EarlierValue& earlier) {
+  constexpr unsigned long kStringType = 1;  // REG_SZ
+  if (!earlier.existed || earlier.type != kStringType || earlier.data.size() > 2048) return false;
+  if (value.kind != ValueKind::kExtensionDefault && value.kind != ValueKind::kUserChoice) return true;
+  const std::string progId = DataText(earlier.data);
+  if (progId.empty() || progId.size() > 255 || IsRunnableClass(progId)) return false;
+  for (unsigned char c : progId) {
+    if (c < 32 || c == 127 || c == '\\' || c == '/' || c == '"' || c == '%') return false;
+  }
+  return true;
+}
+
+bool IsOwnKeyOrBelow(Root root, const std::string& key) {
+  auto within = [&](const std::string& own) {
+    return SameName(key, own) ||
+           (key.size() > own.size() + 1 && key[own.size()] == '\\' && SameName(key.substr(0, own.size()), own));
+  };
+  if (root == Root::kLocalMachine && within(kUninstallEntryKey)) return true;
+  for (const KnownKey& own : OwnKeys()) {
+    if (own.root == root && within(own.key)) return true;
+  }
+  return false;
+}
+
 ValueAction DecideValue(const KnownValue& value, bool exists, const std::string& current,
-                        const EarlierValue* earlier) {
+                        const EarlierValue* earlier, bool registered) {
   if (!exists || !SameName(DataText(current), value.ours)) return ValueAction::kLeave;
-  const bool restorable = earlier != nullptr && earlier->existed &&
-                          !(value.kind != ValueKind::kNoOpenWith && IsProductProgId(earlier->data));
+  const bool ours = earlier != nullptr && earlier->existed &&
+                    (value.kind == ValueKind::kRegisteredApplication ? SameName(DataText(earlier->data), value.ours)
+                     : value.kind != ValueKind::kNoOpenWith && IsProductProgId(earlier->data));
+  const bool restorable = earlier != nullptr && !ours && registered && IsRestorableEarlier(value, *earlier);
   return restorable ? ValueAction::kWriteEarlier : ValueAction::kDelete;
 }
 
@@ -236,8 +282,11 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
     if (why != nullptr) *why = "written for " + record.folder;
     return RecordVerdict::kForeign;
   }
-  for (const std::string& file : record.files) {
-    if (!IsPlainRelativeName(file) || !IsPayloadName(file, payloadNames)) return damaged("file " + file);
+  for (const installrecord::RecordedFile& file : record.files) {
+    if (!IsPlainRelativeName(file.name) || !IsPayloadName(file.name, payloadNames)) return damaged("file " + file.name);
+  }
+  for (const std::string& kept : record.kept) {
+    if (!IsPlainRelativeName(kept) || !IsPayloadName(kept, payloadNames)) return damaged("kept " + kept);
   }
   for (const std::string& folder : record.createdFolders) {
     if (folder.empty() || !IsPlainRelativeName(folder.substr(0, folder.size() - 1)) ||
@@ -267,6 +316,9 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
     }
     if (!known) return damaged("set value " + value.key + " " + value.name);
   }
+  for (const installrecord::KeyName& key : record.foundKeys) {
+    if (!IsOwnKeyOrBelow(key.root, key.key)) return damaged("found key " + key.key);
+  }
   for (const installrecord::KeyName& key : record.createdKeys) {
     bool known = false;
     for (const KnownKey& candidate : KnownCreatedKeys()) {
@@ -281,8 +333,12 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
                         SameName(candidate.name, value.name));
     }
     // Registry string data of the setup's own values is short; anything
-    // longer was not read by the setup.
-    if (!known || value.data.size() > 2048) return damaged("value " + value.key + " " + value.name);
+    // longer was not read by the setup. Values in a found key of the
+    // product's may be anybody's, up to the size the setup reads.
+    const bool inFoundKey = !known && IsOwnKeyOrBelow(value.root, value.key);
+    if ((!known && !inFoundKey) || value.data.size() > (known ? std::size_t{2048} : installrecord::kMaxFoundValueSize)) {
+      return damaged("value " + value.key + " " + value.name);
+    }
   }
   return RecordVerdict::kUsable;
 }

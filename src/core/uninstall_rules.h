@@ -33,6 +33,7 @@ enum class ValueKind {
   kUserChoice,        // HKCU ...\FileExts\.<ext>\UserChoice, "Progid": our ProgID
   kUserChoiceHash,    // the same key's "Hash", which belongs to the choice
   kNoOpenWith,        // HKCU SOFTWARE\Classes\<store app class>, "NoOpenWith": ""
+  kRegisteredApplication,  // HKLM SOFTWARE\RegisteredApplications, "Pixorra": our capabilities
 };
 
 struct KnownValue {
@@ -41,10 +42,13 @@ struct KnownValue {
   std::string key;
   std::string name;
   std::string ours;  // the text the setup writes there
-  // The format table row whose choice makes the registration write it; -1
-  // for the values any confirmed association writes (the store app classes).
+  // The format table row whose choice makes the registration write it;
+  // kAnyAssociation for the values any confirmed association writes (the
+  // store app classes), kEveryRun for those every registration writes.
   int formatRow = -1;
 };
+constexpr int kAnyAssociation = -1;
+constexpr int kEveryRun = -2;
 
 // Every such value, for all extensions of the format table and the five store
 // app classes, in table order.
@@ -80,13 +84,30 @@ bool IsProductProgId(const std::string& data);
 // Registry string data as text: the bytes up to the first terminating zero.
 std::string DataText(const std::string& data);
 
+// Earlier data is data, never an instruction: it goes back only as a string
+// (REG_SZ, the type the setup itself writes there), not longer than 2048
+// bytes, and a ProgID only when it is a plain name that is not one of the
+// system's classes that run the file itself (exefile, batfile, ...: an
+// extension pointed there would run every such file as a program). Whether
+// the ProgID is still registered is asked by the caller.
+bool IsRestorableEarlier(const KnownValue& value, const EarlierValue& earlier);
+bool IsRunnableClass(const std::string& progId);
+// The ProgID that earlier data of value names ("" for kinds that name none).
+std::string EarlierProgId(const KnownValue& value, const EarlierValue& earlier);
+
+// root\key is one of the product's own keys (OwnKeys, the uninstall entry)
+// or lies below one.
+bool IsOwnKeyOrBelow(Root root, const std::string& key);
+
 // What becomes of an extension's default value or a NoOpenWith value.
 enum class ValueAction { kLeave, kWriteEarlier, kDelete };
 // current: the value's data now (exists false: no such value). Only a value
 // that still holds what the setup wrote is touched; it gets its earlier data
-// back, or goes when there was none (or only an older installation of ours).
+// back when that may be restored (IsRestorableEarlier, and registered says
+// the ProgID it names still exists), or goes when there was none (or only an
+// older installation of ours, or data that may not be written back).
 ValueAction DecideValue(const KnownValue& value, bool exists, const std::string& current,
-                        const EarlierValue* earlier);
+                        const EarlierValue* earlier, bool registered = true);
 
 // The links the setup creates: in a programs folder "Pixorra\<name>", on a
 // desktop "<name>".

@@ -5,6 +5,9 @@
 #include <algorithm>
 
 #include "core/archive_entry.h"
+#include "core/uninstall_rules.h"
+#include "platform/file_identity.h"
+#include "platform/registry_edit.h"
 
 namespace {
 
@@ -22,22 +25,33 @@ void AddOnce(std::vector<std::string>& list, const std::string& item) {
 
 }  // namespace
 
-bool ReadRecordText(const std::string& folder, std::string* text) {
+RecordFileState ReadRecordFile(const std::string& folder, std::string* text) {
   text->clear();
   const std::string path = folder + installrecord::kRecordFileName;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
-            size.QuadPart <= static_cast<LONGLONG>(installrecord::kMaxRecordSize);
-  if (ok && size.QuadPart > 0) {
-    text->assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    ok = ReadFile(file, &(*text)[0], static_cast<DWORD>(text->size()), &got, nullptr) && got == text->size();
-  }
-  CloseHandle(file);
-  if (!ok) text->clear();
-  return ok;
+  const FileIdentity identity = IdentifyFile(path);
+  if (!identity.exists) return RecordFileState::kMissing;
+  if (identity.error != 0) return RecordFileState::kUnreadable;
+  if (identity.directory) return RecordFileState::kNotAFile;
+  if (identity.size > installrecord::kMaxRecordSize) return RecordFileState::kTooLarge;
+  std::wstring name;
+  const std::wstring resolved = ResolvedFolderPath(folder);
+  if (resolved.empty() || !AnsiToWide(installrecord::kRecordFileName, &name)) return RecordFileState::kUnreadable;
+  const std::wstring expected = resolved + L"\\" + name;
+  if (!IsExactlyAt(identity, expected)) return RecordFileState::kRedirected;
+  std::string read;
+  read.reserve(static_cast<std::size_t>(identity.size));
+  unsigned long error = 0;
+  const bool ok = ReadExactly(
+      path, identity, expected,
+      [&read](const unsigned char* bytes, std::size_t count) { read.append(reinterpret_cast<const char*>(bytes), count); },
+      &error);
+  if (!ok || read.size() != identity.size) return RecordFileState::kUnreadable;
+  text->swap(read);
+  return RecordFileState::kRead;
+}
+
+bool ReadRecordText(const std::string& folder, std::string* text) {
+  return ReadRecordFile(folder, text) == RecordFileState::kRead;
 }
 
 bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record) {
@@ -55,6 +69,41 @@ bool WriteRecordFile(const std::string& folder, const installrecord::InstallReco
     return false;
   }
   return true;
+}
+
+bool WriteRecordCopy(const installrecord::InstallRecord& record) {
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                    &entry) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::string text = installrecord::Serialize(record);
+  const LONG status = RegSetValueExA(entry, kRecordCopyValue, 0, REG_BINARY,
+                                     reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()));
+  RegCloseKey(entry);
+  return status == ERROR_SUCCESS;
+}
+
+bool ReadRecordCopy(std::string* text) {
+  text->clear();
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                    &entry) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD type = REG_NONE, size = 0;
+  bool ok = RegQueryValueExA(entry, kRecordCopyValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+            type == REG_BINARY && size <= installrecord::kMaxRecordSize;
+  if (ok && size > 0) {
+    text->assign(size, '\0');
+    DWORD got = size;
+    ok = RegQueryValueExA(entry, kRecordCopyValue, nullptr, &type, reinterpret_cast<BYTE*>(&(*text)[0]), &got) ==
+             ERROR_SUCCESS &&
+         got == size;
+  }
+  RegCloseKey(entry);
+  if (!ok) text->clear();
+  return ok;
 }
 
 bool ReadPayloadContents(int resourceId, const char* resourceType, PayloadContents* contents) {
@@ -76,6 +125,7 @@ bool ReadPayloadContents(int resourceId, const char* resourceType, PayloadConten
     }
     if (entry.name.back() == '\\') continue;
     contents->files.push_back(entry.name);
+    contents->stamps.push_back(installrecord::RecordedFile(entry.name, entry.unpackedSize, entry.crc));
     contents->unpackedBytes += entry.unpackedSize;
   }
   return true;

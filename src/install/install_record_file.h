@@ -7,8 +7,19 @@
 
 #include "core/install_record.h"
 
-// The record file's whole text; false when it is missing, unreadable or
-// larger than any record the setup writes.
+// What reading the record file found.
+enum class RecordFileState {
+  kRead,
+  kMissing,     // no such name
+  kTooLarge,    // larger than any record the setup writes
+  kNotAFile,    // a folder under the record's name
+  kRedirected,  // a link or a second hard link: not a file of this folder
+  kUnreadable,  // there, but it could not be opened or read
+};
+// The record file's whole text (folder ends in a backslash), read through a
+// handle that does not follow a link; text is empty unless kRead.
+RecordFileState ReadRecordFile(const std::string& folder, std::string* text);
+// The same, true only for kRead.
 bool ReadRecordText(const std::string& folder, std::string* text);
 
 // Writes the record under its temporary name, flushed, then moves it over
@@ -16,10 +27,20 @@ bool ReadRecordText(const std::string& folder, std::string* text);
 // one, never a mix. folder ends in a backslash.
 bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record);
 
+// The record's copy in the uninstall entry (HKEY_LOCAL_MACHINE, where only
+// an administrator can change it): the data that goes back into the
+// registry is taken from there, never from the file in a folder that a user
+// may be able to write. Written only when the entry exists; false when it
+// could not be written. Reading: false when there is none.
+constexpr const char* kRecordCopyValue = "InstallRecord";
+bool WriteRecordCopy(const installrecord::InstallRecord& record);
+bool ReadRecordCopy(std::string* text);
+
 // The files and folders of the payload archive (names as the record keeps
 // them: "\" separated, folders ending in "\") and its size once unpacked.
 struct PayloadContents {
   std::vector<std::string> files;
+  std::vector<installrecord::RecordedFile> stamps;  // the same files with size and CRC-32
   std::vector<std::string> folders;
   unsigned long long unpackedBytes = 0;
 };

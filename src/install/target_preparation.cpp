@@ -109,7 +109,7 @@ bool PrepareProgramFolder(const std::string& folder, bool created, const std::ve
     FileIdentity asName = identity;
     asName.links = 1;
     if (!IsExactlyAt(asName, root + L"\\" + wideRelative)) continue;
-    const std::string keptName = std::string(kKeptFolderName) + "\\" + relative;
+    const std::string keptName = std::string(installrecord::kKeptFolder) + relative;
     std::wstring to;
     if (!Wide(folder + keptName, &to)) {
       done.Undo();

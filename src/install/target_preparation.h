@@ -8,10 +8,6 @@
 #include <string>
 #include <vector>
 
-// Where the user's files at payload names go, inside the program folder,
-// each under its relative name.
-constexpr char kKeptFolderName[] = "pv_kept";
-
 enum class PreparationProblem {
   kNone,
   kLinkedFolder,  // the program folder or one of its folders leads elsewhere
@@ -32,7 +28,8 @@ struct PreparationFailure {
 //
 // Checks that the folder and every payload folder already in it are exactly
 // where their names say, then moves every other existing file at a payload
-// name into kKeptFolderName (a rename: never a copy, never through a link).
+// name into installrecord::kKeptFolder, under its relative name (a rename:
+// never a copy, never through a link).
 // A name already taken there is never overwritten: the run fails naming it.
 // On failure the files moved so far go back and nothing else is changed.
 // setAside: the relative names moved.

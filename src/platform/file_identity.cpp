@@ -187,3 +187,104 @@ std::wstring FullLongFolderPath(const std::string& folder) {
                                                                           : std::wstring(full.data(), length);
   return WithoutTrailingBackslash(path);
 }
+
+bool ReadExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
+                 const std::function<void(const unsigned char*, std::size_t)>& consume, unsigned long* error) {
+  *error = 0;
+  std::wstring wide;
+  if (!AnsiToWide(path, &wide)) {
+    *error = ERROR_INVALID_NAME;
+    return false;
+  }
+  HANDLE handle = OpenNoFollow(wide, GENERIC_READ);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
+  const FileIdentity now = Describe(handle);
+  bool ok = !now.directory && now.volume == expected.volume && now.fileIndex == expected.fileIndex &&
+            now.size == expected.size && IsExactlyAt(now, expectedFinal);
+  if (!ok) *error = ERROR_INVALID_HANDLE;
+  std::vector<unsigned char> buffer(64 * 1024);
+  unsigned long long left = now.size;
+  while (ok && left > 0) {
+    DWORD got = 0;
+    const DWORD wanted = left < buffer.size() ? static_cast<DWORD>(left) : static_cast<DWORD>(buffer.size());
+    if (!ReadFile(handle, buffer.data(), wanted, &got, nullptr) || got == 0) {
+      *error = got == 0 ? ERROR_HANDLE_EOF : GetLastError();
+      ok = false;
+      break;
+    }
+    consume(buffer.data(), got);
+    left -= got;
+  }
+  CloseHandle(handle);
+  return ok;
+}
+
+namespace {
+
+bool StampOf(HANDLE handle, const std::wstring& expectedFinal, leftoverrules::FileStamp* stamp) {
+  const FileIdentity identity = Describe(handle);
+  FILE_BASIC_INFO basic = {};
+  if (identity.directory || !IsExactlyAt(identity, expectedFinal) ||
+      !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) {
+    return false;
+  }
+  stamp->volume = identity.volume;
+  stamp->fileIndex = identity.fileIndex;
+  stamp->size = identity.size;
+  stamp->writeTime = identity.writeTime;
+  stamp->changeTime = static_cast<unsigned long long>(basic.ChangeTime.QuadPart);
+  return true;
+}
+
+}  // namespace
+
+bool TakeFileStamp(const std::wstring& path, const std::wstring& expectedFinal, leftoverrules::FileStamp* stamp) {
+  *stamp = leftoverrules::FileStamp();
+  HANDLE handle = OpenNoFollow(path, FILE_READ_ATTRIBUTES);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool ok = StampOf(handle, expectedFinal, stamp);
+  CloseHandle(handle);
+  return ok;
+}
+
+bool DeleteIfStamped(const std::wstring& path, const leftoverrules::FileStamp& stamp,
+                     const std::wstring& expectedFinal, unsigned long* error) {
+  *error = 0;
+  HANDLE handle = OpenNoFollow(path, DELETE | FILE_READ_ATTRIBUTES);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return IsMissing(*error);
+  }
+  leftoverrules::FileStamp now;
+  bool ok = StampOf(handle, expectedFinal, &now) && now.volume == stamp.volume && now.fileIndex == stamp.fileIndex &&
+            now.size == stamp.size && now.writeTime == stamp.writeTime && now.changeTime == stamp.changeTime;
+  if (!ok) {
+    *error = ERROR_INVALID_HANDLE;  // another file by now
+  } else {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    ok = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    if (!ok) *error = GetLastError();
+  }
+  CloseHandle(handle);
+  return ok;
+}
+
+bool IsFolderEmptyW(const std::wstring& folder) {
+  std::wstring pattern = folder;
+  if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool empty = true;
+  do {
+    const std::wstring name = found.cFileName;
+    empty = name == L"." || name == L"..";
+  } while (empty && FindNextFileW(search, &found));
+  FindClose(search);
+  return empty;
+}

@@ -7,7 +7,11 @@
 // of the opened handle tells where the name really leads.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
+
+#include "core/leftover_rules.h"
 
 struct FileIdentity {
   bool exists = false;
@@ -62,3 +66,22 @@ bool DeleteThroughHandle(void* handle);
 // the form ResolvedFolderPath gives for a folder that is what it says; ""
 // when it cannot be formed.
 std::wstring FullLongFolderPath(const std::string& folder);
+
+// Reads the whole file at path through one handle opened without following
+// a link, handing the bytes to consume in pieces, but only while it is still
+// the file described by expected (same volume, id and size) and leads
+// exactly to expectedFinal. False (error in *error) otherwise.
+bool ReadExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
+                 const std::function<void(const unsigned char*, std::size_t)>& consume, unsigned long* error);
+
+// The stamp of the file at path (see leftover_rules.h) when it leads exactly
+// to expectedFinal; false when it is missing or not that.
+bool TakeFileStamp(const std::wstring& path, const std::wstring& expectedFinal, leftoverrules::FileStamp* stamp);
+// Deletes path through the checked handle only while it still carries
+// stamp and leads exactly to expectedFinal. A missing file is no error.
+bool DeleteIfStamped(const std::wstring& path, const leftoverrules::FileStamp& stamp,
+                     const std::wstring& expectedFinal, unsigned long* error);
+
+// True when folder (wide or ANSI) holds no entry; false when it holds some
+// or cannot be listed.
+bool IsFolderEmptyW(const std::wstring& folder);

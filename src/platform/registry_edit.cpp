@@ -90,6 +90,16 @@ bool WriteRegData(HKEY root, const std::string& key, const std::string& name, DW
   return status == ERROR_SUCCESS;
 }
 
+bool CreateRegKey(HKEY root, const std::string& key) {
+  HKEY created = nullptr;
+  if (key.empty() || RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, nullptr,
+                                     &created, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(created);
+  return true;
+}
+
 bool RemoveRegValue(HKEY root, const std::string& key, const std::string& name) {
   OpenKey open(root, key, KEY_SET_VALUE);
   if (open.get() == nullptr) return !RegKeyPresent(root, key);
@@ -123,4 +133,53 @@ bool RemoveRegKeyIfEmpty(HKEY root, const std::string& key) {
     }
   }
   return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> RegSubkeyNames(HKEY root, const std::string& key) {
+  std::vector<std::string> names;
+  OpenKey open(root, key, KEY_ENUMERATE_SUB_KEYS);
+  if (open.get() == nullptr) return names;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD length = sizeof name;
+    const LONG status = RegEnumKeyExA(open.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;  // no key name is that long
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
+  std::vector<std::string> names;
+  OpenKey open(root, key, KEY_QUERY_VALUE);
+  if (open.get() == nullptr) return names;
+  for (DWORD index = 0;; ++index) {
+    char name[16384];
+    DWORD length = sizeof name;
+    const LONG status = RegEnumValueA(open.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+bool ReadRegTree(HKEY root, const std::string& key, std::size_t maxData, std::vector<std::string>* keys,
+                 std::vector<RegTreeValue>* values) {
+  if (!RegKeyPresent(root, key)) return false;
+  std::vector<std::string> pending = {key};
+  while (!pending.empty()) {
+    const std::string current = pending.back();
+    pending.pop_back();
+    keys->push_back(current);
+    const std::vector<std::string> names = RegValueNames(root, current);
+    const std::vector<RegData> read = ReadRegValues(root, current, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (read[i].exists && read[i].data.size() <= maxData) values->push_back({current, names[i], read[i]});
+    }
+    const std::vector<std::string> subkeys = RegSubkeyNames(root, current);
+    for (auto sub = subkeys.rbegin(); sub != subkeys.rend(); ++sub) pending.push_back(current + "\\" + *sub);
+  }
+  return true;
 }

@@ -26,9 +26,28 @@ std::vector<RegData> ReadRegValues(HKEY root, const std::string& key, const std:
 bool RegKeyPresent(HKEY root, const std::string& key);
 // Writes the bytes with their type, creating the key when missing.
 bool WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
+// Creates the key (and its parents) when missing.
+bool CreateRegKey(HKEY root, const std::string& key);
 // A missing value or key counts as removed.
 bool RemoveRegValue(HKEY root, const std::string& key, const std::string& name);
 // The key and everything below it; a missing key counts as removed.
 bool RemoveRegTree(HKEY root, const std::string& key);
 // Removes the key only when it holds no value and no sub-key.
 bool RemoveRegKeyIfEmpty(HKEY root, const std::string& key);
+
+// One value somewhere in a key's tree: the key's path (root-relative) and
+// the value's name, type and bytes.
+struct RegTreeValue {
+  std::string key;
+  std::string name;
+  RegData data;
+};
+// key and every key below it (root-relative paths, parents first) with their
+// values; false when key does not open. Values larger than maxData are left
+// out.
+bool ReadRegTree(HKEY root, const std::string& key, std::size_t maxData, std::vector<std::string>* keys,
+                 std::vector<RegTreeValue>* values);
+// The names of the direct sub-keys and of the values of key (empty when it
+// does not open).
+std::vector<std::string> RegSubkeyNames(HKEY root, const std::string& key);
+std::vector<std::string> RegValueNames(HKEY root, const std::string& key);

@@ -10,6 +10,7 @@
 #include "shell/earlier_state.h"
 
 using installrecord::InstallRecord;
+using installrecord::KeyName;
 
 namespace {
 
@@ -18,11 +19,56 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The record of folder when it is one the setup wrote for that folder.
+bool ParseUsable(const std::string& text, const std::string& folder, const PayloadContents& payload,
+                 InstallRecord* record) {
+  return installrecord::Parse(text, record, nullptr) &&
+         uninstallrules::CheckRecord(*record, folder, payload.files, nullptr) == uninstallrules::RecordVerdict::kUsable;
+}
+
+// The record file of folder when it is one the setup wrote for that folder.
 bool ReadUsableRecord(const std::string& folder, const PayloadContents& payload, InstallRecord* record) {
   std::string text;
-  if (!ReadRecordText(folder, &text) || !installrecord::Parse(text, record, nullptr)) return false;
-  return uninstallrules::CheckRecord(*record, folder, payload.files, nullptr) == uninstallrules::RecordVerdict::kUsable;
+  return ReadRecordText(folder, &text) && ParseUsable(text, folder, payload, record);
+}
+
+// The uninstall entry's copy, written by the installation that owns the
+// registration.
+bool ReadUsableCopy(const PayloadContents& payload, InstallRecord* record) {
+  std::string text;
+  if (!ReadRecordCopy(&text) || !installrecord::Parse(text, record, nullptr)) return false;
+  return uninstallrules::CheckRecord(*record, record->folder, payload.files, nullptr) ==
+         uninstallrules::RecordVerdict::kUsable;
+}
+
+// What a record says of the disk; its registry facts count only from the
+// uninstall entry's copy.
+InstallRecord DiskFacts(const InstallRecord& record) {
+  InstallRecord disk;
+  disk.folder = record.folder;
+  disk.folderCreated = record.folderCreated;
+  disk.files = record.files;
+  disk.kept = record.kept;
+  disk.createdFolders = record.createdFolders;
+  disk.links = record.links;
+  disk.createdGroups = record.createdGroups;
+  return disk;
+}
+
+InstallRecord RegistryFacts(const InstallRecord& record) {
+  InstallRecord registry;
+  registry.ownKeys = record.ownKeys;
+  registry.foundKeys = record.foundKeys;
+  registry.setValues = record.setValues;
+  registry.createdKeys = record.createdKeys;
+  registry.earlier = record.earlier;
+  return registry;
+}
+
+bool Lists(const std::vector<KeyName>& keys, const KeyName& key) {
+  for (const KeyName& listed : keys) {
+    if (listed.root == key.root && installrecord::SameName(listed.key, key.key)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -40,9 +86,55 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
   record_ = InstallRecord();
   record_.folder = uninstallrules::WithBackslash(folder);
   record_.folderCreated = !folderExisted_;
-  record_.files = payload_.files;
+  record_.files = payload_.stamps;
   record_.createdFolders = MissingFolders(record_.folder, payload_.folders);
+
+  InstallRecord file, copy;
+  const bool haveFile = ReadUsableRecord(record_.folder, payload_, &file);
+  const bool haveCopy = ReadUsableCopy(payload_, &copy);
+  if (haveCopy && installrecord::SameName(copy.folder, record_.folder)) {
+    older_ = copy;
+    haveOlder_ = true;
+  } else if (haveCopy) {
+    // The registration moves here from another folder: its registry facts
+    // come along, and only this folder's uninstaller can give them back.
+    handed_ = RegistryFacts(copy);
+    haveHanded_ = true;
+    if (haveFile) older_ = DiskFacts(file);
+    haveOlder_ = haveFile;
+  } else if (haveFile) {
+    // Written before the entry kept a copy.
+    older_ = file;
+    haveOlder_ = true;
+  }
+  if (!haveCopy) {
+    char previous[kPathSize] = {};
+    InstallRecord old;
+    if (FindPreviousInstallFolder(previous) && !installrecord::SameName(previous, record_.folder) &&
+        ReadUsableRecord(previous, payload_, &old)) {
+      handed_ = RegistryFacts(old);
+      handed_.ownKeys.clear();
+      handed_.setValues.clear();
+      handed_.foundKeys.clear();
+      haveHanded_ = true;
+    }
+  }
+  earlierFiles_.clear();
+  if (haveOlder_) {
+    for (const installrecord::RecordedFile& recorded : older_.files) earlierFiles_.push_back(recorded.name);
+  }
   return true;
+}
+
+void InstallRecording::NoteSetAside(const std::vector<std::string>& names) {
+  if (listed_) record_.kept.insert(record_.kept.end(), names.begin(), names.end());
+}
+
+bool InstallRecording::CreatedByUs(const KeyName& key) const {
+  for (const InstallRecord* earlier : {&older_, &handed_}) {
+    if (Lists(earlier->ownKeys, key) && !Lists(earlier->foundKeys, key)) return true;
+  }
+  return false;
 }
 
 void InstallRecording::BeforeRegistration(bool allUsers) {
@@ -50,16 +142,13 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   allUsers_ = allUsers;
   groupExisted_ = GroupFolderExists(allUsers);
   CaptureEarlierState(&record_, &found_);
-  // An installation in another folder hands its earlier data on: the
-  // registration moves here, and only this folder's record can give it back.
-  char previous[kPathSize] = {};
-  InstallRecord old;
-  if (FindPreviousInstallFolder(previous) && !installrecord::SameName(previous, record_.folder) &&
-      ReadUsableRecord(previous, payload_, &old)) {
-    InstallRecord handed;
-    handed.earlier = old.earlier;
-    handed.createdKeys = old.createdKeys;
-    record_ = installrecord::Merge(handed, record_);
+  // The product's keys that someone else made before: what they hold stays.
+  for (const uninstallrules::KnownKey& own : uninstallrules::OwnKeys()) {
+    const KeyName key{own.root, own.key};
+    if (!CreatedByUs(key)) CaptureFoundKey(key, &record_);
+  }
+  if (haveHanded_) {
+    record_ = installrecord::Merge(handed_, record_);
     record_.folderCreated = !folderExisted_;
   }
 }
@@ -68,11 +157,11 @@ void InstallRecording::AfterRegistration(const bool* chosenRows, bool associated
   if (listed_) RecordRegistration(&record_, found_, chosenRows, associated);
 }
 
-bool InstallRecording::Finish() {
+bool InstallRecording::Finish(bool registered) {
   if (!listed_) return false;
   RecordLinks(record_.folder, allUsers_, groupExisted_, &record_);
-  InstallRecord older;
-  InstallRecord written = record_;
-  if (ReadUsableRecord(record_.folder, payload_, &older)) written = installrecord::Merge(older, record_);
-  return WriteRecordFile(record_.folder, written);
+  const InstallRecord written = haveOlder_ ? installrecord::Merge(older_, record_) : record_;
+  const bool fileWritten = WriteRecordFile(record_.folder, written);
+  const bool copyWritten = WriteRecordCopy(written);
+  return fileWritten && (copyWritten || !registered);
 }

@@ -1,6 +1,7 @@
 // Keeps the install record of one installation run: what was there before
-// each step, what the step left, and the merge with an earlier record of the
-// same folder. The run calls it around its steps; the steps know nothing of it.
+// each step, what the step left, and the merge with what earlier
+// installations recorded. The run calls it around its steps; the steps know
+// nothing of it.
 #pragma once
 
 #include <string>
@@ -14,22 +15,33 @@ class InstallRecording {
  public:
   // folderText: the target folder as given, before it is created.
   void BeforeFolder(const char* folderText);
-  // folder: the created folder, ending in a backslash. False when the payload
-  // cannot be listed (then nothing is recorded).
+  // folder: the created folder, ending in a backslash. Reads what earlier
+  // installations recorded. False when the payload cannot be listed (then
+  // nothing is recorded).
   bool BeforeUnpacking(const char* folder, int resourceId, const char* resourceType);
+  // The payload files that an earlier installation of ours wrote into this
+  // folder (valid after BeforeUnpacking): only those may be replaced; any
+  // other file at a payload name is the user's.
+  const std::vector<std::string>& FilesOfEarlierInstallation() const { return earlierFiles_; }
+  // The user's files that were moved to kKeptFolder before the unpacking.
+  void NoteSetAside(const std::vector<std::string>& names);
   void BeforeRegistration(bool allUsers);
   // After the registration, while its links may still be written: the keys
   // and values it left. chosenRows and associated as the registration was
   // given them (see RecordRegistration).
   void AfterRegistration(const bool* chosenRows, bool associated);
-  // Once the links are written: links, merge with the folder's earlier
-  // record, write. False when the record could not be written.
-  bool Finish();
+  // Once the links are written: links, merge with the earlier record, write
+  // the file and the uninstall entry's copy. False when either could not be
+  // written; registered false: the run failed to write its uninstall entry
+  // and says so itself, the copy is not asked for.
+  bool Finish(bool registered);
 
   // The payload's size once unpacked (0 before BeforeUnpacking).
   unsigned long long PayloadBytes() const { return payload_.unpackedBytes; }
 
  private:
+  bool CreatedByUs(const installrecord::KeyName& key) const;
+
   bool folderExisted_ = false;
   bool listed_ = false;
   bool allUsers_ = false;
@@ -37,4 +49,11 @@ class InstallRecording {
   PayloadContents payload_;
   std::vector<RegData> found_;  // the known values before the registration
   installrecord::InstallRecord record_;
+  // What earlier installations recorded for this folder, and the registry
+  // facts of an installation in another folder whose registration moves here.
+  installrecord::InstallRecord older_;
+  installrecord::InstallRecord handed_;
+  bool haveOlder_ = false;
+  bool haveHanded_ = false;
+  std::vector<std::string> earlierFiles_;
 };

@@ -190,7 +190,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
   recording.AfterRegistration(chosenRows, options.associate && confirmed);
   links.Finish(&outcome.failedLinks);
-  const bool recorded = recording.Finish();
+  const bool recorded = recording.Finish(outcome.failedKey.empty());
   ReportNotices(reporter, outcome, recorded, folder);
   // Without its open command or uninstall entry the installation is not
   // usable, whatever was unpacked: a standard user's run ends here.

@@ -87,7 +87,8 @@ void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found
   ReadKnownValues(known,
                   [&](std::size_t i) {
                     const int row = known[i].formatRow;
-                    return !haveFound || (row >= 0 ? chosenRows != nullptr && chosenRows[row] : associated);
+                    if (!haveFound || row == uninstallrules::kEveryRun) return true;
+                    return row >= 0 ? chosenRows != nullptr && chosenRows[row] : associated;
                   },
                   &data);
   for (std::size_t i = 0; i < known.size(); ++i) {
@@ -98,9 +99,22 @@ void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found
       record->setValues.push_back({value.root, value.key, value.name});
     }
   }
-  if (ReadRegData(HKEY_LOCAL_MACHINE, uninstallrules::kRegisteredApplicationsKey, kProductWord).exists) {
-    record->setValues.push_back({installrecord::Root::kLocalMachine, uninstallrules::kRegisteredApplicationsKey,
-                                 kProductWord});
+}
+
+void CaptureFoundKey(const installrecord::KeyName& key, InstallRecord* record) {
+  std::vector<std::string> keys;
+  std::vector<RegTreeValue> values;
+  if (!ReadRegTree(RootKey(key.root), key.key, installrecord::kMaxFoundValueSize, &keys, &values)) return;
+  for (const std::string& found : keys) record->foundKeys.push_back({key.root, found});
+  for (const RegTreeValue& value : values) {
+    installrecord::EarlierValue earlier;
+    earlier.root = key.root;
+    earlier.key = value.key;
+    earlier.name = value.name;
+    earlier.existed = true;
+    earlier.type = value.data.type;
+    earlier.data = value.data.data;
+    record->earlier.push_back(earlier);
   }
 }
 

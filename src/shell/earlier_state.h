@@ -16,6 +16,12 @@
 // found: the data as found, in the order of the known values.
 void CaptureEarlierState(installrecord::InstallRecord* record, std::vector<RegData>* found);
 
+// Before the registration: when key (one of the product's own keys) exists,
+// notes it and every key below it as found, and each of their values (up to
+// kMaxFoundValueSize) as earlier data: someone else made them, and only what
+// the setup adds to them may go again.
+void CaptureFoundKey(const installrecord::KeyName& key, installrecord::InstallRecord* record);
+
 // After the registration: the product's keys it wrote and the values that
 // now hold the setup's data (the record's list of what was set; the
 // uninstaller itself goes by the product's names). The registration writes

@@ -10,8 +10,13 @@
 #include "core/shell_text.h"
 #include "core/uninstall_rules.h"
 #include "install/viewer_settings.h"
+#include "platform/file_identity.h"
 #include "platform/registry_edit.h"
+#include "platform/resource_text.h"
 #include "platform/shell_links.h"
+#include "uninstall/uninstall_resource.h"
+
+#include <zlib.h>
 
 using namespace uninstallrules;
 using installrecord::InstallRecord;
@@ -19,34 +24,10 @@ using installrecord::SameName;
 
 namespace {
 
-constexpr const char* kOpenCommandKey = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
 constexpr const char* kSettingsFile = "px_main64.ini";
 
 bool StartsWithFolder(const std::string& path, const std::string& folder) {
   return path.size() > folder.size() && SameName(path.substr(0, folder.size()), folder);
-}
-
-void RestoreValue(const KnownValue& value, const installrecord::EarlierValue* earlier, ValueAction action) {
-  HKEY root = RootKey(value.root);
-  if (action == ValueAction::kWriteEarlier) {
-    WriteRegData(root, value.key, value.name, earlier->type, earlier->data);
-  } else if (action == ValueAction::kDelete) {
-    RemoveRegValue(root, value.key, value.name);
-  }
-}
-
-// The setup replaces a user choice as a whole key holding only our Progid;
-// taking it back means the whole key again: the other program's Progid and
-// Hash, or no key at all.
-void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record) {
-  const RegData current = ReadRegData(HKEY_CURRENT_USER, progid.key, progid.name);
-  if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
-  RemoveRegTree(HKEY_CURRENT_USER, progid.key);
-  const installrecord::EarlierValue* earlier = FindEarlier(record, installrecord::Root::kCurrentUser, progid.key, "Progid");
-  if (earlier == nullptr || !earlier->existed || IsProductProgId(earlier->data)) return;
-  WriteRegData(HKEY_CURRENT_USER, progid.key, "Progid", earlier->type, earlier->data);
-  const installrecord::EarlierValue* hash = FindEarlier(record, installrecord::Root::kCurrentUser, progid.key, "Hash");
-  if (hash != nullptr && hash->existed) WriteRegData(HKEY_CURRENT_USER, progid.key, "Hash", hash->type, hash->data);
 }
 
 int PlaceFolderId(installrecord::LinkPlace place) {
@@ -59,14 +40,74 @@ int PlaceFolderId(installrecord::LinkPlace place) {
   return CSIDL_DESKTOPDIRECTORY;
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::wstring Wide(const std::string& text) {
+  std::wstring wide;
+  return AnsiToWide(text, &wide) ? wide : std::wstring();
+}
 
-bool DeleteOneFile(const std::string& path) {
+// "<resolved>\<name>" for a name relative to a resolved folder.
+std::wstring Below(const std::wstring& resolved, const std::string& name) {
+  std::wstring wide = Wide(name);
+  while (!wide.empty() && wide.back() == L'\\') wide.pop_back();
+  return wide.empty() || resolved.empty() ? std::wstring() : resolved + L"\\" + wide;
+}
+
+enum class Outcome { kGone, kLink, kChanged, kFailed };
+
+// Deletes the file at path only when it leads exactly to expected; a missing
+// file counts as gone. With stamp, only while size and CRC-32 are the
+// recorded ones.
+Outcome DeleteChecked(const std::string& path, const std::wstring& expected,
+                      const installrecord::RecordedFile* stamp) {
+  const FileIdentity identity = IdentifyFile(path);
+  if (!identity.exists) return Outcome::kGone;
+  if (identity.error != 0) return Outcome::kFailed;
+  if (expected.empty() || !IsExactlyAt(identity, expected)) return Outcome::kLink;
+  if (identity.directory) return Outcome::kFailed;
+  if (stamp != nullptr) {
+    // An older record's line carries no stamp: whether the user changed the
+    // file cannot be told, so it is left as theirs.
+    if (!stamp->stamped || stamp->size != identity.size) return Outcome::kChanged;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    unsigned long error = 0;
+    const bool read = ReadExactly(
+        path, identity, expected,
+        [&crc](const unsigned char* bytes, std::size_t count) { crc = crc32(crc, bytes, static_cast<uInt>(count)); },
+        &error);
+    if (!read) return Outcome::kFailed;
+    if ((crc & 0xFFFFFFFFul) != (stamp->crc & 0xFFFFFFFFul)) return Outcome::kChanged;
+  }
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileA(path.c_str()) || !PathExists(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  unsigned long error = 0;
+  if (DeleteExactly(path, identity, expected, &error)) return Outcome::kGone;
+  return IdentifyFile(path).exists ? Outcome::kFailed : Outcome::kGone;
+}
+
+void Note(Outcome outcome, const std::string& path, RemovalReport* report) {
+  switch (outcome) {
+    case Outcome::kGone: break;
+    case Outcome::kLink: report->failed.push_back({path, LoadResourceString(IDS_UN_LINK_LEFT)}); break;
+    case Outcome::kChanged: report->changed.push_back(path); break;
+    case Outcome::kFailed: report->failed.push_back({path, LoadResourceString(IDS_UN_CANNOT_REMOVE)}); break;
+  }
+}
+
+// A folder of ours: removed when exactly where it says and empty; a link
+// there is reported, a full folder is the user's and stays silently.
+void RemoveFolderChecked(const std::string& path, const std::wstring& expected, RemovalReport* report) {
+  const FileIdentity identity = IdentifyFile(path);
+  if (!identity.exists) return;
+  if (identity.error != 0 || !identity.directory) return;
+  if (expected.empty() || !IsExactlyAt(identity, expected)) {
+    // Named like a file: without the backslash that marks a folder here.
+    const std::string named = path.size() > 3 && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+    report->failed.push_back({named, LoadResourceString(IDS_UN_LINK_LEFT)});
+    return;
+  }
+  RemoveFolderExactly(Wide(path), expected);
 }
 
 std::string WindowsSlashes(std::string name) {
@@ -95,40 +136,19 @@ void ListInto(const std::string& folder, const std::string& prefix, std::vector<
 
 }  // namespace
 
-bool RegistrationBelongsTo(const std::string& folder) {
-  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, "InstallLocation");
-  if (location.exists) return SameName(WithBackslash(DataText(location.data)), folder);
-  const RegData command = ReadRegData(HKEY_LOCAL_MACHINE, kOpenCommandKey, "");
-  if (!command.exists) return false;
-  char named[kPathSize] = {};
-  const std::string text = DataText(command.data);
-  return text.size() < kPathSize && ReadOpenCommandFolder(text.c_str(), named) &&
-         SameName(named, folder);
+bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program) {
+  program->path = WithBackslash(folder);
+  program->resolved = ResolvedFolderPath(program->path);
+  std::wstring named = Wide(program->path);
+  if (program->resolved.empty() || named.empty()) return false;
+  // A short (8.3) spelling of the same folder is still the folder itself.
+  std::vector<wchar_t> longName(32768);
+  const DWORD length = GetLongPathNameW(named.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+  if (length > 0 && length < longName.size()) named.assign(longName.data(), length);
+  while (named.size() > 3 && named.back() == L'\\') named.pop_back();
+  return CompareStringOrdinal(named.c_str(), static_cast<int>(named.size()), program->resolved.c_str(),
+                              static_cast<int>(program->resolved.size()), TRUE) == CSTR_EQUAL;
 }
-
-void RemoveRegistration(const InstallRecord& record) {
-  for (const KnownValue& value : KnownReplacedValues()) {
-    if (value.kind == ValueKind::kUserChoice) {
-      RestoreUserChoice(value, record);
-    } else if (value.kind != ValueKind::kUserChoiceHash) {
-      const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
-      const installrecord::EarlierValue* earlier = FindEarlier(record, value.root, value.key, value.name);
-      RestoreValue(value, earlier, DecideValue(value, current.exists, current.data, earlier));
-    }
-  }
-
-  for (const KnownKey& key : OwnKeys()) RemoveRegTree(RootKey(key.root), key.key);
-  // Written through HKEY_CLASSES_ROOT, which Windows maps to the user's
-  // classes when the key existed there.
-  RemoveRegTree(HKEY_CLASSES_ROOT, std::string("Applications\\") + kViewerProgramFile);
-  RemoveRegValue(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kProductWord);
-  for (const KnownKey& key : KnownCreatedKeys()) {
-    if (HasCreatedKey(record, key.root, key.key)) RemoveRegKeyIfEmpty(RootKey(key.root), key.key);
-  }
-  RefreshShellAssociations();
-}
-
-void RemoveUninstallEntry() { RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey); }
 
 void RemoveLinks(const InstallRecord& record, const std::string& folder, RemovalReport* report) {
   for (const installrecord::Link& link : record.links) {
@@ -136,16 +156,23 @@ void RemoveLinks(const InstallRecord& record, const std::string& folder, Removal
     const std::string place = ShellFolderPath(PlaceFolderId(link.place));
     if (place.empty()) continue;
     const std::string path = place + link.name;
-    if (!PathExists(path)) continue;
+    const FileIdentity identity = IdentifyFile(path);
+    if (!identity.exists) continue;
+    const std::wstring expected = Below(ResolvedFolderPath(place), link.name);
+    if (identity.error == 0 && (expected.empty() || !IsExactlyAt(identity, expected))) {
+      Note(Outcome::kLink, path, report);
+      continue;
+    }
     // A link that another installation (or the user) has pointed elsewhere
     // since is theirs now.
     if (!StartsWithFolder(ReadLinkTarget(path), folder)) continue;
-    if (!DeleteOneFile(path)) report->failed.push_back(path);
+    Note(DeleteChecked(path, expected, nullptr), path, report);
   }
   for (installrecord::LinkPlace place : record.createdGroups) {
     if (!IsProgramsPlace(place)) continue;
     const std::string programs = ShellFolderPath(PlaceFolderId(place));
-    if (!programs.empty()) RemoveFolderIfEmpty(programs + kGroupFolder);
+    if (programs.empty()) continue;
+    RemoveFolderChecked(programs + kGroupFolder, Below(ResolvedFolderPath(programs), kGroupFolder), report);
   }
 }
 
@@ -159,21 +186,120 @@ bool LeadsThroughReparsePoint(const std::string& folder, const std::string& rela
   return false;
 }
 
-void RemoveProgramFiles(const InstallRecord& record, const std::string& folder, RemovalReport* report) {
-  for (const std::string& recorded : record.files) {
-    const std::string name = WindowsSlashes(recorded);
-    if (SameName(name, kUninstallerFileName)) continue;  // the copy in TEMP takes it
-    const std::string path = folder + name;
-    if (LeadsThroughReparsePoint(folder, name) || !DeleteOneFile(path)) report->failed.push_back(path);
+namespace {
+
+// Puts the user's files that the setup had moved into pv_kept\ back where
+// they were, once our file there is gone, then removes pv_kept's folders
+// that are empty. A file that cannot go back stays in pv_kept and fails the
+// run, so that a second run tries again.
+void RestoreKeptFiles(const InstallRecord& record, const ProgramFolder& program, RemovalReport* report) {
+  std::vector<std::string> folders = {installrecord::kKeptFolder};
+  for (const std::string& kept : record.kept) {
+    const std::string name = WindowsSlashes(kept);
+    if (!IsPlainRelativeName(name)) continue;
+    for (std::size_t cut = name.find('\\'); cut != std::string::npos; cut = name.find('\\', cut + 1)) {
+      folders.push_back(installrecord::kKeptFolder + name.substr(0, cut + 1));
+    }
+    const std::string source = program.path + installrecord::kKeptFolder + name;
+    const std::string target = program.path + name;
+    const FileIdentity found = IdentifyFile(source);
+    if (!found.exists) continue;  // put back by an earlier run
+    const std::wstring sourceFinal = Below(program.resolved, installrecord::kKeptFolder + name);
+    const std::size_t slash = name.find_last_of('\\');
+    const std::string parent = slash == std::string::npos ? std::string() : name.substr(0, slash);
+    bool ok = found.error == 0 && !found.directory && IsExactlyAt(found, sourceFinal) &&
+              !IdentifyFile(target).exists;
+    if (ok && !parent.empty()) {
+      const FileIdentity place = IdentifyFile(program.path + parent);
+      ok = place.exists && place.directory && IsExactlyAt(place, Below(program.resolved, parent));
+    }
+    ok = ok && MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!ok) report->failed.push_back({source, LoadResourceString(IDS_UN_KEPT_LEFT)});
   }
-  const std::string settings = folder + kSettingsFile;
-  if (!DeleteOneFile(settings)) report->failed.push_back(settings);
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+  folders.erase(std::unique(folders.begin(), folders.end(),
+                            [](const std::string& a, const std::string& b) { return SameName(a, b); }),
+                folders.end());
+  for (const std::string& kept : folders) {
+    RemoveFolderChecked(program.path + kept, Below(program.resolved, kept), report);
+  }
+}
+
+}  // namespace
+
+void RemoveProgramFiles(const InstallRecord& record, const ProgramFolder& program, RemovalReport* report) {
+  for (const installrecord::RecordedFile& recorded : record.files) {
+    const std::string name = WindowsSlashes(recorded.name);
+    if (SameName(name, kUninstallerFileName)) continue;  // the copy in TEMP takes it
+    const std::string path = program.path + name;
+    Note(DeleteChecked(path, Below(program.resolved, name), &recorded), path, report);
+  }
+  // The viewer writes its settings into this file: it carries no stamp.
+  const std::string settings = program.path + kSettingsFile;
+  Note(DeleteChecked(settings, Below(program.resolved, kSettingsFile), nullptr), settings, report);
+
+  RestoreKeptFiles(record, program, report);
 
   std::vector<std::string> folders;
   for (const std::string& created : record.createdFolders) folders.push_back(WindowsSlashes(created));
   std::stable_sort(folders.begin(), folders.end(),
                    [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
-  for (const std::string& created : folders) RemoveFolderIfEmpty(folder + created);
+  for (const std::string& created : folders) {
+    RemoveFolderChecked(program.path + created, Below(program.resolved, created), report);
+  }
+}
+
+bool RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders,
+                           RemovalReport* report) {
+  for (const std::string& leftover : folders) {
+    RemoveFolderChecked(program.path + leftover, Below(program.resolved, leftover), report);
+    if (IdentifyFile(program.path + leftover).exists) {
+      report->failed.push_back({program.path + leftover, LoadResourceString(IDS_UN_CANNOT_REMOVE)});
+    }
+  }
+  return report->failed.empty();
+}
+
+namespace {
+
+void ListChecked(const ProgramFolder& program, const std::string& prefix,
+                 std::vector<std::pair<std::string, bool>>* entries, bool* complete) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((Wide(program.path + prefix) + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    *complete = false;
+    return;
+  }
+  do {
+    const std::wstring wide = found.cFileName;
+    if (wide == L"." || wide == L"..") continue;
+    std::string name;
+    if (!WideToAnsiExact(wide, &name)) {
+      // A name the code page cannot spell is not one of ours.
+      entries->push_back({prefix + "?", false});
+      continue;
+    }
+    const std::string relative = prefix + name;
+    const FileIdentity identity = IdentifyFile(program.path + relative);
+    const bool plain = identity.exists && identity.error == 0 && IsExactlyAt(identity, Below(program.resolved, relative));
+    if (identity.directory) {
+      entries->push_back({relative + "\\", plain});
+      if (plain) ListChecked(program, relative + "\\", entries, complete);
+    } else {
+      entries->push_back({relative, plain});
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, bool>> ListProgramFolder(const ProgramFolder& program, bool* complete) {
+  *complete = true;
+  std::vector<std::pair<std::string, bool>> entries;
+  ListChecked(program, "", &entries, complete);
+  return entries;
 }
 
 std::vector<std::string> RemainingEntries(const std::string& folder) {
@@ -200,16 +326,13 @@ std::string SettingsFolderOf(const std::string& folder) {
 
 // Only an empty folder is removed, and it is looked into first: asking the
 // system to remove a full one (which it refuses) makes the folder briefly
-// unreadable to others under Wine.
-void RemoveFolderIfEmpty(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((WithBackslash(folder) + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  bool empty = true;
-  do {
-    const std::string name = found.cFileName;
-    empty = empty && (name == "." || name == "..");
-  } while (empty && FindNextFileA(search, &found));
-  FindClose(search);
-  if (empty) RemoveDirectoryA(folder.c_str());
+// unreadable to others under Wine. The removal goes through the handle that
+// was checked to lead exactly to expected.
+bool RemoveFolderExactly(const std::wstring& folder, const std::wstring& expected) {
+  const FileIdentity identity = IdentifyFileW(folder);
+  if (!identity.exists) return true;
+  if (!identity.directory || !IsExactlyAt(identity, expected) || !IsFolderEmptyW(folder)) return false;
+  std::string ansi;
+  unsigned long error = 0;
+  return WideToAnsiExact(folder, &ansi) && DeleteExactly(ansi, identity, expected, &error);
 }

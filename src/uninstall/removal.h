@@ -4,43 +4,65 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/install_record.h"
+#include "uninstall/uninstall_ui.h"
 
 // What one removal could not take away.
 struct RemovalReport {
-  std::vector<std::string> failed;  // paths of the installation that are still there
+  // Paths of the installation that are still there and why: the run fails,
+  // so that the record and the uninstaller stay for a second run.
+  std::vector<LeftItem> failed;
+  // Files of ours that the user changed since: theirs now, named only.
+  std::vector<std::string> changed;
 };
 
-// The registration belongs to folder (ending in a backslash): the uninstall
-// entry's InstallLocation or, without an entry, the registered open command
-// names it. An installation into another folder has moved it there.
-bool RegistrationBelongsTo(const std::string& folder);
-
-// Restores or removes the replaced values (earlier data from record, which
-// may be empty), removes the keys it created when they are empty, the
-// ProgIDs, application keys, verbs and the RegisteredApplications value.
-// The uninstall entry stays (RemoveUninstallEntry, last).
-void RemoveRegistration(const installrecord::InstallRecord& record);
-void RemoveUninstallEntry();
+// The program folder as the removal sees it: its name (ending in a
+// backslash) and where that name really leads, without "\\?\" or a trailing
+// backslash. Nothing is deleted whose handle does not lead exactly to
+// resolved + "\" + its relative name.
+struct ProgramFolder {
+  std::string path;
+  std::wstring resolved;
+};
+// True when folder resolves to itself (no link or junction on the way, no
+// other spelling): only then is anything in it touched.
+bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program);
 
 // The recorded links whose target still lies in folder, then the group
-// folders the installation created, when empty.
+// folders the installation created, when empty. A link file that is itself
+// a link to something else is left and reported.
 void RemoveLinks(const installrecord::InstallRecord& record, const std::string& folder, RemovalReport* report);
 
 // The recorded payload files but the uninstaller itself, the settings file,
-// then the created folders that are empty. A file that cannot be deleted is
-// reported; a folder that still holds other files is the user's and stays.
-void RemoveProgramFiles(const installrecord::InstallRecord& record, const std::string& folder,
+// the user's files the setup had moved aside put back in their places, then
+// the created folders that are empty. A recorded file goes only while its
+// size and CRC-32 are those the record stamped: else the user changed it and
+// it stays as theirs (report->changed). A name that is a link, a second hard
+// link or a reparse point, and a file that cannot be deleted or put back, is
+// reported as failed; a folder that still holds other files is the user's
+// and stays.
+void RemoveProgramFiles(const installrecord::InstallRecord& record, const ProgramFolder& program,
                         RemovalReport* report);
+
+// Removes what a run killed after it had deleted the record left: the
+// folders named (relative, deepest first), each only when exactly where it
+// says and empty. False when one of them is still there.
+bool RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders,
+                           RemovalReport* report);
+// Every entry of the program folder, relative, with whether it leads exactly
+// where it says; a folder that does not is not descended into.
+std::vector<std::pair<std::string, bool>> ListProgramFolder(const ProgramFolder& program, bool* complete);
 
 // True when path or one of its folders below folder is a junction or a
 // symbolic link (a file there would not lie inside folder).
 bool LeadsThroughReparsePoint(const std::string& folder, const std::string& relativeName);
 
-// Removes folder when it holds nothing.
-void RemoveFolderIfEmpty(const std::string& folder);
+// Removes folder (ANSI or wide) when it holds nothing and leads exactly to
+// expected; nothing through a link. False when it is still there.
+bool RemoveFolderExactly(const std::wstring& folder, const std::wstring& expected);
 
 // Entries of folder (relative, sorted, sub-folders ending in "\"), without
 // the uninstaller and its record.

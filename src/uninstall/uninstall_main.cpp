@@ -8,7 +8,9 @@
 #include "core/command_arguments.h"
 #include "core/uninstall_rules.h"
 #include "install/install_log.h"
+#include "core/leftover_rules.h"
 #include "platform/dll_search.h"
+#include "platform/file_identity.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_ui.h"
 
@@ -16,11 +18,13 @@ namespace {
 
 // The folder the program was started from, ending in a backslash; "" when
 // its path does not fit.
+// A folder the code page cannot spell exactly is given as "": nothing is
+// removed through a name that is only a best guess.
 std::string OwnFolder() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= MAX_PATH) return "";
-  std::string folder(path, length);
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+  std::string folder;
+  if (length == 0 || length >= MAX_PATH || !WideToAnsiExact(std::wstring(path, length), &folder)) return "";
   const std::size_t cut = folder.find_last_of('\\');
   return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
 }
@@ -34,7 +38,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const char* arguments = ProgramArguments(GetCommandLineA());
   uninstallrules::UninstallOptions options;
   const bool wellFormed = uninstallrules::ParseUninstallOptions(arguments, &options);
-  if (options.cleanup) return wellFormed ? RunCleanup(options) : uninstallrules::kExitFailed;
+  if (options.cleanup) {
+    leftoverrules::FileStamp stamp;
+    const bool stamped = leftoverrules::ParseFileStamp(arguments, &stamp);
+    return wellFormed ? RunCleanup(options, stamped ? &stamp : nullptr) : uninstallrules::kExitFailed;
+  }
 
   const std::string folder = OwnFolder();
   std::unique_ptr<UninstallUi> ui;
@@ -47,8 +55,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } else {
     ui.reset(new MessageBoxUi());
   }
-  bool cleanup = false, removeFolder = false;
-  const int result = RunUninstall(folder, options.silent, *ui, &cleanup, &removeFolder);
-  if (cleanup) StartCleanupCopy(folder, removeFolder);
-  return result;
+  return RunUninstall(folder, options.silent, *ui);
 }

@@ -15,3 +15,13 @@
 #define IDS_UN_LEFT_FILES            111
 #define IDS_UN_LEFT_SETTINGS         112
 #define IDS_UN_NOTHING_REMOVED       113
+#define IDS_UN_RECORD_TOO_LARGE      114
+#define IDS_UN_RECORD_IS_FOLDER      115
+#define IDS_UN_RECORD_REDIRECTED     116
+#define IDS_UN_RECORD_UNREADABLE     117
+#define IDS_UN_FOLDER_REDIRECTED     118
+#define IDS_UN_LINK_LEFT             119
+#define IDS_UN_CHANGED_FILE          120
+#define IDS_UN_CHANGED_FILES         121
+#define IDS_UN_KEPT_LEFT             122
+#define IDS_UN_CLEANUP_FAILED        123

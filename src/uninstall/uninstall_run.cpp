@@ -2,16 +2,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "core/install_record.h"
 #include "core/product.h"
+#include "core/leftover_rules.h"
 #include "install/install_record_file.h"
 #include "platform/environment.h"
+#include "platform/file_identity.h"
 #include "platform/resource_text.h"
 #include "platform/system_folders.h"
+#include "uninstall/registration_removal.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
 
@@ -37,13 +41,22 @@ std::string Lines(const std::string& base, const std::vector<std::string>& items
   return text;
 }
 
+std::vector<LeftItem> CannotRemove(const std::vector<std::string>& paths) {
+  std::vector<LeftItem> items;
+  for (const std::string& path : paths) items.push_back({path, LoadResourceString(IDS_UN_CANNOT_REMOVE)});
+  return items;
+}
+
 // Nothing of the disk is touched; the registration is offered, since it is
-// derived from the product alone and nothing else removes it.
+// derived from the product alone. Without a record nobody knows what the
+// replaced values held: they stay, and so does the uninstall entry, so that
+// a later run (or a new installation and its uninstaller) can finish.
 int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, UninstallUi& ui) {
   ui.Failure(LoadResourceString(messageId), folder);
   if (owned && ui.Confirm(LoadResourceString(IDS_UN_REGISTRATION_QUESTION))) {
-    RemoveRegistration(InstallRecord());
-    RemoveUninstallEntry();
+    std::vector<std::string> failed;
+    RemoveRegistration(nullptr, &failed);
+    if (!failed.empty()) ui.NotRemoved(CannotRemove(failed));
   }
   return kExitFailed;
 }
@@ -62,9 +75,58 @@ std::string UninstallLogPath(const std::string& folder) {
   return base + kLogName;
 }
 
-int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* cleanup, bool* removeFolder) {
-  *cleanup = false;
-  *removeFolder = false;
+namespace {
+
+unsigned RecordMessage(RecordFileState state) {
+  switch (state) {
+    case RecordFileState::kMissing: return IDS_UN_NO_RECORD;
+    case RecordFileState::kTooLarge: return IDS_UN_RECORD_TOO_LARGE;
+    case RecordFileState::kNotAFile: return IDS_UN_RECORD_IS_FOLDER;
+    case RecordFileState::kRedirected: return IDS_UN_RECORD_REDIRECTED;
+    case RecordFileState::kUnreadable: return IDS_UN_RECORD_UNREADABLE;
+    case RecordFileState::kRead: break;
+  }
+  return IDS_UN_DAMAGED_RECORD;
+}
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide;
+  return AnsiToWide(text, &wide) ? wide : std::wstring();
+}
+
+// The uninstaller file as it is now, for the copy in TEMP.
+bool StampOwnFile(const ProgramFolder& program, leftoverrules::FileStamp* stamp) {
+  const std::wstring path = Wide(program.path + kUninstallerFileName);
+  return !path.empty() && TakeFileStamp(path, program.resolved + L"\\" + Wide(kUninstallerFileName), stamp);
+}
+
+// A run killed after it had deleted the record left only the uninstaller and
+// folders it had emptied; with no uninstall entry for this folder either, a
+// retried run removes those and ends like the first would have.
+bool FinishesLeftovers(const ProgramFolder& program, UninstallUi& ui, int* result) {
+  bool complete = false;
+  std::vector<leftoverrules::ListedEntry> listing;
+  for (const auto& entry : ListProgramFolder(program, &complete)) listing.push_back({entry.first, entry.second});
+  std::vector<std::string> folders;
+  if (!complete || !leftoverrules::MayFinishLeftovers(listing, PayloadNames(), &folders)) return false;
+  RemovalReport report;
+  leftoverrules::FileStamp stamp;
+  if (!RemoveLeftoverFolders(program, folders, &report)) {
+    ui.NotRemoved(report.failed);
+    *result = kExitFailed;
+  } else if (!StampOwnFile(program, &stamp) || !StartCleanupCopy(program.path, true, stamp)) {
+    ui.Failure(LoadResourceString(IDS_UN_CLEANUP_FAILED), program.path + kUninstallerFileName);
+    *result = kExitFailed;
+  } else {
+    ui.Finished(LoadResourceString(IDS_UN_DONE));
+    *result = kExitRemoved;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
   if (!silent && !ui.Confirm(LoadResourceString(IDS_UN_CONFIRM))) return kExitCancelled;
   while (IsViewerRunning()) {
     if (!ui.RetryWhileViewerRuns(LoadResourceString(IDS_UN_VIEWER_RUNNING))) {
@@ -76,38 +138,88 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* 
   if (IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) || LeadsThroughReparsePoint(folder, "")) {
     return RefuseDisk(IDS_UN_PROTECTED_FOLDER, folder, owned, ui);
   }
+  ProgramFolder program;
+  if (!ResolveProgramFolder(folder, &program)) return RefuseDisk(IDS_UN_FOLDER_REDIRECTED, folder, owned, ui);
+  // The uninstall entry's copy of the record, which only an administrator
+  // can change, is what the registry gets back; the file in the folder
+  // serves when there is no copy (an installation made before the copy was
+  // kept) and for a folder whose registration has moved elsewhere.
+  InstallRecord trusted;
+  const bool haveTrusted = owned && ReadTrustedRecord(folder, PayloadNames(), &trusted);
   std::string text;
-  if (!ReadRecordText(folder, &text)) {
-    return RefuseDisk(IDS_UN_NO_RECORD, folder, owned, ui);
+  const RecordFileState state = ReadRecordFile(folder, &text);
+  if (state == RecordFileState::kMissing && !owned) {
+    int result = kExitFailed;
+    if (FinishesLeftovers(program, ui, &result)) return result;
   }
   InstallRecord record;
   std::string why;
-  if (!installrecord::Parse(text, &record, &why)) return RefuseDisk(IDS_UN_DAMAGED_RECORD, folder, owned, ui);
-  switch (CheckRecord(record, folder, PayloadNames(), &why)) {
-    case RecordVerdict::kUsable: break;
-    case RecordVerdict::kForeign: return RefuseDisk(IDS_UN_FOREIGN_RECORD, folder, owned, ui);
-    case RecordVerdict::kDamaged: return RefuseDisk(IDS_UN_DAMAGED_RECORD, folder, owned, ui);
+  unsigned refusal = 0;
+  if (state != RecordFileState::kRead) {
+    refusal = RecordMessage(state);
+  } else if (!installrecord::Parse(text, &record, &why)) {
+    refusal = IDS_UN_DAMAGED_RECORD;
+  } else {
+    switch (CheckRecord(record, folder, PayloadNames(), &why)) {
+      case RecordVerdict::kUsable: break;
+      case RecordVerdict::kForeign: refusal = IDS_UN_FOREIGN_RECORD; break;
+      case RecordVerdict::kDamaged: refusal = IDS_UN_DAMAGED_RECORD; break;
+    }
+  }
+  if (haveTrusted) {
+    record = trusted;
+  } else if (refusal != 0) {
+    return RefuseDisk(refusal, folder, owned, ui);
   }
 
   const std::string settingsFolder = SettingsFolderOf(folder);
   RemovalReport report;
-  if (owned) RemoveRegistration(record);
+  if (owned) {
+    std::vector<std::string> failed;
+    RemoveRegistration(&record, &failed);
+    for (const LeftItem& item : CannotRemove(failed)) report.failed.push_back(item);
+  }
   RemoveLinks(record, folder, &report);
-  RemoveProgramFiles(record, folder, &report);
+  RemoveProgramFiles(record, program, &report);
 
   if (!report.failed.empty()) {
     // The record, the uninstaller and the uninstall entry stay, so that a
     // second run can finish what this one could not.
-    ui.NotRemoved(report.failed);
+    std::vector<LeftItem> items = report.failed;
+    for (const std::string& path : report.changed) items.push_back({path, LoadResourceString(IDS_UN_CHANGED_FILE)});
+    ui.NotRemoved(items);
+    return kExitFailed;
+  }
+  // The entry first: a run killed after it leaves the record, whose files
+  // are gone, and a second run finishes with it.
+  if (owned && !RemoveUninstallEntry()) {
+    ui.NotRemoved(CannotRemove({std::string("HKLM\\") + kUninstallEntryKey}));
+    return kExitFailed;
+  }
+  // The copy in TEMP is started while the record is still there: a copy
+  // that cannot be made or started fails the run, and a second run finds
+  // the record and finishes. Killed once the record is gone, the run leaves
+  // the uninstaller and emptied folders, which a second run recognises as
+  // its own leftovers.
+  leftoverrules::FileStamp stamp;
+  if (!StampOwnFile(program, &stamp) || !StartCleanupCopy(folder, record.folderCreated, stamp)) {
+    ui.Failure(LoadResourceString(IDS_UN_CLEANUP_FAILED), folder + kUninstallerFileName);
     return kExitFailed;
   }
   DeleteFileA((folder + installrecord::kRecordFileName).c_str());
-  if (owned) RemoveUninstallEntry();
-  *cleanup = true;
-  *removeFolder = record.folderCreated;
 
+  ui.LeftAsUsers(report.changed);
   std::string closing = LoadResourceString(IDS_UN_DONE);
-  const std::vector<std::string> left = RemainingEntries(folder);
+  std::vector<std::string> left = RemainingEntries(folder);
+  left.erase(std::remove_if(left.begin(), left.end(),
+                            [&](const std::string& name) {
+                              for (const std::string& path : report.changed) {
+                                if (SameName(folder + name, path)) return true;
+                              }
+                              return false;
+                            }),
+             left.end());
+  if (!report.changed.empty()) closing += "\n\n" + LoadResourceString(IDS_UN_CHANGED_FILES) + Lines("", report.changed);
   if (!left.empty()) closing += "\n\n" + LoadResourceString(IDS_UN_LEFT_FILES) + Lines(folder, left);
   if (!settingsFolder.empty() && !(settingsFolder.size() >= folder.size() &&
                                    SameName(settingsFolder.substr(0, folder.size()), folder))) {
@@ -117,49 +229,66 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui, bool* 
   return kExitRemoved;
 }
 
-bool StartCleanupCopy(const std::string& folder, bool removeFolder) {
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (length == 0 || length >= MAX_PATH) return false;
-  char temp[MAX_PATH + 1] = {};
-  const DWORD tempLength = GetTempPathA(sizeof temp, temp);
-  if (tempLength == 0 || tempLength >= MAX_PATH) return false;
+namespace {
+
+std::wstring TempFolderW() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length == 0 || length > MAX_PATH) return std::wstring();
+  std::wstring folder(temp, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+std::wstring OwnPathW() {
+  std::vector<wchar_t> path(32768);
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return std::wstring();
+  return std::wstring(path.data(), length);
+}
+
+}  // namespace
+
+bool StartCleanupCopy(const std::string& folder, bool removeFolder, const leftoverrules::FileStamp& stamp) {
+  const std::wstring self = OwnPathW();
+  const std::wstring temp = TempFolderW();
+  const std::wstring wideFolder = Wide(folder);
+  if (self.empty() || temp.empty() || wideFolder.empty()) return false;
   // Copies of earlier removals that Windows has not deleted yet (without
   // administrator rights it cannot be asked to at the next restart).
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((WithBackslash(temp) + "pv_uninstall-*.exe").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((temp + L"pv_uninstall-*.exe").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      DeleteFileA((WithBackslash(temp) + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
+      DeleteFileW((temp + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  char copy[MAX_PATH + 1] = {};
-  const int copyLength = std::snprintf(copy, sizeof copy, "%spv_uninstall-%lu.exe", WithBackslash(temp).c_str(),
-                                       GetCurrentProcessId());
-  if (copyLength <= 0 || copyLength >= MAX_PATH) return false;
-  if (!CopyFileA(self, copy, FALSE)) return false;
+  const std::wstring copy = temp + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
 
   // The copy waits on this handle: no process id that could be reused.
   HANDLE inherited = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inherited, SYNCHRONIZE, TRUE,
                        0)) {
-    DeleteFileA(copy);
+    DeleteFileW(copy.c_str());
     return false;
   }
-  std::string commandLine = "\"" + std::string(copy) + "\" /cleanup=" +
-                            std::to_string(reinterpret_cast<unsigned long long>(inherited)) +
-                            " /rmdir=" + (removeFolder ? "1" : "0") + " \"" + folder + "\"";
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
+  const std::string options = " /cleanup=" + std::to_string(reinterpret_cast<unsigned long long>(inherited)) +
+                              " /rmdir=" + (removeFolder ? "1" : "0") + " \"";
+  const std::wstring commandLine = L"\"" + copy + L"\"" + Wide(options) + wideFolder + L"\"" +
+                                   Wide(leftoverrules::FormatFileStamp(stamp));
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   // Started in TEMP: a current folder inside the program folder would keep it.
-  const BOOL started = CreateProcessA(copy, line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp, &startup, &process);
+  const BOOL started =
+      CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &startup, &process);
   CloseHandle(inherited);
   if (!started) {
-    DeleteFileA(copy);
+    DeleteFileW(copy.c_str());
     return false;
   }
   CloseHandle(process.hThread);
@@ -167,29 +296,36 @@ bool StartCleanupCopy(const std::string& folder, bool removeFolder) {
   return true;
 }
 
-int RunCleanup(const UninstallOptions& options) {
-  char temp[MAX_PATH + 1] = {};
-  const DWORD tempLength = GetTempPathA(sizeof temp, temp);
-  if (tempLength > 0 && tempLength < sizeof temp) SetCurrentDirectoryA(temp);
+int RunCleanup(const UninstallOptions& options, const leftoverrules::FileStamp* stamp) {
+  const std::wstring temp = TempFolderW();
+  if (!temp.empty()) SetCurrentDirectoryW(temp.c_str());
+  // The original may still show its closing box; a copy whose original has
+  // not ended after this long deletes nothing (a second run finishes).
+  constexpr DWORD kOriginalWait = 30 * 60 * 1000;
+  bool originalEnded = options.waitHandle == 0;
   if (options.waitHandle != 0) {
-    WaitForSingleObject(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(options.waitHandle)), 30000);
+    originalEnded = WaitForSingleObject(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(options.waitHandle)),
+                                        kOriginalWait) == WAIT_OBJECT_0;
   }
   const std::string folder = WithBackslash(options.folder);
-  if (!IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) && !LeadsThroughReparsePoint(folder, "")) {
-    const std::string program = folder + kUninstallerFileName;
-    // A virus scanner may hold the file a moment after the original ended.
-    for (int attempt = 0; attempt < 50 && !DeleteFileA(program.c_str()) &&
-                          GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES;
+  ProgramFolder program;
+  if (originalEnded && stamp != nullptr && !IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) &&
+      ResolveProgramFolder(folder, &program)) {
+    const std::wstring path = Wide(folder + kUninstallerFileName);
+    const std::wstring expected = program.resolved + L"\\" + Wide(kUninstallerFileName);
+    // Only the file the original was started from: a new installation made
+    // since has written its own, which stays. A virus scanner may hold the
+    // file a moment after the original ended.
+    unsigned long error = 0;
+    for (int attempt = 0; attempt < 50 && !DeleteIfStamped(path, *stamp, expected, &error) &&
+                          error != ERROR_INVALID_HANDLE;
          ++attempt) {
       Sleep(100);
     }
-    if (options.removeFolder) RemoveFolderIfEmpty(folder);
+    if (options.removeFolder) RemoveFolderExactly(Wide(program.path), program.resolved);
   }
   // Windows keeps a running program's file; it goes at the next restart.
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (length > 0 && length < MAX_PATH && !DeleteFileA(self)) {
-    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  }
+  const std::wstring self = OwnPathW();
+  if (!self.empty() && !DeleteFileW(self.c_str())) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return 0;
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "install/install_log.h"
 #include "platform/resource_text.h"
 #include "uninstall/uninstall_resource.h"
@@ -28,12 +27,12 @@ void MessageBoxUi::Failure(const std::string& message, const std::string& subjec
   MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-void MessageBoxUi::NotRemoved(const std::vector<std::string>& paths) {
+void MessageBoxUi::NotRemoved(const std::vector<LeftItem>& items) {
   // A box has room for a dozen lines; the rest is summed up.
   constexpr std::size_t kListed = 12;
   std::string text = LoadResourceString(IDS_UN_INCOMPLETE);
-  for (std::size_t i = 0; i < paths.size() && i < kListed; ++i) text += "\n" + paths[i];
-  if (paths.size() > kListed) text += "\n...";
+  for (std::size_t i = 0; i < items.size() && i < kListed; ++i) text += "\n" + items[i].path + ": " + items[i].why;
+  if (items.size() > kListed) text += "\n...";
   MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
 }
 
@@ -50,8 +49,12 @@ void SilentUi::Failure(const std::string& message, const std::string& subject) {
   Write(subject.empty() ? message : subject + ": " + message);
 }
 
-void SilentUi::NotRemoved(const std::vector<std::string>& paths) {
-  const std::string message = LoadResourceString(IDS_UN_CANNOT_REMOVE);
+void SilentUi::NotRemoved(const std::vector<LeftItem>& items) {
+  for (const LeftItem& item : items) Write(item.path + ": " + item.why);
+}
+
+void SilentUi::LeftAsUsers(const std::vector<std::string>& paths) {
+  const std::string message = LoadResourceString(IDS_UN_CHANGED_FILE);
   for (const std::string& path : paths) Write(path + ": " + message);
 }
 

@@ -6,6 +6,13 @@
 #include <string>
 #include <vector>
 
+// A path of the installation that is still there, and why (a message of the
+// uninstaller's string table).
+struct LeftItem {
+  std::string path;
+  std::string why;
+};
+
 class UninstallUi {
  public:
   virtual ~UninstallUi() = default;
@@ -19,8 +26,11 @@ class UninstallUi {
   // subject on separate lines; the log writes "subject: message".
   virtual void Failure(const std::string& message, const std::string& subject) = 0;
   // Files or links of the installation that could not be removed: one box
-  // naming them all, or one log entry each ("path: message").
-  virtual void NotRemoved(const std::vector<std::string>& paths) = 0;
+  // naming them all, or one log entry each ("path: why").
+  virtual void NotRemoved(const std::vector<LeftItem>& items) = 0;
+  // Files of ours that the user changed since, left as theirs: a silent run
+  // logs each; the closing box of an interactive one names them.
+  virtual void LeftAsUsers(const std::vector<std::string>& paths) = 0;
   // The closing report of an interactive removal; a silent run writes nothing.
   virtual void Finished(const std::string& text) = 0;
 };
@@ -31,7 +41,8 @@ class MessageBoxUi : public UninstallUi {
   bool Confirm(const std::string& question) override;
   bool RetryWhileViewerRuns(const std::string& warning) override;
   void Failure(const std::string& message, const std::string& subject) override;
-  void NotRemoved(const std::vector<std::string>& paths) override;
+  void NotRemoved(const std::vector<LeftItem>& items) override;
+  void LeftAsUsers(const std::vector<std::string>&) override {}
   void Finished(const std::string& text) override;
 };
 
@@ -44,7 +55,8 @@ class SilentUi : public UninstallUi {
   bool Confirm(const std::string&) override { return true; }
   bool RetryWhileViewerRuns(const std::string& warning) override;
   void Failure(const std::string& message, const std::string& subject) override;
-  void NotRemoved(const std::vector<std::string>& paths) override;
+  void NotRemoved(const std::vector<LeftItem>& items) override;
+  void LeftAsUsers(const std::vector<std::string>& paths) override;
   void Finished(const std::string& text) override;
 
  private:

@@ -23,7 +23,9 @@ InstallRecord SampleRecord() {
   InstallRecord r;
   r.folder = "C:\\Program Files\\Pixorra\\";
   r.folderCreated = true;
-  r.files = {"px_main64.exe", "pv_uninstall.exe", "Html\\bild.htm"};
+  r.files = {RecordedFile("px_main64.exe", 285184, 289314160), "pv_uninstall.exe", "Html\\bild.htm"};
+  r.kept = {"Html\\bild.htm"};
+  r.foundKeys = {{Root::kLocalMachine, "SOFTWARE\\Pixorra"}};
   r.createdFolders = {"Html\\"};
   r.createdGroups = {LinkPlace::kUserPrograms};
   r.links = {{LinkPlace::kUserPrograms, "Pixorra\\Pixorra 64 4.42.lnk"}, {LinkPlace::kUserDesktop, "Pixorra 64.lnk"}};
@@ -142,10 +144,84 @@ TEST(InstallRecord, MergeKeepsTheOldestEarlierData) {
   EXPECT_EQ(Serialize(first), Serialize(Merge(first, repeated)));
 }
 
+// A later run wrote the file last: its size and checksum count. A key the
+// older run created stays ours when the later run finds it; one that
+// somebody else made is found by whichever run saw it first.
+TEST(InstallRecord, MergeTakesTheNewestStampsAndKeepsKeysOursThatWereOurs) {
+  InstallRecord older = SampleRecord();
+  older.files = {"px_main64.exe"};  // an older record without stamps
+  older.foundKeys = {};
+  InstallRecord newer = SampleRecord();
+  newer.foundKeys = {{Root::kLocalMachine, "SOFTWARE\\Classes\\Pixorra.jpg"},
+                     {Root::kLocalMachine, "SOFTWARE\\Classes\\Pixorra.jpg\\shell"},
+                     {Root::kLocalMachine, "SOFTWARE\\Pixorra"}};
+  const InstallRecord merged = Merge(older, newer);
+  ASSERT_EQ(3u, merged.files.size());
+  EXPECT_TRUE(merged.files[0].stamped);
+  EXPECT_EQ(285184u, merged.files[0].size);
+  EXPECT_EQ(1u, merged.foundKeys.size());
+  EXPECT_EQ("SOFTWARE\\Pixorra", merged.foundKeys[0].key);
+  EXPECT_EQ(std::vector<std::string>{"Html\\bild.htm"}, merged.kept);
+}
+
+TEST(UninstallRules, EarlierDataGoesBackOnlyAsData) {
+  const KnownValue* extension = nullptr;
+  const KnownValue* registered = nullptr;
+  for (const KnownValue& value : KnownReplacedValues()) {
+    if (value.kind == ValueKind::kExtensionDefault && extension == nullptr) extension = &value;
+    if (value.kind == ValueKind::kRegisteredApplication) registered = &value;
+  }
+  ASSERT_NE(nullptr, extension);
+  ASSERT_NE(nullptr, registered);
+  const struct {
+    const KnownValue* value;
+    unsigned long type;
+    std::string data;
+    bool restorable;
+  } cases[] = {
+      {extension, 1, std::string("Other.jpg\0", 10), true},
+      {extension, 1, std::string("exefile\0", 8), false},
+      {extension, 1, std::string("ExeFile\0", 8), false},
+      {extension, 1, std::string("Msi.Package\0", 12), false},
+      {extension, 1, std::string("htafile\0", 8), false},
+      {extension, 1, std::string("lnkfile\0", 8), false},
+      {extension, 2, std::string("Other.jpg\0", 10), false},  // REG_EXPAND_SZ
+      {extension, 6, std::string("Other.jpg\0", 10), false},  // REG_LINK
+      {extension, 1, std::string("\0", 1), false},
+      {extension, 1, std::string("..\\..\\x\0", 8), false},
+      {extension, 1, std::string(3000, 'a'), false},
+      {registered, 1, std::string("SOFTWARE\\Andere\\Capabilities\0", 30), true},
+      {registered, 4, std::string("\1\0\0\0", 4), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.data.c_str());
+    EarlierValue earlier;
+    earlier.existed = true;
+    earlier.type = c.type;
+    earlier.data = c.data;
+    EXPECT_EQ(c.restorable, IsRestorableEarlier(*c.value, earlier));
+    const ValueAction action = DecideValue(*c.value, true, c.value->ours, &earlier, true);
+    EXPECT_EQ(c.restorable ? ValueAction::kWriteEarlier : ValueAction::kDelete, action);
+  }
+  // A ProgID that is no longer registered is not written back.
+  EarlierValue other;
+  other.existed = true;
+  other.type = 1;
+  other.data = std::string("Other.jpg\0", 10);
+  EXPECT_EQ(ValueAction::kDelete, DecideValue(*extension, true, extension->ours, &other, false));
+  // Our own capabilities found from an earlier installation: ours, it goes.
+  EarlierValue ours;
+  ours.existed = true;
+  ours.type = 1;
+  ours.data = registered->ours + std::string(1, '\0');
+  EXPECT_EQ(ValueAction::kDelete, DecideValue(*registered, true, registered->ours, &ours, true));
+}
+
 TEST(UninstallRules, KnownValuesCoverEveryExtensionAndStoreApp) {
-  // 90 extensions with a default, a choice and its hash, and five store apps;
-  // keys: the extensions' two, the store apps', the verbs' parents.
-  EXPECT_EQ(90u * 3 + 5, KnownReplacedValues().size());
+  // 90 extensions with a default, a choice and its hash, five store apps and
+  // the registered application; keys: the extensions' two, the store apps',
+  // the verbs' parents.
+  EXPECT_EQ(90u * 3 + 5 + 1, KnownReplacedValues().size());
   EXPECT_EQ(90u * 2 + 5 + 4, KnownCreatedKeys().size());
   // The ProgIDs first, the product's key last.
   EXPECT_EQ("SOFTWARE\\Classes\\Pixorra.ani", OwnKeys().front().key);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -27,6 +28,16 @@ constexpr const char* kJpgChoice = "Software\\Microsoft\\Windows\\CurrentVersion
 constexpr const char* kBoxCaption = "Pixorra deinstallieren";
 
 std::string Record() { return std::string(kProgramFolder) + "pv_uninstall.dat"; }
+
+// The record's copy in the uninstall entry, as an installation made before
+// the entry kept one would leave it: without.
+void ForgetRecordCopy() {
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &entry) == ERROR_SUCCESS) {
+    RegDeleteValueA(entry, "InstallRecord");
+    RegCloseKey(entry);
+  }
+}
 
 // Copies of the uninstaller left in TEMP that are not yet marked for removal
 // at the next restart (Windows, like Wine, keeps a running program's file).
@@ -57,6 +68,7 @@ class UninstallRoundTrip : public ::testing::Test {
   }
   static void Clean() {
     shelltest::CleanRegistry();
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Other.jpg");
     shelltest::CleanLinks();
     RemoveFolderTree(kProgramFolder);
     RemoveFolderTree(SpecialFolder(CSIDL_APPDATA) + "Pixorra\\");
@@ -88,7 +100,9 @@ class UninstallRoundTrip : public ::testing::Test {
   }
   std::string Log() { return ReadFileBytes(work_ + "Pixorra_Uninstall.log"); }
 
+  // Another program, still registered, that had .jpg before.
   void SeedAnotherProgramsJpg() {
+    WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Other.jpg", "", "Anderes Bild");
     WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "", "Other.jpg");
     WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "Content Type", "image/jpeg");
     WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Progid", "Other.jpg");
@@ -178,6 +192,31 @@ TEST_F(UninstallRoundTrip, RegistrationMovesWithTheNextInstallation) {
   EXPECT_EQ(0u, RunQuietUninstall()) << Log();
   EXPECT_TRUE(ProgramFolderGone());
   EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+}
+
+// Two installations with their links, into A and then B: the second points
+// the links into B, so removing A leaves them as B's.
+TEST_F(UninstallRoundTrip, RemovingTheFirstFolderKeepsTheSecondFoldersLinks) {
+  const std::string a = work_ + "A\\";
+  const std::string b = work_ + "B\\";
+  for (const std::string& folder : {a, b}) {
+    ScopedWineVersion wineVersion(kSetupName, "win7");
+    ASSERT_EQ(0u, RunSetup("/silent /group=1 /desktop=1 /folder=" + folder, work_).exitCode);
+  }
+  const std::vector<std::string> group = ListFolder(shelltest::GroupFolder(false));
+  ASSERT_FALSE(group.empty());
+
+  EXPECT_EQ(0u, RunProgram(a + "pv_uninstall.exe", "/silent", work_).exitCode) << Log();
+  EXPECT_TRUE(WaitFor([&] { return !FolderExists(a); }, 15000));
+  EXPECT_EQ(group, ListFolder(shelltest::GroupFolder(false)));
+  EXPECT_EQ("", shelltest::CompareLink(shelltest::DesktopFolder(false), shelltest::kDesktopViewerLink, b));
+  for (const shelltest::ExpectedLink& link : shelltest::kGroupLinks) {
+    if (FileExists(shelltest::GroupFolder(false) + link.name)) {
+      EXPECT_EQ("", shelltest::CompareLink(shelltest::GroupFolder(false), link, b)) << link.name;
+    }
+  }
+  EXPECT_EQ(b, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
+  RemoveFolderTree(b);
 }
 
 TEST_F(UninstallRoundTrip, WhatTheUserDidSinceStays) {
@@ -282,6 +321,7 @@ TEST_F(UninstallRoundTrip, TamperedRecordDeletesNothing) {
     std::string text = ReadFileBytes(Record());
     ASSERT_EQ("End\r\n", text.substr(text.size() - 5));
     WriteFileBytes(Record(), text.substr(0, text.size() - 5) + c.line + "\r\nEnd\r\n");
+    ForgetRecordCopy();
     if (!c.victim.empty()) {
       if (c.victim.back() == '\\') CreateDirectoryA(c.victim.c_str(), nullptr);
       else WriteFileBytes(c.victim, "nicht anfassen");
@@ -295,8 +335,9 @@ TEST_F(UninstallRoundTrip, TamperedRecordDeletesNothing) {
     }
     EXPECT_EQ(files, ListFolder(kProgramFolder));
     EXPECT_TRUE(FileExists(desktop + "Pixorra 64.lnk"));
-    // Silent runs answer the offer to remove the registration with Yes.
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // Silent runs answer the offer to remove the registration with Yes; the
+    // entry stays for a run that can finish.
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg"));
 
     if (!c.victim.empty()) {
@@ -330,15 +371,141 @@ TEST_F(UninstallRoundTrip, MissingOrForeignRecordRemovesNoFile) {
     SCOPED_TRACE(c.what);
     Install("/group=1");
     c.spoil();
+    ForgetRecordCopy();
     const std::vector<std::string> files = ListFolder(kProgramFolder);
     EXPECT_EQ(1603u, RunQuietUninstall());
     EXPECT_NE(std::string::npos, Log().find(c.logged)) << Log();
     EXPECT_EQ(files, ListFolder(kProgramFolder));
     EXPECT_TRUE(FolderExists(shelltest::GroupFolder(false)));
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
     Clean();
   }
+}
+
+// The record in the program folder may be edited or lost by anyone who can
+// write the folder; the uninstall entry's copy, which only an administrator
+// can change, stands in for it and decides what the registry gets back.
+TEST_F(UninstallRoundTrip, TheEntrysCopyStandsInForASpoiledRecordFile) {
+  const std::string victim = work_ + "victim.txt";
+  const struct {
+    const char* what;
+    void (*spoil)(const std::string& victim);
+  } cases[] = {
+      {"missing", [](const std::string&) { DeleteFileA(Record().c_str()); }},
+      {"cut off", [](const std::string&) {
+         const std::string text = ReadFileBytes(Record());
+         WriteFileBytes(Record(), text.substr(0, text.size() / 2));
+       }},
+      {"a file outside", [](const std::string& victim) {
+         const std::string text = ReadFileBytes(Record());
+         WriteFileBytes(Record(), text.substr(0, text.size() - 5) + "File\t" + victim + "\r\nEnd\r\n");
+       }},
+      {".jpg back to exefile", [](const std::string&) {
+         std::string text = ReadFileBytes(Record());
+         const std::string from = "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t1\tOther.jpg%00";
+         ASSERT_NE(std::string::npos, text.find(from)) << text;
+         text.replace(text.find(from), from.size(), "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t1\texefile%00");
+         WriteFileBytes(Record(), text);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeedAnotherProgramsJpg();
+    WriteFileBytes(victim, "nicht anfassen");
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+    Install("/desktop=1 /group=1 /assoc=1");
+    c.spoil(victim);
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+    EXPECT_EQ("Other.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text);
+    EXPECT_EQ("nicht anfassen", ReadFileBytes(victim));
+    DeleteFileA(victim.c_str());
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    Clean();
+  }
+}
+
+// An installation whose record has no copy in the entry (made before the
+// entry kept one): what the file says goes back only as data. A class that
+// runs its file, a value of another type or a ProgID nobody registers any
+// more is never written into the machine's classes; the value goes instead.
+TEST_F(UninstallRoundTrip, EarlierDataIsNeverAnInstruction) {
+  const std::string from = "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t1\tOther.jpg%00";
+  const struct {
+    const char* what;
+    std::string line;
+  } cases[] = {
+      {"a class that runs its file", "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t1\texefile%00"},
+      {"a batch class", "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t1\tbatfile%00"},
+      {"a link to another key", "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t6\tOther.jpg%00"},
+      {"a ProgID nobody registers", "Earlier\tHKLM\tSOFTWARE\\Classes\\.jpg\t\t1\tGone.jpg%00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeedAnotherProgramsJpg();
+    Install("/assoc=1");
+    std::string text = ReadFileBytes(Record());
+    ASSERT_NE(std::string::npos, text.find(from)) << text;
+    text.replace(text.find(from), from.size(), c.line);
+    WriteFileBytes(Record(), text);
+    ForgetRecordCopy();
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    const RegValue jpg = ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "");
+    EXPECT_FALSE(jpg.exists) << jpg.text;
+    EXPECT_EQ(REG_SZ, ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "Content Type").type) << "the rest of .jpg stays";
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    Clean();
+  }
+}
+
+// Keys with the product's names that someone else had made before keep
+// what they held; only what the setup added goes. A value the setup
+// replaced in a shared key gets its earlier data back.
+TEST_F(UninstallRoundTrip, WhatOthersHadInTheProductsKeysStays) {
+  WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra", "License", "ABC-123");
+  WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg\\shell\\print\\command", "", "drucker.exe \"%1\"");
+  WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Pixorra", "Icon", "x.ico");
+  WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra", "SOFTWARE\\Andere\\Capabilities");
+  RoundTrip({"/thumbs=1 /assoc=1"});
+  EXPECT_EQ("ABC-123", ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra", "License").text);
+  EXPECT_EQ("SOFTWARE\\Andere\\Capabilities",
+            ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra").text);
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg\\shell\\open"));
+}
+
+// A key that cannot be removed fails the run and is named; the entry stays,
+// and a second run, once the key can go, finishes.
+TEST_F(UninstallRoundTrip, AKeyThatCannotGoFailsTheRunAndASecondRunFinishes) {
+  const Snapshot registry = RegistrySnapshot();
+  Install("/assoc=1");
+  const char* key = "SOFTWARE\\Pixorra";
+  auto setSecurity = [key](const char* sddl) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, WRITE_DAC, &handle));
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd));
+    LocalFree(sd);
+    RegCloseKey(handle);
+  };
+  setSecurity("D:P(D;;0x6;;;WD)(A;;KA;;;WD)");
+  ASSERT_EQ(ERROR_ACCESS_DENIED, RegSetValueA(HKEY_LOCAL_MACHINE, key, REG_SZ, "x", 1)) << "the denial holds";
+
+  EXPECT_EQ(1603u, RunQuietUninstall());
+  EXPECT_NE(std::string::npos, Log().find("HKLM\\SOFTWARE\\Pixorra")) << Log();
+  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the entry goes last";
+  EXPECT_TRUE(FileExists(std::string(kProgramFolder) + "pv_uninstall.exe"));
+
+  setSecurity("D:P(A;;KA;;;WD)");
+  DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  EXPECT_TRUE(ProgramFolderGone());
+  EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
 }
 
 // An uninstaller with a record that would be valid, placed in a folder

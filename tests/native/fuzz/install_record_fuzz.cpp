@@ -25,8 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static const std::vector<std::string> payload = {"px_main64.exe", "pv_uninstall.exe", "Html/bild.htm"};
   if (uninstallrules::CheckRecord(record, record.folder, payload, &why) == uninstallrules::RecordVerdict::kUsable) {
-    for (const std::string& file : record.files) {
-      if (!uninstallrules::IsPlainRelativeName(file) || file.find("..") == 0) pxfuzz::Require("accepted " + file);
+    for (const installrecord::RecordedFile& file : record.files) {
+      if (!uninstallrules::IsPlainRelativeName(file.name) || file.name.find("..") == 0) {
+        pxfuzz::Require("accepted " + file.name);
+      }
+    }
+    for (const std::string& kept : record.kept) {
+      if (!uninstallrules::IsPayloadName(kept, payload)) pxfuzz::Require("accepted kept " + kept);
     }
     for (const installrecord::Link& link : record.links) {
       if (!uninstallrules::IsProductLinkName(link.place, link.name)) pxfuzz::Require("accepted link " + link.name);

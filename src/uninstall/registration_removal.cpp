@@ -1,0 +1,179 @@
+#include "uninstall/registration_removal.h"
+
+#include <windows.h>
+
+#include "core/folder_text.h"
+#include "core/uninstall_rules.h"
+#include "install/install_record_file.h"
+#include "platform/registry_edit.h"
+#include "platform/shell_links.h"
+
+using namespace uninstallrules;
+using installrecord::InstallRecord;
+using installrecord::KeyName;
+using installrecord::SameName;
+
+namespace {
+
+constexpr const char* kOpenCommandKey = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
+
+std::string RootName(Root root) { return root == Root::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
+
+void Note(bool ok, Root root, const std::string& key, const std::string* name, std::vector<std::string>* failed) {
+  if (ok) return;
+  failed->push_back(RootName(root) + key + (name != nullptr ? ": " + (name->empty() ? "(Standard)" : *name) : ""));
+}
+
+// A ProgID is registered while its class key exists, for the machine or the
+// user.
+bool IsRegisteredProgId(const std::string& progId) {
+  if (progId.empty()) return false;
+  return RegKeyPresent(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\" + progId) ||
+         RegKeyPresent(HKEY_CURRENT_USER, "Software\\Classes\\" + progId);
+}
+
+bool IsRegistered(const KnownValue& value, const installrecord::EarlierValue* earlier) {
+  if (earlier == nullptr || !earlier->existed) return false;
+  const std::string progId = EarlierProgId(value, *earlier);
+  return progId.empty() || IsRegisteredProgId(progId);
+}
+
+bool Lists(const std::vector<KeyName>& keys, Root root, const std::string& key) {
+  for (const KeyName& listed : keys) {
+    if (listed.root == root && SameName(listed.key, key)) return true;
+  }
+  return false;
+}
+
+// The setup replaces a user choice as a whole key holding only our Progid;
+// taking it back means the whole key again: the other program's Progid and
+// Hash, or no key at all.
+void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, std::vector<std::string>* failed) {
+  const RegData current = ReadRegData(HKEY_CURRENT_USER, progid.key, progid.name);
+  if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
+  const installrecord::EarlierValue* earlier = FindEarlier(record, Root::kCurrentUser, progid.key, "Progid");
+  const ValueAction action = DecideValue(progid, true, current.data, earlier, IsRegistered(progid, earlier));
+  if (!RemoveRegTree(HKEY_CURRENT_USER, progid.key)) {
+    Note(false, Root::kCurrentUser, progid.key, nullptr, failed);
+    return;
+  }
+  if (action != ValueAction::kWriteEarlier) return;
+  Note(WriteRegData(HKEY_CURRENT_USER, progid.key, "Progid", earlier->type, earlier->data), Root::kCurrentUser,
+       progid.key, &progid.name, failed);
+  const installrecord::EarlierValue* hash = FindEarlier(record, Root::kCurrentUser, progid.key, "Hash");
+  if (hash != nullptr && hash->existed && hash->type == REG_SZ && hash->data.size() <= 2048) {
+    const std::string hashName = "Hash";
+    Note(WriteRegData(HKEY_CURRENT_USER, progid.key, "Hash", hash->type, hash->data), Root::kCurrentUser,
+         progid.key, &hashName, failed);
+  }
+}
+
+void RestoreReplacedValues(const InstallRecord& record, std::vector<std::string>* failed) {
+  for (const KnownValue& value : KnownReplacedValues()) {
+    if (value.kind == ValueKind::kUserChoice) {
+      RestoreUserChoice(value, record, failed);
+      continue;
+    }
+    if (value.kind == ValueKind::kUserChoiceHash) continue;
+    const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
+    const installrecord::EarlierValue* earlier = FindEarlier(record, value.root, value.key, value.name);
+    switch (DecideValue(value, current.exists, current.data, earlier, IsRegistered(value, earlier))) {
+      case ValueAction::kWriteEarlier:
+        Note(WriteRegData(RootKey(value.root), value.key, value.name, earlier->type, earlier->data), value.root,
+             value.key, &value.name, failed);
+        break;
+      case ValueAction::kDelete:
+        Note(RemoveRegValue(RootKey(value.root), value.key, value.name), value.root, value.key, &value.name, failed);
+        break;
+      case ValueAction::kLeave: break;
+    }
+  }
+}
+
+// A key of the product's that someone else had made: what the setup added
+// below it goes, what was there gets its earlier content back.
+void RestoreFoundKey(Root root, const std::string& key, const InstallRecord& record,
+                     std::vector<std::string>* failed) {
+  const HKEY rootKey = RootKey(root);
+  if (!RegKeyPresent(rootKey, key)) {
+    Note(CreateRegKey(rootKey, key), root, key, nullptr, failed);
+  }
+  for (const std::string& sub : RegSubkeyNames(rootKey, key)) {
+    const std::string child = key + "\\" + sub;
+    if (Lists(record.foundKeys, root, child)) {
+      RestoreFoundKey(root, child, record, failed);
+    } else {
+      Note(RemoveRegTree(rootKey, child), root, child, nullptr, failed);
+    }
+  }
+  for (const std::string& name : RegValueNames(rootKey, key)) {
+    const installrecord::EarlierValue* earlier = FindEarlier(record, root, key, name);
+    if (earlier == nullptr || !earlier->existed) {
+      Note(RemoveRegValue(rootKey, key, name), root, key, &name, failed);
+    }
+  }
+  for (const installrecord::EarlierValue& earlier : record.earlier) {
+    if (earlier.root != root || !SameName(earlier.key, key) || !earlier.existed) continue;
+    const RegData current = ReadRegData(rootKey, key, earlier.name);
+    if (current.exists && current.type == earlier.type && current.data == earlier.data) continue;
+    Note(WriteRegData(rootKey, key, earlier.name, earlier.type, earlier.data), root, key, &earlier.name, failed);
+  }
+}
+
+}  // namespace
+
+bool RegistrationBelongsTo(const std::string& folder) {
+  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, "InstallLocation");
+  if (location.exists) return SameName(WithBackslash(DataText(location.data)), folder);
+  const RegData command = ReadRegData(HKEY_LOCAL_MACHINE, kOpenCommandKey, "");
+  if (!command.exists) return false;
+  char named[kPathSize] = {};
+  const std::string text = DataText(command.data);
+  return text.size() < kPathSize && ReadOpenCommandFolder(text.c_str(), named) && SameName(named, folder);
+}
+
+bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>& payloadNames,
+                       InstallRecord* record) {
+  std::string text;
+  return ReadRecordCopy(&text) && installrecord::Parse(text, record, nullptr) &&
+         CheckRecord(*record, folder, payloadNames, nullptr) == RecordVerdict::kUsable;
+}
+
+void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* failed) {
+  if (trusted != nullptr) RestoreReplacedValues(*trusted, failed);
+  const InstallRecord none;
+  const InstallRecord& record = trusted != nullptr ? *trusted : none;
+  for (const KnownKey& key : OwnKeys()) {
+    if (Lists(record.foundKeys, key.root, key.key)) {
+      RestoreFoundKey(key.root, key.key, record, failed);
+    } else {
+      Note(RemoveRegTree(RootKey(key.root), key.key), key.root, key.key, nullptr, failed);
+    }
+  }
+  // Written through HKEY_CLASSES_ROOT, which Windows maps to the user's
+  // classes when the key existed there.
+  const std::string application = std::string("Applications\\") + kViewerProgramFile;
+  if (!Lists(record.foundKeys, Root::kLocalMachine, "SOFTWARE\\Classes\\" + application) &&
+      !RemoveRegTree(HKEY_CLASSES_ROOT, application)) {
+    failed->push_back("HKCR\\" + application);
+  }
+  if (trusted == nullptr) {
+    // Ours alone: the value names our capabilities, which are gone now.
+    const KnownValue* registered = nullptr;
+    for (const KnownValue& value : KnownReplacedValues()) {
+      if (value.kind == ValueKind::kRegisteredApplication) registered = &value;
+    }
+    const RegData current = ReadRegData(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kProductWord);
+    if (registered != nullptr && current.exists && SameName(DataText(current.data), registered->ours)) {
+      const std::string name = kProductWord;
+      Note(RemoveRegValue(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, name), Root::kLocalMachine,
+           kRegisteredApplicationsKey, &name, failed);
+    }
+  }
+  for (const KnownKey& key : KnownCreatedKeys()) {
+    if (HasCreatedKey(record, key.root, key.key)) RemoveRegKeyIfEmpty(RootKey(key.root), key.key);
+  }
+  RefreshShellAssociations();
+}
+
+bool RemoveUninstallEntry() { return RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey); }

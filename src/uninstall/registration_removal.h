@@ -1,0 +1,33 @@
+// Taking the registration back: what the setup wrote into the registry goes,
+// what it replaced comes back, what others had there stays. The data that
+// goes back is taken only from a record the caller trusts: the uninstall
+// entry's copy, which only an administrator can change.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/install_record.h"
+
+// The registration belongs to folder (ending in a backslash): the uninstall
+// entry's InstallLocation or, without an entry, the registered open command
+// names it. An installation into another folder has moved it there.
+bool RegistrationBelongsTo(const std::string& folder);
+
+// The record kept in the uninstall entry, when it is one the setup wrote for
+// folder; false when there is none or it does not pass the checks.
+bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>& payloadNames,
+                       installrecord::InstallRecord* record);
+
+// With trusted: each value the setup replaced gets its earlier data back
+// (only a string naming a ProgID that is still registered and does not run
+// its file; else it goes), the product's keys go whole unless the record
+// says they were found, in which case only what the setup added goes and
+// their earlier content comes back; created keys go when empty.
+// Without (no record can be trusted): the replaced values stay as they are,
+// since nobody knows what they held; the product's keys go whole.
+// The uninstall entry stays (RemoveUninstallEntry, last). failed: every key
+// or value that could not be removed or restored, as "HKLM\key" or
+// "HKLM\key: name".
+void RemoveRegistration(const installrecord::InstallRecord* trusted, std::vector<std::string>* failed);
+bool RemoveUninstallEntry();
