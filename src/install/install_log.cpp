@@ -5,8 +5,11 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "core/log_entry.h"
+#include "platform/file_identity.h"
 
 namespace {
 
@@ -17,11 +20,26 @@ const char kLogFileName[] = "Pixorra_Install.log";
 std::string chosenLog;
 bool chosenByUser = false;
 
-bool IsPlainFile(HANDLE file) {
+// A file of its own at path: no second name (hard link), no reparse point,
+// and the handle leads where the name says (under Wine a host symbolic link
+// shows no reparse attribute, only its final path tells).
+bool IsPlainFile(HANDLE file, const char* path) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file, &info)) return false;
   const DWORD unwanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-  return (info.dwFileAttributes & unwanted) == 0 && info.nNumberOfLinks == 1;
+  if ((info.dwFileAttributes & unwanted) != 0 || info.nNumberOfLinks != 1) return false;
+  wchar_t full[MAX_PATH + 1] = {};
+  wchar_t final[MAX_PATH + 1] = {};
+  std::wstring wide;
+  if (!AnsiToWide(path, &wide)) return false;
+  const DWORD fullLength = GetFullPathNameW(wide.c_str(), MAX_PATH + 1, full, nullptr);
+  const DWORD finalLength = GetFinalPathNameByHandleW(file, final, MAX_PATH + 1, 0);
+  if (fullLength == 0 || fullLength > MAX_PATH || finalLength == 0 || finalLength > MAX_PATH) return false;
+  wchar_t longFull[MAX_PATH + 1] = {};
+  const DWORD longLength = GetLongPathNameW(full, longFull, MAX_PATH + 1);
+  const wchar_t* expected = longLength > 0 && longLength <= MAX_PATH ? longFull : full;
+  const wchar_t* got = std::wcsncmp(final, L"\\\\?\\", 4) == 0 ? final + 4 : final;
+  return CompareStringOrdinal(got, -1, expected, -1, TRUE) == CSTR_EQUAL;
 }
 
 HANDLE OpenForAppending(const char* path, DWORD disposition) {
@@ -43,14 +61,20 @@ HANDLE OpenLogSafely(const char* path) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     HANDLE file = OpenForAppending(path, OPEN_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return file;
-    if (IsPlainFile(file)) return file;
+    if (IsPlainFile(file, path)) return file;
     CloseHandle(file);
   }
-  // Deleting a link's name leaves the file it pointed to alone.
-  if (!DeleteFileA(path)) return INVALID_HANDLE_VALUE;
-  HANDLE file = OpenForAppending(path, CREATE_NEW);
+  // A new file moved over the name replaces the link itself; what it
+  // pointed to is left alone (deleting the name would not do under Wine,
+  // where that removes a host link's target).
+  const std::string fresh = std::string(path) + ".new";
+  HANDLE created = OpenForAppending(fresh.c_str(), CREATE_NEW);
+  if (created == INVALID_HANDLE_VALUE) return created;
+  CloseHandle(created);
+  if (!MoveFileExA(fresh.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return INVALID_HANDLE_VALUE;
+  HANDLE file = OpenForAppending(path, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE) return file;
-  if (IsPlainFile(file)) return file;
+  if (IsPlainFile(file, path)) return file;
   CloseHandle(file);
   return INVALID_HANDLE_VALUE;
 }

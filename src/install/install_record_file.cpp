@@ -56,19 +56,35 @@ bool ReadRecordText(const std::string& folder, std::string* text) {
 
 bool WriteRecordFile(const std::string& folder, const installrecord::InstallRecord& record) {
   const std::string text = installrecord::Serialize(record);
-  const std::string temporary = folder + installrecord::kRecordTempName;
   const std::string final = folder + installrecord::kRecordFileName;
-  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Always a new file: a name that somebody put there (a link to another
+  // file, say) is never written through, and the move below replaces the
+  // record's name itself, not what it may lead to.
+  std::string temporary = folder + installrecord::kRecordTempName;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    if (attempt > 0) temporary = folder + installrecord::kRecordTempName + std::to_string(attempt);
+    file = CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size() && FlushFileBuffers(file);
-  CloseHandle(file);
-  if (!ok || !MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temporary.c_str());
-    return false;
+  bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+            written == text.size() && FlushFileBuffers(file);
+  if (!ok) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
   }
-  return true;
+  CloseHandle(file);
+  if (ok && !MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const FileIdentity left = IdentifyFile(temporary);
+    unsigned long error = 0;
+    DeleteExactly(temporary, left, left.finalPath, &error);
+    ok = false;
+  }
+  return ok;
 }
 
 bool WriteRecordCopy(const installrecord::InstallRecord& record) {

@@ -136,6 +136,11 @@ void ListInto(const std::string& folder, const std::string& prefix, std::vector<
 
 }  // namespace
 
+void DeleteRecordFile(const ProgramFolder& program) {
+  DeleteChecked(program.path + installrecord::kRecordFileName,
+                Below(program.resolved, installrecord::kRecordFileName), nullptr);
+}
+
 bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program) {
   program->path = WithBackslash(folder);
   program->resolved = ResolvedFolderPath(program->path);

@@ -27,6 +27,10 @@ struct ProgramFolder {
   std::string path;
   std::wstring resolved;
 };
+// Deletes the install record when it is a plain file of the folder (never
+// what a link in its place leads to).
+void DeleteRecordFile(const ProgramFolder& program);
+
 // True when folder resolves to itself (no link or junction on the way, no
 // other spelling): only then is anything in it touched.
 bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program);

@@ -206,7 +206,7 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
     ui.Failure(LoadResourceString(IDS_UN_CLEANUP_FAILED), folder + kUninstallerFileName);
     return kExitFailed;
   }
-  DeleteFileA((folder + installrecord::kRecordFileName).c_str());
+  DeleteRecordFile(program);
 
   ui.LeftAsUsers(report.changed);
   std::string closing = LoadResourceString(IDS_UN_DONE);
