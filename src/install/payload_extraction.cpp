@@ -11,6 +11,7 @@
 
 #include "core/archive_entry.h"
 #include "core/product.h"
+#include "platform/file_identity.h"
 
 namespace {
 
@@ -63,21 +64,27 @@ void ForgetFailure() {
 
 // Keeps the first failure of a run: later ones are mostly its consequences.
 // Names of entries are relative to the current folder, the destination.
-void NoteFailure(const char* path, DWORD error) {
+// shown: the path as the log names it, taken as it is.
+void NoteFailureShown(const std::string& shown, DWORD error) {
   AcquireSRWLockExclusive(&firstFailureLock);
   if ((firstFailure.path.empty() && firstFailure.error == 0) || entryRank < firstFailureRank) {
     firstFailureRank = entryRank;
-    // The payload resource itself is named by the program that carries it.
-    char full[MAX_PATH];
-    const DWORD length = path[0] != '\0' ? GetFullPathNameA(path, MAX_PATH, full, nullptr)
-                                         : GetModuleFileNameA(nullptr, full, MAX_PATH);
-    firstFailure.path = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(path);
-    for (char& c : firstFailure.path) {
-      if (c == '/') c = '\\';
-    }
+    firstFailure.path = shown;
     firstFailure.error = error != 0 ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
   }
   ReleaseSRWLockExclusive(&firstFailureLock);
+}
+
+void NoteFailure(const char* path, DWORD error) {
+  // The payload resource itself is named by the program that carries it.
+  char full[MAX_PATH];
+  const DWORD length = path[0] != '\0' ? GetFullPathNameA(path, MAX_PATH, full, nullptr)
+                                       : GetModuleFileNameA(nullptr, full, MAX_PATH);
+  std::string shown = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(path);
+  for (char& c : shown) {
+    if (c == '/') c = '\\';
+  }
+  NoteFailureShown(shown, error);
 }
 
 // A directory entry: create that one folder; a parent that is listed later
@@ -92,14 +99,42 @@ bool CreateDirectoryEntry(const char* name) {
   return false;
 }
 
-HANDLE CreateOutputFile(const char* name) {
-  return CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// The folder being unpacked into, as the system names it once resolved
+// (ResolvedFolderPath); set before a walk starts and only read during it.
+std::wstring unpackRoot;
+// Makes folder (the current folder of the walk) the root every written
+// file is checked against; false when it is not exactly where its name
+// says (a link, or behind one): then nothing is unpacked into it.
+bool EnterUnpackRoot(const char* folder) {
+  const std::wstring expected = FullLongFolderPath(folder);
+  if (expected.empty() || !IsExactlyAt(IdentifyFile(folder), expected)) {
+    unpackRoot.clear();
+    return false;
+  }
+  unpackRoot = expected;
+  return true;
 }
 
+bool ExtractEntriesHere(unzFile archive);
+
+// Numbers the temporary names of replaced files; both readers take from it.
+volatile LONG replacementNumber = 0;
+
+// Every payload file is written as a new directory entry: an existing name
+// is never opened for writing, since it may be a hard link or a symbolic
+// link to a file elsewhere that the elevated setup would then overwrite.
+// DELETE: a file that turns out to be in the wrong place is deleted through
+// this very handle.
+HANDLE CreateNewOutputFile(const char* name, DWORD share) {
+  return CreateFileA(name, GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool IsExistsError(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
 // Creates the output file, and its folders when they are missing.
-HANDLE CreateOutputFileWithFolders(const char* name) {
-  HANDLE file = CreateOutputFile(name);
-  if (file != INVALID_HANDLE_VALUE) return file;
+HANDLE CreateOutputFileWithFolders(const char* name, DWORD share) {
+  HANDLE file = CreateNewOutputFile(name, share);
+  if (file != INVALID_HANDLE_VALUE || IsExistsError(GetLastError())) return file;
   const char* fileName = EntryFileName(name);
   if (fileName == name) return INVALID_HANDLE_VALUE;
   char folder[kNameBufferSize];
@@ -107,7 +142,113 @@ HANDLE CreateOutputFileWithFolders(const char* name) {
   std::memcpy(folder, name, folderLength);
   folder[folderLength] = '\0';
   MakeDirectoryChain(folder);
-  return CreateOutputFile(name);
+  return CreateNewOutputFile(name, share);
+}
+
+// An entry's file being written: under its own name when that was free,
+// else under a new temporary name beside it that replaces the name once the
+// file is complete (a rename replaces a link itself, never its target).
+struct OutputFile {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  bool replacing = false;
+  char tempName[kNameBufferSize] = {};
+};
+
+// Where name (relative to the folder being unpacked into) must lead.
+bool ExpectedPath(const char* name, std::wstring* expected) {
+  std::wstring wide;
+  if (unpackRoot.empty() || !AnsiToWide(name, &wide)) return false;
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
+  }
+  *expected = unpackRoot + L"\\" + wide;
+  return true;
+}
+
+// True when the file of output is where name says, inside the folder being
+// unpacked into; otherwise a folder on its way leads elsewhere, and the new
+// file there is deleted again.
+bool IsInPlace(HANDLE output, const char* name) {
+  std::wstring expected;
+  if (ExpectedPath(name, &expected) && HandleLeadsTo(output, expected)) return true;
+  DeleteThroughHandle(output);
+  return false;
+}
+
+// Opens the new file for the entry name; false with the system's error
+// (GetLastError) when neither name nor a temporary name could be created.
+bool OpenOutput(const char* name, OutputFile* output) {
+  output->handle = CreateOutputFileWithFolders(name, 0);
+  if (output->handle != INVALID_HANDLE_VALUE) return true;
+  if (!IsExistsError(GetLastError())) return false;
+  // The name is taken: a file of an earlier installation (or whatever a
+  // user put there). The new file is written beside it, with the sharing
+  // that lets the rename happen while it is still open.
+  const std::size_t folderLength = static_cast<std::size_t>(EntryFileName(name) - name);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char tail[32];
+    wsprintfA(tail, "~px%lx_%lx.tmp", GetCurrentProcessId(),
+              static_cast<unsigned long>(InterlockedIncrement(&replacementNumber)));
+    if (folderLength + std::strlen(tail) >= sizeof output->tempName) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return false;
+    }
+    std::memcpy(output->tempName, name, folderLength);
+    std::memcpy(output->tempName + folderLength, tail, std::strlen(tail) + 1);
+    output->handle = CreateNewOutputFile(output->tempName, FILE_SHARE_DELETE);
+    if (output->handle != INVALID_HANDLE_VALUE) {
+      output->replacing = true;
+      return true;
+    }
+    if (!IsExistsError(GetLastError())) return false;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return false;
+}
+
+// Why name could not be replaced. The system answers "access denied" for a
+// file that another program holds open; the cause to tell is that it is
+// held, as when the name itself could not be opened. Asked only after a
+// failure, for deletion alone and without following a link.
+DWORD ReplacementError(const std::wstring& name, DWORD error) {
+  if (error != ERROR_ACCESS_DENIED || name.empty()) return error;
+  HANDLE existing = CreateFileW(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) {
+    CloseHandle(existing);
+    return error;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION ? static_cast<DWORD>(ERROR_SHARING_VIOLATION) : error;
+}
+
+// The written file takes the entry's name: a temporary one replaces what is
+// there, and is checked once more under its final name. False (error in
+// GetLastError) when that failed; the new file is then gone again.
+bool CompleteOutput(const OutputFile& output, const char* name) {
+  if (!output.replacing) return true;
+  std::wstring from, to;
+  if (!AnsiToWide(output.tempName, &from) || !AnsiToWide(name, &to) ||
+      !MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = ReplacementError(to, GetLastError());
+    DeleteThroughHandle(output.handle);
+    SetLastError(error != 0 ? error : static_cast<DWORD>(ERROR_INVALID_NAME));
+    return false;
+  }
+  // The handle still carries the temporary name for Wine; the name itself
+  // must now be this very file (the same id; the place below decides the
+  // volume, which Wine leaves 0 on a handle opened for writing), and exactly
+  // where it belongs.
+  BY_HANDLE_FILE_INFORMATION mine = {};
+  std::wstring expected;
+  const FileIdentity now = IdentifyFileW(to);
+  if (GetFileInformationByHandle(output.handle, &mine) && ExpectedPath(name, &expected) &&
+      now.fileIndex == ((static_cast<unsigned long long>(mine.nFileIndexHigh) << 32) | mine.nFileIndexLow) &&
+      IsExactlyAt(now, expected)) {
+    return true;
+  }
+  DeleteThroughHandle(output.handle);
+  SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+  return false;
 }
 
 enum class CopyResult { kDone, kReadError, kWriteError };
@@ -187,6 +328,21 @@ LONGLONG ImageFileOffset(const void* data, DWORD size) {
   return -1;
 }
 
+// The temporary archive as the log names it: exactly in the ANSI code page
+// when it can be; else through the short name of TEMP, which the system
+// keeps in ASCII; else "(TEMP)\\" and the name, never a best-fit guess that
+// would name another folder.
+std::string ShownTempPath(const std::wstring& folder, const char* name) {
+  std::string shown;
+  if (WideToAnsiExact(folder, &shown)) return shown + name;
+  wchar_t shortFolder[kTempPathBufferSize] = {};
+  const DWORD length = GetShortPathNameW(folder.c_str(), shortFolder, kTempPathBufferSize);
+  if (length > 0 && length < kTempPathBufferSize && WideToAnsiExact(std::wstring(shortFolder, length), &shown)) {
+    return shown + name;
+  }
+  return std::string("(TEMP)\\") + name;
+}
+
 enum class ProgramCopy { kDone, kUnreadable, kWriteFailed };
 
 // Copies size bytes at data, part of the program's image, from the program
@@ -233,21 +389,21 @@ ProgramCopy CopyFromProgramFile(const void* data, DWORD size, HANDLE output, DWO
 // read, the mapped bytes are written after all. A short write (a full disk)
 // shows up when the file no longer opens as an archive; its error is the
 // cause to name.
-void WriteArchiveCopy(const void* data, DWORD size, HANDLE file, const char* tempPath) {
+void WriteArchiveCopy(const void* data, DWORD size, HANDLE file, const std::string& tempPath) {
   DWORD writeError = 0;
   const ProgramCopy copied = CopyFromProgramFile(data, size, file, writeError);
-  if (copied == ProgramCopy::kWriteFailed) NoteFailure(tempPath, writeError);
+  if (copied == ProgramCopy::kWriteFailed) NoteFailureShown(tempPath, writeError);
   if (copied != ProgramCopy::kUnreadable) return;
   LARGE_INTEGER start = {};
   if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) {
-    NoteFailure(tempPath, GetLastError());
+    NoteFailureShown(tempPath, GetLastError());
     return;
   }
   DWORD written = 0;
   if (!WriteFile(file, data, size, &written, nullptr)) {
-    NoteFailure(tempPath, GetLastError());
+    NoteFailureShown(tempPath, GetLastError());
   } else if (written != size) {
-    NoteFailure(tempPath, ERROR_DISK_FULL);
+    NoteFailureShown(tempPath, ERROR_DISK_FULL);
   }
 }
 
@@ -382,26 +538,47 @@ EntryOutcome ExtractCurrentEntry(unzFile archive, char* buffer) {
     unzCloseCurrentFile(archive);
     return EntryOutcome::kStop;
   }
-  HANDLE output = CreateOutputFileWithFolders(name);
-  if (output == INVALID_HANDLE_VALUE) {
+  OutputFile output;
+  if (!OpenOutput(name, &output)) {
     NoteFailure(name, GetLastError());
     unzCloseCurrentFile(archive);
     return EntryOutcome::kLeftOut;
   }
-  const CopyResult copied = CopyEntry(archive, output, buffer, info.uncompressed_size);
+  // Checked before a byte is written: a file that a folder link took
+  // elsewhere is deleted again, and the walk ends, since every later entry
+  // in that folder would go the same way.
+  if (!IsInPlace(output.handle, output.replacing ? output.tempName : name)) {
+    CloseHandle(output.handle);
+    NoteFailure(name, ERROR_CANT_RESOLVE_FILENAME);
+    unzCloseCurrentFile(archive);
+    return EntryOutcome::kStop;
+  }
+  const CopyResult copied = CopyEntry(archive, output.handle, buffer, info.uncompressed_size);
   const DWORD copyError = GetLastError();
   // Through the handle that wrote the file: opening it once more for the
   // date cost a round of system calls per file.
-  if (copied == CopyResult::kDone) SetDateFromArchive(output, info.dosDate);
-  CloseHandle(output);
+  if (copied == CopyResult::kDone) SetDateFromArchive(output.handle, info.dosDate);
   if (copied != CopyResult::kDone) {
+    if (output.replacing) DeleteThroughHandle(output.handle);  // the name keeps what it held
+    CloseHandle(output.handle);
     NoteFailure(name, copyError);
     unzCloseCurrentFile(archive);
     return EntryOutcome::kStop;
   }
   if (unzCloseCurrentFile(archive) != UNZ_OK) {  // the CRC check
+    if (output.replacing) DeleteThroughHandle(output.handle);
+    CloseHandle(output.handle);
     NoteFailure(name, ERROR_CRC);
     return EntryOutcome::kStop;
+  }
+  // A name that cannot be replaced (a file held by another program) is
+  // left out like a name that cannot be created: the walk goes on.
+  const bool named = CompleteOutput(output, name);
+  const DWORD nameError = GetLastError();
+  CloseHandle(output.handle);
+  if (!named) {
+    NoteFailure(name, nameError);
+    return EntryOutcome::kLeftOut;
   }
   return EntryOutcome::kWritten;
 }
@@ -480,10 +657,10 @@ bool WorthTwoReaders(DWORD archiveSize) {
 bool ExtractAllEntriesShared(unzFile archive, HANDLE file) {
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return false;
-  if (global.number_entry < 2 || global.number_entry > kMostSharedEntries) return ExtractAllEntries(archive);
+  if (global.number_entry < 2 || global.number_entry > kMostSharedEntries) return ExtractEntriesHere(archive);
   std::unique_ptr<SharedEntry[]> entries(new (std::nothrow) SharedEntry[global.number_entry]);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
-  if (!entries || !buffer) return ExtractAllEntries(archive);
+  if (!entries || !buffer) return ExtractEntriesHere(archive);
 
   // An entry that cannot be reached ends the walk after the ones before it.
   LONG listed = 0;
@@ -528,7 +705,15 @@ bool UnzipOpenArchive(unzFile archive, const char* destination, HANDLE shared = 
     unzClose(archive);
     return false;
   }
-  const bool result = shared != nullptr ? ExtractAllEntriesShared(archive, shared) : ExtractAllEntries(archive);
+  // Every file written must lead to the folder as it is named: one that is
+  // a link or lies behind one is not unpacked into at all.
+  if (!EnterUnpackRoot(destination)) {
+    NoteFailure(destination, ERROR_CANT_RESOLVE_FILENAME);
+    unzClose(archive);
+    if (previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
+    return false;
+  }
+  const bool result = shared != nullptr ? ExtractAllEntriesShared(archive, shared) : ExtractEntriesHere(archive);
   unzClose(archive);
   if (!result && previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryA(previous);
   return result;
@@ -573,6 +758,15 @@ void SetFileDateFromArchive(const char* fileName, unsigned long dosDateTime) {
 }
 
 bool ExtractAllEntries(unzFile archive) {
+  char current[MAX_PATH] = {};
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+  if (length == 0 || length >= MAX_PATH || !EnterUnpackRoot(current)) return false;
+  return ExtractEntriesHere(archive);
+}
+
+namespace {
+
+bool ExtractEntriesHere(unzFile archive) {
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return false;
   if (global.number_entry == 0) return true;
@@ -592,6 +786,8 @@ bool ExtractAllEntries(unzFile archive) {
   }
   return allWritten;
 }
+
+}  // namespace
 
 bool UnzipToFolder(const char* archivePath, const char* destination) {
   ForgetFailure();
@@ -646,25 +842,37 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
     return false;
   }
 
-  char tempPath[kTempPathBufferSize] = {};
-  const DWORD tempLength = GetTempPathA(kTempPathBufferSize, tempPath);
+  // TEMP as the system gives it, in UTF-16: a user's folder may hold a
+  // character that the ANSI code page lacks, and the ANSI path would be a
+  // best-fit guess naming another folder.
+  std::unique_ptr<wchar_t[]> tempFolder(new (std::nothrow) wchar_t[kTempPathBufferSize]);
+  if (!tempFolder) {
+    NoteFailure("", ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  const DWORD tempLength = GetTempPathW(kTempPathBufferSize, tempFolder.get());
   if (tempLength == 0 || tempLength >= kTempPathBufferSize) {
     NoteFailure("", tempLength == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
-  if ((tempPath[tempLength - 1] != '\\' && !AppendText(tempPath, sizeof tempPath, "\\")) ||
-      !AppendText(tempPath, sizeof tempPath, tempName)) {
-    NoteFailure(tempPath, ERROR_FILENAME_EXCED_RANGE);
+  std::wstring folderPath(tempFolder.get(), tempLength);
+  if (folderPath.back() != L'\\') folderPath += L'\\';
+  std::wstring wideName;
+  AnsiToWide(tempName, &wideName);
+  const std::wstring tempPathW = folderPath + wideName;
+  const std::string tempPath = ShownTempPath(folderPath, tempName);
+  if (tempPathW.size() >= kTempPathBufferSize) {
+    NoteFailureShown(tempPath, ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
 
   // Others may read the file while it exists, nobody may write, rename or
   // delete it; the system deletes it when the handle closes, also when the
   // process ends in the middle of the unpacking.
-  HANDLE file = CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+  HANDLE file = CreateFileW(tempPathW.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    NoteFailure(tempPath, GetLastError());
+    NoteFailureShown(tempPath, GetLastError());
     return false;
   }
   WriteArchiveCopy(data, size, file, tempPath);
@@ -678,11 +886,11 @@ bool ExtractPayload(int resourceId, const char* resourceType, const char* tempNa
     result = SetCurrentDirectoryA(destination) != FALSE;
     if (!result) NoteFailure(destination, GetLastError());
   } else {
-    NoteFailure(tempPath, ERROR_INVALID_DATA);  // no archive, or a cut one
+    NoteFailureShown(tempPath, ERROR_INVALID_DATA);  // no archive, or a cut one
   }
   CloseHandle(file);
   // Only a file that the system could not delete on close is still there.
-  DeleteFileA(tempPath);
+  DeleteFileW(tempPathW.c_str());
   if (result) ForgetFailure();
   return result;
 }

@@ -154,6 +154,40 @@ bool DeleteExactly(const std::string& path, const FileIdentity& expected, const 
   return ok;
 }
 
+bool HandleLeadsTo(void* handle, const std::wstring& expected) {
+  const std::wstring final = FinalPathOf(static_cast<HANDLE>(handle));
+  return !final.empty() && SameText(final, WithoutTrailingBackslash(expected));
+}
+
+bool DeleteThroughHandle(void* handle) {
+  FILE_DISPOSITION_INFO disposition = {};
+  disposition.DeleteFile = TRUE;
+  return SetFileInformationByHandle(static_cast<HANDLE>(handle), FileDispositionInfo, &disposition,
+                                    sizeof disposition) != FALSE;
+}
+
+std::wstring FullLongFolderPath(const std::string& folder) {
+  std::wstring wide;
+  if (!AnsiToWide(folder, &wide) || wide.empty()) return std::wstring();
+  std::vector<wchar_t> full(MAX_PATH + 1);
+  DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length + 1);
+    length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0 || length >= full.size()) return std::wstring();
+  std::vector<wchar_t> longer(full.size() + MAX_PATH);
+  DWORD longLength = GetLongPathNameW(full.data(), longer.data(), static_cast<DWORD>(longer.size()));
+  if (longLength >= longer.size()) {
+    longer.resize(longLength + 1);
+    longLength = GetLongPathNameW(full.data(), longer.data(), static_cast<DWORD>(longer.size()));
+  }
+  // A name that cannot be made long (it is missing) stays as given.
+  const std::wstring path = longLength > 0 && longLength < longer.size() ? std::wstring(longer.data(), longLength)
+                                                                          : std::wstring(full.data(), length);
+  return WithoutTrailingBackslash(path);
+}
+
 bool ReadExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
                  const std::function<void(const unsigned char*, std::size_t)>& consume, unsigned long* error) {
   *error = 0;

@@ -52,6 +52,21 @@ bool DeleteExactly(const std::string& path, const FileIdentity& expected, const 
 bool AnsiToWide(const std::string& text, std::wstring* wide);
 bool WideToAnsiExact(const std::wstring& wide, std::string* text);
 
+// Whether handle (any open file or folder) leads exactly to expected,
+// compared without regard to case: the check that a file just created is
+// where its name says, and not behind a link.
+bool HandleLeadsTo(void* handle, const std::wstring& expected);
+
+// Marks the file of handle (opened with DELETE access) for deletion when it
+// closes: a file of ours found in the wrong place goes through the handle
+// that made it, never through a name.
+bool DeleteThroughHandle(void* handle);
+
+// folder (ANSI) as a full path with long names and no trailing backslash,
+// the form ResolvedFolderPath gives for a folder that is what it says; ""
+// when it cannot be formed.
+std::wstring FullLongFolderPath(const std::string& folder);
+
 // Reads the whole file at path through one handle opened without following
 // a link, handing the bytes to consume in pieces, but only while it is still
 // the file described by expected (same volume, id and size) and leads

@@ -20,6 +20,8 @@
 #define IDS_LINK_FAILED          33  // a link that could not be saved (logged, not fatal)
 #define IDS_ASSOCIATION_FAILED   34  // a chosen extension that did not become the viewer's (logged, not fatal)
 #define IDS_RECORD_FAILED        35  // the install record could not be written (logged, not fatal)
+#define IDS_FOLDER_IS_LINK       36  // the program folder or one of its folders leads elsewhere (a link)
+#define IDS_NOT_SET_ASIDE        37  // a file of the user's at a payload name could not be moved into pv_kept
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

@@ -2,16 +2,22 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/folder_text.h"
+#include "core/install_record.h"
 #include "core/product.h"
 #include "core/target_folder.h"
+#include "core/uninstall_rules.h"
 #include "install/install_log.h"
+#include "install/install_record_file.h"
 #include "install/payload_extraction.h"
+#include "install/target_preparation.h"
 #include "install/viewer_settings.h"
 #include "platform/folders.h"
 #include "platform/resource_text.h"
 #include "platform/shell_links.h"
+#include "platform/system_folders.h"
 #include "resources/resource.h"
 #include "setup/install_recording.h"
 #include "shell/registration.h"
@@ -72,6 +78,29 @@ void NoteStateBeforeRegistration(void* context) {
   ahead.recording->BeforeRegistration(ahead.allUsers);
 }
 
+// Before anything is unpacked: the program folder and its folders must be
+// where their names say, and the user's files at payload names are moved
+// aside into pv_kept (an earlier installation's files are simply replaced).
+bool PrepareFolder(const char* folder, const FolderCreation& creation, InstallRecording& recording,
+                   Reporter& reporter) {
+  PayloadContents payload;
+  ReadPayloadContents(IDR_PAYLOAD, kPayloadType, &payload);
+  // The run made the folder itself when the last folder it created is it.
+  const bool created = !creation.created.empty() &&
+                       installrecord::SameName(uninstallrules::WithBackslash(creation.created.back()), folder);
+  std::vector<std::string> setAside;
+  PreparationFailure failure;
+  if (PrepareProgramFolder(folder, created, payload.folders, payload.files, recording.FilesOfEarlierInstallation(),
+                           &setAside, &failure)) {
+    if (!setAside.empty()) recording.NoteSetAside(setAside);
+    return true;
+  }
+  if (failure.problem == PreparationProblem::kLinkedFolder) {
+    return Fail(reporter, IDS_FOLDER_IS_LINK, LogOrder::kMessageFirst, failure.path.c_str());
+  }
+  return FailWithCause(reporter, IDS_NOT_SET_ASIDE, LogOrder::kMessageFirst, folder, failure.path, failure.error);
+}
+
 }  // namespace
 
 std::size_t LongestInstalledName() {
@@ -94,6 +123,11 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
   if (problem != TargetFolderProblem::kNone && !onlyBlanks) {
     return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
   }
+  // What the uninstaller would refuse to remove from (a system folder, a
+  // parent of one, the Windows folder, a share) is no place to install.
+  if (problem == TargetFolderProblem::kNone && IsProtectedProgramFolder(normalised)) {
+    return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
+  }
   InstallRecording recording;
   recording.BeforeFolder(folder);
   FolderCreation creation;
@@ -103,6 +137,10 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
                          creation.failedFolder, creation.error);
   }
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
+  if (!PrepareFolder(folder, creation, recording, reporter)) {
+    RemoveEmptyFolders(creation.created);
+    return false;
+  }
   // Started now, a helper thread works while the payload is unpacked: it
   // notes for the install record what the registration may replace (nothing
   // changes those values meanwhile); in a run with links it is the link

@@ -60,10 +60,6 @@ bool RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::
 // where it says; a folder that does not is not descended into.
 std::vector<std::pair<std::string, bool>> ListProgramFolder(const ProgramFolder& program, bool* complete);
 
-// Folders whose removal would take what is not ours: the profile, the
-// shell's folders, Program Files, ProgramData, TEMP, the Windows folder.
-std::vector<std::string> SystemFolders();
-std::string WindowsFolder();
 // True when path or one of its folders below folder is a junction or a
 // symbolic link (a file there would not lie inside folder).
 bool LeadsThroughReparsePoint(const std::string& folder, const std::string& relativeName);

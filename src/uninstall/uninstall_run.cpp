@@ -14,6 +14,7 @@
 #include "platform/environment.h"
 #include "platform/file_identity.h"
 #include "platform/resource_text.h"
+#include "platform/system_folders.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"

@@ -9,6 +9,7 @@
 #include "platform/ansi_command_line.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
+#include "platform/system_folders.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
 #include "wizard/wiz_property_sheet.h"
@@ -143,13 +144,14 @@ void CWizPropertyPage::WarnIfViewerRunning() {
 bool CWizPropertyPage::AcceptTargetFolder() {
   char folder[kPathSize] = {};
   ReadFolderWithoutBestFit(GetSafeHwnd(), folder);
-  // The same rule as the installation run, so that a folder is refused here,
+  // The same rules as the installation run, so that a folder is refused here,
   // where it can be changed, and not only after the install click; a drive
   // letter has always been asked for here (no network folder, no leading
-  // blank).
+  // blank), and a folder the uninstaller would refuse is refused here too.
   char normalised[kPathSize];
   if (wizard::HasDrivePart(folder) &&
-      CheckTargetFolder(folder, LongestInstalledName(), normalised) == TargetFolderProblem::kNone) {
+      CheckTargetFolder(folder, LongestInstalledName(), normalised) == TargetFolderProblem::kNone &&
+      !IsProtectedProgramFolder(normalised)) {
     return true;
   }
   ShowProductMessage(IDS_INVALID_FOLDER, MB_OK | MB_ICONERROR);

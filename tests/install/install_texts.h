@@ -21,6 +21,8 @@ const std::string kCannotCreate =
 const std::string kInstallFailed =
     "Fehler beim Installieren!\r\n\r\n\xdc" "berpr\xfc" "fen Sie bitte ob Pixorra l\xe4uft, das Zielverzeichnis "
     "voll ist oder keine Schreibrechte vorhanden sind!";
+const std::string kFolderIsLink = "Ein Ordner des Programms ist eine Verkn\xfcpfung auf einen anderen Ort!";
+const std::string kNotSetAside = "Eine vorhandene Datei konnte nicht nach pv_kept verschoben werden!";
 const std::string kViewerRunning =
     "Warnung: Pixorra l\xe4uft!\r\nBeenden Sie bitte Pixorra bevor Sie mit der Installation fortsetzen!";
 

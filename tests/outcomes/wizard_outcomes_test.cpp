@@ -49,6 +49,10 @@ TEST_F(WizardTest, WelcomeRefusesWhatTheInstallationWouldRefuseBeforeNext) {
       {"forbidden character", L"C:\\pxtest\\a<b", ""},
       {"dots at the end", L"C:\\pxtest\\dots...", "C:\\pxtest\\dots\\"},
       {"outside Windows-1252", L"C:\\\x141\xf3" L"d\x17a\\Pixorra", "C:\\Lodz\\"},
+      // What the uninstaller would refuse to remove from.
+      {"Program Files itself", L"C:\\Program Files", ""},
+      {"system32", L"C:\\windows\\system32", ""},
+      {"a new folder inside the Windows folder", L"C:\\windows\\Pixorra", "C:\\windows\\Pixorra\\"},
   };
   for (const Refused& c : cases) {
     SCOPED_TRACE(c.name);
