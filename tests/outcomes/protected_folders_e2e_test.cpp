@@ -93,3 +93,21 @@ TEST_F(ProtectedFolders, TheSetupRefusesWhatTheUninstallerRefuses) {
 }
 
 }  // namespace
+
+// The list is read from the registry and the environment, without loading
+// the shell: it must still hold every folder the shell itself names.
+TEST(SystemFolderList, HoldsEveryFolderTheShellNames) {
+  const std::vector<std::string> listed = SystemFolders();
+  for (int csidl : {CSIDL_PROFILE, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL,
+                    CSIDL_PROGRAMS, CSIDL_STARTMENU, CSIDL_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY,
+                    CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_APPDATA, CSIDL_COMMON_DOCUMENTS,
+                    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_SYSTEM,
+                    CSIDL_SYSTEMX86, CSIDL_WINDOWS, CSIDL_FONTS, CSIDL_MYPICTURES}) {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) continue;
+    const std::string folder = uninstallrules::WithBackslash(path);
+    bool found = false;
+    for (const std::string& entry : listed) found = found || lstrcmpiA(entry.c_str(), folder.c_str()) == 0;
+    EXPECT_TRUE(found) << "CSIDL " << csidl << ": " << folder;
+  }
+}
