@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/install_record.h"
+#include "core/product.h"
 #include "platform/file_identity.h"
 
 namespace {
@@ -18,7 +19,11 @@ bool Fail(PreparationFailure* failure, PreparationProblem problem, const std::st
   return false;
 }
 
+// The uninstaller is ours by its name: an uninstallation leaves it behind
+// for a moment (its copy in TEMP deletes it once it has ended), and an
+// installation made meanwhile must replace it, not keep it as the user's.
 bool IsEarlierFile(const std::string& name, const std::vector<std::string>& earlierFiles) {
+  if (installrecord::SameName(name, kUninstallerFileName)) return true;
   return std::any_of(earlierFiles.begin(), earlierFiles.end(),
                      [&name](const std::string& earlier) { return installrecord::SameName(earlier, name); });
 }

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/leftover_rules.h"
+#include "platform/file_identity.h"
 #include "shell/shell_expectations.h"
 #include "support/px_test_support.h"
 
@@ -488,63 +490,121 @@ TEST_F(RemovalSafety, CleanupCopyThatCannotBeMadeFailsTheRun) {
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
-// Suspends every thread of the uninstaller's copy in TEMP as soon as it
-// runs, so that what it does after its original ended can be held back;
-// returns the threads (empty when no copy appeared in time).
-std::vector<HANDLE> HoldCopy(const StartedProgram& original) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 20000) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return {};
-    DWORD copy = 0;
-    PROCESSENTRY32 process = {};
-    process.dwSize = sizeof process;
-    for (BOOL more = Process32First(snapshot, &process); more && copy == 0; more = Process32Next(snapshot, &process)) {
-      if (_strnicmp(process.szExeFile, "pv_uninstall-", 13) == 0) copy = process.th32ProcessID;
+
+// The copy in TEMP as the original starts it, but waiting on a process the
+// test ends when it chooses: "cmd /c set /p x=" reading a pipe that the
+// test closes. The copy is told the uninstaller's identity as it was now.
+class HeldCleanupCopy {
+ public:
+  explicit HeldCleanupCopy(const std::string& folder) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    if (!CreatePipe(&readEnd, &stdinWrite_, &inherit, 0)) return;
+    SetHandleInformation(stdinWrite_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = readEnd;
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    char waiterLine[] = "cmd.exe /c set /p x=";
+    PROCESS_INFORMATION waiter = {};
+    const BOOL started = CreateProcessA(nullptr, waiterLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &waiter);
+    CloseHandle(readEnd);
+    if (!started) return;
+    CloseHandle(waiter.hThread);
+    waiter_ = waiter.hProcess;
+
+    // The identity the original takes of its own file before it ends.
+    leftoverrules::FileStamp stamp;
+    const std::wstring resolved = ResolvedFolderPath(folder);
+    std::wstring uninstaller;
+    AnsiToWide(folder + "pv_uninstall.exe", &uninstaller);
+    if (resolved.empty() || !TakeFileStamp(uninstaller, resolved + L"\\pv_uninstall.exe", &stamp)) return;
+
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    copy_ = std::string(temp) + "pv_uninstall-held.exe";
+    if (!CopyFileA((folder + "pv_uninstall.exe").c_str(), copy_.c_str(), FALSE)) return;
+    HANDLE inherited = nullptr;
+    DuplicateHandle(GetCurrentProcess(), waiter_, GetCurrentProcess(), &inherited, SYNCHRONIZE, TRUE, 0);
+    std::string line = "\"" + copy_ + "\" /cleanup=" + std::to_string(reinterpret_cast<unsigned long long>(inherited)) +
+                       " /rmdir=0 \"" + folder + "\"" + leftoverrules::FormatFileStamp(stamp);
+    STARTUPINFOA plain = {};
+    plain.cb = sizeof plain;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(copy_.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, temp, &plain, &process)) {
+      CloseHandle(process.hThread);
+      copyProcess_ = process.hProcess;
     }
-    std::vector<HANDLE> held;
-    THREADENTRY32 thread = {};
-    thread.dwSize = sizeof thread;
-    for (BOOL more = copy != 0 && Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
-      if (thread.th32OwnerProcessID != copy) continue;
-      HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID);
-      if (handle != nullptr && SuspendThread(handle) != static_cast<DWORD>(-1)) held.push_back(handle);
-    }
-    CloseHandle(snapshot);
-    if (!held.empty() || (copy == 0 && !original.IsRunning() && RunningCopies() == 0 && GetTickCount() - start > 2000)) {
-      return held;
-    }
+    CloseHandle(inherited);
   }
-  return {};
-}
+  ~HeldCleanupCopy() {
+    Release();
+    if (waiter_ != nullptr) CloseHandle(waiter_);
+    if (copyProcess_ != nullptr) CloseHandle(copyProcess_);
+  }
+  bool started() const { return copyProcess_ != nullptr; }
+  // Lets the copy go on and waits until it has ended.
+  bool Release() {
+    if (stdinWrite_ != nullptr) {
+      CloseHandle(stdinWrite_);
+      stdinWrite_ = nullptr;
+    }
+    return copyProcess_ == nullptr || WaitForSingleObject(copyProcess_, 30000) == WAIT_OBJECT_0;
+  }
+
+ private:
+  HANDLE stdinWrite_ = nullptr;
+  HANDLE waiter_ = nullptr;
+  HANDLE copyProcess_ = nullptr;
+  std::string copy_;
+};
 
 // A repair by a deployment tool: remove, then install again at once into
-// the same folder. The old copy, held back until the new installation is
-// done, must not take the new uninstaller.
+// the same folder. The old uninstaller's copy in TEMP, held back until the
+// new installation is done, must not take the new uninstaller; without the
+// repair, the same copy does delete the file it was started for.
 TEST_F(RemovalSafety, RepairRightAfterTheRemovalKeepsTheNewUninstaller) {
-  for (int round = 0; round < 3; ++round) {
-    SCOPED_TRACE(round);
+  const struct {
+    const char* what;
+    bool repair;
+    bool uninstallerStays;
+  } cases[] = {
+      {"repaired meanwhile", true, true},
+      {"nothing happened meanwhile", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     Install("/group=1");
-    StartedProgram removal = StartProgram(Uninstaller(), "/silent", work_);
-    ASSERT_TRUE(removal.started());
-    std::vector<HANDLE> held = HoldCopy(removal);
-    DWORD code = 1;
-    EXPECT_TRUE(removal.Wait(30000, &code));
-    EXPECT_EQ(0u, code) << Log();
-    Install("/group=1");
-    EXPECT_FALSE(held.empty()) << "the copy ran before it could be held";
-    for (HANDLE thread : held) {
-      ResumeThread(thread);
-      CloseHandle(thread);
-    }
-    ASSERT_TRUE(CopiesEnded());
-    EXPECT_TRUE(FileExists(Uninstaller()));
+    HeldCleanupCopy copy(kFolder);
+    ASSERT_TRUE(copy.started());
+    if (c.repair) Install("/group=1");
+    ASSERT_TRUE(copy.Release());
+    EXPECT_EQ(c.uninstallerStays, FileExists(Uninstaller()));
     EXPECT_TRUE(FileExists(Record()));
+    // The installation is still whole: a removal ends it.
+    if (!c.uninstallerStays) Install("/group=1");
+    EXPECT_EQ(0u, Uninstall()) << Log();
+    ASSERT_TRUE(CopiesEnded());
   }
+}
+
+// A removal immediately followed by a new installation into the folder the
+// removal leaves: the uninstaller it left for its copy is the product's own,
+// replaced rather than kept as a file of the user's.
+TEST_F(RemovalSafety, InstallRightAfterTheRemovalReplacesTheLeftUninstaller) {
+  Install("/group=1");
+  HeldCleanupCopy copy(kFolder);
+  ASSERT_TRUE(copy.started());
+  DeleteFileA(Record().c_str());  // as the removal leaves it, the uninstaller alone
+  Install("/group=1");
+  ASSERT_TRUE(copy.Release());
+  EXPECT_FALSE(FolderExists(std::string(kFolder) + "pv_kept\\"));
+  EXPECT_TRUE(FileExists(Uninstaller()));
   EXPECT_EQ(0u, Uninstall()) << Log();
   ASSERT_TRUE(CopiesEnded());
-  // The folder existed when the repair installed: it is not the installation's.
-  EXPECT_EQ(std::vector<std::string>(), ListFolder(kFolder));
 }
 
 // TEMP whose name the ANSI code page cannot spell.
