@@ -9,6 +9,7 @@
 #include "core/percent_variables.h"
 #include "core/target_folder.h"
 #include "core/toolbar_skin.h"
+#include "platform/file_identity.h"
 #include "platform/folders.h"
 
 namespace {
@@ -53,6 +54,43 @@ bool IsAbsoluteFolder(const char* folder) {
   char normalised[kPathSize];
   const TargetFolderProblem problem = CheckTargetFolder(folder, sizeof "px_main64.ini" - 1, normalised);
   return problem == TargetFolderProblem::kNone || problem == TargetFolderProblem::kRoot;
+}
+
+
+// The settings file as a file of its own before anything is written into
+// it: a name that is a second hard link of another file, or a link that
+// leads elsewhere, would have the private-profile writes land in that other
+// file (win.ini, say). Such a name is replaced by a new file holding the
+// same text, moved over the name itself; what it led to stays untouched.
+// False when it could not be made so: then nothing is written there.
+bool MakeOwnFile(const char* path) {
+  const FileIdentity identity = IdentifyFile(path);
+  if (!identity.exists) return true;
+  const std::string text(path);
+  const std::size_t cut = text.find_last_of('\\');
+  std::wstring wide;
+  if (cut == std::string::npos || !AnsiToWide(text.substr(cut), &wide)) return false;
+  const std::wstring expected = FullLongFolderPath(text.substr(0, cut)) + wide;
+  if (identity.directory || identity.error != 0) return false;
+  if (IsExactlyAt(identity, expected)) return true;
+  std::string content;
+  HANDLE source = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return false;
+  char buffer[4096];
+  DWORD got = 0;
+  while (content.size() < 1024 * 1024 && ReadFile(source, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    content.append(buffer, got);
+  }
+  CloseHandle(source);
+  const std::string fresh = text + ".new";
+  HANDLE file = CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+                  written == content.size();
+  CloseHandle(file);
+  if (!ok || !MoveFileExA(fresh.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return false;
+  return IsExactlyAt(IdentifyFile(path), expected);
 }
 
 }  // namespace
@@ -101,7 +139,7 @@ void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const 
   TrimSpaces(programFolder);
   AppendBackslashIfRoom(programFolder);
   char programFile[kPathSize];
-  if (!SettingsFileIn(programFolder, programFile)) return;
+  if (!SettingsFileIn(programFolder, programFile) || !MakeOwnFile(programFile)) return;
 
   char settingsFile[kPathSize];
   std::memcpy(settingsFile, programFile, sizeof settingsFile);
@@ -116,7 +154,8 @@ void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const 
     // toolbar settings would otherwise be written nowhere.
     if (ExpandPercentVariables(iniFolder, settingsFolder) && IsAbsoluteFolder(settingsFolder)) {
       FolderCreation creation;
-      if (EnsureFolderExists(settingsFolder, &creation) && SettingsFileIn(settingsFolder, candidate)) {
+      if (EnsureFolderExists(settingsFolder, &creation) && SettingsFileIn(settingsFolder, candidate) &&
+          MakeOwnFile(candidate)) {
         WritePrivateProfileStringA("Others", "INI_Folder", iniFolder, programFile);
         std::memcpy(settingsFile, candidate, sizeof settingsFile);
       } else {

@@ -109,6 +109,20 @@ TEST_F(FolderLinks, NothingIsWrittenThroughALink) {
          return MakeHostLink(outside + "dir", target.substr(0, target.size() - 1));
        },
        kFailed, [](const std::string& target) { return Texts{kFolderIsLink + ": " + target}; }, false},
+      {"the settings file a hard link to a file outside",
+       [](const std::string& target, const std::string& outside) {
+         WriteFileWithFolders(outside + "win.ini", "[fonts]\r\n[extensions]\r\n");
+         return CreateDirectoryA(target.c_str(), nullptr) &&
+                CreateHardLinkA((target + "px_main64.ini").c_str(), (outside + "win.ini").c_str(), nullptr);
+       },
+       kInstalled, [](const std::string&) { return Texts{}; }, true},
+      {"the settings file a host link to a file outside",
+       [](const std::string& target, const std::string& outside) {
+         WriteFileWithFolders(outside + "other.ini", "[Language]\r\nDLL=OTHER.DLL\r\n");
+         return CreateDirectoryA(target.c_str(), nullptr) &&
+                MakeHostLink(outside + "other.ini", target + "px_main64.ini");
+       },
+       kInstalled, [](const std::string&) { return Texts{}; }, true},
       {"a hard link at a file an earlier installation wrote",
        [this](const std::string& target, const std::string& outside) {
          if (Install().exitCode != kInstalled) return false;
@@ -140,6 +154,7 @@ TEST_F(FolderLinks, NothingIsWrittenThroughALink) {
       EXPECT_EQ(Texts{}, MissingOrDifferent(target_));
       EXPECT_EQ(PayloadText("px_changes.txt"), ReadFileBytes(target_ + "px_changes.txt"));
       EXPECT_EQ(PayloadText("px_about.txt"), ReadFileBytes(target_ + "px_about.txt"));
+      EXPECT_NE(std::string::npos, ReadFileBytes(target_ + "px_main64.ini").find("DLL=DEUTSCH.DLL"));
     } else {
       EXPECT_EQ(targetBefore, ListFolder(target_)) << "something was written into the program folder";
     }
