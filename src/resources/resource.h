@@ -20,6 +20,12 @@
 #define IDS_LINK_FAILED          33  // a link that could not be saved (logged, not fatal)
 #define IDS_ASSOCIATION_FAILED   34  // a chosen extension that did not become the viewer's (logged, not fatal)
 #define IDS_RECORD_FAILED        35  // the install record could not be written (logged, not fatal)
+#define IDS_UNKNOWN_OPTION       36  // an argument that is none of the options (log entry or box, exit 1639)
+#define IDS_NO_DESKTOP           37  // no silent switch on a window station nobody sees (exit 1639)
+#define IDS_LOG_NOT_WRITABLE     38  // the "/log=" file cannot be written (exit 1622)
+#define IDS_WIZARD_LEFT          39  // the wizard's result line: left before installing (exit 1602)
+#define IDS_WIZARD_FAILED        40  // the wizard's result line: left after a failed run (exit 1603)
+#define IDS_INI_FROM_COMMAND_LINE 41 // the ready page's second choice when "/ini=" names another folder
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101
