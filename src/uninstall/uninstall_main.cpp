@@ -54,6 +54,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char logFile[kPathSize] = {};
     named = ReadLogOption(arguments, logFile);
     ChooseInstallLog(named ? logFile : UninstallLogPath(folder).c_str());
+    // As in the setup: the named log's folders are made, and a log that
+    // cannot be written ends the run before anything is removed.
+    if (named && !PrepareInstallLog()) return kExitLogNotWritable;
     ui.reset(new SilentUi(named));
   } else {
     ui.reset(new MessageBoxUi());

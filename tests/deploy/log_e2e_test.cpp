@@ -55,7 +55,7 @@ TEST_F(NamedLog, MissingFoldersAreCreatedAndGetTheResult) {
     EXPECT_EQ(0u, run.exitCode);
     const Texts entries = EntriesOf(row.log);
     ASSERT_EQ(1u, entries.size());
-    EXPECT_EQ(0u, entries[0].find(target_.substr(0, target_.size() - 1) + ": Installation abgeschlossen ("))
+    EXPECT_EQ(0u, entries[0].find(target_ + ": Installation abgeschlossen ("))
         << entries[0];
     EXPECT_NE(std::string::npos, entries[0].find("), Exit-Code 0")) << entries[0];
     faulttest::ForgetInstallations();

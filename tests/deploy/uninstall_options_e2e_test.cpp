@@ -120,6 +120,14 @@ TEST_F(UninstallerOptions, HelpOrAnUnknownOptionWithoutSilentShowsABoxAndRemoves
   }
 }
 
+TEST_F(UninstallerOptions, ALogThatCannotBeWrittenRemovesNothing) {
+  WriteFileBytes(std::string(kArea) + "a file", "not a folder");
+  const Everything before = Snapshot();
+  const RunResult run = RunWithin(Uninstaller(), "/silent /log=" + std::string(kArea) + "a file\\u.log", start_);
+  EXPECT_EQ(1622u, run.exitCode);
+  ExpectNothingRemoved(before, {});
+}
+
 TEST_F(UninstallerOptions, EachSilentAliasRemoves) {
   int n = 0;
   for (const char* alias : {"/S", "/SILENT", "/VERYSILENT", "/quiet", "/qn"}) {
