@@ -7,7 +7,6 @@
 #include <string>
 
 #include "core/command_arguments.h"
-#include "core/uninstall_rules.h"
 #include "wizard/wizard_model.h"
 
 namespace {
@@ -77,33 +76,6 @@ TEST(CommandWords, TheNamedWordIsBounded) {
   std::string word;
   ASSERT_TRUE(FindUnknownOption((" /silent " + longWord).c_str(), kSetupOptions, &word));
   EXPECT_EQ(longWord.substr(0, 259), word);
-}
-
-TEST(CommandWords, TheUninstallersOptions) {
-  struct Row {
-    const char* arguments;
-    bool silent;
-    bool help;
-    const char* unknown;
-  };
-  const Row rows[] = {
-      {" /silent", true, false, ""},
-      {" /S", true, false, ""},
-      {" /qn /log=C:\\u.log", true, false, ""},
-      {" /silent /?", true, true, ""},
-      {" /help", false, true, ""},
-      {" /silent /foo", true, false, "/foo"},
-      {" /folder=C:\\x", false, false, "/folder=C:\\x"},
-      {" /progress", false, false, "/progress"},
-  };
-  for (const Row& row : rows) {
-    uninstallrules::UninstallOptions options;
-    ASSERT_TRUE(uninstallrules::ParseUninstallOptions(row.arguments, &options)) << row.arguments;
-    EXPECT_EQ(row.silent, options.silent) << row.arguments;
-    EXPECT_EQ(row.help, options.help) << row.arguments;
-    EXPECT_EQ(row.unknown, options.unknownOption) << row.arguments;
-    EXPECT_FALSE(options.cleanup) << row.arguments;
-  }
 }
 
 TEST(CommandWords, TheWizardsPresets) {
