@@ -34,8 +34,8 @@ constexpr int kExitLogNotWritable = 1622;     // the "/log=" file cannot be writ
 constexpr int kExitInvalidCommandLine = 1639; // an unknown option, or a wizard with nobody to see it
 
 // The arguments as separate words: a word ends at a blank or tab outside
-// double quotes; a quote only switches the quoting on or off and stays part
-// of the word (no backslash escapes: folder values end in backslashes).
+// double quotes; a quote only switches the quoting on or off and stays in
+// the word (no backslash escapes: folder values end in backslashes).
 // Whatever a word holds, "/" included, belongs to it: "/folder=C:/x/y" is one
 // word, and so is "/folder="C:\My /Apps"".
 std::vector<std::string> SplitArguments(const char* arguments);
