@@ -3,8 +3,10 @@
 #include <string>
 
 #include "core/command_arguments.h"
-#include "core/command_line.h"
+#include "install/install_log.h"
 #include "platform/ansi_command_line.h"
+#include "platform/environment.h"
+#include "resources/resource.h"
 #include "setup/silent_start.h"
 #include "wizard/wizard_start.h"
 
@@ -13,14 +15,32 @@ void TheApp::InitInstance() {
   // counts from its first character.
   const std::string commandLine = AnsiCommandLine();
   const char* arguments = ProgramArguments(commandLine.c_str());
+  const bool silent = IsSilentRun(arguments);
+  // A window on a station nobody sees (a service, a deployment agent in
+  // session 0) would wait for a click forever: such a start answers in the
+  // log, as a silent one does, but installs nothing without "/silent".
+  std::string station;
+  if (silent || !IsDesktopVisible(&station)) {
+    SetExitCode(RunUnattended(commandLine.c_str(), silent, station));
+    return;
+  }
   if (AsksForHelp(arguments)) {
     ShowCommandLineHelp();
     SetExitCode(0);
     return;
   }
-  if (HasSilentSwitch(arguments)) {
-    SetExitCode(RunSilentInstallation(commandLine.c_str()));
+  // A mistyped option would otherwise preset nothing and install elsewhere
+  // than asked: nothing starts.
+  std::string unknown;
+  if (FindUnknownOption(arguments, kSetupOptions, &unknown)) {
+    ShowCommandLineProblem(IDS_UNKNOWN_OPTION, unknown);
+    SetExitCode(kExitInvalidCommandLine);
     return;
   }
-  RunWizard();
+  if (!ChooseLogOfRun(commandLine.c_str())) {
+    ShowCommandLineProblem(IDS_LOG_NOT_WRITABLE, ChosenInstallLog());
+    SetExitCode(kExitLogNotWritable);
+    return;
+  }
+  SetExitCode(RunWizard(commandLine.c_str()));
 }

@@ -1,6 +1,8 @@
 #include "core/command_arguments.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/command_line.h"
 
@@ -44,4 +46,85 @@ bool ReadLogOption(const char* commandLine, char file[kPathSize]) {
 
 bool AsksForHelp(const char* arguments) {
   return arguments != nullptr && (std::strstr(arguments, "/?") != nullptr || std::strstr(arguments, "/help") != nullptr);
+}
+
+namespace {
+
+const char* const kSilentAliases[] = {"/S", "/SILENT", "/VERYSILENT", "/quiet", "/qn", nullptr};
+
+const char* const kSetupSwitches[] = {"/silent", "/S", "/SILENT", "/VERYSILENT", "/quiet", "/qn",
+                                      "/?", "/help", "/progress", nullptr};
+const char* const kSetupValues[] = {"/folder=", "/group=", "/desktop=", "/thumbs=", "/allusers=",
+                                    "/assoc=", "/ini=", "/log=", nullptr};
+const char* const kUninstallerSwitches[] = {"/silent", "/S", "/SILENT", "/VERYSILENT", "/quiet", "/qn",
+                                            "/?", "/help", nullptr};
+// The copy's own line (written by the original uninstaller) is read before
+// any check; its words are listed so that no check ever calls them unknown.
+const char* const kUninstallerValues[] = {"/log=", "/cleanup=", "/rmdir=", "/was=", nullptr};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsOneOf(const std::string& word, const char* const* list) {
+  for (; *list != nullptr; ++list) {
+    if (word == *list) return true;
+  }
+  return false;
+}
+
+bool StartsWithOneOf(const std::string& word, const char* const* list) {
+  for (; *list != nullptr; ++list) {
+    if (word.compare(0, std::strlen(*list), *list) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const KnownOptions kSetupOptions = {kSetupSwitches, kSetupValues};
+const KnownOptions kUninstallerOptions = {kUninstallerSwitches, kUninstallerValues};
+
+std::vector<std::string> SplitArguments(const char* arguments) {
+  std::vector<std::string> words;
+  if (arguments == nullptr) return words;
+  const char* p = arguments;
+  for (;;) {
+    while (IsBlank(*p)) ++p;
+    if (*p == '\0') break;
+    const char* start = p;
+    bool quoted = false;
+    for (; *p != '\0' && (quoted || !IsBlank(*p)); ++p) {
+      if (*p == '"') quoted = !quoted;
+    }
+    words.emplace_back(start, static_cast<std::size_t>(p - start));
+  }
+  return words;
+}
+
+std::string Unquoted(const std::string& word) {
+  std::string plain;
+  plain.reserve(word.size());
+  for (char c : word) {
+    if (c != '"') plain += c;
+  }
+  return plain;
+}
+
+bool HasSilentAlias(const char* arguments) {
+  for (const std::string& word : SplitArguments(arguments)) {
+    if (IsOneOf(Unquoted(word), kSilentAliases)) return true;
+  }
+  return false;
+}
+
+bool IsSilentRun(const char* arguments) { return HasSilentSwitch(arguments) || HasSilentAlias(arguments); }
+
+bool FindUnknownOption(const char* arguments, const KnownOptions& known, std::string* word) {
+  for (const std::string& written : SplitArguments(arguments)) {
+    const std::string plain = Unquoted(written);
+    if (plain.empty() || plain[0] != '/') continue;
+    if (IsOneOf(plain, known.switches) || StartsWithOneOf(plain, known.valuePrefixes)) continue;
+    if (word != nullptr) *word = written.substr(0, kPathSize - 1);
+    return true;
+  }
+  return false;
 }

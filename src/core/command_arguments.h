@@ -3,6 +3,9 @@
 // header.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/product.h"
 
 // The arguments behind the program's path, as Windows splits a command line:
@@ -23,3 +26,42 @@ bool ReadLogOption(const char* commandLine, char file[kPathSize]);
 
 // True when the arguments ask for the help text: "/?" or "/help".
 bool AsksForHelp(const char* arguments);
+
+// Exit codes both programs share with Windows Installer, which deployment
+// tools already know how to read.
+constexpr int kExitUserLeft = 1602;           // the wizard was left before installing
+constexpr int kExitLogNotWritable = 1622;     // the "/log=" file cannot be written
+constexpr int kExitInvalidCommandLine = 1639; // an unknown option, or a wizard with nobody to see it
+
+// The arguments as separate words: a word ends at a blank or tab outside
+// double quotes; a quote only switches the quoting on or off and stays in
+// the word (no backslash escapes: folder values end in backslashes).
+// Whatever a word holds, "/" included, belongs to it: "/folder=C:/x/y" is one
+// word, and so is "/folder="C:\My /Apps"".
+std::vector<std::string> SplitArguments(const char* arguments);
+
+// A word without its quote characters: "\"/S\"" reads as "/S".
+std::string Unquoted(const std::string& word);
+
+// True when one word of the arguments is exactly one of the other spellings
+// of "/silent" that packaging tools try: "/S", "/SILENT", "/VERYSILENT",
+// "/quiet", "/qn". A longer word ("/Sx") is none of them.
+bool HasSilentAlias(const char* arguments);
+
+// A run without any window: "/silent" anywhere (HasSilentSwitch) or one of
+// its other spellings as a word of its own.
+bool IsSilentRun(const char* arguments);
+
+// The options a program knows: switches are whole words, value options are
+// word beginnings ("/folder=" takes anything behind it).
+struct KnownOptions {
+  const char* const* switches;
+  const char* const* valuePrefixes;
+};
+extern const KnownOptions kSetupOptions;
+extern const KnownOptions kUninstallerOptions;
+
+// The first word that starts with "/" (quotes aside) and is none of known's
+// options; false when there is none. The word comes back as it was written,
+// cut to 259 characters.
+bool FindUnknownOption(const char* arguments, const KnownOptions& known, std::string* word);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/command_arguments.h"
+#include "core/command_line.h"
 #include "core/format_table.h"
 #include "core/shell_text.h"
 
@@ -369,9 +371,13 @@ bool IsProtectedFolder(const std::string& folder, const std::vector<std::string>
 
 bool ParseUninstallOptions(const std::string& commandLine, UninstallOptions* options) {
   *options = UninstallOptions();
-  options->silent = commandLine.find("/silent") != std::string::npos;
+  options->silent = IsSilentRun(commandLine.c_str());
   const std::size_t cleanup = commandLine.find("/cleanup=");
-  if (cleanup == std::string::npos) return true;
+  if (cleanup == std::string::npos) {
+    options->help = AsksForHelp(commandLine.c_str());
+    FindUnknownOption(commandLine.c_str(), kUninstallerOptions, &options->unknownOption);
+    return true;
+  }
   options->cleanup = true;
   // The copy's line is written by the original: "/cleanup=<n> /rmdir=<0|1> "<folder>"".
   std::size_t pos = cleanup + std::strlen("/cleanup=");

@@ -148,6 +148,11 @@ std::string WithBackslash(const std::string& folder);
 // The uninstaller's command line.
 struct UninstallOptions {
   bool silent = false;
+  // "/?" or "/help": the usage, nothing removed.
+  bool help = false;
+  // The first argument that starts with "/" and is none of the uninstaller's
+  // options ("" when there is none): nothing is removed then.
+  std::string unknownOption;
   // The copy in TEMP that removes the uninstaller and its folder once the
   // original has ended: the original's process handle (inherited) and folder.
   bool cleanup = false;
@@ -155,7 +160,9 @@ struct UninstallOptions {
   bool removeFolder = false;
   std::string folder;
 };
-// "/silent" anywhere, case-sensitive like the setup's options; the copy's
+// "/silent" anywhere, case-sensitive like the setup's options, or one of its
+// other spellings ("/S", "/quiet", ...) as a word of its own; "/?" and
+// "/help"; the first unknown option (outside the copy's line); the copy's
 // "/cleanup=<handle> /rmdir=<0|1> "<folder>"". False for a malformed cleanup
 // request (the copy then does nothing).
 bool ParseUninstallOptions(const std::string& commandLine, UninstallOptions* options);

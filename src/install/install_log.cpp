@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "core/log_entry.h"
 #include "platform/file_identity.h"
@@ -79,6 +80,58 @@ HANDLE OpenLogSafely(const char* path) {
   return INVALID_HANDLE_VALUE;
 }
 
+// The folders above the log, drive root excluded, each as its own path
+// without a trailing backslash ("C:\a", "C:\a\b"); false when path starts
+// with neither a drive ("C:\") nor a share ("\\server\share\").
+bool FoldersAbove(const std::string& path, std::vector<std::string>* folders) {
+  std::size_t rootEnd = 0;
+  if (path.size() > 3 && path[1] == ':' && path[2] == '\\') {
+    rootEnd = 3;
+  } else if (path.compare(0, 2, "\\\\") == 0) {
+    // \\server\share\ is the root of a network path.
+    const std::size_t server = path.find('\\', 2);
+    const std::size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+    if (share == std::string::npos) return false;
+    rootEnd = share + 1;
+  } else {
+    return false;
+  }
+  for (std::size_t cut = path.find('\\', rootEnd); cut != std::string::npos; cut = path.find('\\', cut + 1)) {
+    if (cut > rootEnd) folders->push_back(path.substr(0, cut));
+  }
+  return true;
+}
+
+// A folder that is exactly where its name says: no link, no junction, and
+// under Wine no host symbolic link (only the handle's final path tells).
+bool IsPlainFolderAt(const std::string& folder) {
+  const FileIdentity identity = IdentifyFile(folder);
+  if (!identity.exists || !identity.directory) return false;
+  std::wstring wide;
+  if (!AnsiToWide(folder, &wide)) return false;
+  wchar_t longName[MAX_PATH + 1] = {};
+  const DWORD length = GetLongPathNameW(wide.c_str(), longName, MAX_PATH + 1);
+  const std::wstring expected = length > 0 && length <= MAX_PATH ? std::wstring(longName, length) : wide;
+  return IsExactlyAt(identity, expected);
+}
+
+// Creates the missing folders of the log's chain, one by one, and walks
+// only through folders that are what their names say: an elevated run must
+// not create anything behind somebody's link.
+bool CreateLogFolders(const std::string& path) {
+  std::vector<std::string> folders;
+  if (!FoldersAbove(path, &folders)) return false;
+  for (const std::string& folder : folders) {
+    const FileIdentity identity = IdentifyFile(folder);
+    if (identity.error != 0) return false;
+    if (!identity.exists && !CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      return false;
+    }
+    if (!IsPlainFolderAt(folder)) return false;
+  }
+  return true;
+}
+
 // The log has always been a text-mode file: every line feed becomes CR LF.
 std::string WithCrLf(const std::string& text) {
   std::string out;
@@ -103,6 +156,17 @@ void ChooseInstallLog(const char* file) {
 }
 
 bool InstallLogChosenByUser() { return chosenByUser; }
+
+bool PrepareInstallLog() {
+  if (!chosenByUser) return true;
+  if (!CreateLogFolders(chosenLog)) return false;
+  HANDLE log = OpenLogSafely(chosenLog.c_str());
+  if (log == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(log);
+  return true;
+}
+
+const std::string& ChosenInstallLog() { return chosenLog; }
 
 void WriteInstallLog(const char* text) {
   HANDLE log = OpenLogSafely(chosenLog.empty() ? kLogFileName : chosenLog.c_str());

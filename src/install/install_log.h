@@ -14,6 +14,17 @@ void ChooseInstallLog(const char* file);
 // and a successful run leaves a line too.
 bool InstallLogChosenByUser();
 
+// For a log named with "/log=": creates its missing folders (the whole
+// chain, each folder checked to be a plain folder where its name says, so
+// nothing is created behind a link) and opens the file once as
+// WriteInstallLog does. False when that fails: the caller then ends the run
+// before any change. Always true for the default log, which has always been
+// skipped quietly where it cannot be written (a read-only start folder).
+bool PrepareInstallLog();
+
+// The log's absolute path as chosen ("" before ChooseInstallLog).
+const std::string& ChosenInstallLog();
+
 // Appends one dated entry and its separator line; a log that cannot be opened
 // is skipped silently. A log name that is a hard link to another file or a
 // reparse point is replaced by a new file, never written through.

@@ -34,3 +34,24 @@ bool BringViewerToFront() {
   }
   return false;
 }
+
+bool IsDesktopVisible(std::string* stationName) {
+  if (stationName != nullptr) stationName->clear();
+  HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr) return true;
+  wchar_t name[256] = {};
+  DWORD needed = 0;
+  if (GetUserObjectInformationW(station, UOI_NAME, name, sizeof name - sizeof name[0], &needed)) {
+    if (stationName != nullptr) {
+      char ansi[256] = {};
+      WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof ansi - 1, nullptr, nullptr);
+      *stationName = ansi;
+    }
+    if (CompareStringOrdinal(name, -1, L"WinSta0", -1, TRUE) != CSTR_EQUAL) return false;
+  }
+  USEROBJECTFLAGS flags = {};
+  if (GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+  }
+  return true;
+}

@@ -22,6 +22,12 @@
 #define IDS_RECORD_FAILED        35  // the install record could not be written (logged, not fatal)
 #define IDS_FOLDER_IS_LINK       36  // the program folder or one of its folders leads elsewhere (a link)
 #define IDS_NOT_SET_ASIDE        37  // a file of the user's at a payload name could not be moved into pv_kept
+#define IDS_UNKNOWN_OPTION       38  // an argument that is none of the options (log entry or box, exit 1639)
+#define IDS_NO_DESKTOP           39  // no silent switch on a window station nobody sees (exit 1639)
+#define IDS_LOG_NOT_WRITABLE     40  // the "/log=" file cannot be written (exit 1622)
+#define IDS_WIZARD_LEFT          41  // the wizard's result line: left before installing (exit 1602)
+#define IDS_WIZARD_FAILED        42  // the wizard's result line: left after a failed run (exit 1603)
+#define IDS_INI_FROM_COMMAND_LINE 43 // the ready page's second choice when "/ini=" names another folder
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

@@ -35,12 +35,35 @@ void ClearNumberOption(InstallOptions& options, const char* keyword) {
 
 }  // namespace
 
-int RunSilentInstallation(const char* commandLine) {
-  // Chosen before anything can fail, and made absolute while the current
-  // folder is still the start folder.
+bool ChooseLogOfRun(const char* commandLine) {
+  // Made absolute while the current folder is still the start folder.
   char logFile[kPathSize];
   ChooseInstallLog(ReadLogOption(commandLine, logFile) ? logFile : nullptr);
+  return PrepareInstallLog();
+}
 
+int RunUnattended(const char* commandLine, bool silent, const std::string& stationName) {
+  // Chosen before anything can fail: every answer of this run is in the log.
+  if (!ChooseLogOfRun(commandLine)) return kExitLogNotWritable;
+  const char* arguments = ProgramArguments(commandLine);
+  LogReporter reporter;
+  if (AsksForHelp(arguments)) {
+    WriteInstallLog(LoadResourceString(IDS_HELP).c_str());
+    return kExitInstalled;
+  }
+  std::string unknown;
+  if (FindUnknownOption(arguments, kSetupOptions, &unknown)) {
+    reporter.Failure(LoadResourceString(IDS_UNKNOWN_OPTION).c_str(), unknown.c_str(), false);
+    return kExitInvalidCommandLine;
+  }
+  if (!silent) {
+    reporter.Failure(LoadResourceString(IDS_NO_DESKTOP).c_str(), stationName.c_str(), false);
+    return kExitInvalidCommandLine;
+  }
+  return RunSilentInstallation(commandLine);
+}
+
+int RunSilentInstallation(const char* commandLine) {
   if (IsViewerRunning()) {
     char warning[kPathSize];
     LoadResourceString(IDS_VIEWER_RUNNING, warning, sizeof warning);
@@ -68,20 +91,28 @@ int RunSilentInstallation(const char* commandLine) {
 
   // A named log always exists afterwards: a deployment tool can tell a run
   // that succeeded from one that never started.
-  if (InstallLogChosenByUser()) {
-    char folder[kPathSize];
-    if (!NormaliseTargetFolder(options.targetFolder, folder)) folder[0] = '\0';
-    const char* arguments = ProgramArguments(commandLine);
-    while (*arguments == ' ' || *arguments == '\t') ++arguments;
-    const std::string line = std::string(folder) + ": " + LoadResourceString(IDS_INSTALLED) + " (" + arguments +
-                             "), Exit-Code " + std::to_string(kExitInstalled);
-    WriteInstallLog(line.c_str());
-  }
+  if (InstallLogChosenByUser()) WriteResultLine(options.targetFolder, IDS_INSTALLED, commandLine, kExitInstalled);
   return kExitInstalled;
+}
+
+void WriteResultLine(const char* targetFolder, unsigned textId, const char* commandLine, int exitCode) {
+  char folder[kPathSize];
+  if (!NormaliseTargetFolder(targetFolder, folder)) folder[0] = '\0';
+  const char* arguments = ProgramArguments(commandLine);
+  while (*arguments == ' ' || *arguments == '\t') ++arguments;
+  const std::string line = std::string(folder) + ": " + LoadResourceString(textId) + " (" + arguments +
+                           "), Exit-Code " + std::to_string(exitCode);
+  WriteInstallLog(line.c_str());
 }
 
 void ShowCommandLineHelp() {
   const std::string text = LoadResourceString(IDS_HELP);
   const std::string caption = LoadResourceString(IDS_CAPTION);
   MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+void ShowCommandLineProblem(unsigned textId, const std::string& subject) {
+  const std::string text = LoadResourceString(textId) + ":\n\n" + subject;
+  const std::string caption = LoadResourceString(IDS_CAPTION);
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }

@@ -11,6 +11,8 @@
 #include "core/leftover_rules.h"
 #include "platform/dll_search.h"
 #include "platform/file_identity.h"
+#include "platform/resource_text.h"
+#include "uninstall/uninstall_resource.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_ui.h"
 
@@ -46,14 +48,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   const std::string folder = OwnFolder();
   std::unique_ptr<UninstallUi> ui;
+  bool named = false;
   if (options.silent) {
     // "/log=FILE" as the setup reads it; else Pixorra_Uninstall.log.
     char logFile[kPathSize] = {};
-    const bool named = ReadLogOption(arguments, logFile);
+    named = ReadLogOption(arguments, logFile);
     ChooseInstallLog(named ? logFile : UninstallLogPath(folder).c_str());
+    // As in the setup: the named log's folders are made, and a log that
+    // cannot be written ends the run before anything is removed.
+    if (named && !PrepareInstallLog()) return kExitLogNotWritable;
     ui.reset(new SilentUi(named));
   } else {
     ui.reset(new MessageBoxUi());
+  }
+  // Help and a mistyped option remove nothing: a deployment script that
+  // asks for the usage, or misspells a switch, must not uninstall.
+  if (options.help || !options.unknownOption.empty()) {
+    const std::string caption = LoadResourceString(IDS_UN_CAPTION);
+    const std::string text = options.help ? LoadResourceString(IDS_UN_HELP)
+                                          : LoadResourceString(IDS_UN_UNKNOWN_OPTION) + ": " + options.unknownOption;
+    if (!options.silent) {
+      MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+                  (options.help ? MB_ICONINFORMATION : MB_ICONERROR) | MB_OK | MB_SETFOREGROUND);
+    } else {
+      WriteInstallLog(text.c_str());
+    }
+    return options.help ? 0 : kExitInvalidCommandLine;  // the usage asked for is a success
   }
   return RunUninstall(folder, options.silent, *ui);
 }

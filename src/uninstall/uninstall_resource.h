@@ -25,3 +25,5 @@
 #define IDS_UN_CHANGED_FILES         121
 #define IDS_UN_KEPT_LEFT             122
 #define IDS_UN_CLEANUP_FAILED        123
+#define IDS_UN_HELP                  124
+#define IDS_UN_UNKNOWN_OPTION        125

@@ -78,6 +78,9 @@ void CWizPropertyPage::ActivateAssociationPage() {
     const FormatRow* row = GetFormatRow(i);
     if (row != nullptr) InsertRow(list, i, *row);
   }
+  // The marks "/assoc=" preset; the framework shows the model again only
+  // from the second activation on.
+  ExchangeMarks(false);
 }
 
 void CWizPropertyPage::ExchangeMarks(bool save) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "core/folder_text.h"
 #include "core/target_folder.h"
@@ -35,8 +36,19 @@ void CWizPropertyPage::ActivateReadyPage() {
   SetDlgItemText(IDC_READY_FOLDER, line);
 
   // Reset on every activation: the settings file belongs in the user's
-  // application data from Vista on, beside the program before.
-  Model().iniInAppData = IsVistaOrLater();
+  // application data from Vista on, beside the program before, unless the
+  // command line chose.
+  WizardModel& model = Model();
+  switch (model.iniPreset) {
+    case WizardModel::IniPreset::None: model.iniInAppData = IsVistaOrLater(); break;
+    case WizardModel::IniPreset::ProgramFolder: model.iniInAppData = false; break;
+    case WizardModel::IniPreset::AppData:
+    case WizardModel::IniPreset::OtherFolder: model.iniInAppData = true; break;
+  }
+  if (model.iniPreset == WizardModel::IniPreset::OtherFolder) {
+    const std::string choice = LoadResourceString(IDS_INI_FROM_COMMAND_LINE) + model.iniFolder;
+    SetDlgItemText(IDC_INI_APPDATA_FOLDER, choice.c_str());
+  }
   ExchangeReady(false);
 }
 
@@ -75,6 +87,7 @@ LRESULT CWizPropertyPage::StartInstallation() {
   sheet.EnableDlgItem(IDCANCEL, false);
   MessageBoxReporter reporter;
   const bool installed = RunInstallation(options, reporter);
+  sheet.NoteInstallation(installed);
   sheet.KillTimer(kCaptionTimerId);
   sheet.EnableDlgItem(IDC_SHEET_BACK, true);
   sheet.EnableDlgItem(IDC_SHEET_NEXT, true);

@@ -109,7 +109,11 @@ void CWizPropertyPage::SetWelcomeDefaults() {
   if (!FindPreviousInstallFolder(model.targetFolder)) {
     std::memcpy(model.targetFolder, folder, sizeof model.targetFolder);
   }
+  // What the command line names wins over both: "winget --location" and the
+  // like give "/folder=".
+  ApplyCommandLinePresets(Sheet().CommandLine(), model);
   ExchangeWelcome(false);
+  UpdateLinkScope();
 }
 
 void CWizPropertyPage::ExchangeWelcome(bool save) {

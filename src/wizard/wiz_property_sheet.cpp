@@ -32,7 +32,8 @@ void CreateTitleFont(CFont& font) {
 
 }  // namespace
 
-CWizPropertySheet::CWizPropertySheet() : CPropertySheet("Pixorra Setup") {
+CWizPropertySheet::CWizPropertySheet(const char* commandLine)
+    : CPropertySheet("Pixorra Setup"), commandLine_(commandLine != nullptr ? commandLine : "") {
   CreateTitleFont(titleFont_);
   for (int i = 0; i < wizard::kWizardPageCount; ++i) {
     pages_[i] = std::make_unique<CWizPropertyPage>(wizard::kWizardPages[i].templateId);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "core/wizard_rules.h"
 #include "framework/gdi_objects.h"
@@ -28,7 +29,9 @@ constexpr int kFinishPageIndex = 4;
 
 class CWizPropertySheet : public CPropertySheet {
  public:
-  CWizPropertySheet();
+  // commandLine: the whole line, program path included; its options preset
+  // the pages.
+  explicit CWizPropertySheet(const char* commandLine);
 
   const MessageMap* GetMessageMap() const override;
 
@@ -36,6 +39,13 @@ class CWizPropertySheet : public CPropertySheet {
   void OnInitDialog() override;
 
   WizardModel& Model() { return model_; }
+  const char* CommandLine() const { return commandLine_.c_str(); }
+
+  // What the installation runs of this wizard came to; a later run that
+  // succeeds wins over an earlier failure.
+  enum class RunOutcome { NotRun, Failed, Installed };
+  RunOutcome Outcome() const { return outcome_; }
+  void NoteInstallation(bool installed) { outcome_ = installed ? RunOutcome::Installed : RunOutcome::Failed; }
   HFONT TitleFont() const { return titleFont_; }
 
  protected:
@@ -52,6 +62,8 @@ class CWizPropertySheet : public CPropertySheet {
   bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+  std::string commandLine_;
+  RunOutcome outcome_ = RunOutcome::NotRun;
   WizardModel model_;
   CFont titleFont_;
   std::unique_ptr<CWizPropertyPage> pages_[wizard::kWizardPageCount];

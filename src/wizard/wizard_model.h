@@ -15,9 +15,16 @@ struct WizardModel {
   bool allUsers = false;
   // Association page: one mark per format-table row, in table order.
   bool formatMarks[kFormatRowCount] = {};
-  // Ready page: the settings file in the user's application data, else
-  // beside the program.
+  // Ready page: the settings file in the user's application data (or in
+  // the folder "/ini=" named, see below), else beside the program.
   bool iniInAppData = false;
+  // What "/ini=" chose for the ready page. Without it the system decides
+  // (application data from Vista on); with a folder that is neither ""
+  // (beside the program) nor the application-data folder, the page's second
+  // choice names that folder (iniFolder) instead.
+  enum class IniPreset { None, ProgramFolder, AppData, OtherFolder };
+  IniPreset iniPreset = IniPreset::None;
+  char iniFolder[kPathSize] = {};
   // Finish page.
   bool showFaq = false;
   bool startViewer = false;
@@ -27,3 +34,9 @@ struct WizardModel {
 // the marked rows (any mark also asks for the association), the settings
 // folder; never silent.
 InstallOptions InstallOptionsFromModel(const WizardModel& model);
+
+// The options on the command line as the wizard's defaults: "/folder=",
+// "/group=", "/desktop=", "/thumbs=", "/allusers=", "/assoc=" and "/ini=",
+// read as a silent run reads them, over what model holds. An option that is
+// absent, or whose value the 519-character window cut, leaves its default.
+void ApplyCommandLinePresets(const char* commandLine, WizardModel& model);

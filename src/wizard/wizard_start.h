@@ -1,5 +1,8 @@
 // The wizard path of the application's start: the sheet with its five pages,
-// run modally.
+// run modally, its pages preset from the command line.
 #pragma once
 
-void RunWizard();
+// Returns the exit code: 0 installed, kExitUserLeft (1602) left before any
+// installation, 1603 left after a failed one. A log named with "/log=" gets
+// the run's failures and this result as its last line.
+int RunWizard(const char* commandLine);

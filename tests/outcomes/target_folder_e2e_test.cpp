@@ -93,11 +93,12 @@ TEST_F(RefusedFolders, StringFiveExit1603AndNothingCreated) {
 
 TEST_F(RefusedFolders, AValueCutByTheWindowIsNeverActedOn) {
   // "/folder=" placed so that the 519-character window ends 8 characters
-  // into its value: the setup sees "C:\Progr".
-  const std::wstring head = SetupLine(L"/silent /x=");
+  // into its value: the setup sees "C:\Progr". The filler is a plain word:
+  // one starting with "/" would be an unknown option, refused before this.
+  const std::wstring head = SetupLine(L"/silent x=");
   const std::size_t valueStart = 519 - 8;
   const std::wstring filler(valueStart - 9 - head.size(), L'x');
-  ExpectRefused(L"/silent /x=" + filler + L" /folder=C:\\Program Files\\Pixorra", "C:\\Progr");
+  ExpectRefused(L"/silent x=" + filler + L" /folder=C:\\Program Files\\Pixorra", "C:\\Progr");
   EXPECT_FALSE(FolderExists("C:\\Program Files\\Pixorra\\"));
 }
 

@@ -54,6 +54,15 @@ def link_digest(data):
     return hashlib.sha256(data).hexdigest()
 
 
+def record_digest(data):
+    """The install record's digest without the size and CRC-32 of each file:
+    the signed programs are larger than the unsigned ones by their
+    signatures, and the record stamps what was written; everything else
+    must be equal."""
+    text = re.sub(rb"(?m)^(File\t[^\t\r\n]*)\t\d+\t\d+(?=\r?$)", rb"\1", data)
+    return hashlib.sha256(text).hexdigest()
+
+
 def files(prefix, since):
     drive = os.path.join(prefix, "drive_c")
     for base, dirs, names in os.walk(drive):
@@ -69,6 +78,8 @@ def files(prefix, since):
                 data = f.read()
             if name.lower().endswith(".lnk"):
                 digest, signed = link_digest(data), "-"
+            elif name.lower() == "pv_uninstall.dat":
+                digest, signed = record_digest(data), "-"
             else:
                 digest, signed = unsigned_digest(path, data)
             if st.st_mtime_ns > since:
@@ -82,13 +93,29 @@ def files(prefix, since):
             yield f"file {rel} {shown} {digest} {signed}"
 
 
+def registry_lines(f):
+    """The lines of a registry file, the install record's copy in the
+    uninstall entry (a hex value over many lines) as one line with the
+    record's digest (see record_digest)."""
+    lines = iter(f)
+    for line in lines:
+        line = line.rstrip("\n")
+        if line.startswith('"InstallRecord"=hex:'):
+            hex_text = line[len('"InstallRecord"=hex:'):]
+            while hex_text.endswith("\\"):
+                hex_text = hex_text[:-1] + next(lines).strip()
+            data = bytes(int(b, 16) for b in hex_text.split(",") if b)
+            yield '"InstallRecord"=record:' + record_digest(data)
+            continue
+        yield line
+
+
 def registry(prefix):
     for reg in REGISTRY_FILES:
         if not os.path.exists(os.path.join(prefix, reg)):
             continue
         with open(os.path.join(prefix, reg), encoding="utf-8", errors="replace") as f:
-            for line in f:
-                line = line.rstrip("\n")
+            for line in registry_lines(f):
                 # Wine's own times; a display driver's date is written at every start.
                 if line.startswith("#time=") or line.startswith('"DriverDateData"='):
                     continue

@@ -405,7 +405,8 @@ TEST(UninstallRules, CommandLine) {
   EXPECT_FALSE(o.cleanup);
   EXPECT_TRUE(ParseUninstallOptions("\"C:\\P\\pv_uninstall.exe\" /silent", &o));
   EXPECT_TRUE(o.silent);
-  EXPECT_FALSE(ParseUninstallOptions("x /SILENT", &o) && o.silent) << "case-sensitive like the setup";
+  EXPECT_FALSE(ParseUninstallOptions("x /Silent", &o) && o.silent) << "case-sensitive like the setup";
+  EXPECT_TRUE(ParseUninstallOptions("x /SILENT", &o) && o.silent) << "one of the aliases packaging tools use";
 
   ASSERT_TRUE(ParseUninstallOptions("x /cleanup=1234 /rmdir=1 \"C:\\Program Files\\Pixorra\\\"", &o));
   EXPECT_TRUE(o.cleanup);

@@ -72,8 +72,8 @@ WizardDriver::~WizardDriver() {
   // StartedProgram ends a setup that is still running.
 }
 
-bool WizardDriver::Start() {
-  process_ = pxtest::StartProgram(pxtest::SetupExePath(), "");
+bool WizardDriver::Start(const std::string& args) {
+  process_ = pxtest::StartProgram(pxtest::SetupExePath(), args);
   if (!process_.started()) return false;
   return pxtest::WaitFor([&] { return (sheet_ = FindSheet()) != nullptr; }, kWaitMs);
 }

@@ -45,12 +45,15 @@ class WizardDriver {
   WizardDriver(const WizardDriver&) = delete;
   WizardDriver& operator=(const WizardDriver&) = delete;
 
-  // Starts the setup without "/silent" and waits until its sheet exists
-  // (a message box of the first page may already be open then).
-  bool Start();
+  // Starts the setup without "/silent" (args: other options) and waits
+  // until its sheet exists (a message box of the first page may already be
+  // open then).
+  bool Start(const std::string& args = "");
   bool IsRunning() const { return process_.IsRunning(); }
   // Waits until the setup has ended.
   bool WaitForExit(DWORD timeoutMs = kWaitMs);
+  // The same, with the setup's full exit code.
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) { return process_.Wait(timeoutMs, exitCode); }
   DWORD ProcessId() const { return process_.processId(); }
   // Ends a setup that is still running.
   void Stop() { process_.Terminate(); }

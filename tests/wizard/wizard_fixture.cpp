@@ -48,8 +48,8 @@ void WizardTest::RestoreWebPages() {
 
 std::string WizardTest::OpenedWebPages() const { return FileExists(recordFile_) ? ReadFileBytes(recordFile_) : ""; }
 
-::testing::AssertionResult WizardTest::StartAtWelcome() {
-  if (!wizard.Start()) return ::testing::AssertionFailure() << "no wizard sheet appeared";
+::testing::AssertionResult WizardTest::StartAtWelcome(const std::string& args) {
+  if (!wizard.Start(args)) return ::testing::AssertionFailure() << "no wizard sheet appeared";
   if (!wizard.WaitForPage(kWelcome)) return ::testing::AssertionFailure() << "the welcome page did not come";
   return ::testing::AssertionSuccess();
 }

@@ -28,8 +28,8 @@ class WizardTest : public ::testing::Test {
   // "Pixorra\".
   std::string NewInstallFolder(const std::string& stem);
 
-  // Starts the setup and waits for the welcome page.
-  ::testing::AssertionResult StartAtWelcome();
+  // Starts the setup (args: options beside it) and waits for the welcome page.
+  ::testing::AssertionResult StartAtWelcome(const std::string& args = "");
   // From the welcome page: the folder typed in, then Next up to the page.
   ::testing::AssertionResult GoTo(int page, const std::string& folder = "");
   // On the ready page: Next, and the finish page within the time-out.
