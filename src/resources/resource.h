@@ -20,6 +20,14 @@
 #define IDS_LINK_FAILED          33  // a link that could not be saved (logged, not fatal)
 #define IDS_ASSOCIATION_FAILED   34  // a chosen extension that did not become the viewer's (logged, not fatal)
 #define IDS_RECORD_FAILED        35  // the install record could not be written (logged, not fatal)
+// A run as a service account or on a window station nobody sees: what was
+// written instead of into the account's profile (logged notices).
+#define IDS_MACHINE_LINKS        50
+#define IDS_MACHINE_ASSOCIATIONS 51
+#define IDS_MACHINE_SETTINGS     52
+// The "/progress" window's line under the bar, per stage.
+#define IDS_PROGRESS_UNPACKING   53
+#define IDS_PROGRESS_REGISTERING 54
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

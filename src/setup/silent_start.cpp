@@ -14,6 +14,7 @@
 #include "install/install_log.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
+#include "platform/viewer_process.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
 #include "setup/log_reporter.h"
@@ -41,17 +42,20 @@ int RunSilentInstallation(const char* commandLine) {
   char logFile[kPathSize];
   ChooseInstallLog(ReadLogOption(commandLine, logFile) ? logFile : nullptr);
 
-  if (IsViewerRunning()) {
+  InstallOptions options;
+  SetSilentDefaults(options);
+  if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);
+  ApplyCommandLineOptions(commandLine, options);
+  // Known only now: the folder whose viewer holds the files, run by anybody
+  // in any session. Nothing has been changed yet.
+  char viewerFolder[kPathSize];
+  if (!NormaliseTargetFolder(options.targetFolder, viewerFolder)) viewerFolder[0] = '\0';
+  if (IsViewerInUse(viewerFolder)) {
     char warning[kPathSize];
     LoadResourceString(IDS_VIEWER_RUNNING, warning, sizeof warning);
     WriteInstallLog(warning);
     return kExitViewerRunning;
   }
-
-  InstallOptions options;
-  SetSilentDefaults(options);
-  if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);
-  ApplyCommandLineOptions(commandLine, options);
   LogReporter reporter;
   // A value the window cut is a different value: a cut folder is refused, and
   // a cut setting keeps its default.
