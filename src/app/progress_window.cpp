@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 
 #include "core/progress_rule.h"
 #include "framework/common_controls.h"
@@ -20,6 +21,7 @@ constexpr UINT_PTR kPollTimer = 1;
 // counters, so its speed does not depend on the window at all.
 constexpr UINT kPollMs = 50;
 constexpr UINT kRunEnded = WM_APP + 1;
+constexpr DWORD kShowWaitMs = 2000;
 constexpr DWORD kCloseWaitMs = 5000;  // a window thread that hangs never keeps the exit code back
 constexpr int kTextId = 100;
 constexpr int kBarId = 101;
@@ -36,8 +38,23 @@ class ProgressWindow {
   // Runs on the window's thread: creates, shows and pumps until the run has
   // ended.
   static DWORD WINAPI Thread(void* self) {
-    static_cast<ProgressWindow*>(self)->Run();
+    auto* window = static_cast<ProgressWindow*>(self);
+    window->Run();
+    SetEvent(window->onScreen_);  // also when no window could be made
     return 0;
+  }
+
+  ProgressWindow() : onScreen_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~ProgressWindow() {
+    if (onScreen_ != nullptr) CloseHandle(onScreen_);
+  }
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+  // Waits until the window is on the screen (or could not be made), at most
+  // timeoutMs.
+  void WaitShown(DWORD timeoutMs) const {
+    if (onScreen_ != nullptr) WaitForSingleObject(onScreen_, timeoutMs);
   }
 
   // From the run's thread once it has ended: the window closes itself.
@@ -114,6 +131,7 @@ class ProgressWindow {
     window_.store(window);
     if (ended_.load()) PostMessageW(window, kRunEnded, 0, 0);
     Poll(window);
+    SetEvent(onScreen_);
     return true;
   }
 
@@ -160,6 +178,7 @@ class ProgressWindow {
 
   std::atomic<HWND> window_{nullptr};
   std::atomic<bool> ended_{false};
+  HANDLE onScreen_;  // set once the window is on the screen or cannot be made
   HWND bar_ = nullptr;
   HFONT font_ = nullptr;
   int shown_ = 0;
@@ -170,6 +189,11 @@ class ProgressWindow {
 int RunInstallationWithProgress(const char* commandLine) {
   ProgressWindow window;
   const HANDLE thread = CreateThread(nullptr, 0, ProgressWindow::Thread, &window, 0, nullptr);
+  // The run starts once the window shows it from its beginning: making the
+  // first window takes Wine's display driver a few hundred milliseconds,
+  // in which a small payload is unpacked already. Never longer than
+  // kShowWaitMs: a display that hangs does not hold the installation.
+  if (thread != nullptr) window.WaitShown(kShowWaitMs);
   const int exitCode = RunSilentInstallation(commandLine);
   window.RunEnded();
   if (thread != nullptr) {
