@@ -168,7 +168,7 @@ TEST_F(ProgressWindow, ARunningViewerEndsItAsASilentRun) {
   for (const char* mode : {"/silent", "/progress"}) {
     SCOPED_TRACE(mode);
     DeleteFileA(log.c_str());
-    const RunResult run = RunSetup(std::string(mode) + " /log=" + log);
+    const RunResult run = RunSetup(std::string(mode) + " /log=" + log, "", 30000);
     EXPECT_EQ(kViewerBusy, run.exitCode);
     EXPECT_NE(std::string::npos, ReadFileBytes(log).find("Warnung: Pixorra l\xe4uft!"));
     EXPECT_FALSE(FolderExists(kProgramFolder));
