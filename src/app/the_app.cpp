@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "app/progress_window.h"
 #include "core/command_arguments.h"
+#include "core/progress_rule.h"
 #include "install/install_log.h"
 #include "platform/ansi_command_line.h"
 #include "platform/environment.h"
@@ -15,13 +17,22 @@ void TheApp::InitInstance() {
   // counts from its first character.
   const std::string commandLine = AnsiCommandLine();
   const char* arguments = ProgramArguments(commandLine.c_str());
-  const bool silent = IsSilentRun(arguments);
+  // "/progress", with or without "/silent": the silent run with a window
+  // that shows its progress.
+  const bool progress = progressrule::HasProgressSwitch(arguments);
+  const bool silent = IsSilentRun(arguments) || progress;
   // A window on a station nobody sees (a service, a deployment agent in
   // session 0) would wait for a click forever: such a start answers in the
   // log, as a silent one does, but installs nothing without "/silent".
   std::string station;
   if (silent || !IsDesktopVisible(&station)) {
-    SetExitCode(RunUnattended(commandLine.c_str(), silent, station));
+    int exitCode = 0;
+    if (!PrepareUnattendedRun(commandLine.c_str(), silent, station, &exitCode)) {
+      SetExitCode(exitCode);
+      return;
+    }
+    SetExitCode(progress ? RunInstallationWithProgress(commandLine.c_str())
+                         : RunSilentInstallation(commandLine.c_str()));
     return;
   }
   if (AsksForHelp(arguments)) {

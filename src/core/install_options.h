@@ -14,5 +14,8 @@ struct InstallOptions {
   char iniFolder[kPathSize] = {};
   bool formatSelection[kFormatRowCount] = {};  // format-table row order
   bool associate = false;                      // some row is chosen
+  // The running account's own part of the associations (user choices,
+  // store-app entries); off for a machine account, whose profile no user sees.
+  bool userAssociations = true;
   bool silent = false;
 };

@@ -15,4 +15,6 @@ set(PX_CORE_SOURCES
   command_arguments.cpp
   install_record.cpp
   uninstall_rules.cpp
-  leftover_rules.cpp)
+  leftover_rules.cpp
+  account_placement.cpp
+  progress_rule.cpp)

@@ -12,6 +12,7 @@
 #include "core/archive_entry.h"
 #include "core/product.h"
 #include "platform/file_identity.h"
+#include "platform/run_progress.h"
 
 namespace {
 
@@ -272,6 +273,7 @@ CopyResult CopyEntry(unzFile archive, HANDLE output, char* buffer, ZPOS64_T decl
       SetLastError(ERROR_DISK_FULL);  // a write cut short, as in ExtractPayload
       return CopyResult::kWriteError;
     }
+    runprogress::Advance(static_cast<unsigned long long>(count));
   }
 }
 

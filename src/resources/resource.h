@@ -28,6 +28,14 @@
 #define IDS_WIZARD_LEFT          41  // the wizard's result line: left before installing (exit 1602)
 #define IDS_WIZARD_FAILED        42  // the wizard's result line: left after a failed run (exit 1603)
 #define IDS_INI_FROM_COMMAND_LINE 43 // the ready page's second choice when "/ini=" names another folder
+// A run as a service account or on a window station nobody sees: what was
+// written instead of into the account's profile (logged notices).
+#define IDS_MACHINE_LINKS        50
+#define IDS_MACHINE_ASSOCIATIONS 51
+#define IDS_MACHINE_SETTINGS     52
+// The "/progress" window's line under the bar, per stage.
+#define IDS_PROGRESS_UNPACKING   53
+#define IDS_PROGRESS_REGISTERING 54
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

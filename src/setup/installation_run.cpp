@@ -16,9 +16,11 @@
 #include "install/viewer_settings.h"
 #include "platform/folders.h"
 #include "platform/resource_text.h"
+#include "platform/run_progress.h"
 #include "platform/shell_links.h"
 #include "platform/system_folders.h"
 #include "resources/resource.h"
+#include "setup/account_run.h"
 #include "setup/install_recording.h"
 #include "shell/registration.h"
 
@@ -110,7 +112,10 @@ std::size_t LongestInstalledName() {
   return longest;
 }
 
-bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
+bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
+  // Before anything is written, and before the record notes where the links
+  // go: a run as a service account writes nothing into its own profile.
+  const InstallOptions options = PlaceForRunningAccount(chosen, reporter);
   char folder[kPathSize] = {};
   for (int i = 0; i < kPathSize - 1 && options.targetFolder[i] != '\0'; ++i) {
     folder[i] = options.targetFolder[i];
@@ -141,6 +146,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     RemoveEmptyFolders(creation.created);
     return false;
   }
+  runprogress::BeginStage(progressrule::Stage::kUnpacking, recording.PayloadBytes());
   // Started now, a helper thread works while the payload is unpacked: it
   // notes for the install record what the registration may replace (nothing
   // changes those values meanwhile); in a run with links it is the link
@@ -160,6 +166,7 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     RemoveEmptyFolders(creation.created);
     return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, failure.path, failure.error);
   }
+  runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
 
   // From here on the folder is the one that was created and filled: the text
   // as given may still hold blanks at the end of a folder name, which the
@@ -198,5 +205,6 @@ bool RunInstallation(const InstallOptions& options, Reporter& reporter) {
     return FailWithCause(reporter, IDS_NEEDS_ADMIN, LogOrder::kMessageFirst, outcome.failedKey.c_str(),
                          outcome.failedKey, outcome.error);
   }
+  runprogress::BeginStage(progressrule::Stage::kDone, 0);
   return true;
 }

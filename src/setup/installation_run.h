@@ -6,8 +6,9 @@
 #include "core/install_options.h"
 #include "setup/reporter.h"
 
-// Checks the folder, creates it, unpacks the payload, writes the settings
-// file and registers with the shell. True: installed; false: stopped at a
+// Places the choices for the running account (PlaceForRunningAccount),
+// checks the folder, creates it, unpacks the payload, writes the settings
+// file and registers with the shell, telling runprogress how far it got. True: installed; false: stopped at a
 // failure that went to reporter (also when the open command or the
 // uninstall entry could not be written: the files then stay).
 bool RunInstallation(const InstallOptions& options, Reporter& reporter);

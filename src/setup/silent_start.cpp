@@ -14,6 +14,7 @@
 #include "install/install_log.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
+#include "platform/viewer_process.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
 #include "setup/log_reporter.h"
@@ -42,39 +43,54 @@ bool ChooseLogOfRun(const char* commandLine) {
   return PrepareInstallLog();
 }
 
-int RunUnattended(const char* commandLine, bool silent, const std::string& stationName) {
+bool PrepareUnattendedRun(const char* commandLine, bool silent, const std::string& stationName, int* exitCode) {
   // Chosen before anything can fail: every answer of this run is in the log.
-  if (!ChooseLogOfRun(commandLine)) return kExitLogNotWritable;
+  if (!ChooseLogOfRun(commandLine)) {
+    *exitCode = kExitLogNotWritable;
+    return false;
+  }
   const char* arguments = ProgramArguments(commandLine);
   LogReporter reporter;
   if (AsksForHelp(arguments)) {
     WriteInstallLog(LoadResourceString(IDS_HELP).c_str());
-    return kExitInstalled;
+    *exitCode = kExitInstalled;
+    return false;
   }
   std::string unknown;
   if (FindUnknownOption(arguments, kSetupOptions, &unknown)) {
     reporter.Failure(LoadResourceString(IDS_UNKNOWN_OPTION).c_str(), unknown.c_str(), false);
-    return kExitInvalidCommandLine;
+    *exitCode = kExitInvalidCommandLine;
+    return false;
   }
   if (!silent) {
     reporter.Failure(LoadResourceString(IDS_NO_DESKTOP).c_str(), stationName.c_str(), false);
-    return kExitInvalidCommandLine;
+    *exitCode = kExitInvalidCommandLine;
+    return false;
   }
-  return RunSilentInstallation(commandLine);
+  return true;
+}
+
+int RunUnattended(const char* commandLine, bool silent, const std::string& stationName) {
+  int exitCode = 0;
+  return PrepareUnattendedRun(commandLine, silent, stationName, &exitCode) ? RunSilentInstallation(commandLine)
+                                                                            : exitCode;
 }
 
 int RunSilentInstallation(const char* commandLine) {
-  if (IsViewerRunning()) {
+  InstallOptions options;
+  SetSilentDefaults(options);
+  if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);
+  ApplyCommandLineOptions(commandLine, options);
+  // Known only now: the folder whose viewer holds the files, run by anybody
+  // in any session. Nothing has been changed yet.
+  char viewerFolder[kPathSize];
+  if (!NormaliseTargetFolder(options.targetFolder, viewerFolder)) viewerFolder[0] = '\0';
+  if (IsViewerInUse(viewerFolder)) {
     char warning[kPathSize];
     LoadResourceString(IDS_VIEWER_RUNNING, warning, sizeof warning);
     WriteInstallLog(warning);
     return kExitViewerRunning;
   }
-
-  InstallOptions options;
-  SetSilentDefaults(options);
-  if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);
-  ApplyCommandLineOptions(commandLine, options);
   LogReporter reporter;
   // A value the window cut is a different value: a cut folder is refused, and
   // a cut setting keeps its default.

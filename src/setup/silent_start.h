@@ -23,6 +23,10 @@ bool ChooseLogOfRun(const char* commandLine);
 // that would need the wizard; otherwise the silent installation. Returns the
 // process exit code.
 int RunUnattended(const char* commandLine, bool silent, const std::string& stationName);
+// RunUnattended's answers before the installation: false with *exitCode
+// when the run ends there (log not writable, help, unknown option, no
+// desktop without "/silent"), true when the installation is to go ahead.
+bool PrepareUnattendedRun(const char* commandLine, bool silent, const std::string& stationName, int* exitCode);
 
 // Reads the options from commandLine, installs without any window and
 // returns the process exit code. The log is chosen (ChooseLogOfRun).

@@ -9,6 +9,7 @@
 #include "core/uninstall_rules.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "platform/run_progress.h"
 #include "platform/shell_links.h"
 
 using namespace shelltext;
@@ -56,10 +57,11 @@ class WrittenSuffixes {
 };
 
 // AssociateExtension through the capability key opened by the caller;
-// written: what this stage wrote before, or null to write everything. False
-// when chosen and the extension did not become the viewer's.
+// written: what this stage wrote before, or null to write everything;
+// userChoice: the running account's user choice is written too. False when
+// chosen and the extension did not become the viewer's.
 bool WriteExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText, bool chosen,
-                    RegKey& capabilities, WrittenSuffixes* written) {
+                    RegKey& capabilities, WrittenSuffixes* written, bool userChoice) {
   char progId[kShortSize];
   if (!ComposeProgId(sfx, progId, sizeof(progId))) return !chosen;
   char key[kKeySize];
@@ -86,7 +88,7 @@ bool WriteExtension(const char* ext, const char* sfx, const char* openCommand, c
   }
   if (written != nullptr) written->Remember(sfx, iconText);
 
-  if (chosen && ComposeUserChoiceKey(ext, key, sizeof(key))) {
+  if (chosen && userChoice && ComposeUserChoiceKey(ext, key, sizeof(key))) {
     // A user choice left by another program is replaced, not merged.
     DeleteKeyIfPresent(HKEY_CURRENT_USER, key);
     RegKey choice = RegKey::Create(HKEY_CURRENT_USER, key);
@@ -100,7 +102,7 @@ bool WriteExtension(const char* ext, const char* sfx, const char* openCommand, c
 void AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,
                         bool chosen) {
   RegKey capabilities = RegKey::Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
-  WriteExtension(ext, sfx, openCommand, iconText, chosen, capabilities, nullptr);
+  WriteExtension(ext, sfx, openCommand, iconText, chosen, capabilities, nullptr, true);
 }
 
 void SetAppxNoOpenWith() {
@@ -112,12 +114,15 @@ void SetAppxNoOpenWith() {
 }
 
 std::vector<std::string> AssociateFormats(const char* programPath, const char* openCommand,
-                                          const bool* formatSelection, bool confirm, bool associate) {
+                                          const bool* formatSelection, bool confirm, bool associate,
+                                          bool userPart) {
   std::vector<std::string> failed;
   // Opened once for every capability value of the stage.
   RegKey capabilities = RegKey::Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
   WrittenSuffixes written;
+  runprogress::BeginStage(progressrule::Stage::kRegistering, static_cast<unsigned long long>(FormatRowCount()));
   for (int index = 0; index < FormatRowCount(); ++index) {
+    runprogress::Advance(1);
     const FormatRow* row = GetFormatRow(index);
     char iconText[kCommandSize];
     if (!ComposeIconText(row->icon, programPath, iconText, sizeof(iconText))) continue;
@@ -125,13 +130,13 @@ std::vector<std::string> AssociateFormats(const char* programPath, const char* o
     for (int e = 0; e < row->extensionCount; ++e) {
       const char* extension = row->extensions[e].extension;
       if (!WriteExtension(extension, row->extensions[e].suffix, openCommand, iconText, chosen, capabilities,
-                          &written)) {
+                          &written, userPart)) {
         failed.push_back(std::string(".") + extension);
       }
     }
   }
   if (associate && confirm) {
-    if (IsWindows8OrLater()) SetAppxNoOpenWith();
+    if (userPart && IsWindows8OrLater()) SetAppxNoOpenWith();
     RefreshShellAssociations();
   }
   return failed;

@@ -12,9 +12,12 @@
 // open-with entry). formatSelection: kFormatRowCount flags in row order, or
 // null for none. Returns the chosen extensions (".jpg") that did not become
 // the viewer's: their default or user choice could not be written. Every
-// other write is tried whatever failed before it.
+// other write is tried whatever failed before it. userPart false leaves out
+// what belongs to the running account (user choices, store-app entries):
+// the chosen formats are then the machine's defaults only.
 std::vector<std::string> AssociateFormats(const char* programPath, const char* openCommand,
-                                          const bool* formatSelection, bool confirm, bool associate);
+                                          const bool* formatSelection, bool confirm, bool associate,
+                                          bool userPart = true);
 
 // The six writes for one extension and its ProgID suffix, in order.
 void AssociateExtension(const char* ext, const char* sfx, const char* openCommand, const char* iconText,

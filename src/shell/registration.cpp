@@ -147,6 +147,6 @@ RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const 
   }
 
   outcome.failedAssociations = AssociateFormats(texts.programPath, texts.openCommand, options.formatSelection,
-                                                associationsConfirmed, options.associate);
+                                                associationsConfirmed, options.associate, options.userAssociations);
   return outcome;
 }

@@ -15,6 +15,7 @@
 #include "platform/file_identity.h"
 #include "platform/resource_text.h"
 #include "platform/system_folders.h"
+#include "platform/viewer_process.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
@@ -128,7 +129,9 @@ bool FinishesLeftovers(const ProgramFolder& program, UninstallUi& ui, int* resul
 
 int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
   if (!silent && !ui.Confirm(LoadResourceString(IDS_UN_CONFIRM))) return kExitCancelled;
-  while (IsViewerRunning()) {
+  // The folder's viewer counts in any session: a deployment tool removes as
+  // a service account, which sees no window of a user's desktop.
+  while (IsViewerInUse(folder.c_str())) {
     if (!ui.RetryWhileViewerRuns(LoadResourceString(IDS_UN_VIEWER_RUNNING))) {
       return silent ? kExitViewerRunning : kExitCancelled;
     }

@@ -1,0 +1,12 @@
+// The installation's choices for the account that runs it (see
+// core/account_placement.h): a service account, or any account on a window
+// station nobody sees, gets nothing written into its own profile.
+#pragma once
+
+#include "core/install_options.h"
+#include "setup/reporter.h"
+
+// options as the running account may have them; each choice that was
+// changed gets one notice line through reporter saying what was done
+// instead. A person's interactive run gets options unchanged and no notice.
+InstallOptions PlaceForRunningAccount(const InstallOptions& options, Reporter& reporter);
