@@ -17,8 +17,8 @@ makes them (packaging/make_packages.py), checked the way the tools read them:
 
 Codes that need the command-line work of the setup (1602 from a cancelled
 wizard, 1622, 1639, the /progress switch) are run once the setup's usage text
-(IDS_HELP, src/resources/strings.rc) names them; until then each such row is
-reported as skipped, with its name.
+(src/resources/strings.rc) or the README names them; until then each such
+row is reported as skipped, with its name.
 
     packages_test.py --source DIR --build DIR --setup EXE --probe EXE --wine RUNNER
 """
@@ -121,16 +121,18 @@ def quoted(path):
 
 
 def usage_names(source, text):
-    """The setup's usage text (what /? shows) mentions text."""
-    strings = (source / "src/resources/strings.rc").read_text(encoding="utf-8", errors="replace")
-    match = re.search(r"IDS_HELP\s+(\".*)$", strings, re.MULTILINE)
-    return match is not None and text in match.group(1)
+    """The setup's usage text (its string table, what /? shows) or the
+    README's option table and exit codes mention text."""
+    for name in ("src/resources/strings.rc", "README.md"):
+        if text in (source / name).read_text(encoding="utf-8", errors="replace"):
+            return True
+    return False
 
 
 def gate(source, text, row):
     if usage_names(source, text):
         return True
-    note = f"{row}: skipped, the setup's usage text does not name {text} yet"
+    note = f"{row}: skipped, neither the setup's usage text nor the README names {text} yet"
     print("SKIP: " + note, flush=True)
     skipped.append(note)
     return False
