@@ -1,6 +1,6 @@
 // The Windows side of tests/packaging/packages_test.py: runs a command line
 // as a deployment tool would and reports the full exit code (a host shell
-// sees only its low 8 bits), reads back uninstall entries and files.
+// sees only its low 8 bits), reads back uninstall entries.
 // Results go to stdout, one "name=value" line each; the caller redirects
 // stdout into a file.
 //
@@ -12,7 +12,6 @@
 //                                     PX_RUN_CANCEL_WIZARD=1 the wizard that
 //                                     the command opens is cancelled
 //   package_probe reg KEY VALUE       HKLM\KEY's REG_SZ VALUE
-//   package_probe file PATH           whether PATH exists and its size
 #include <windows.h>
 #include <commctrl.h>
 
@@ -149,16 +148,6 @@ int ReadValue(const char* key, const char* name) {
   return 0;
 }
 
-int DescribeFile(const char* path) {
-  WIN32_FILE_ATTRIBUTE_DATA attributes = {};
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &attributes)) {
-    std::printf("exists=0\n");
-    return 0;
-  }
-  std::printf("exists=1\nsize=%lu\n", attributes.nFileSizeLow);
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,7 +155,6 @@ int main(int argc, char** argv) {
   int result = 2;
   if (mode == "run" && argc == 2) result = Run();
   if (mode == "reg" && argc == 4) result = ReadValue(argv[2], argv[3]);
-  if (mode == "file" && argc == 3) result = DescribeFile(argv[2]);
   std::fflush(stdout);
   return result;
 }

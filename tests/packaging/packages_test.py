@@ -96,9 +96,6 @@ class Wine:
         facts = self.probe_call("reg", key, name)
         return facts.get("value")
 
-    def exists(self, path):
-        return self.probe_call("file", path).get("exists") == "1"
-
     def wait_gone(self, path, seconds=20):
         deadline = time.monotonic() + seconds
         while self.host(path).exists():
@@ -285,7 +282,7 @@ def run_winget(wine, source, installer, setup):
     log_switch = switches["Log"].replace("<LOGPATH>", log)
     code = wine.run(f"{exe} {switches['Silent']} {location} {log_switch}", WORK)
     check(code == 0, f"winget InstallLocation and Log: exit code {code}")
-    check(wine.exists(target + "px_main64.exe") and wine.value(ENTRY_KEY, "InstallLocation") == target,
+    check(wine.host(target + "px_main64.exe").is_file() and wine.value(ENTRY_KEY, "InstallLocation") == target,
           f"winget InstallLocation: installed into {target}")
     check(wine.host(log).is_file() and wine.host(log).stat().st_size > 0, f"winget Log: {log} written")
     quiet_uninstall(wine, "winget uninstall from InstallLocation", target)
