@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes a release of the setup in a build folder of its own and writes dist/:
-#   release.sh [--cert FILE --key FILE [--ca FILE]] [--build DIR] [--dist DIR]
+#   release.sh [--cert FILE --key FILE [--ca FILE]] [--build DIR] [--dist DIR] [--url URL]
 #
 # --cert, --key: the code-signing certificate (with its chain, if any) and its
 #   unencrypted private key, PEM. The programs inside the payload and then the
@@ -10,6 +10,8 @@
 #   test-signed. --ca: the root certificate to verify the signatures against.
 # --build: default build-release/ (emptied first; the minizip source fetched
 #   into it stays); --dist: default dist/.
+# --url: where the release will be downloaded from (winget's InstallerUrl);
+#   default a placeholder on www.pixorra.example (docs/packaging.md).
 #
 # dist/ afterwards (README, "Making a release"):
 #   PixorraSetup64.exe                 the release: signed, its programs signed
@@ -22,13 +24,17 @@
 #   signed-inside/PixorraSetup64.exe   the setup built from it, not yet signed
 #                                      itself: the release without its signature
 #   test-certificate.pem               only when test-signed
+#   packages/                          winget, Chocolatey and Intune packages
+#                                      of PixorraSetup64.exe (packaging/;
+#                                      they name its SHA-256, SHA256SUMS
+#                                      does not list them)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build-release
 dist=$root/dist
-cert="" key="" ca=""
+cert="" key="" ca="" url=""
 
-usage() { sed -n '2,13p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --cert) cert=${2:?}; shift 2 ;;
@@ -36,6 +42,7 @@ while [ $# -gt 0 ]; do
     --ca) ca=${2:?}; shift 2 ;;
     --build) build=${2:?}; shift 2 ;;
     --dist) dist=${2:?}; shift 2 ;;
+    --url) url=${2:?}; shift 2 ;;
     *) usage ;;
   esac
 done
@@ -165,6 +172,10 @@ rm -f "$work/unsigned.tmp"
 
 (cd "$dist" && sha256sum unsigned/PixorraSetup64.exe unsigned/payload.zip \
    signed-inside/payload.zip signed-inside/PixorraSetup64.exe PixorraSetup64.exe >SHA256SUMS)
+
+# The deployment packages name the release's own SHA-256.
+python3 "$root/packaging/make_packages.py" "$dist/PixorraSetup64.exe" "$dist/packages" ${url:+--url "$url"} >&2 ||
+  fail "making the packages"
 
 commit=$(git -C "$root" rev-parse HEAD 2>/dev/null || echo unknown)
 [ -z "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ] || commit="$commit (with uncommitted changes)"

@@ -19,6 +19,9 @@ packages=(
   # locales: the Russian (code page 1251) and German locales the tests start
   # Wine under; without a compiled locale Wine cannot name non-ASCII files.
   locales
+  # tests/packaging: the winget manifests read and checked against winget's
+  # JSON schemas.
+  python3-yaml python3-jsonschema
   # The benchmark: its NSIS peer installer (makensis) and peak memory (time).
   nsis time
 )

@@ -130,6 +130,7 @@ const std::vector<KnownKey>& OwnKeys() {
       char key[shelltext::kKeySize];
       if (shelltext::ComposeVerbKey(classKey, false, key, sizeof key)) list.push_back({Root::kLocalMachine, key});
     }
+    list.push_back({Root::kLocalMachine, kAppPathsKey});
     list.push_back({Root::kLocalMachine, "SOFTWARE\\" + std::string(kProductWord)});
     return list;
   }();

@@ -65,10 +65,13 @@ struct KnownKey {
 const std::vector<KnownKey>& KnownCreatedKeys();
 
 // The product's own keys (HKLM), which the uninstaller removes whole: the
-// ProgIDs, the application keys, the folder and drive verbs; the uninstall
-// entry (kUninstallEntryKey) apart, since it goes last.
+// ProgIDs, the application keys, the folder and drive verbs, the viewer's App
+// Paths entry; the uninstall entry (kUninstallEntryKey) apart, since it goes
+// last.
 const std::vector<KnownKey>& OwnKeys();
 constexpr const char* kUninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+// Where Windows looks up the viewer's program by its file name alone.
+constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe";
 // The one value the setup writes into a shared key of the system.
 constexpr const char* kRegisteredApplicationsKey = "SOFTWARE\\RegisteredApplications";
 

@@ -18,6 +18,10 @@ namespace {
 constexpr const char* kApplicationKey = "SOFTWARE\\Pixorra";
 constexpr const char* kFileAssociationsKey = "SOFTWARE\\Pixorra\\Capabilities\\FileAssociations";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+// The product's site and its answers to common questions, as the wizard's
+// links name them; the program list shows them as the support links.
+constexpr const char* kAboutAddress = "https://www.pixorra.example/";
+constexpr const char* kHelpAddress = "https://www.pixorra.example/faq.html";
 constexpr const char* kApplicationDescription =
     "Picture viewer, editor and converter - one of the most popular viewers worldwide";
 
@@ -62,6 +66,7 @@ bool WriteUninstallEntry(const InstallTexts& texts, unsigned long long payloadBy
   char quiet[kCommandSize];
   bool details = uninstallrules::ComposeQuietUninstallCommand(texts.folder, quiet, sizeof(quiet)) &&
                  entry.SetText("QuietUninstallString", quiet);
+  details = details && entry.SetText("URLInfoAbout", kAboutAddress) && entry.SetText("HelpLink", kHelpAddress);
   SYSTEMTIME today;
   GetLocalTime(&today);
   char date[kShortSize];
@@ -80,6 +85,20 @@ bool ComposeTextsFor(const char* installedFolder, InstallTexts* texts) {
   if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
   TrimSpaces(trimmed);
   return ComposeInstallTexts(trimmed, texts);
+}
+
+// "px_main64" typed into Run, or started by name from any program, finds the
+// viewer here; Path is the folder Windows puts in front of the search path
+// for it (no backslash at its end, a drive's root apart).
+void WriteAppPath(const InstallTexts& texts) {
+  if (!SetDefaultText(HKEY_LOCAL_MACHINE, uninstallrules::kAppPathsKey, texts.programPath)) return;
+  char folder[sizeof(texts.folder)];
+  std::memcpy(folder, texts.folder, sizeof(folder));
+  folder[sizeof(folder) - 1] = '\0';
+  const std::size_t length = std::strlen(folder);
+  if (length > 3 && folder[length - 1] == '\\') folder[length - 1] = '\0';
+  RegKey appPath = RegKey::Open(HKEY_LOCAL_MACHINE, uninstallrules::kAppPathsKey, KEY_SET_VALUE);
+  appPath.SetText("Path", folder);
 }
 
 }  // namespace
@@ -132,6 +151,8 @@ RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const 
   unsigned long uninstallError = 0;
   const bool uninstallWritten = WriteUninstallEntry(texts, payloadBytes, &uninstallError);
   NoteEssential(uninstallWritten, uninstallError, kUninstallKey, outcome);
+
+  WriteAppPath(texts);
 
   { RegKey application = RegKey::Create(HKEY_LOCAL_MACHINE, kApplicationKey); }
   SetDefaultText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra\\shell\\open\\command", texts.quotedProgram);

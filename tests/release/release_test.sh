@@ -2,6 +2,8 @@
 # The release, made twice by scripts/release.sh in two folders seconds apart,
 # each signed with its own throw-away test certificate:
 #   - the unsigned setup and payload are byte for byte the same;
+#   - the packages (dist/packages) name the signed release's SHA-256 and carry
+#     its bytes;
 #   - osslsigncode accepts each release against its own test certificate and
 #     refuses it against the other one;
 #   - under Wine, the signed setup's silent installation leaves the same files
@@ -62,6 +64,17 @@ for f in "$one/unsigned/PixorraSetup64.exe" $(find "$check/unpacked" -type f \( 
 done
 rm -rf "$check/unpacked"
 (cd "$one" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not match dist/"
+# The packages name the signed release's own checksum and carry its bytes.
+release_sha=$(sed -n 's/^\([0-9a-f]\{64\}\)  PixorraSetup64.exe$/\1/p' "$one/SHA256SUMS" | tr a-f A-F)
+if [ -n "$release_sha" ] &&
+   grep -q "^  InstallerSha256: $release_sha\$" "$one/packages/winget/TamsinOrlo.Pixorra.installer.yaml" &&
+   grep -qi "'$release_sha'" "$one/packages/chocolatey/tools/chocolateyinstall.ps1" &&
+   cmp -s "$one/PixorraSetup64.exe" "$one/packages/chocolatey/tools/PixorraSetup64.exe" &&
+   cmp -s "$one/PixorraSetup64.exe" "$one/packages/intune/source/PixorraSetup64.exe"; then
+  pass "the winget, Chocolatey and Intune packages name and carry the release (${release_sha:0:16}...)"
+else
+  fail "the packages in $one/packages do not name or carry the release $release_sha"
+fi
 grep -q "TEST-SIGNED" "$one/BUILDINFO.txt" || fail "BUILDINFO.txt does not say that the release is test-signed"
 grep -q "gcc-mingw-w64-x86-64-posix" "$one/BUILDINFO.txt" || fail "BUILDINFO.txt names no compiler version"
 

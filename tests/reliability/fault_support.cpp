@@ -187,6 +187,7 @@ void ForgetInstallations() {
   DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra");
   DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Applications\\px_main64.exe");
   DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64");
+  DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe");
   DeleteRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra");
   RemoveFolderTree("C:\\Program Files\\Pixorra\\");
   CloseAllViewers();

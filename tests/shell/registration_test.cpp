@@ -124,6 +124,28 @@ TEST_F(ShellRegistration, FolderWithBlanksIsTrimmedInEveryCommand) {
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::Images, true)));
 }
 
+// The viewer's App Paths entry: its program and the folder Windows searches
+// first when it starts the viewer by name.
+TEST_F(ShellRegistration, AppPathsEntryNamesTheViewerAndItsFolder) {
+  struct Row {
+    const char* folder;
+    const char* program;
+    const char* path;
+  };
+  const Row rows[] = {
+      {"C:\\Tools\\Pixorra\\", "C:\\Tools\\Pixorra\\px_main64.exe", "C:\\Tools\\Pixorra"},
+      {" D:\\Bilder\\Pixorra ", "D:\\Bilder\\Pixorra\\px_main64.exe", "D:\\Bilder\\Pixorra"},
+      {"E:\\", "E:\\px_main64.exe", "E:\\"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.folder);
+    CleanRegistry();
+    Register(row.folder, Choice::None, true, false, false, false);
+    EXPECT_EQ(row.program, pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kAppPathsKey, "").text);
+    EXPECT_EQ(row.path, pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path").text);
+  }
+}
+
 // A second installation elsewhere takes over every ProgID, chosen or not, and
 // the next setup run finds it there.
 TEST_F(ShellRegistration, SecondInstallationPointsEverythingToTheNewFolder) {

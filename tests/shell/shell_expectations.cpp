@@ -107,6 +107,12 @@ std::string TodayAsInstallDate() {
   return text;
 }
 
+// The App Paths entry names the folder without its last backslash, unless
+// the folder is a drive's root ("D:\\").
+std::string AppPathFolder(const std::string& folder) {
+  return folder.size() > 3 && folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
 std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice, bool thumbs,
                                         const std::string& estimatedSizeKb) {
   const std::string program = folder + "px_main64.exe";
@@ -136,6 +142,10 @@ std::vector<Expected> ExpectedFootprint(const std::string& folder, Choice choice
       {LM, kUninstallKey, "NoModify", DW, "1"},
       {LM, kUninstallKey, "NoRepair", DW, "1"},
       {LM, kUninstallKey, "InstallDate", SZ, TodayAsInstallDate()},
+      {LM, kUninstallKey, "URLInfoAbout", SZ, "https://www.pixorra.example/"},
+      {LM, kUninstallKey, "HelpLink", SZ, "https://www.pixorra.example/faq.html"},
+      {LM, kAppPathsKey, "", SZ, program},
+      {LM, kAppPathsKey, "Path", SZ, AppPathFolder(folder)},
       {LM, "SOFTWARE\\Pixorra\\shell\\open\\command", "", SZ, "\"" + program + "\""},
       {LM, "SOFTWARE\\Pixorra\\Capabilities", "ApplicationDescription", SZ,
        "Picture viewer, editor and converter - one of the most popular viewers worldwide"},
@@ -207,6 +217,7 @@ void CleanRegistry() {
   pxtest::DeleteRegTree(LM, "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Pixorra");
   pxtest::DeleteRegTree(LM, "SOFTWARE\\Classes\\Drive\\shell\\Browse with &Pixorra");
   pxtest::DeleteRegTree(LM, kUninstallKey);
+  pxtest::DeleteRegTree(LM, kAppPathsKey);
   pxtest::DeleteRegTree(LM, "SOFTWARE\\Pixorra");
   // Windows always has this key and the setup only opens it; Wine's new
   // prefixes lack it.

@@ -51,11 +51,15 @@ std::string InstalledPayloadKb(const std::string& folder);
 // Reads every expected value back; one line per difference, "" when all match.
 std::string CompareFootprint(const std::vector<Expected>& expected);
 
+// The App Paths entry's "Path" for a folder ending in a backslash.
+std::string AppPathFolder(const std::string& folder);
+
 // Removes everything a registration may have written (and the extension keys
 // of all 90 extensions), so that each test starts from a clean registry.
 void CleanRegistry();
 
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
+constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe";
 constexpr const char* kFileAssociationsKey = "SOFTWARE\\Pixorra\\Capabilities\\FileAssociations";
 extern const char* const kStoreAppClasses[5];
 

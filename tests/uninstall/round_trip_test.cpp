@@ -478,6 +478,32 @@ TEST_F(UninstallRoundTrip, WhatOthersHadInTheProductsKeysStays) {
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg\\shell\\open"));
 }
 
+// The viewer's App Paths entry is the product's own key: the uninstaller
+// takes it away; one that another program had written under this name
+// before gets back exactly what it held.
+TEST_F(UninstallRoundTrip, AppPathsEntryGoesOrGetsItsEarlierContentBack) {
+  constexpr const char* kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe";
+  const std::string program = std::string(kProgramFolder) + "px_main64.exe";
+  for (const bool foundBefore : {false, true}) {
+    SCOPED_TRACE(foundBefore ? "another program's entry before" : "no entry before");
+    if (foundBefore) {
+      WriteRegText(HKEY_LOCAL_MACHINE, kAppPaths, "", "D:\\Alt\\px_main64.exe");
+      WriteRegText(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "D:\\Alt");
+      WriteRegText(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\SupportedProtocols", "http", "");
+    }
+    const Snapshot registry = RegistrySnapshot();
+    Install("");
+    EXPECT_EQ(program, ReadRegValue(HKEY_LOCAL_MACHINE, kAppPaths, "").text);
+    EXPECT_EQ("C:\\Program Files\\Pixorra", ReadRegValue(HKEY_LOCAL_MACHINE, kAppPaths, "Path").text);
+
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ(foundBefore, RegKeyExists(HKEY_LOCAL_MACHINE, kAppPaths));
+  }
+  EXPECT_EQ("D:\\Alt\\px_main64.exe", ReadRegValue(HKEY_LOCAL_MACHINE, kAppPaths, "").text);
+}
+
 // A key that cannot be removed fails the run and is named; the entry stays,
 // and a second run, once the key can go, finishes.
 TEST_F(UninstallRoundTrip, AKeyThatCannotGoFailsTheRunAndASecondRunFinishes) {

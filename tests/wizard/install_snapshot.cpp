@@ -21,6 +21,7 @@ const char* const kMachineKeys[] = {
     "SOFTWARE\\Classes\\Applications\\px_main64.exe",
     "SOFTWARE\\Classes\\Directory\\shell",
     "SOFTWARE\\Classes\\Drive\\shell",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe",
 };
 const char kRegisteredApplications[] = "SOFTWARE\\RegisteredApplications";
 const char kUserFileExts[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
