@@ -8,6 +8,7 @@
 #include "core/folder_text.h"
 #include "core/target_folder.h"
 #include "platform/environment.h"
+#include "platform/viewer_process.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
@@ -68,13 +69,16 @@ void CWizPropertyPage::ExchangeReady(bool save) {
 }
 
 LRESULT CWizPropertyPage::StartInstallation() {
-  if (IsViewerRunning()) {
-    ShowProductMessage(IDS_VIEWER_RUNNING, MB_OK | MB_ICONEXCLAMATION);
-    return -1;
-  }
   // The run starts before the page is left: its choice goes to the model now.
   ExchangeReady(true);
   const InstallOptions options = InstallOptionsFromModel(Model());
+  // The folder's viewer blocks the files whoever runs it, in any session.
+  char viewerFolder[kPathSize];
+  if (!NormaliseTargetFolder(options.targetFolder, viewerFolder)) viewerFolder[0] = '\0';
+  if (IsViewerInUse(viewerFolder)) {
+    ShowProductMessage(IDS_VIEWER_RUNNING, MB_OK | MB_ICONEXCLAMATION);
+    return -1;
+  }
 
   // The note stays visible afterwards, also when the run failed.
   progressNote_.ShowWindow(SW_SHOW);
