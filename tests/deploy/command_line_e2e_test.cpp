@@ -93,7 +93,7 @@ TEST_F(CommandLine, SilentHelpWritesTheUsageIntoTheLogAndInstallsNothing) {
     ASSERT_EQ(1u, entries.size());
     const std::string& usage = entries[0];
     EXPECT_EQ(0u, usage.find(kUsageStart)) << usage;
-    for (const char* named : {"/silent", "/S, /SILENT, /VERYSILENT, /quiet, /qn", "/folder=", "/log=", "1602",
+    for (const char* named : {"/silent", "/S, /SILENT, /VERYSILENT, /quiet, /qn", "/progress", "/folder=", "/log=", "1602",
                               "1603", "1618", "1622", "1639"}) {
       EXPECT_NE(std::string::npos, usage.find(named)) << named;
     }
