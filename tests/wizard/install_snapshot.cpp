@@ -145,6 +145,18 @@ void RemoveInstallation(const std::string& installFolder) {
   RemoveFolderTree(folders[2]);
   RemoveFolderTree(folders[3]);
   for (const char* key : kMachineKeys) DeleteRegTree(HKEY_LOCAL_MACHINE, key);
+  // The verbs' parents, which a fresh prefix lacks and the first installation
+  // with the thumbnails verbs creates: gone again when nothing else is in
+  // them, so that every installation finds what the first one found.
+  for (const char* parent : {"SOFTWARE\\Classes\\Directory", "SOFTWARE\\Classes\\Drive"}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
+    DWORD subkeys = 1, values = 1;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    if (subkeys == 0 && values == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, parent);
+  }
   for (const std::string& sub : ListRegSubkeys(HKEY_LOCAL_MACHINE, kClasses)) {
     if (StartsWith(sub, "Pixorra") || StartsWith(sub, "AppX")) {
       DeleteRegTree(HKEY_LOCAL_MACHINE, std::string(kClasses) + "\\" + sub);
