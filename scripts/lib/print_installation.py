@@ -40,7 +40,17 @@ def registry_sections(reg_file, wanted):
                 current = [decode_reg(m.group(1)).replace("\\\\", "\\"), []]
                 sections.append(current)
             elif current and line and not line.startswith("#"):
-                current[1].append(decode_reg(line))
+                if line.startswith("  ") and current[1]:
+                    current[1][-1] += line.strip()  # a hex value goes on over several lines
+                else:
+                    current[1].append(decode_reg(line))
+    for _, values in sections:
+        # A long binary value (the install record's copy) by its size only.
+        for i, value in enumerate(values):
+            m = re.match(r'^("[^"]*")=hex:(.*)$', value)
+            if m and len(m.group(2)) > 120:
+                count = len([b for b in m.group(2).replace("\\", "").split(",") if b])
+                values[i] = f"{m.group(1)}=<{count} bytes>"
     for key, values in sections:
         text = key + "\n".join(values)
         if any(w in text for w in wanted):
