@@ -31,7 +31,7 @@ TEMPLATES = {
     "winget/TamsinOrlo.Pixorra.yaml.in": "winget/TamsinOrlo.Pixorra.yaml",
     "winget/TamsinOrlo.Pixorra.installer.yaml.in": "winget/TamsinOrlo.Pixorra.installer.yaml",
     "winget/TamsinOrlo.Pixorra.locale.de-DE.yaml.in": "winget/TamsinOrlo.Pixorra.locale.de-DE.yaml",
-    "chocolatey/pixorra.nuspec.in": "chocolatey/pixorra.nuspec",
+    "chocolatey/pixorra.package.xml.in": "chocolatey/pixorra.nuspec",
     "chocolatey/tools/chocolateyinstall.ps1.in": "chocolatey/tools/chocolateyinstall.ps1",
     "chocolatey/tools/chocolateyuninstall.ps1": "chocolatey/tools/chocolateyuninstall.ps1",
     "chocolatey/tools/VERIFICATION.txt.in": "chocolatey/tools/VERIFICATION.txt",

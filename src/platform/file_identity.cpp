@@ -145,9 +145,7 @@ bool DeleteExactly(const std::string& path, const FileIdentity& expected, const 
   if (!ok) {
     *error = ERROR_INVALID_HANDLE;  // no longer the file that was checked
   } else {
-    FILE_DISPOSITION_INFO disposition = {};
-    disposition.DeleteFile = TRUE;
-    ok = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    ok = DeleteThroughHandle(handle);
     if (!ok) *error = GetLastError();
   }
   CloseHandle(handle);
@@ -264,9 +262,7 @@ bool DeleteIfStamped(const std::wstring& path, const leftoverrules::FileStamp& s
   if (!ok) {
     *error = ERROR_INVALID_HANDLE;  // another file by now
   } else {
-    FILE_DISPOSITION_INFO disposition = {};
-    disposition.DeleteFile = TRUE;
-    ok = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    ok = DeleteThroughHandle(handle);
     if (!ok) *error = GetLastError();
   }
   CloseHandle(handle);

@@ -31,19 +31,6 @@ RunResult RunWithin(const std::string& exe, const std::string& args, const std::
   return RunProgram(exe, args, workDir, timeoutMs);
 }
 
-std::string UnixName(const std::string& windowsPath) {
-  using Convert = char*(CDECL*)(LPCWSTR);
-  const auto convert = reinterpret_cast<Convert>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (convert == nullptr) return "";
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* unix = convert(wide.c_str());
-  if (unix == nullptr) return "";
-  std::string name = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return name;
-}
-
 namespace {
 
 // Starts a host program; it runs on its own (the process handle signals at
@@ -65,8 +52,8 @@ std::wstring Quoted(const std::string& text) { return L"\"" + std::wstring(text.
 }  // namespace
 
 bool MakeHostLink(const std::string& target, const std::string& link) {
-  const std::string unixTarget = UnixName(target);
-  const std::string unixLink = UnixName(link);
+  const std::string unixTarget = WindowsToHostPath(target);
+  const std::string unixLink = WindowsToHostPath(link);
   if (unixTarget.empty() || unixLink.empty()) return false;
   return StartHost(L"Z:\\bin\\ln", L"/bin/ln -s " + Quoted(unixTarget) + L" " + Quoted(unixLink)) &&
          WaitFor([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
@@ -74,7 +61,7 @@ bool MakeHostLink(const std::string& target, const std::string& link) {
 
 bool RemoveHostLink(const std::string& link) {
   if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  const std::string unixLink = UnixName(link);
+  const std::string unixLink = WindowsToHostPath(link);
   if (unixLink.empty()) return false;
   return StartHost(L"Z:\\bin\\rm", L"/bin/rm -f " + Quoted(unixLink)) &&
          WaitFor([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);

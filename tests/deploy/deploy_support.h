@@ -31,8 +31,6 @@ Texts EntriesOf(const std::string& file);
 pxtest::RunResult RunWithin(const std::string& exe, const std::string& args, const std::string& workDir,
                       DWORD timeoutMs = 60000);
 
-// The host's name of a Windows path, through Wine's own mapping.
-std::string UnixName(const std::string& windowsPath);
 // A host symbolic link at link (a Windows path whose name is free) that
 // leads to target; waits until the link shows.
 bool MakeHostLink(const std::string& target, const std::string& link);

@@ -9,7 +9,6 @@ namespace outcomes {
 
 namespace {
 
-using UnixNameFunction = char*(CDECL*)(const wchar_t*);
 
 std::string WithoutTrailingBackslash(std::string path) {
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
@@ -20,17 +19,7 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 }  // namespace
 
-std::string HostPath(const std::string& windowsPath) {
-  static const auto unixName = reinterpret_cast<UnixNameFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (unixName == nullptr) return "";
-  const std::wstring wide = Wide(WithoutTrailingBackslash(windowsPath));
-  char* name = unixName(wide.c_str());
-  if (name == nullptr) return "";
-  std::string path = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return path;
-}
+std::string HostPath(const std::string& windowsPath) { return pxtest::WindowsToHostPath(windowsPath); }
 
 bool RunHostScript(const std::string& script, unsigned long timeoutMs) {
   // A host program started from Wine is not waited for through its process

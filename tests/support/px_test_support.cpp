@@ -91,6 +91,24 @@ std::string HostToWindowsPath(const std::string& path) {
   return windows;
 }
 
+std::string WindowsToHostPath(const std::string& windowsPath) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  static const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) return "";
+  std::string trimmed = windowsPath;
+  while (trimmed.size() > 3 && trimmed.back() == '\\') trimmed.pop_back();
+  const int length = MultiByteToWideChar(CP_ACP, 0, trimmed.c_str(), -1, nullptr, 0);
+  if (length <= 0) return "";
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, trimmed.c_str(), -1, &wide[0], length);
+  char* name = unixName(wide.c_str());
+  if (name == nullptr) return "";
+  std::string path = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return path;
+}
+
 std::string SetupExePath() { return HostToWindowsPath(PX_BUILD_DIR "/bin/PixorraSetup64.exe"); }
 std::string ViewerExePath() { return HostToWindowsPath(PX_BUILD_DIR "/payload/bin/px_main64.exe"); }
 std::string UninstallerExePath() { return HostToWindowsPath(PX_BUILD_DIR "/payload/bin/pv_uninstall.exe"); }

@@ -35,6 +35,10 @@ namespace pxtest {
 // Host path (as CMake passes it, e.g. /work/x/build/bin/a.exe) to a Windows
 // path on Wine's Z: drive; Windows paths are returned unchanged.
 std::string HostToWindowsPath(const std::string& path);
+// The other way: the host's name of a Windows path (its last name need not
+// exist; a trailing backslash is dropped), through Wine's own mapping; ""
+// when Wine cannot tell.
+std::string WindowsToHostPath(const std::string& windowsPath);
 
 // The setup executable under test: PX_BUILD_DIR/bin/PixorraSetup64.exe.
 std::string SetupExePath();

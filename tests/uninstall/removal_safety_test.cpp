@@ -31,20 +31,6 @@ constexpr const char* kKeptLeft = ": Ihre Datei konnte nicht an ihren Platz zur\
 std::string Record() { return std::string(kFolder) + "pv_uninstall.dat"; }
 std::string Uninstaller() { return std::string(kFolder) + "pv_uninstall.exe"; }
 
-// The host's name of a Windows path, through Wine's own mapping.
-std::string UnixName(const std::string& windowsPath) {
-  using Convert = char*(CDECL*)(LPCWSTR);
-  const auto convert = reinterpret_cast<Convert>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (convert == nullptr) return "";
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* unix = convert(wide.c_str());
-  if (unix == nullptr) return "";
-  std::string name = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return name;
-}
-
 // Starts a host program (line: its unix path first); it runs on its own,
 // so callers wait for its effect.
 bool RunHost(const std::string& line) {
@@ -67,8 +53,8 @@ bool RunHost(const std::string& line) {
 // A host symbolic link at link (a Windows path whose name is free) leading
 // to target.
 bool MakeHostLink(const std::string& target, const std::string& link) {
-  const std::string unixTarget = UnixName(target);
-  const std::string unixLink = UnixName(link);
+  const std::string unixTarget = WindowsToHostPath(target);
+  const std::string unixLink = WindowsToHostPath(link);
   if (unixTarget.empty() || unixLink.empty()) return false;
   return RunHost("/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"") &&
          WaitFor([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
@@ -132,7 +118,7 @@ class RemovalSafety : public ::testing::Test {
   // Removes the host link at path first (deleting it from Windows would
   // delete its target), then cleans up.
   static void UnlinkAndClean(const std::string& path) {
-    EXPECT_TRUE(RunHost("/bin/rm -f \"" + UnixName(path) + "\""));
+    EXPECT_TRUE(RunHost("/bin/rm -f \"" + WindowsToHostPath(path) + "\""));
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000)) << path;
     Clean();
   }
