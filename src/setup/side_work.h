@@ -16,7 +16,8 @@ class InstallRecording;
 //     the first link does not pay for them after the unpacking; in a run
 //     without links: the screen figures for the settings file (the first
 //     call that needs the display costs about 30 ms under Wine, and nothing
-//     before the settings file needs them);
+//     before the settings file needs them; with links they are asked on the
+//     caller's thread when the settings file needs them, as measured);
 //  2. the install record's notes of what the registration may replace
 //     (InstallRecording::BeforeRegistration; nothing changes those values
 //     while the payload is unpacked);
