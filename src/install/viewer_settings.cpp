@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/folder_text.h"
 #include "core/percent_variables.h"
@@ -35,11 +37,11 @@ int QueryScale() {
   return scale;
 }
 
-// The figures a ScreenMetricsAhead thread asked; read after it ended.
-int aheadHeight = 0;
-int aheadScale = 100;
-int AheadHeight() { return aheadHeight; }
-int AheadScale() { return aheadScale; }
+// The figures AskScreenMetrics asked, for the functions it hands out.
+int askedHeight = 0;
+int askedScale = 100;
+int AskedHeight() { return askedHeight; }
+int AskedScale() { return askedScale; }
 
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
@@ -62,20 +64,20 @@ bool IsAbsoluteFolder(const char* folder) {
 // leads elsewhere, would have the private-profile writes land in that other
 // file (win.ini, say). Such a name is replaced by a new file holding the
 // same text, moved over the name itself; what it led to stays untouched.
-// False when it could not be made so: then nothing is written there.
-bool MakeOwnFile(const char* path) {
+// Failed when it could not be made so: then nothing is written there.
+StepResult MakeOwnFile(const char* path) {
   const FileIdentity identity = IdentifyFile(path);
-  if (!identity.exists) return true;
+  if (!identity.exists) return StepResult::Done();
   const std::string text(path);
   const std::size_t cut = text.find_last_of('\\');
   std::wstring wide;
-  if (cut == std::string::npos || !AnsiToWide(text.substr(cut), &wide)) return false;
+  if (cut == std::string::npos || !AnsiToWide(text.substr(cut), &wide)) return StepResult::Failed(text, 0);
   const std::wstring expected = FullLongFolderPath(text.substr(0, cut)) + wide;
-  if (identity.directory || identity.error != 0) return false;
-  if (IsExactlyAt(identity, expected)) return true;
+  if (identity.directory || identity.error != 0) return StepResult::Failed(text, identity.error);
+  if (IsExactlyAt(identity, expected)) return StepResult::Done();
   std::string content;
   HANDLE source = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (source == INVALID_HANDLE_VALUE) return false;
+  if (source == INVALID_HANDLE_VALUE) return StepResult::Failed(text, GetLastError());
   char buffer[4096];
   DWORD got = 0;
   while (content.size() < 1024 * 1024 && ReadFile(source, buffer, sizeof buffer, &got, nullptr) && got > 0) {
@@ -84,62 +86,51 @@ bool MakeOwnFile(const char* path) {
   CloseHandle(source);
   const std::string fresh = text + ".new";
   HANDLE file = CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return StepResult::Failed(fresh, GetLastError());
   DWORD written = 0;
   const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
                   written == content.size();
+  const DWORD writeError = ok ? ERROR_SUCCESS : GetLastError();
   CloseHandle(file);
-  if (!ok || !MoveFileExA(fresh.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return false;
-  return IsExactlyAt(IdentifyFile(path), expected);
+  if (!ok) return StepResult::Failed(fresh, writeError);
+  if (!MoveFileExA(fresh.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return StepResult::Failed(text, GetLastError());
+  if (!IsExactlyAt(IdentifyFile(path), expected)) return StepResult::Failed(text, 0);
+  return StepResult::Done();
+}
+
+// One private-profile value; failed with the file and the system's error.
+StepResult WriteValue(const char* section, const char* key, const char* value, const char* file) {
+  if (WritePrivateProfileStringA(section, key, value, file)) return StepResult::Done();
+  return StepResult::Failed(file, GetLastError());
 }
 
 }  // namespace
 
 ScreenMetrics PlatformScreenMetrics() { return {QueryFullScreenHeight, QueryScale}; }
 
-ScreenMetricsAhead::ScreenMetricsAhead(bool askNow, void (*alsoAhead)(void*), void* context)
-    : alsoAhead_(alsoAhead),
-      context_(context),
-      thread_(askNow ? CreateThread(nullptr, 0, Work, this, 0, nullptr) : nullptr),
-      asked_(thread_ != nullptr) {
-  // Without a thread the extra work is done here and now.
-  if (thread_ == nullptr && alsoAhead_ != nullptr) alsoAhead_(context_);
-}
-
-DWORD WINAPI ScreenMetricsAhead::Work(void* self) {
-  const ScreenMetricsAhead& ahead = *static_cast<const ScreenMetricsAhead*>(self);
-  aheadHeight = QueryFullScreenHeight();
-  aheadScale = QueryScale();
-  if (ahead.alsoAhead_ != nullptr) ahead.alsoAhead_(ahead.context_);
-  return 0;
-}
-
-ScreenMetricsAhead::~ScreenMetricsAhead() { Get(); }
-
-ScreenMetrics ScreenMetricsAhead::Get() {
-  if (thread_ != nullptr) {
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
-  }
-  return asked_ ? ScreenMetrics{AheadHeight, AheadScale} : PlatformScreenMetrics();
+ScreenMetrics AskScreenMetrics() {
+  askedHeight = QueryFullScreenHeight();
+  askedScale = QueryScale();
+  return {AskedHeight, AskedScale};
 }
 
 bool ExpandPercentVariables(const char* text, char expanded[kPathSize]) {
   return ExpandPercentVariables(text, expanded, LookUpEnvironment, nullptr);
 }
 
-void WriteViewerSettings(const char* targetFolder, const char* iniFolder) {
-  WriteViewerSettings(targetFolder, iniFolder, PlatformScreenMetrics());
+StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder) {
+  return WriteViewerSettings(targetFolder, iniFolder, PlatformScreenMetrics());
 }
 
-void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics) {
+StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics) {
   char programFolder[kPathSize] = {};
   for (int i = 0; i < kPathSize - 1 && targetFolder[i] != '\0'; ++i) programFolder[i] = targetFolder[i];
   TrimSpaces(programFolder);
   AppendBackslashIfRoom(programFolder);
   char programFile[kPathSize];
-  if (!SettingsFileIn(programFolder, programFile) || !MakeOwnFile(programFile)) return;
+  if (!SettingsFileIn(programFolder, programFile)) return StepResult::Failed(programFolder, ERROR_FILENAME_EXCED_RANGE);
+  StepResult result = MakeOwnFile(programFile);
+  if (!result) return result;
 
   char settingsFile[kPathSize];
   std::memcpy(settingsFile, programFile, sizeof settingsFile);
@@ -153,24 +144,32 @@ void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const 
     // current folder), cannot be created, or is a file: the language and
     // toolbar settings would otherwise be written nowhere.
     if (ExpandPercentVariables(iniFolder, settingsFolder) && IsAbsoluteFolder(settingsFolder)) {
-      FolderCreation creation;
-      if (EnsureFolderExists(settingsFolder, &creation) && SettingsFileIn(settingsFolder, candidate) &&
-          MakeOwnFile(candidate)) {
-        WritePrivateProfileStringA("Others", "INI_Folder", iniFolder, programFile);
+      std::vector<std::string> created;
+      StepResult own = EnsureFolderExists(settingsFolder, &created);
+      // A file of that name refuses the folder without an error of its own.
+      if (!own && own.subject.empty()) own.subject = settingsFolder;
+      if (own && !SettingsFileIn(settingsFolder, candidate)) {
+        own = StepResult::Failed(settingsFolder, ERROR_FILENAME_EXCED_RANGE);
+      }
+      if (own) own = MakeOwnFile(candidate);
+      if (own) {
+        result.KeepFirst(WriteValue("Others", "INI_Folder", iniFolder, programFile));
         std::memcpy(settingsFile, candidate, sizeof settingsFile);
       } else {
-        RemoveEmptyFolders(creation.created);
+        RemoveEmptyFolders(created);
+        result.KeepFirst(own);
       }
     }
   }
 
-  WritePrivateProfileStringA("Language", "DLL", "DEUTSCH.DLL", settingsFile);
-  WritePrivateProfileStringA("Language", "Lang", "Deutsch", settingsFile);
+  result.KeepFirst(WriteValue("Language", "DLL", "DEUTSCH.DLL", settingsFile));
+  result.KeepFirst(WriteValue("Language", "Lang", "Deutsch", settingsFile));
 
   char skin[kPathSize] = {};
   GetPrivateProfileStringA("Toolbar", "Skin", "", skin, sizeof skin, settingsFile);
-  if (skin[0] != '\0') return;  // an update keeps the user's skin
+  if (skin[0] != '\0') return result;  // an update keeps the user's skin
   const ToolbarSkin chosen = ChooseToolbarSkin(metrics.fullScreenHeight(), metrics.scale());
-  WritePrivateProfileStringA("Toolbar", "Skin", chosen.skin, settingsFile);
-  WritePrivateProfileStringA("Toolbar", "Size", chosen.size, settingsFile);
+  result.KeepFirst(WriteValue("Toolbar", "Skin", chosen.skin, settingsFile));
+  result.KeepFirst(WriteValue("Toolbar", "Size", chosen.size, settingsFile));
+  return result;
 }

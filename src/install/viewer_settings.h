@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/product.h"
+#include "core/step_result.h"
 
 // Where the toolbar skin's screen figures come from; tests inject their own.
 struct ScreenMetrics {
@@ -12,36 +13,23 @@ struct ScreenMetrics {
 // The platform's figures: SM_CYFULLSCREEN and the "DISPLAY" context's LOGPIXELSX.
 ScreenMetrics PlatformScreenMetrics();
 
-// The platform's figures asked on a thread of their own, started at
-// construction when askNow, while the caller goes on (say, unpacking the
-// payload): the first call that needs the display starts Wine's display
-// driver, about 30 ms, and nothing before the settings file needs the
-// figures. When given, alsoAhead(context) runs on the same thread
-// afterwards (one thread for the work ahead, not one per job). One object at
-// a time: the figures are kept where plain functions can hand them out.
-class ScreenMetricsAhead {
- public:
-  explicit ScreenMetricsAhead(bool askNow, void (*alsoAhead)(void*) = nullptr, void* context = nullptr);
-  ~ScreenMetricsAhead();
-  ScreenMetricsAhead(const ScreenMetricsAhead&) = delete;
-  ScreenMetricsAhead& operator=(const ScreenMetricsAhead&) = delete;
-  // Waits for the thread; its figures, or PlatformScreenMetrics() when none
-  // was started.
-  ScreenMetrics Get();
-
- private:
-  static unsigned long __stdcall Work(void* self);
-  void (*alsoAhead_)(void*);
-  void* context_;
-  void* thread_;
-  bool asked_;
-};
+// The platform's figures asked here and now, served later from what was
+// asked: the first call that needs the display starts Wine's display driver,
+// about 30 ms, so a helper thread asks them while the payload is unpacked.
+// One answer is kept at a time (plain functions hand the figures out): ask
+// again only once the previous answer is no longer used.
+ScreenMetrics AskScreenMetrics();
 
 // Writes the pointer to the settings folder, the language module and, unless
-// the file names one already, a toolbar skin. Nothing here fails the run:
-// private-profile writes that fail are simply lost.
-void WriteViewerSettings(const char* targetFolder, const char* iniFolder);
-void WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics);
+// the file names one already, a toolbar skin. Every part is tried; failed
+// names the first thing that went wrong: the settings file that could not be
+// made a file of its own (then nothing is written), the settings folder that
+// could not be made or whose file could not be (then the program folder
+// keeps the settings, as it does without a failure for a folder that expands
+// to nothing or is relative), or a value that was not written. Nothing here
+// fails the run.
+StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder);
+StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics);
 
 // ExpandPercentVariables over the process environment; true, or false and "", as there.
 bool ExpandPercentVariables(const char* text, char expanded[kPathSize]);

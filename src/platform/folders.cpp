@@ -14,13 +14,19 @@ bool CanEnterFolder(const char* path, void*) {
   return true;
 }
 
+// What one walk did: the folders it made, and the last one it could not.
+struct Creation {
+  std::vector<std::string>* created;
+  std::string failedFolder;
+  unsigned long error = 0;
+};
+
 void CreateOneFolder(const char* path, void* context) {
   const bool made = CreateDirectoryA(path, nullptr) != FALSE;
   const DWORD error = made ? ERROR_SUCCESS : GetLastError();
-  if (context == nullptr) return;
-  auto* creation = static_cast<FolderCreation*>(context);
+  auto* creation = static_cast<Creation*>(context);
   if (made) {
-    creation->created.push_back(path);
+    if (creation->created != nullptr) creation->created->push_back(path);
   } else if (error != ERROR_ALREADY_EXISTS && !(path[0] != '\0' && path[1] == ':' && path[2] == '\0')) {
     // "X:" itself is never created; an existing folder is no failure.
     creation->failedFolder = path;
@@ -30,11 +36,11 @@ void CreateOneFolder(const char* path, void* context) {
 
 }  // namespace
 
-bool EnsureFolderExists(char path[kPathSize]) { return EnsureFolderExists(path, nullptr); }
-
-bool EnsureFolderExists(char path[kPathSize], FolderCreation* creation) {
-  const FolderOps ops{CanEnterFolder, CreateOneFolder, creation};
-  return EnsureFolderChain(path, ops);
+StepResult EnsureFolderExists(char path[kPathSize], std::vector<std::string>* created) {
+  Creation creation{created, {}, 0};
+  const FolderOps ops{CanEnterFolder, CreateOneFolder, &creation};
+  if (EnsureFolderChain(path, ops)) return StepResult::Done();
+  return StepResult::Failed(creation.failedFolder, creation.error);
 }
 
 void RemoveEmptyFolders(const std::vector<std::string>& folders) {

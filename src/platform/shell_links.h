@@ -9,80 +9,30 @@
 
 #include "core/product.h"
 
-// Writes one link at linkPath through IShellLinkA and IPersistFile, with COM
-// initialised and released around it. Only the given fields are set, in the
-// order icon, target, arguments, description (iconPath, arguments or
-// description nullptr: not set); never a working folder. True when the file
-// was saved (false also when linkPath is too long for a 260-character path).
-bool SaveShellLink(const char* linkPath, const char* target, const char* arguments,
-                   const char* iconPath, int iconIndex, const char* description);
-
 // One link named linkName (the product's own text, Windows-1252) in folder
-// (ANSI code page, ending in a backslash); the path is put together in
-// UTF-16. False when folder is "", the path does not fit, or the file was
-// not saved.
+// (ANSI code page, ending in a backslash), written through IShellLinkA and
+// IPersistFile, with COM initialised and released around it; the path is
+// put together in UTF-16. Only the given fields are set, in the order icon,
+// target, arguments, description (iconPath, arguments or description
+// nullptr: not set); never a working folder. False when folder is "", the
+// path does not fit into a 260-character path (a cut name would be another
+// link), or the file was not saved.
 bool SaveNamedShellLink(const char* folder, const char* linkName, const char* target, const char* arguments,
                         const char* iconPath, int iconIndex, const char* description);
 
-// Links saved on a thread of their own while the caller goes on with other
-// work. Under Wine every saved link waits for a helper process that Wine
-// starts for it (about 35 ms), which made the links of a full installation
-// most of its time when they were saved one after the other. The batch's
-// thread saves links while the caller goes on with the registry; Finish
-// then saves along with it. The thread starts with the first link, or
-// earlier through Start: it sets up COM at once, so a caller can start the
-// batch before the links' targets exist (say, while the payload is unpacked)
-// and queue the links afterwards. A batch that is given no link writes nothing.
-class LinkBatch {
+// COM set up on the calling thread for as long as the object lives, and the
+// shell's link class created once: links saved on this thread afterwards pay
+// for neither, so a thread that is to save links can do that part while the
+// links' targets do not exist yet.
+class ShellLinkThread {
  public:
-  LinkBatch();
-  // Finish(nullptr).
-  ~LinkBatch();
-  LinkBatch(const LinkBatch&) = delete;
-  LinkBatch& operator=(const LinkBatch&) = delete;
-
-  // Starts the thread now; false when it could not be started (the links are
-  // then saved by the caller's thread). ahead(context), when given, runs on
-  // the thread once COM is set up and before any link is written (without a
-  // thread: here and now); WaitAhead waits for it.
-  bool Start(void (*ahead)(void*) = nullptr, void* context = nullptr);
-  void WaitAhead();
-  // Queues one link, written exactly as SaveNamedShellLink writes it. When no
-  // thread could be started or the batch is full, the link is saved at once.
-  void Save(const char* folder, const char* linkName, const char* target, const char* arguments,
-            const char* iconPath, int iconIndex, const char* description);
-  // A link (or folder, with linkName "") that could not even be given: it is
-  // reported by Finish in its place among the others.
-  void Fail(const char* folder, const char* linkName);
-  // Waits until every queued link has been written; adds the path of each
-  // link that was not saved to failed (when given), in the order the links
-  // were given. True when all were saved.
-  bool Finish(std::vector<std::string>* failed);
+  ShellLinkThread();
+  ~ShellLinkThread();
+  ShellLinkThread(const ShellLinkThread&) = delete;
+  ShellLinkThread& operator=(const ShellLinkThread&) = delete;
 
  private:
-  struct Request;
-  // The next free request with its folder and name, or null when the batch
-  // takes no more (finished or full): the link is then dealt with at once.
-  Request* NextSlot(const char* folder, const char* linkName);
-  // Hands the request NextSlot gave to the thread.
-  void Publish();
-  static DWORD WINAPI Worker(void* batch);
-  void RunRequests();
-  static bool SaveRequest(const Request& request);
-  void Take(LONG index);
-
-  static constexpr int kCapacity = 32;
-  Request* requests_;
-  HANDLE thread_;
-  HANDLE work_;  // a semaphore: one count per queued link, then one to stop the thread
-  volatile LONG queued_ = 0;
-  volatile LONG taken_ = 0;
-  std::vector<std::string> overflowFailed_;  // links saved at once that failed
-  void (*ahead_)(void*) = nullptr;
-  void* aheadContext_ = nullptr;
-  HANDLE aheadDone_ = nullptr;  // set once ahead_ ran; null when it ran on the caller's thread
-  bool started_ = false;
-  bool finished_ = false;
+  HRESULT init_;
 };
 
 // The special folder csidl with a trailing backslash, created when it is

@@ -7,6 +7,7 @@
 #include "core/folder_text.h"
 #include "core/install_record.h"
 #include "core/product.h"
+#include "core/step_result.h"
 #include "core/target_folder.h"
 #include "core/uninstall_rules.h"
 #include "install/install_log.h"
@@ -17,12 +18,13 @@
 #include "platform/folders.h"
 #include "platform/resource_text.h"
 #include "platform/run_progress.h"
-#include "platform/shell_links.h"
 #include "platform/system_folders.h"
 #include "resources/resource.h"
 #include "setup/account_run.h"
 #include "setup/install_recording.h"
+#include "setup/side_work.h"
 #include "shell/registration.h"
+#include "shell/shortcuts.h"
 
 namespace {
 
@@ -70,26 +72,16 @@ void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool 
   }
 }
 
-struct RecordingAhead {
-  InstallRecording* recording;
-  bool allUsers;
-};
-
-void NoteStateBeforeRegistration(void* context) {
-  const RecordingAhead& ahead = *static_cast<const RecordingAhead*>(context);
-  ahead.recording->BeforeRegistration(ahead.allUsers);
-}
-
 // Before anything is unpacked: the program folder and its folders must be
 // where their names say, and the user's files at payload names are moved
 // aside into pv_kept (an earlier installation's files are simply replaced).
-bool PrepareFolder(const char* folder, const FolderCreation& creation, InstallRecording& recording,
+bool PrepareFolder(const char* folder, const std::vector<std::string>& createdFolders, InstallRecording& recording,
                    Reporter& reporter) {
   PayloadContents payload;
   ReadPayloadContents(IDR_PAYLOAD, kPayloadType, &payload);
   // The run made the folder itself when the last folder it created is it.
-  const bool created = !creation.created.empty() &&
-                       installrecord::SameName(uninstallrules::WithBackslash(creation.created.back()), folder);
+  const bool created = !createdFolders.empty() &&
+                       installrecord::SameName(uninstallrules::WithBackslash(createdFolders.back()), folder);
   std::vector<std::string> setAside;
   PreparationFailure failure;
   if (PrepareProgramFolder(folder, created, payload.folders, payload.files, recording.FilesOfEarlierInstallation(),
@@ -135,35 +127,28 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   }
   InstallRecording recording;
   recording.BeforeFolder(folder);
-  FolderCreation creation;
-  if (!EnsureFolderExists(folder, &creation)) {
-    RemoveEmptyFolders(creation.created);
-    return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
-                         creation.failedFolder, creation.error);
+  std::vector<std::string> createdFolders;
+  const StepResult folderMade = EnsureFolderExists(folder, &createdFolders);
+  if (!folderMade) {
+    RemoveEmptyFolders(createdFolders);
+    return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder, folderMade.subject,
+                         folderMade.error);
   }
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
-  if (!PrepareFolder(folder, creation, recording, reporter)) {
-    RemoveEmptyFolders(creation.created);
+  if (!PrepareFolder(folder, createdFolders, recording, reporter)) {
+    RemoveEmptyFolders(createdFolders);
     return false;
   }
   runprogress::BeginStage(progressrule::Stage::kUnpacking, recording.PayloadBytes());
-  // Started now, a helper thread works while the payload is unpacked: it
-  // notes for the install record what the registration may replace (nothing
-  // changes those values meanwhile); in a run with links it is the link
-  // batch's thread, which also sets up COM and the shell for them, else it
-  // also asks the screen figures of the settings file. Nothing is written
-  // unless the unpacking succeeds. One helper, not two: each thread costs
-  // memory, and a large payload is unpacked by a second reader besides.
+  // Started now, the one helper thread works while the payload is unpacked
+  // (see SideWork); nothing is written unless the unpacking succeeds.
   const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
-  RecordingAhead ahead{&recording, options.allUsers};
-  LinkBatch links;
-  if (withLinks) links.Start(NoteStateBeforeRegistration, &ahead);
-  ScreenMetricsAhead screen(!withLinks, withLinks ? nullptr : NoteStateBeforeRegistration, &ahead);
+  SideWork sideWork(recording, options.allUsers, withLinks);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
     const ExtractionFailure failure = LastExtractionFailure();
-    RemoveEmptyFolders(creation.created);
+    RemoveEmptyFolders(createdFolders);
     return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, failure.path, failure.error);
   }
   runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
@@ -174,9 +159,9 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // helper's notes are complete first: whether the Start-menu group exists
   // must be seen before any link is written. The links are written from now
   // on while the rest goes on; the record waits for the last of them.
-  const ScreenMetrics metrics = screen.Get();
-  links.WaitAhead();
-  QueueProductLinks(options, folder, links);
+  const ScreenMetrics metrics = sideWork.WaitForNotes();
+  sideWork.SaveLinks(ProductLinks(options, folder));
+  // The settings file never fails the run, whatever it could not write.
   WriteViewerSettings(folder, options.iniFolder, metrics);
 
   // Asked only now, so that answering No still leaves a complete installation.
@@ -185,7 +170,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
     confirmed = reporter.Confirm(question.c_str());
   }
-  // The links are written on the batch's thread while the registry is
+  // The links are written on the helper thread while the registry is
   // written here.
   RegistrationOutcome outcome = WriteShellRegistration(options, folder, confirmed, recording.PayloadBytes());
   // Written whatever the registration achieved: the record is what lets the
@@ -196,7 +181,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   bool chosenRows[kFormatRowCount];
   for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
   recording.AfterRegistration(chosenRows, options.associate && confirmed);
-  links.Finish(&outcome.failedLinks);
+  outcome.failedLinks = sideWork.FinishLinks();
   const bool recorded = recording.Finish(outcome.failedKey.empty());
   ReportNotices(reporter, outcome, recorded, folder);
   // Without its open command or uninstall entry the installation is not

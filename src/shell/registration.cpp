@@ -2,12 +2,12 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "core/folder_text.h"
 #include "core/shell_text.h"
 #include "core/uninstall_rules.h"
 #include "platform/registry.h"
-#include "platform/shell_links.h"
 #include "shell/association.h"
 #include "shell/shortcuts.h"
 
@@ -105,25 +105,10 @@ void WriteAppPath(const InstallTexts& texts) {
 
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed, unsigned long long payloadBytes) {
-  LinkBatch links;
-  QueueProductLinks(options, installedFolder, links);
+  std::vector<std::string> failedLinks = SaveProductLinks(ProductLinks(options, installedFolder));
   RegistrationOutcome outcome = WriteShellRegistration(options, installedFolder, associationsConfirmed, payloadBytes);
-  links.Finish(&outcome.failedLinks);
+  outcome.failedLinks = std::move(failedLinks);
   return outcome;
-}
-
-void QueueProductLinks(const InstallOptions& options, const char* installedFolder, LinkBatch& links) {
-  InstallTexts texts;
-  if (!ComposeTextsFor(installedFolder, &texts)) return;
-  if (options.startMenuGroup) CreateProgramGroup(links, texts.folder, options.allUsers);
-  if (options.desktopLink) {
-    CreateDesktopLink(links, texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter",
-                      nullptr, options.allUsers);
-  }
-  if (options.thumbsLink) {
-    CreateDesktopLink(links, texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
-                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
-  }
 }
 
 RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const char* installedFolder,

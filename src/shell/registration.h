@@ -27,13 +27,8 @@ struct RegistrationOutcome {
 RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
                                       bool associationsConfirmed, unsigned long long payloadBytes);
 
-class LinkBatch;
-// The links that options choose for the installation in installedFolder,
-// handed to links (see LinkBatch), which writes them while the caller goes
-// on. Nothing when the folder cannot name the viewer (as RegisterWithShell).
-void QueueProductLinks(const InstallOptions& options, const char* installedFolder, LinkBatch& links);
-// RegisterWithShell without the links: the caller gave them to a batch with
-// QueueProductLinks, whose Finish names those that failed (failedLinks stays
-// empty here).
+// RegisterWithShell without the links: the caller saves those of
+// ProductLinks (shell/shortcuts.h) itself and reports those that failed
+// (failedLinks stays empty here).
 RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const char* installedFolder,
                                            bool associationsConfirmed, unsigned long long payloadBytes);

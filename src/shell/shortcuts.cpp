@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/folder_text.h"
 #include "core/shell_text.h"
 #include "platform/environment.h"
 #include "platform/folders.h"
@@ -32,74 +35,146 @@ const DocumentLink kDocumentLinks[] = {
 // The two versions before this one; older main links are left alone.
 const char* const kPreviousVersions[] = {"4.41", "4.40"};
 
+using Links = std::vector<ProductLink>;
+
+// Optional text: nullptr leaves the field unset.
+std::optional<std::string> Given(const char* text) {
+  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
+}
+
+// One complete link, in its place after those given before.
+void Give(Links& links, const char* linkFolder, const char* linkName, const char* target, const char* arguments,
+          const char* iconPath, int iconIndex, const char* description) {
+  ProductLink link;
+  link.folder = linkFolder;
+  link.name = linkName;
+  link.target = target;
+  link.arguments = Given(arguments);
+  link.iconPath = Given(iconPath);
+  link.iconIndex = iconIndex;
+  link.description = Given(description);
+  links.push_back(std::move(link));
+}
+
+// A link (or folder, with linkName "") that cannot even be given: it is
+// reported in its place among the others.
+void Fail(Links& links, const char* linkFolder, const char* linkName) {
+  ProductLink link;
+  link.folder = linkFolder;
+  link.name = linkName;
+  link.given = StepResult::Failed(link.folder + link.name, 0);
+  links.push_back(std::move(link));
+}
+
+// One link named linkName in linkFolder (ending in a backslash), without a
+// description. iconPath and arguments may be nullptr (not set).
+void CreateLinkInFolder(Links& links, const char* linkFolder, const char* linkName, const char* target,
+                        const char* arguments, const char* iconPath, int iconIndex) {
+  Give(links, linkFolder, linkName, target, arguments, iconPath, iconIndex, nullptr);
+}
+
 // A link to a file of the install folder; reported as failed, not made,
 // when the path does not fit.
-bool LinkToInstalledFile(LinkBatch& links, const char* groupFolder, const char* linkName, const char* folder,
+void LinkToInstalledFile(Links& links, const char* groupFolder, const char* linkName, const char* folder,
                          const char* fileName, const char* arguments, const char* iconPath, int iconIndex) {
   char target[kPathSize];
   if (!JoinPath(folder, fileName, target, sizeof(target))) {
-    links.Fail(groupFolder, linkName);
-    return false;
+    Fail(links, groupFolder, linkName);
+    return;
   }
-  return CreateLinkInFolder(links, groupFolder, linkName, target, arguments, iconPath, iconIndex);
+  CreateLinkInFolder(links, groupFolder, linkName, target, arguments, iconPath, iconIndex);
 }
 
-}  // namespace
-
-bool CreateLinkInFolder(LinkBatch& links, const char* linkFolder, const char* linkName, const char* target,
-                        const char* arguments, const char* iconPath, int iconIndex) {
-  links.Save(linkFolder, linkName, target, arguments, iconPath, iconIndex, nullptr);
-  return true;
-}
-
-bool CreateDesktopLink(LinkBatch& links, const char* target, const char* linkName, const char* iconPath,
+// One link named linkName on the current user's or all users' desktop.
+// iconPath, description and arguments may be nullptr (not set).
+void CreateDesktopLink(Links& links, const char* target, const char* linkName, const char* iconPath,
                        int iconIndex, const char* description, const char* arguments, bool allUsers) {
   char desktop[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP, desktop);
-  links.Save(desktop, linkName, target, arguments, iconPath, iconIndex, description);
-  return true;
+  Give(links, desktop, linkName, target, arguments, iconPath, iconIndex, description);
 }
 
-bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers) {
+// Links 1 to 9 in the "Pixorra" group of the current user's or all users'
+// programs folder; removes the 4.41 and 4.40 main links. folder is the
+// normalised install folder (ending in a backslash).
+void CreateProgramGroup(Links& links, const char* folder, bool allUsers) {
   char programs[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
   char group[kPathSize];
   if (programs[0] == '\0' || !JoinPath(programs, kGroupFolderName, group, sizeof(group))) {
-    links.Fail(programs, kGroupFolderName);
-    return false;
+    Fail(links, programs, kGroupFolderName);
+    return;
   }
   // Normalises to the closing backslash that the link paths rely on. A
   // group that cannot be made (a file of that name, say) is one failure,
   // not nine.
   if (!EnsureFolderExists(group)) {
-    links.Fail(group, "");
-    return false;
+    Fail(links, group, "");
+    return;
   }
   AppendBackslash(group, sizeof(group));
 
   char programPath[kPathSize];
-  if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return false;
+  if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return;
 
   char mainLinkName[kShortSize];
   ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
-  bool result = CreateLinkInFolder(links, group, mainLinkName, programPath, nullptr, nullptr, 0);
+  CreateLinkInFolder(links, group, mainLinkName, programPath, nullptr, nullptr, 0);
 
   for (const char* version : kPreviousVersions) {
     char oldLink[kPathSize];
     if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
   }
 
-  result = CreateLinkInFolder(links, group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7) &&
-           result;
+  CreateLinkInFolder(links, group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7);
 
   // From Windows 8 on, users uninstall through the system's program list.
   if (!IsWindows8OrLater()) {
-    result = LinkToInstalledFile(links, group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
-                                 nullptr, nullptr, 0) && result;
+    LinkToInstalledFile(links, group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName, nullptr, nullptr, 0);
   }
   for (const DocumentLink& document : kDocumentLinks) {
-    result = LinkToInstalledFile(links, group, document.linkName, folder, document.fileName, nullptr, nullptr, 0) &&
-             result;
+    LinkToInstalledFile(links, group, document.linkName, folder, document.fileName, nullptr, nullptr, 0);
   }
-  return result;
+}
+
+}  // namespace
+
+std::vector<ProductLink> ProductLinks(const InstallOptions& options, const char* installedFolder) {
+  Links links;
+  // As the registration reads the folder: at most 259 characters, trimmed;
+  // a folder too long to name the viewer gets no links.
+  char trimmed[kPathSize] = {};
+  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
+  TrimSpaces(trimmed);
+  InstallTexts texts;
+  if (!ComposeInstallTexts(trimmed, &texts)) return links;
+  if (options.startMenuGroup) CreateProgramGroup(links, texts.folder, options.allUsers);
+  if (options.desktopLink) {
+    CreateDesktopLink(links, texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter",
+                      nullptr, options.allUsers);
+  }
+  if (options.thumbsLink) {
+    CreateDesktopLink(links, texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
+                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
+  }
+  return links;
+}
+
+StepResult SaveProductLink(const ProductLink& link) {
+  if (!link.given) return link.given;
+  const auto text = [](const std::optional<std::string>& field) { return field ? field->c_str() : nullptr; };
+  if (SaveNamedShellLink(link.folder.c_str(), link.name.c_str(), link.target.c_str(), text(link.arguments),
+                         text(link.iconPath), link.iconIndex, text(link.description))) {
+    return StepResult::Done();
+  }
+  return StepResult::Failed(link.folder + link.name, 0);
+}
+
+std::vector<std::string> SaveProductLinks(const std::vector<ProductLink>& links) {
+  std::vector<std::string> failed;
+  for (const ProductLink& link : links) {
+    const StepResult saved = SaveProductLink(link);
+    if (!saved) failed.push_back(saved.subject);
+  }
+  return failed;
 }

@@ -1,23 +1,44 @@
-// The Start-menu program group and the desktop links. Each function hands
-// complete links to the batch, which writes them on its thread, and answers
-// true when every link could be handed over; a link that fails never stops
-// the following ones, and the batch's Finish names it by its path, or the
-// group's folder when that cannot be made.
+// The Start-menu program group and the desktop links, as data: where each
+// link goes and what it holds. Saving them is the caller's business (the
+// installation run saves them on its helper thread while it writes the
+// registry).
 #pragma once
 
-class LinkBatch;
+#include <optional>
+#include <string>
+#include <vector>
 
-// Links 1 to 9 in the "Pixorra" group of the current user's or all users'
-// programs folder; removes the 4.41 and 4.40 main links. folder is the
-// normalised install folder (ending in a backslash).
-bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers);
+#include "core/install_options.h"
+#include "core/step_result.h"
 
-// One link named linkName on the current user's or all users' desktop.
-// iconPath, description and arguments may be nullptr (not set).
-bool CreateDesktopLink(LinkBatch& links, const char* target, const char* linkName, const char* iconPath,
-                       int iconIndex, const char* description, const char* arguments, bool allUsers);
+// One link of the product. A link that cannot even be given (its group
+// folder cannot be made, its target's path does not fit) carries the path
+// to report in given's subject, in its place among the others, and is not
+// saved; a link that fails later (say, a desktop the shell cannot name) is
+// reported by its path, folder + name.
+struct ProductLink {
+  std::string folder;  // ANSI code page, ending in a backslash; "" when the shell names none
+  std::string name;    // the product's own text, Windows-1252
+  std::string target;
+  std::optional<std::string> arguments;  // empty: not set at all
+  std::optional<std::string> iconPath;
+  int iconIndex = 0;
+  std::optional<std::string> description;
+  StepResult given;
+};
 
-// One link named linkName in linkFolder (ending in a backslash), without a
-// description. iconPath and arguments may be nullptr (not set).
-bool CreateLinkInFolder(LinkBatch& links, const char* linkFolder, const char* linkName, const char* target,
-                        const char* arguments, const char* iconPath, int iconIndex);
+// The links that options choose for the installation in installedFolder (the
+// folder as it was created), in the order they are to be saved: the group's
+// (main link, thumbnails, the uninstaller before Windows 8, the documents),
+// then the desktop's. Done now, as the links are given: the group's folder
+// is created, and the 4.41 and 4.40 main links in it are deleted. Nothing
+// when the folder cannot name the viewer in a 259-character path.
+std::vector<ProductLink> ProductLinks(const InstallOptions& options, const char* installedFolder);
+
+// Saves one link through the platform. Failed with the path to report when
+// it was not saved (one that could not be given is not tried).
+StepResult SaveProductLink(const ProductLink& link);
+
+// Each link saved in turn on this thread; the paths of those not saved, in
+// their order.
+std::vector<std::string> SaveProductLinks(const std::vector<ProductLink>& links);

@@ -359,14 +359,14 @@ TEST(FolderExists, CreatesTheChainAndNormalises) {
   std::string text = root + "A\\B\\C";
   char path[260];
   std::strcpy(path, text.c_str());
-  ASSERT_EQ(EnsureFolderExists(path), 1);
+  ASSERT_EQ(EnsureFolderExists(path).ok, 1);
   EXPECT_EQ(std::string(path), text + "\\");
   EXPECT_TRUE(Exists(text));
   EXPECT_EQ(CurrentFolder(), before);
 
   text = "  " + root + "Program Files \\Pixorra ";
   std::strcpy(path, text.c_str());
-  ASSERT_EQ(EnsureFolderExists(path), 1);
+  ASSERT_EQ(EnsureFolderExists(path).ok, 1);
   EXPECT_EQ(std::string(path), root + "Program Files\\Pixorra\\");
   EXPECT_TRUE(Exists(root + "Program Files\\Pixorra"));
 }
@@ -374,7 +374,7 @@ TEST(FolderExists, CreatesTheChainAndNormalises) {
 TEST(FolderExists, MissingDriveFailsAndKeepsTheCurrentFolder) {
   const std::string before = CurrentFolder();
   char path[260] = "Q:\\Pixorra";
-  EXPECT_EQ(EnsureFolderExists(path), 0);
+  EXPECT_EQ(EnsureFolderExists(path).ok, 0);
   EXPECT_EQ(CurrentFolder(), before);
 }
 

@@ -106,14 +106,52 @@ TEST(SettingsFile, PlatformMetricsGiveOneOfTheSkins) {
 
 TEST(SettingsFile, FiguresAskedAheadAreThePlatformFigures) {
   const ScreenMetrics platform = PlatformScreenMetrics();
-  for (bool askNow : {true, false}) {
-    ScreenMetricsAhead ahead(askNow);
-    const ScreenMetrics first = ahead.Get();
-    const ScreenMetrics second = ahead.Get();
-    EXPECT_EQ(platform.fullScreenHeight(), first.fullScreenHeight()) << askNow;
-    EXPECT_EQ(platform.scale(), first.scale()) << askNow;
-    EXPECT_EQ(first.fullScreenHeight(), second.fullScreenHeight()) << askNow;
-    EXPECT_EQ(first.scale(), second.scale()) << askNow;
+  const ScreenMetrics first = AskScreenMetrics();
+  const ScreenMetrics second = AskScreenMetrics();
+  EXPECT_EQ(platform.fullScreenHeight(), first.fullScreenHeight());
+  EXPECT_EQ(platform.scale(), first.scale());
+  EXPECT_EQ(first.fullScreenHeight(), second.fullScreenHeight());
+  EXPECT_EQ(first.scale(), second.scale());
+}
+
+// What the writing answers; the files hold what they held before this
+// answer was given (see the tests above).
+TEST(SettingsFile, AnswerNamesWhatFailedWithoutChangingWhatIsWritten) {
+  struct Case {
+    const char* name;
+    const char* iniFolder;       // relative to the case's folder unless it starts with "%"
+    const char* blockedBy;       // a folder at the program's settings file, or a file at the settings folder
+    bool ok;
+    const char* subject;         // relative to the case's folder
+    const char* programText;     // the program folder's settings file afterwards
+  } cases[] = {
+      {"plain", "", "", true, "", "full"},
+      {"unset", "%PXTEST_UNSET%", "", true, "", "full"},
+      {"own folder", "data", "", true, "", "pointer"},
+      {"settings file is a folder", "", "px_main64.ini", false, "px_main64.ini", "<folder>"},
+      {"settings folder is a file", "data", "data", false, "data\\", "full"},
+  };
+  SetEnvironmentVariableA("PXTEST_UNSET", nullptr);
+  injectedHeight = 1040;
+  injectedScale = 100;
+  for (const Case& c : cases) {
+    const std::string program = FreshFolder("answer");
+    const std::string blocked = program + c.blockedBy;
+    if (std::string(c.blockedBy) == "px_main64.ini") CreateDirectoryA(blocked.c_str(), nullptr);
+    if (std::string(c.blockedBy) == "data") WriteText(blocked, "a file");
+    const bool asGiven = c.iniFolder[0] == '%' || c.iniFolder[0] == '\0';
+    const std::string iniFolder = asGiven ? c.iniFolder : program + c.iniFolder;
+    const StepResult answer = WriteViewerSettings(program.c_str(), iniFolder.c_str(), kInjected);
+    EXPECT_EQ(c.ok, answer.ok) << c.name;
+    EXPECT_EQ(c.ok ? "" : program + c.subject, answer.subject) << c.name;
+    const std::string settingsFile = program + "px_main64.ini";
+    const std::string text = pxtest::FolderExists(settingsFile) ? "<folder>" : ReadText(settingsFile);
+    const std::string full = Language() + Toolbar("Kestrand_24.png", "24");
+    const std::string pointer = "[Others]\r\nINI_Folder=" + iniFolder + "\r\n";
+    const std::string expected = std::string(c.programText) == "full" ? full
+                               : std::string(c.programText) == "pointer" ? pointer
+                                                                          : c.programText;
+    EXPECT_EQ(expected, text) << c.name;
   }
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "install/install_folder.h"
-#include "platform/shell_links.h"
 #include "shell/association.h"
 #include "shell/registration.h"
 #include "shell/shell_expectations.h"
@@ -273,118 +272,6 @@ TEST_F(ShellLinks, NoOptionsNoLinks) {
   EXPECT_FALSE(pxtest::FolderExists(GroupFolder(false)));
   EXPECT_FALSE(pxtest::FileExists(DesktopFolder(false) + kDesktopViewerLink.name));
   EXPECT_FALSE(pxtest::FileExists(DesktopFolder(false) + kDesktopThumbsLink.name));
-}
-
-// --- The link batch -------------------------------------------------------
-
-struct GivenFields {
-  const char* arguments;
-  const char* iconPath;
-  int iconIndex;
-  const char* description;
-};
-const GivenFields kGivenFields[] = {
-    {nullptr, nullptr, 0, nullptr},
-    {"/thumbs", "C:\\pxtest\\batch_target\\viewer.exe", 7, nullptr},
-    {nullptr, nullptr, 0, "Pixorra 64 - Bildbetrachter"},
-    {"/thumbs", "C:\\pxtest\\batch_target\\viewer.exe", 7, "Pixorra - Thumbnails"},
-};
-
-// More links than the batch queues at once: the rest are saved directly.
-TEST(LinkBatch, WritesEveryLinkExactlyAsSavedDirectly) {
-  const std::string target = pxtest::MakeTempFolder("batch_target") + "viewer.exe";
-  pxtest::WriteFileBytes(target, "a viewer");
-  const std::string direct = pxtest::MakeTempFolder("batch_direct");
-  const std::string batched = pxtest::MakeTempFolder("batch_batched");
-  std::vector<std::string> failed;
-  {
-    LinkBatch links;
-    for (int i = 0; i < 40; ++i) {
-      const GivenFields& fields = kGivenFields[i % 4];
-      const std::string name = "Verkn\xFCpfung " + std::to_string(i) + ".lnk";
-      ASSERT_TRUE(SaveNamedShellLink(direct.c_str(), name.c_str(), target.c_str(), fields.arguments,
-                                     fields.iconPath, fields.iconIndex, fields.description));
-      links.Save(batched.c_str(), name.c_str(), target.c_str(), fields.arguments, fields.iconPath,
-                 fields.iconIndex, fields.description);
-    }
-    EXPECT_TRUE(links.Finish(&failed));
-  }
-  EXPECT_TRUE(failed.empty());
-  ASSERT_EQ(40u, pxtest::ListFolder(batched).size());
-  // The same fields and the same layout; the bytes may differ only in the
-  // folders' access times that the shell stores with the target's path.
-  for (const std::string& name : pxtest::ListFolder(direct)) {
-    const pxtest::LinkFields one = pxtest::ReadShellLink(direct + name);
-    const pxtest::LinkFields other = pxtest::ReadShellLink(batched + name);
-    ASSERT_TRUE(one.loaded && other.loaded) << name;
-    EXPECT_EQ(one.target, other.target) << name;
-    EXPECT_EQ(one.arguments, other.arguments) << name;
-    EXPECT_EQ(one.workingFolder, other.workingFolder) << name;
-    EXPECT_EQ(one.iconPath, other.iconPath) << name;
-    EXPECT_EQ(one.iconIndex, other.iconIndex) << name;
-    EXPECT_EQ(one.description, other.description) << name;
-    EXPECT_EQ(pxtest::ReadFileBytes(direct + name).size(), pxtest::ReadFileBytes(batched + name).size()) << name;
-  }
-}
-
-TEST(LinkBatch, StartedWithoutLinksWritesNothing) {
-  const std::string folder = pxtest::MakeTempFolder("batch_none");
-  {
-    LinkBatch links;
-    EXPECT_TRUE(links.Start());
-    std::vector<std::string> failed;
-    EXPECT_TRUE(links.Finish(&failed));
-    EXPECT_TRUE(failed.empty());
-  }
-  EXPECT_TRUE(pxtest::ListFolder(folder).empty());
-}
-
-// The work given to Start runs once, on the batch's thread, and WaitAhead
-// returns only after it; a link queued then is written as usual.
-TEST(LinkBatch, WorkAheadRunsOnceBeforeWaitAheadReturns) {
-  struct Ahead {
-    volatile LONG runs = 0;
-    DWORD thread = 0;
-  } ahead;
-  const std::string folder = pxtest::MakeTempFolder("batch_ahead");
-  LinkBatch links;
-  ASSERT_TRUE(links.Start(
-      [](void* context) {
-        Sleep(50);  // slower than the caller, so that WaitAhead has to wait
-        Ahead& work = *static_cast<Ahead*>(context);
-        work.thread = GetCurrentThreadId();
-        InterlockedIncrement(&work.runs);
-      },
-      &ahead));
-  links.WaitAhead();
-  EXPECT_EQ(ahead.runs, 1);
-  EXPECT_NE(ahead.thread, GetCurrentThreadId());
-  links.Save(folder.c_str(), "after.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
-  std::vector<std::string> failed;
-  EXPECT_TRUE(links.Finish(&failed));
-  links.WaitAhead();  // also after Finish
-  EXPECT_EQ(ahead.runs, 1);
-  EXPECT_EQ((std::vector<std::string>{"after.lnk"}), pxtest::ListFolder(folder));
-}
-
-// Failures are named in the order the links were given, whichever thread
-// saved them, and those given as failed keep their place among them.
-TEST(LinkBatch, FinishNamesTheLinksThatFailedInTheirOrder) {
-  const std::string folder = pxtest::MakeTempFolder("batch_failed");
-  const std::string missing = folder + "missing\\";
-  LinkBatch links;
-  links.Save(folder.c_str(), "good1.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
-  links.Save(missing.c_str(), "bad1.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
-  links.Fail(folder.c_str(), "given.lnk");
-  links.Save(folder.c_str(), "good2.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
-  links.Save("", "nowhere.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
-  links.Save(missing.c_str(), "bad2.lnk", "C:\\x.exe", nullptr, nullptr, 0, nullptr);
-  std::vector<std::string> failed;
-  EXPECT_FALSE(links.Finish(&failed));
-  EXPECT_EQ((std::vector<std::string>{missing + "bad1.lnk", folder + "given.lnk", "nowhere.lnk",
-                                      missing + "bad2.lnk"}),
-            failed);
-  EXPECT_EQ((std::vector<std::string>{"good1.lnk", "good2.lnk"}), pxtest::ListFolder(folder));
 }
 
 }  // namespace
