@@ -60,6 +60,7 @@ LRESULT CWizPropertyPage::OnWizardNext() {
 bool CWizPropertyPage::OnSetActive() {
   const PageRole role = Role();
   ApplyButtonStates(role);
+  ShowLogoAtScreenDpi();
   if (role == PageRole::Welcome) ActivateWelcomePage();
   if (role == PageRole::WhatsNew) ActivateWhatsNewPage();
   if (role == PageRole::Associations) ActivateAssociationPage();
@@ -244,4 +245,11 @@ void CWizPropertyPage::ShowProductMessage(unsigned textId, UINT style) const {
 
 void CWizPropertyPage::SetTitleFont(int itemId) {
   ::SendMessageW(GetDlgItem(itemId), WM_SETFONT, reinterpret_cast<WPARAM>(Sheet().TitleFont()), TRUE);
+}
+
+void CWizPropertyPage::ShowLogoAtScreenDpi() {
+  if (logo_.WasShown()) return;
+  HWND picture = FindPictureChild(GetSafeHwnd());
+  if (picture == nullptr) return;
+  logo_.Show(picture, ::GetModuleHandleA(nullptr), IDB_LOGO, IDB_LOGO_LARGE, ScreenDpi());
 }
