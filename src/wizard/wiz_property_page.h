@@ -10,6 +10,7 @@
 #include "controls/dpi_logo.h"
 #include "controls/hyperlink.h"
 #include "core/wizard_rules.h"
+#include "framework/gdi_objects.h"
 #include "framework/property_sheet.h"
 
 class CWizPropertySheet;
@@ -86,4 +87,6 @@ class CWizPropertyPage : public CPropertyPage {
   CHyperLink eulaLink_;
   CXColorStatic progressNote_;
   CDpiLogo logo_;
+  // The title font at the screen's DPI when that is not 96.
+  CFont scaledTitleFont_;
 };
