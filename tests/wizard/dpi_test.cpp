@@ -29,8 +29,9 @@ struct TextBox {
   SIZE needed = {};  // DT_CALCRECT | DT_WORDBREAK at the box's width
 };
 
-// This process reads the setup's windows in real pixels: a thread that is
-// not per-monitor aware would get rectangles mapped to its own (96) DPI.
+// This process reads the setup's windows in real pixels. Windows maps the
+// rectangles of a DPI-aware program's windows for a thread that is not
+// per-monitor aware; Wine 8 gives the same numbers either way.
 void ReadWindowsInRealPixels() {
   using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
   auto set = reinterpret_cast<SetContext>(
