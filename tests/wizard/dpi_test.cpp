@@ -1,9 +1,9 @@
 // The wizard on screens of 96, 120, 144 and 192 DPI (Wine's LogPixels,
 // read by each process as it starts): on every page each static text fits
-// its box in the box's own font, the association list never needs a
-// horizontal scroll bar, and the logo grows with the DPI. Screenshots of
-// every page at 96 and 192 DPI go to PX_BUILD_DIR/screenshots (dpi96_*,
-// dpi192_*).
+// its box in the box's own font, each check box and radio button its label,
+// the association list never needs a horizontal scroll bar, and the logo
+// grows with the DPI. Screenshots of every page at 96 and 192 DPI go to
+// PX_BUILD_DIR/screenshots (dpi96_*, dpi192_*).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -165,6 +165,31 @@ std::vector<TextBox> MeasureTexts(HWND page) {
   return boxes;
 }
 
+bool IsCheckOrRadio(HWND window) {
+  const DWORD type = StyleOf(window) & BS_TYPEMASK;
+  return lstrcmpiA(ClassOf(window).c_str(), "Button") == 0 &&
+         (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
+}
+
+// The size a button says it needs for its box and label on one line
+// (BCM_GETIDEALSIZE, answered into memory of the button's process); 0 x 0
+// when it does not answer.
+SIZE IdealSize(HWND button) {
+  SIZE size = {};
+  DWORD processId = 0;
+  GetWindowThreadProcessId(button, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return size;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote != nullptr && WriteProcessMemory(process, remote, &size, sizeof size, nullptr) &&
+      SendWithin(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(remote)) != 0) {
+    ReadProcessMemory(process, remote, &size, sizeof size, nullptr);
+  }
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return size;
+}
+
 HWND LogoOf(HWND page) {
   for (HWND child : Children(page)) {
     if (lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 && (StyleOf(child) & SS_TYPEMASK) == SS_BITMAP) {
@@ -236,6 +261,21 @@ class WizardDpiTest : public WizardTest, public ::testing::WithParamInterface<in
     }
   }
 
+  // Every check box and radio button shows its whole label beside its box.
+  void ExpectLabelsFit(int page) {
+    SCOPED_TRACE(std::string(kPageNames[page]) + " at " + std::to_string(GetParam()) + " DPI");
+    for (HWND child : Children(wizard.PageWindow(page))) {
+      if (!IsCheckOrRadio(child) || !IsWindowVisible(child)) continue;
+      const SIZE ideal = IdealSize(child);
+      const SIZE box = ClientSize(child);
+      EXPECT_GT(ideal.cx, 0) << "no ideal size for \"" << Printable(WideTextOf(child)) << "\"";
+      EXPECT_LE(ideal.cx, box.cx) << "label cut at the right: \"" << Printable(WideTextOf(child)) << "\" needs "
+                                  << ideal.cx << ", has " << box.cx;
+      EXPECT_LE(ideal.cy, box.cy) << "label cut at the bottom: \"" << Printable(WideTextOf(child)) << "\" needs "
+                                  << ideal.cy << ", has " << box.cy;
+    }
+  }
+
   void ExpectLogoScaled(int page) {
     HWND logo = LogoOf(wizard.PageWindow(page));
     ASSERT_NE(nullptr, logo) << kPageNames[page];
@@ -261,6 +301,7 @@ TEST_P(WizardDpiTest, EveryPageFitsItsTexts) {
   ASSERT_TRUE(StartAtWelcome());
   ASSERT_TRUE(wizard.SetItemText(IDC_TARGET_FOLDER, folder));
   ExpectTextsFit(kWelcome);
+  ExpectLabelsFit(kWelcome);
   ExpectLogoScaled(kWelcome);
   Shoot(kWelcome);
 
@@ -280,11 +321,13 @@ TEST_P(WizardDpiTest, EveryPageFitsItsTexts) {
 
   ASSERT_TRUE(wizard.NextTo(kReady));
   ExpectTextsFit(kReady);
+  ExpectLabelsFit(kReady);
   ExpectLogoScaled(kReady);
   Shoot(kReady);
 
   ASSERT_TRUE(InstallFromReadyPage());
   ExpectTextsFit(kFinish);
+  ExpectLabelsFit(kFinish);
   ExpectLogoScaled(kFinish);
   Shoot(kFinish);
 }
