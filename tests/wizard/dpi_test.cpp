@@ -337,27 +337,4 @@ INSTANTIATE_TEST_SUITE_P(Screens, WizardDpiTest, ::testing::Values(96, 120, 144,
                            return "Dpi" + std::to_string(info.param);
                          });
 
-// The welcome page's logo at each DPI in turn: the template's 88 x 31 at 96,
-// larger at every step above.
-TEST_F(WizardTest, LogoGrowsFromOneDpiToTheNext) {
-  ReadWindowsInRealPixels();
-  ScopedLogPixels logPixels;
-  std::vector<SIZE> sizes;
-  for (int dpi : {96, 120, 144, 192}) {
-    logPixels.Set(dpi);
-    ASSERT_TRUE(StartAtWelcome()) << dpi << " DPI";
-    HWND logo = LogoOf(wizard.PageWindow(kWelcome));
-    ASSERT_NE(nullptr, logo) << dpi << " DPI";
-    sizes.push_back(ClientSize(logo));
-    wizard.Stop();
-    ASSERT_TRUE(wizard.WaitForExit()) << dpi << " DPI";
-  }
-  EXPECT_EQ(88, sizes[0].cx);
-  EXPECT_EQ(31, sizes[0].cy);
-  for (size_t i = 1; i < sizes.size(); ++i) {
-    EXPECT_GT(sizes[i].cx, sizes[i - 1].cx) << "step " << i;
-    EXPECT_GT(sizes[i].cy, sizes[i - 1].cy) << "step " << i;
-  }
-}
-
 }  // namespace
