@@ -77,9 +77,23 @@ void PickerStartFolder(const char* path, char* out, std::size_t size) {
   if (length > 3 && out[length - 1] == '\\') out[length - 1] = '\0';
 }
 
-void AssociationColumnWidths(int listWidth, int* first, int* second) {
-  if (first != nullptr) *first = listWidth / 3;
-  if (second != nullptr) *second = 2 * listWidth / 3 - 25;
+int ScaleForDpi(int length, int dpi) {
+  if (length < 1 || dpi < 1) return 0;
+  const long long scaled = (static_cast<long long>(length) * dpi + kDefaultDpi / 2) / kDefaultDpi;
+  return scaled > 0x7fffffff ? 0x7fffffff : static_cast<int>(scaled);
+}
+
+void AssociationColumnWidths(int listWidth, int clientWidth, int scrollBarWidth, int* first, int* second) {
+  const int left = listWidth / 3;
+  // The 25 pixels have always been left for the list's frame and its
+  // vertical bar; from 144 DPI on the bar alone is wider than that, and the
+  // columns would overrun the client area into a horizontal bar.
+  int right = 2 * listWidth / 3 - 25;
+  const int room = clientWidth - scrollBarWidth - left;
+  if (right > room) right = room;
+  if (right < 0) right = 0;
+  if (first != nullptr) *first = left;
+  if (second != nullptr) *second = right;
 }
 
 }  // namespace wizard

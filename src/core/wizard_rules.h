@@ -48,9 +48,18 @@ void ComposeFolderLine(const char* word, const char* folder, char* out, std::siz
 // keeps it). Cut to size - 1.
 void PickerStartFolder(const char* path, char* out, std::size_t size);
 
-// Widths of the association list's two columns for a list window of the
-// given width in pixels: W / 3 and 2 * W / 3 - 25.
-void AssociationColumnWidths(int listWidth, int* first, int* second);
+// Widths of the association list's two columns, in pixels: W / 3 and
+// 2 * W / 3 - 25 for a list window W wide, the second narrowed (not below 0)
+// so that both fit beside a vertical scroll bar scrollBarWidth wide in a
+// client area clientWidth wide: never a horizontal bar, whatever the DPI.
+void AssociationColumnWidths(int listWidth, int clientWidth, int scrollBarWidth, int* first, int* second);
+
+// The DPI the dialog templates and the artwork are drawn for.
+constexpr int kDefaultDpi = 96;
+
+// A length in pixels at 96 DPI as it is at dpi, rounded to the nearest pixel
+// (88 at 144 DPI: 132); 0 for a length or DPI below 1.
+int ScaleForDpi(int length, int dpi);
 
 // iniFolder for the application-data choice of the ready page; the run
 // expands %APPDATA%.

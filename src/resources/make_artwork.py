@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the setup's artwork: the 88 x 31 logo bitmap and the program icon.
+"""Draws the setup's artwork: the 88 x 31 logo bitmap, the same logo at twice
+the size (176 x 62, for screens of 192 DPI; the wizard scales it down with
+halftoning between 96 and 192 DPI) and the program icon.
 
-    make_artwork.py LOGO.bmp ICON.ico
+    make_artwork.py LOGO.bmp LARGE_LOGO.bmp ICON.ico
 
 Everything is drawn here from simple shapes, so the build needs no image
 files and no imaging library. The motif is a framed picture (a mountain under
@@ -92,7 +94,8 @@ GLYPHS = {
 }
 
 
-def draw_text(pixels, text, left, top, colour, bold):
+def draw_text(pixels, text, left, top, colour, bold, scale=1):
+    """Glyph pixels as scale x scale blocks: the lettering stays crisp."""
     x = left
     for ch in text:
         glyph = GLYPHS[ch]
@@ -100,15 +103,19 @@ def draw_text(pixels, text, left, top, colour, bold):
             for gx, bit in enumerate(line):
                 if bit == "1":
                     for dx in ((0, 1) if bold else (0,)):
-                        px, py = x + gx + dx, top + gy
-                        if 0 <= py < len(pixels) and 0 <= px < len(pixels[0]):
-                            pixels[py][px] = colour
-        x += len(glyph[0]) + (2 if bold else 1)
+                        for sy in range(scale):
+                            for sx in range(scale):
+                                px, py = x + (gx + dx) * scale + sx, top + gy * scale + sy
+                                if 0 <= py < len(pixels) and 0 <= px < len(pixels[0]):
+                                    pixels[py][px] = colour
+        x += (len(glyph[0]) + (2 if bold else 1)) * scale
     return x
 
 
-def render_logo(width=88, height=31):
-    """The logo: emblem at the left, the product name and version beside it."""
+def render_logo(scale=1):
+    """The logo: emblem at the left, the product name and version beside it;
+    scale 1 is the 88 x 31 original, 2 the same drawing at twice the size."""
+    width, height = 88 * scale, 31 * scale
     pixels = []
     for y in range(height):
         row = []
@@ -116,13 +123,13 @@ def render_logo(width=88, height=31):
             t = x / (width - 1)
             row.append(blend((245, 248, 252), (205, 222, 245), t * 0.8 + (y / height) * 0.2))
         pixels.append(row)
-    emblem = render_emblem(27)
+    emblem = render_emblem(27 * scale)
     for y, row in enumerate(emblem):
         for x, (r, g, b, a) in enumerate(row):
-            px, py = x + 2, y + 2
+            px, py = x + 2 * scale, y + 2 * scale
             pixels[py][px] = blend(pixels[py][px], (r, g, b), a / 255.0)
-    draw_text(pixels, "PIXORRA", 33, 6, (15, 55, 140), bold=True)
-    draw_text(pixels, "SETUP 4.42", 33, 18, (70, 90, 120), bold=False)
+    draw_text(pixels, "PIXORRA", 33 * scale, 6 * scale, (15, 55, 140), bold=True, scale=scale)
+    draw_text(pixels, "SETUP 4.42", 33 * scale, 18 * scale, (70, 90, 120), bold=False, scale=scale)
     return pixels
 
 
@@ -180,11 +187,13 @@ def ico(sizes):
 
 
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: make_artwork.py LOGO.bmp ICON.ico")
+    if len(sys.argv) != 4:
+        sys.exit("usage: make_artwork.py LOGO.bmp LARGE_LOGO.bmp ICON.ico")
     with open(sys.argv[1], "wb") as f:
         f.write(bmp_24(render_logo()))
     with open(sys.argv[2], "wb") as f:
+        f.write(bmp_24(render_logo(scale=2)))
+    with open(sys.argv[3], "wb") as f:
         f.write(ico([16, 24, 32, 48]))
 
 

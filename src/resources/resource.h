@@ -47,6 +47,7 @@
 // Other resources
 #define IDI_PROGRAM        111
 #define IDB_LOGO           113
+#define IDB_LOGO_LARGE     114   // the logo at twice the size, for high DPI
 #define IDR_RELEASE_NOTES  128   // type "TXT"
 #define IDR_PAYLOAD        208   // type "ZIP"
 

@@ -67,11 +67,16 @@ void CWizPropertyPage::ActivateAssociationPage() {
   listFilled_ = true;
   // Exactly these two: the template's own extended styles are replaced.
   ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ~static_cast<WPARAM>(0), kListStyles);
+  // The list is still empty, so its client area has no vertical bar yet:
+  // the system's bar width (it grows with the DPI) is kept free for it.
   RECT bounds = {};
   ::GetWindowRect(list, &bounds);
+  RECT client = {};
+  ::GetClientRect(list, &client);
   int first = 0;
   int second = 0;
-  wizard::AssociationColumnWidths(bounds.right - bounds.left, &first, &second);
+  wizard::AssociationColumnWidths(bounds.right - bounds.left, client.right - client.left,
+                                  ::GetSystemMetrics(SM_CXVSCROLL), &first, &second);
   InsertColumn(list, 0, first);
   InsertColumn(list, 1, second);
   for (int i = 0; i < FormatRowCount(); ++i) {

@@ -60,6 +60,7 @@ LRESULT CWizPropertyPage::OnWizardNext() {
 bool CWizPropertyPage::OnSetActive() {
   const PageRole role = Role();
   ApplyButtonStates(role);
+  ShowLogoAtScreenDpi();
   if (role == PageRole::Welcome) ActivateWelcomePage();
   if (role == PageRole::WhatsNew) ActivateWhatsNewPage();
   if (role == PageRole::Associations) ActivateAssociationPage();
@@ -243,5 +244,25 @@ void CWizPropertyPage::ShowProductMessage(unsigned textId, UINT style) const {
 }
 
 void CWizPropertyPage::SetTitleFont(int itemId) {
-  ::SendMessageW(GetDlgItem(itemId), WM_SETFONT, reinterpret_cast<WPARAM>(Sheet().TitleFont()), TRUE);
+  // The sheet's title font has a fixed pixel height, right for 96 DPI; on a
+  // screen of more DPI the page uses a copy that grows with the rest.
+  HFONT font = Sheet().TitleFont();
+  const int dpi = ScreenDpi();
+  if (dpi != wizard::kDefaultDpi) {
+    LOGFONTA description = {};
+    if (scaledTitleFont_.IsNull() && GetFontLogFont(font, &description)) {
+      description.lfHeight = description.lfHeight < 0 ? -wizard::ScaleForDpi(-description.lfHeight, dpi)
+                                                      : wizard::ScaleForDpi(description.lfHeight, dpi);
+      scaledTitleFont_.CreateFontIndirect(&description);
+    }
+    if (!scaledTitleFont_.IsNull()) font = scaledTitleFont_;
+  }
+  ::SendMessageW(GetDlgItem(itemId), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void CWizPropertyPage::ShowLogoAtScreenDpi() {
+  if (logo_.WasShown()) return;
+  HWND picture = FindPictureChild(GetSafeHwnd());
+  if (picture == nullptr) return;
+  logo_.Show(picture, ::GetModuleHandleA(nullptr), IDB_LOGO, IDB_LOGO_LARGE, ScreenDpi());
 }

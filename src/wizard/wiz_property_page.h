@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include "controls/color_static.h"
+#include "controls/dpi_logo.h"
 #include "controls/hyperlink.h"
 #include "core/wizard_rules.h"
+#include "framework/gdi_objects.h"
 #include "framework/property_sheet.h"
 
 class CWizPropertySheet;
@@ -76,9 +78,15 @@ class CWizPropertyPage : public CPropertyPage {
   // A message box owned by the sheet with string textId and the product caption.
   void ShowProductMessage(unsigned textId, UINT style) const;
   void SetTitleFont(int itemId);
+  // The welcome, ready and finish pages carry the logo: on first showing it
+  // is sized for the screen's DPI.
+  void ShowLogoAtScreenDpi();
 
   bool firstActivation_ = true;
   bool listFilled_ = false;
   CHyperLink eulaLink_;
   CXColorStatic progressNote_;
+  CDpiLogo logo_;
+  // The title font at the screen's DPI when that is not 96.
+  CFont scaledTitleFont_;
 };

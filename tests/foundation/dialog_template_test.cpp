@@ -241,7 +241,7 @@ TEST(DialogTemplates, AssociationPage) {
 
 TEST(DialogTemplates, ReadyPage) {
   ExpectTemplate(IDD_READY, {
-      {IDC_READY_TITLE, Kind::Text, "Bereit zum Installieren!", 9, 11, 179, 11},
+      {IDC_READY_TITLE, Kind::Text, "Bereit zum Installieren!", 9, 11, 179, 14},
       {-1, Kind::Picture, "", 227, 8, 59, 19},
       {IDC_READY_FOLDER, Kind::Text, "Zielverzeichnis:", 9, 53, 260, 10},
       {-1, Kind::GroupBox, "INI-Verzeichnis ändern (für Fortgeschrittene):", 9, 83, 281, 40},
@@ -260,7 +260,7 @@ TEST(DialogTemplates, FinishPage) {
       {IDC_FINISH_TITLE, Kind::Text, "Einrichtung abgeschlossen!", 5, 11, 186, 18},
       {-1, Kind::Picture, "", 235, 8, 59, 19},
       {-1, Kind::Text,
-       "Die Installation dieses Programms auf Ihrem Computer ist abgeschlossen.", 5, 35, 229, 8},
+       "Die Installation dieses Programms auf Ihrem Computer ist abgeschlossen.", 5, 35, 288, 8},
       {-1, Kind::Text, "Anschließend ...", 5, 144, 265, 9},
       {IDC_SHOW_FAQ, Kind::CheckBox, "Pixorra &FAQs (Häufig gestellte Fragen) Webseite anzeigen",
        5, 159, 265, 10},
@@ -269,7 +269,7 @@ TEST(DialogTemplates, FinishPage) {
       {-1, Kind::Text,
        "Pixorra deinstallieren?\n\nGehen Sie zu \"Start->Programme->Pixorra\" und starten Sie "
        "\"Pixorra deinstallieren\".",
-       5, 196, 265, 25},
+       5, 196, 288, 25},
   });
 }
 

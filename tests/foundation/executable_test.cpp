@@ -214,6 +214,19 @@ TEST_F(SetupExecutableTest, LogoIs88By31) {
   EXPECT_GE(bitmap.size(), header.biSize + stride * 31) << "pixel rows cut short";
 }
 
+// The artwork the wizard scales for screens of more than 96 DPI: the same
+// logo at twice the size, so that 192 DPI shows it pixel for pixel.
+TEST_F(SetupExecutableTest, LargeLogoIsTwiceTheLogo) {
+  const std::string bitmap = setup_.Bytes(RT_BITMAP, MAKEINTRESOURCEA(IDB_LOGO_LARGE));
+  ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, bitmap.data(), sizeof header);
+  EXPECT_EQ(header.biWidth, 176);
+  EXPECT_EQ(std::abs(header.biHeight), 62);
+  const size_t stride = ((header.biWidth * header.biBitCount + 31) / 32) * 4;
+  EXPECT_GE(bitmap.size(), header.biSize + stride * 62) << "pixel rows cut short";
+}
+
 // Every image the icon group names must exist, or LoadIcon finds nothing.
 TEST_F(SetupExecutableTest, ProgramIconGroupIsComplete) {
 #pragma pack(push, 2)

@@ -96,11 +96,53 @@ TEST(PickerStart, DropsTheBackslashExceptAtADriveRoot) {
 }
 
 TEST(AssociationColumns, AThirdAndTwoThirdsLessTwentyFive) {
+  // A one-pixel frame and a 17-pixel bar (96 DPI) fit into the 25 pixels.
   int first = 0, second = 0;
-  AssociationColumnWidths(476, &first, &second);
+  AssociationColumnWidths(476, 474, 17, &first, &second);
   EXPECT_EQ(158, first);
   EXPECT_EQ(292, second);  // 2 * 476 / 3 = 317, rounded toward zero
-  AssociationColumnWidths(300, &first, &second);
+  AssociationColumnWidths(300, 298, 17, &first, &second);
   EXPECT_EQ(100, first);
   EXPECT_EQ(175, second);
+}
+
+// Lists as the association page has them at 96, 120, 144 and 192 DPI (a
+// one-pixel frame each side, the system's vertical bar), and the edges.
+TEST(AssociationColumns, BothColumnsFitBesideTheVerticalBar) {
+  struct Row {
+    const char* what;
+    int listWidth, clientWidth, scrollBar;
+    int first, second;
+  };
+  const Row rows[] = {
+      {"96 DPI: the 25 pixels are enough", 428, 426, 17, 142, 260},
+      {"120 DPI: still enough", 535, 533, 21, 178, 331},
+      {"144 DPI: the bar takes 26", 641, 639, 26, 213, 400},
+      {"192 DPI: the bar takes 34", 855, 853, 34, 285, 534},
+      {"a thick frame narrows the second column", 428, 400, 17, 142, 241},
+      {"no room at all: nothing below zero", 30, 0, 17, 10, 0},
+  };
+  for (const Row& row : rows) {
+    int first = -1, second = -1;
+    AssociationColumnWidths(row.listWidth, row.clientWidth, row.scrollBar, &first, &second);
+    EXPECT_EQ(row.first, first) << row.what;
+    EXPECT_EQ(row.second, second) << row.what;
+  }
+}
+
+// The logo's 88 x 31 pixels at the DPI values a screen is commonly set to.
+TEST(DpiScaling, LengthsGrowWithTheDpiToTheNearestPixel) {
+  struct Row {
+    int length, dpi, scaled;
+  };
+  const Row rows[] = {
+      {88, 96, 88},   {31, 96, 31},    // the templates' own size: unchanged
+      {88, 120, 110}, {31, 120, 39},   // 38.75
+      {88, 144, 132}, {31, 144, 47},   // 46.5 rounds up
+      {88, 192, 176}, {31, 192, 62},   // the large artwork exactly
+      {88, 72, 66},   {0, 144, 0},     {88, 0, 0},  {-5, 96, 0},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.scaled, ScaleForDpi(row.length, row.dpi)) << row.length << " at " << row.dpi << " DPI";
+  }
 }
