@@ -29,24 +29,19 @@ namespace {
 constexpr char kPayloadType[] = "ZIP";
 constexpr char kTempArchiveName[] = "pxmaing_x64.zip";
 
-// The log names the folder after the message, except for a failed unpacking,
-// whose entry has always started with the folder.
-enum class LogOrder { kMessageFirst, kFolderFirst };
-
-bool Fail(Reporter& reporter, unsigned messageId, LogOrder order, const char* folder) {
-  const std::string message = LoadResourceString(messageId);
-  reporter.Failure(message.c_str(), folder, order == LogOrder::kFolderFirst);
+// Tells the reporter which step failed on what; the reporter decides how
+// its entry looks.
+bool Fail(Reporter& reporter, FailedStep step, unsigned messageId, const std::string& subject) {
+  reporter.Failure(step, LoadResourceString(messageId), subject);
   return false;
 }
 
 // The same with the file or folder the system refused and its error code;
 // an empty path means no cause is known.
-bool FailWithCause(Reporter& reporter, unsigned messageId, LogOrder order, const char* folder,
+bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, const std::string& subject,
                    const std::string& path, unsigned long error) {
-  if (path.empty()) return Fail(reporter, messageId, order, folder);
-  const std::string message = LoadResourceString(messageId);
-  const std::string cause = path + ": " + SystemErrorText(error);
-  reporter.FailureWithCause(message.c_str(), folder, order == LogOrder::kFolderFirst, cause.c_str());
+  if (path.empty()) return Fail(reporter, step, messageId, subject);
+  reporter.FailureWithCause(step, LoadResourceString(messageId), subject, path + ": " + SystemErrorText(error));
   return false;
 }
 
@@ -56,17 +51,17 @@ bool FailWithCause(Reporter& reporter, unsigned messageId, LogOrder order, const
 // the same denial kept from being written.
 void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool recorded, const char* folder) {
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
-  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
+  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed, link);
   if (outcome.failedKey.empty()) {
     const std::string associationFailed = LoadResourceString(IDS_ASSOCIATION_FAILED);
     for (const std::string& extension : outcome.failedAssociations) {
-      reporter.Notice(associationFailed.c_str(), extension.c_str());
+      reporter.Notice(associationFailed, extension);
     }
   }
   if (!recorded) {
     const std::string recordFailed = LoadResourceString(IDS_RECORD_FAILED);
     const std::string recordPath = std::string(folder) + installrecord::kRecordFileName;
-    reporter.Notice(recordFailed.c_str(), recordPath.c_str());
+    reporter.Notice(recordFailed, recordPath);
   }
 }
 
@@ -98,9 +93,9 @@ bool PrepareFolder(const char* folder, const FolderCreation& creation, InstallRe
     return true;
   }
   if (failure.problem == PreparationProblem::kLinkedFolder) {
-    return Fail(reporter, IDS_FOLDER_IS_LINK, LogOrder::kMessageFirst, failure.path.c_str());
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_FOLDER_IS_LINK, failure.path);
   }
-  return FailWithCause(reporter, IDS_NOT_SET_ASIDE, LogOrder::kMessageFirst, folder, failure.path, failure.error);
+  return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_NOT_SET_ASIDE, folder, failure.path, failure.error);
 }
 
 }  // namespace
@@ -126,19 +121,19 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // the creation below refuses them before it makes anything.
   const bool onlyBlanks = problem == TargetFolderProblem::kEmpty && folder[0] != '\0';
   if (problem != TargetFolderProblem::kNone && !onlyBlanks) {
-    return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_INVALID_FOLDER, folder);
   }
   // What the uninstaller would refuse to remove from (a system folder, a
   // parent of one, the Windows folder, a share) is no place to install.
   if (problem == TargetFolderProblem::kNone && IsProtectedProgramFolder(normalised)) {
-    return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_INVALID_FOLDER, folder);
   }
   InstallRecording recording;
   recording.BeforeFolder(folder);
   FolderCreation creation;
   if (!EnsureFolderExists(folder, &creation)) {
     RemoveEmptyFolders(creation.created);
-    return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder,
+    return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_CANNOT_CREATE_FOLDER, folder,
                          creation.failedFolder, creation.error);
   }
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
@@ -164,7 +159,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
     const ExtractionFailure failure = LastExtractionFailure();
     RemoveEmptyFolders(creation.created);
-    return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, failure.path, failure.error);
+    return FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, failure.path, failure.error);
   }
   runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
 
@@ -183,7 +178,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   bool confirmed = true;
   if (options.associate) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
-    confirmed = reporter.Confirm(question.c_str());
+    confirmed = reporter.Confirm(question);
   }
   // The links are written on the batch's thread while the registry is
   // written here.
@@ -202,7 +197,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // Without its open command or uninstall entry the installation is not
   // usable, whatever was unpacked: a standard user's run ends here.
   if (!outcome.failedKey.empty()) {
-    return FailWithCause(reporter, IDS_NEEDS_ADMIN, LogOrder::kMessageFirst, outcome.failedKey.c_str(),
+    return FailWithCause(reporter, FailedStep::kRegistration, IDS_NEEDS_ADMIN, outcome.failedKey,
                          outcome.failedKey, outcome.error);
   }
   runprogress::BeginStage(progressrule::Stage::kDone, 0);
