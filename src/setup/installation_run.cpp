@@ -51,17 +51,17 @@ bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, cons
 // the same denial kept from being written.
 void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool recorded, const char* folder) {
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
-  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed, link);
+  for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
   if (outcome.failedKey.empty()) {
     const std::string associationFailed = LoadResourceString(IDS_ASSOCIATION_FAILED);
     for (const std::string& extension : outcome.failedAssociations) {
-      reporter.Notice(associationFailed, extension);
+      reporter.Notice(associationFailed.c_str(), extension.c_str());
     }
   }
   if (!recorded) {
     const std::string recordFailed = LoadResourceString(IDS_RECORD_FAILED);
     const std::string recordPath = std::string(folder) + installrecord::kRecordFileName;
-    reporter.Notice(recordFailed, recordPath);
+    reporter.Notice(recordFailed.c_str(), recordPath.c_str());
   }
 }
 
@@ -178,7 +178,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   bool confirmed = true;
   if (options.associate) {
     const std::string question = LoadResourceString(IDS_ASSOCIATE_QUESTION);
-    confirmed = reporter.Confirm(question);
+    confirmed = reporter.Confirm(question.c_str());
   }
   // The links are written on the batch's thread while the registry is
   // written here.
