@@ -42,6 +42,9 @@ case "${1:-fresh}" in
   fresh)
     make_template
     wineserver -k >/dev/null 2>&1 || true
+    # A test killed while it held a file immutable (pxtest::ScopedImmutableFile)
+    # leaves the flag behind, which would keep rm from the prefix.
+    if [ -d "$WINEPREFIX/drive_c/pxtest" ]; then chattr -R -i "$WINEPREFIX/drive_c/pxtest" 2>/dev/null || true; fi
     rm -rf "$WINEPREFIX"
     cp -a "$template" "$WINEPREFIX"
     ;;

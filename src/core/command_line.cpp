@@ -88,7 +88,6 @@ void SetSilentDefaults(InstallOptions& options) {
   options.iniFolder[0] = '\0';
   for (bool& flag : options.formatSelection) flag = false;
   options.associate = false;
-  options.silent = true;
 }
 
 void ApplyCommandLineOptions(const char* commandLine, InstallOptions& options) {

@@ -10,8 +10,9 @@
 // command line; administrators' scripts have relied on that limit.
 constexpr int kCommandLineCopySize = 520;  // 519 characters and the terminator
 
-// True when "/silent" occurs anywhere in the whole command line (case-sensitive
-// substring: "/silentX" counts too).
+// True when "/silent" occurs anywhere in the text given (case-sensitive
+// substring: "/silentX" counts too). Callers pass the arguments alone, after
+// the program's own path, which may hold anything.
 bool HasSilentSwitch(const char* commandLine);
 
 // Copies at most the first 519 characters of commandLine; always terminated.
@@ -31,7 +32,7 @@ void ApplyFolderArgument(char* value);
 // saturate instead of overflowing.
 int ReadDecimal(const char* text);
 
-// The defaults of a silent run: everything off or empty, silent on. The target
+// The defaults of a silent run: everything off or empty. The target
 // folder is the caller's to fill.
 void SetSilentDefaults(InstallOptions& options);
 

@@ -1,5 +1,5 @@
 // The record that carries every choice of one installation to RunInstallation.
-// Filled either from the command line (silent path) or from the wizard's model.
+// Filled either from the command line (silent run) or from the wizard's model.
 #pragma once
 
 #include "core/format_table.h"
@@ -17,5 +17,4 @@ struct InstallOptions {
   // The running account's own part of the associations (user choices,
   // store-app entries); off for a machine account, whose profile no user sees.
   bool userAssociations = true;
-  bool silent = false;
 };

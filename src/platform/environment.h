@@ -9,9 +9,7 @@
 // pack, compared hierarchically; false when the system cannot answer.
 bool IsOsVersionAtLeast(unsigned short major, unsigned short minor, unsigned short servicePackMajor);
 
-// The three versions the product tells apart.
-inline bool IsWindowsXPOrLater() { return IsOsVersionAtLeast(5, 1, 0); }
-inline bool IsVistaOrLater() { return IsOsVersionAtLeast(6, 0, 0); }
+// The one version the product tells apart above its minimum (Windows 6.0).
 inline bool IsWindows8OrLater() { return IsOsVersionAtLeast(6, 2, 0); }
 
 // True when a top-level window of class "Pixorra" exists, shown or hidden.

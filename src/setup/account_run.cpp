@@ -14,8 +14,7 @@ using namespace accountplacement;
 namespace {
 
 void Tell(Reporter& reporter, unsigned messageId, const std::string& subject) {
-  const std::string message = LoadResourceString(messageId);
-  reporter.Notice(message.c_str(), subject.c_str());
+  reporter.Notice(LoadResourceString(messageId), subject);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/install_options.h"
-#include "setup/reporter.h"
+#include "core/reporter.h"
 
 // options as the running account may have them; each choice that was
 // changed gets one notice line through reporter saying what was done

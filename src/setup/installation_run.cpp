@@ -31,24 +31,19 @@ namespace {
 constexpr char kPayloadType[] = "ZIP";
 constexpr char kTempArchiveName[] = "pxmaing_x64.zip";
 
-// The log names the folder after the message, except for a failed unpacking,
-// whose entry has always started with the folder.
-enum class LogOrder { kMessageFirst, kFolderFirst };
-
-bool Fail(Reporter& reporter, unsigned messageId, LogOrder order, const char* folder) {
-  const std::string message = LoadResourceString(messageId);
-  reporter.Failure(message.c_str(), folder, order == LogOrder::kFolderFirst);
+// Tells the reporter which step failed on what; the reporter decides how
+// its entry looks.
+bool Fail(Reporter& reporter, FailedStep step, unsigned messageId, const std::string& subject) {
+  reporter.Failure(step, LoadResourceString(messageId), subject);
   return false;
 }
 
 // The same with the file or folder the system refused and its error code;
 // an empty path means no cause is known.
-bool FailWithCause(Reporter& reporter, unsigned messageId, LogOrder order, const char* folder,
+bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, const std::string& subject,
                    const std::string& path, unsigned long error) {
-  if (path.empty()) return Fail(reporter, messageId, order, folder);
-  const std::string message = LoadResourceString(messageId);
-  const std::string cause = path + ": " + SystemErrorText(error);
-  reporter.FailureWithCause(message.c_str(), folder, order == LogOrder::kFolderFirst, cause.c_str());
+  if (path.empty()) return Fail(reporter, step, messageId, subject);
+  reporter.FailureWithCause(step, LoadResourceString(messageId), subject, path + ": " + SystemErrorText(error));
   return false;
 }
 
@@ -90,9 +85,9 @@ bool PrepareFolder(const char* folder, const std::vector<std::string>& createdFo
     return true;
   }
   if (failure.problem == PreparationProblem::kLinkedFolder) {
-    return Fail(reporter, IDS_FOLDER_IS_LINK, LogOrder::kMessageFirst, failure.path.c_str());
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_FOLDER_IS_LINK, failure.path);
   }
-  return FailWithCause(reporter, IDS_NOT_SET_ASIDE, LogOrder::kMessageFirst, folder, failure.path, failure.error);
+  return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_NOT_SET_ASIDE, folder, failure.path, failure.error);
 }
 
 }  // namespace
@@ -118,12 +113,12 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // the creation below refuses them before it makes anything.
   const bool onlyBlanks = problem == TargetFolderProblem::kEmpty && folder[0] != '\0';
   if (problem != TargetFolderProblem::kNone && !onlyBlanks) {
-    return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_INVALID_FOLDER, folder);
   }
   // What the uninstaller would refuse to remove from (a system folder, a
   // parent of one, the Windows folder, a share) is no place to install.
   if (problem == TargetFolderProblem::kNone && IsProtectedProgramFolder(normalised)) {
-    return Fail(reporter, IDS_INVALID_FOLDER, LogOrder::kMessageFirst, folder);
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_INVALID_FOLDER, folder);
   }
   InstallRecording recording;
   recording.BeforeFolder(folder);
@@ -131,7 +126,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   const StepResult folderMade = EnsureFolderExists(folder, &createdFolders);
   if (!folderMade) {
     RemoveEmptyFolders(createdFolders);
-    return FailWithCause(reporter, IDS_CANNOT_CREATE_FOLDER, LogOrder::kMessageFirst, folder, folderMade.subject,
+    return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_CANNOT_CREATE_FOLDER, folder, folderMade.subject,
                          folderMade.error);
   }
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
@@ -149,7 +144,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
     const ExtractionFailure failure = LastExtractionFailure();
     RemoveEmptyFolders(createdFolders);
-    return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, failure.path, failure.error);
+    return FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, failure.path, failure.error);
   }
   runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
 
@@ -187,7 +182,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // Without its open command or uninstall entry the installation is not
   // usable, whatever was unpacked: a standard user's run ends here.
   if (!outcome.failedKey.empty()) {
-    return FailWithCause(reporter, IDS_NEEDS_ADMIN, LogOrder::kMessageFirst, outcome.failedKey.c_str(),
+    return FailWithCause(reporter, FailedStep::kRegistration, IDS_NEEDS_ADMIN, outcome.failedKey,
                          outcome.failedKey, outcome.error);
   }
   runprogress::BeginStage(progressrule::Stage::kDone, 0);

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "core/install_options.h"
-#include "setup/reporter.h"
+#include "core/reporter.h"
 
 // Places the choices for the running account (PlaceForRunningAccount),
 // checks the folder, creates it, unpacks the payload, writes the settings

@@ -1,13 +1,19 @@
-// The reporter of a silent run: failures go to the install log, questions
-// are answered Yes.
+// The reporter of a silent run: failures and notices go to the install log,
+// questions are answered Yes.
 #pragma once
 
-#include "setup/reporter.h"
+#include <string>
+
+#include "core/reporter.h"
 
 class LogReporter : public Reporter {
  public:
-  void Failure(const char* message, const char* subject, bool subjectFirst) override;
-  void FailureWithCause(const char* message, const char* subject, bool subjectFirst, const char* cause) override;
-  void Notice(const char* message, const char* subject) override;
-  bool Confirm(const char* question) override;
+  // "message: subject", or "subject: message" for a failed unpacking, whose
+  // entry has always started with the folder; the cause follows on a line
+  // of its own.
+  void FailureWithCause(FailedStep step, const std::string& message, const std::string& subject,
+                        const std::string& cause) override;
+  // "message: subject".
+  void Notice(const std::string& message, const std::string& subject) override;
+  bool Confirm(const std::string& question) override;
 };

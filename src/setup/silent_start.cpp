@@ -58,12 +58,12 @@ bool PrepareUnattendedRun(const char* commandLine, bool silent, const std::strin
   }
   std::string unknown;
   if (FindUnknownOption(arguments, kSetupOptions, &unknown)) {
-    reporter.Failure(LoadResourceString(IDS_UNKNOWN_OPTION).c_str(), unknown.c_str(), false);
+    reporter.Failure(FailedStep::kStart, LoadResourceString(IDS_UNKNOWN_OPTION), unknown);
     *exitCode = kExitInvalidCommandLine;
     return false;
   }
   if (!silent) {
-    reporter.Failure(LoadResourceString(IDS_NO_DESKTOP).c_str(), stationName.c_str(), false);
+    reporter.Failure(FailedStep::kStart, LoadResourceString(IDS_NO_DESKTOP), stationName);
     *exitCode = kExitInvalidCommandLine;
     return false;
   }
@@ -95,8 +95,7 @@ int RunSilentInstallation(const char* commandLine) {
   // A value the window cut is a different value: a cut folder is refused, and
   // a cut setting keeps its default.
   if (OptionValueCut(commandLine, "/folder=")) {
-    const std::string message = LoadResourceString(IDS_INVALID_FOLDER);
-    reporter.Failure(message.c_str(), options.targetFolder, false);
+    reporter.Failure(FailedStep::kTargetFolder, LoadResourceString(IDS_INVALID_FOLDER), options.targetFolder);
     return kExitInstallFailed;
   }
   if (OptionValueCut(commandLine, "/ini=")) options.iniFolder[0] = '\0';

@@ -56,12 +56,16 @@ enum class Outcome { kGone, kLink, kChanged, kFailed };
 
 // Deletes the file at path only when it leads exactly to expected; a missing
 // file counts as gone. With stamp, only while size and CRC-32 are the
-// recorded ones.
+// recorded ones. error (when given) receives the system's code of a failed
+// look or deletion.
 Outcome DeleteChecked(const std::string& path, const std::wstring& expected,
-                      const installrecord::RecordedFile* stamp) {
+                      const installrecord::RecordedFile* stamp, unsigned long* error = nullptr) {
   const FileIdentity identity = IdentifyFile(path);
   if (!identity.exists) return Outcome::kGone;
-  if (identity.error != 0) return Outcome::kFailed;
+  if (identity.error != 0) {
+    if (error != nullptr) *error = identity.error;
+    return Outcome::kFailed;
+  }
   if (expected.empty() || !IsExactlyAt(identity, expected)) return Outcome::kLink;
   if (identity.directory) return Outcome::kFailed;
   if (stamp != nullptr) {
@@ -81,9 +85,11 @@ Outcome DeleteChecked(const std::string& path, const std::wstring& expected,
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   }
-  unsigned long error = 0;
-  if (DeleteExactly(path, identity, expected, &error)) return Outcome::kGone;
-  return IdentifyFile(path).exists ? Outcome::kFailed : Outcome::kGone;
+  unsigned long deletion = 0;
+  if (DeleteExactly(path, identity, expected, &deletion)) return Outcome::kGone;
+  if (!IdentifyFile(path).exists) return Outcome::kGone;
+  if (error != nullptr) *error = deletion;
+  return Outcome::kFailed;
 }
 
 void Note(Outcome outcome, const std::string& path, RemovalReport* report) {
@@ -136,9 +142,14 @@ void ListInto(const std::string& folder, const std::string& prefix, std::vector<
 
 }  // namespace
 
-void DeleteRecordFile(const ProgramFolder& program) {
-  DeleteChecked(program.path + installrecord::kRecordFileName,
-                Below(program.resolved, installrecord::kRecordFileName), nullptr);
+StepResult DeleteRecordFile(const ProgramFolder& program) {
+  const std::string path = program.path + installrecord::kRecordFileName;
+  unsigned long error = 0;
+  if (DeleteChecked(path, Below(program.resolved, installrecord::kRecordFileName), nullptr, &error) ==
+      Outcome::kGone) {
+    return StepResult::Done();
+  }
+  return StepResult::Failed(path, error);
 }
 
 bool ResolveProgramFolder(const std::string& folder, ProgramFolder* program) {
@@ -255,15 +266,15 @@ void RemoveProgramFiles(const InstallRecord& record, const ProgramFolder& progra
   }
 }
 
-bool RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders,
-                           RemovalReport* report) {
+RemovalReport RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders) {
+  RemovalReport report;
   for (const std::string& leftover : folders) {
-    RemoveFolderChecked(program.path + leftover, Below(program.resolved, leftover), report);
+    RemoveFolderChecked(program.path + leftover, Below(program.resolved, leftover), &report);
     if (IdentifyFile(program.path + leftover).exists) {
-      report->failed.push_back({program.path + leftover, LoadResourceString(IDS_UN_CANNOT_REMOVE)});
+      report.failed.push_back({program.path + leftover, LoadResourceString(IDS_UN_CANNOT_REMOVE)});
     }
   }
-  return report->failed.empty();
+  return report;
 }
 
 namespace {

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "core/install_record.h"
-#include "uninstall/uninstall_ui.h"
+#include "core/reporter.h"
+#include "core/step_result.h"
 
-// What one removal could not take away.
+// What one removal could not take away. The steps that remove many things
+// go on past a failure and answer with this list rather than the first
+// failure alone: the user is told of every path left.
 struct RemovalReport {
   // Paths of the installation that are still there and why: the run fails,
   // so that the record and the uninstaller stay for a second run.
@@ -28,8 +31,9 @@ struct ProgramFolder {
   std::wstring resolved;
 };
 // Deletes the install record when it is a plain file of the folder (never
-// what a link in its place leads to).
-void DeleteRecordFile(const ProgramFolder& program);
+// what a link in its place leads to). Fails with the record's path when it
+// is still there.
+StepResult DeleteRecordFile(const ProgramFolder& program);
 
 // True when folder resolves to itself (no link or junction on the way, no
 // other spelling): only then is anything in it touched.
@@ -53,9 +57,8 @@ void RemoveProgramFiles(const installrecord::InstallRecord& record, const Progra
 
 // Removes what a run killed after it had deleted the record left: the
 // folders named (relative, deepest first), each only when exactly where it
-// says and empty. False when one of them is still there.
-bool RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders,
-                           RemovalReport* report);
+// says and empty. The report names those still there.
+RemovalReport RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders);
 // Every entry of the program folder, relative, with whether it leads exactly
 // where it says; a folder that does not is not descended into.
 std::vector<std::pair<std::string, bool>> ListProgramFolder(const ProgramFolder& program, bool* complete);

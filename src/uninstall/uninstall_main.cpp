@@ -47,7 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
 
   const std::string folder = OwnFolder();
-  std::unique_ptr<UninstallUi> ui;
+  std::unique_ptr<Reporter> ui;
   bool named = false;
   if (options.silent) {
     // "/log=FILE" as the setup reads it; else Pixorra_Uninstall.log.

@@ -52,8 +52,8 @@ std::vector<LeftItem> CannotRemove(const std::vector<std::string>& paths) {
 // derived from the product alone. Without a record nobody knows what the
 // replaced values held: they stay, and so does the uninstall entry, so that
 // a later run (or a new installation and its uninstaller) can finish.
-int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, UninstallUi& ui) {
-  ui.Failure(LoadResourceString(messageId), folder);
+int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, Reporter& ui) {
+  ui.Failure(FailedStep::kRemoval, LoadResourceString(messageId), folder);
   if (owned && ui.Confirm(LoadResourceString(IDS_UN_REGISTRATION_QUESTION))) {
     std::vector<std::string> failed;
     RemoveRegistration(nullptr, &failed);
@@ -104,19 +104,19 @@ bool StampOwnFile(const ProgramFolder& program, leftoverrules::FileStamp* stamp)
 // A run killed after it had deleted the record left only the uninstaller and
 // folders it had emptied; with no uninstall entry for this folder either, a
 // retried run removes those and ends like the first would have.
-bool FinishesLeftovers(const ProgramFolder& program, UninstallUi& ui, int* result) {
+bool FinishesLeftovers(const ProgramFolder& program, Reporter& ui, int* result) {
   bool complete = false;
   std::vector<leftoverrules::ListedEntry> listing;
   for (const auto& entry : ListProgramFolder(program, &complete)) listing.push_back({entry.first, entry.second});
   std::vector<std::string> folders;
   if (!complete || !leftoverrules::MayFinishLeftovers(listing, PayloadNames(), &folders)) return false;
-  RemovalReport report;
+  const RemovalReport report = RemoveLeftoverFolders(program, folders);
   leftoverrules::FileStamp stamp;
-  if (!RemoveLeftoverFolders(program, folders, &report)) {
+  if (!report.failed.empty()) {
     ui.NotRemoved(report.failed);
     *result = kExitFailed;
   } else if (!StampOwnFile(program, &stamp) || !StartCleanupCopy(program.path, true, stamp)) {
-    ui.Failure(LoadResourceString(IDS_UN_CLEANUP_FAILED), program.path + kUninstallerFileName);
+    ui.Failure(FailedStep::kCleanup, LoadResourceString(IDS_UN_CLEANUP_FAILED), program.path + kUninstallerFileName);
     *result = kExitFailed;
   } else {
     ui.Finished(LoadResourceString(IDS_UN_DONE));
@@ -127,7 +127,7 @@ bool FinishesLeftovers(const ProgramFolder& program, UninstallUi& ui, int* resul
 
 }  // namespace
 
-int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
+int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   if (!silent && !ui.Confirm(LoadResourceString(IDS_UN_CONFIRM))) return kExitCancelled;
   // The folder's viewer counts in any session: a deployment tool removes as
   // a service account, which sees no window of a user's desktop.
@@ -206,10 +206,12 @@ int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui) {
   // its own leftovers.
   leftoverrules::FileStamp stamp;
   if (!StampOwnFile(program, &stamp) || !StartCleanupCopy(folder, record.folderCreated, stamp)) {
-    ui.Failure(LoadResourceString(IDS_UN_CLEANUP_FAILED), folder + kUninstallerFileName);
+    ui.Failure(FailedStep::kCleanup, LoadResourceString(IDS_UN_CLEANUP_FAILED), folder + kUninstallerFileName);
     return kExitFailed;
   }
-  DeleteRecordFile(program);
+  // A record that stays is not told: everything it names is gone, and the
+  // closing report leaves it out as the uninstaller's own file.
+  static_cast<void>(DeleteRecordFile(program));
 
   ui.LeftAsUsers(report.changed);
   std::string closing = LoadResourceString(IDS_UN_DONE);

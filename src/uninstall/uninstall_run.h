@@ -3,10 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/leftover_rules.h"
 #include "core/uninstall_rules.h"
-#include "uninstall/uninstall_ui.h"
+#include "core/reporter.h"
 
 // The names the payload archive can hold (generated from the payload's build
 // inputs), "/" separated as in the archive.
@@ -19,7 +20,7 @@ const std::vector<std::string>& PayloadNames();
 // started the copy in TEMP that removes the uninstaller (and the folder,
 // when the installation created it) once this process has ended; a copy
 // that cannot be made or started fails the run.
-int RunUninstall(const std::string& folder, bool silent, UninstallUi& ui);
+int RunUninstall(const std::string& folder, bool silent, Reporter& ui);
 
 // Copies the running program to TEMP (all paths UTF-16, as the system gives
 // them) and starts it with "/cleanup": it waits for this process to end,

@@ -22,7 +22,8 @@ bool MessageBoxUi::RetryWhileViewerRuns(const std::string& warning) {
                      MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SETFOREGROUND) == IDRETRY;
 }
 
-void MessageBoxUi::Failure(const std::string& message, const std::string& subject) {
+void MessageBoxUi::FailureWithCause(FailedStep, const std::string& message, const std::string& subject,
+                                    const std::string&) {
   const std::string text = subject.empty() ? message : message + "\n\n" + subject;
   MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
@@ -45,8 +46,11 @@ bool SilentUi::RetryWhileViewerRuns(const std::string& warning) {
   return false;
 }
 
-void SilentUi::Failure(const std::string& message, const std::string& subject) {
-  Write(subject.empty() ? message : subject + ": " + message);
+void SilentUi::FailureWithCause(FailedStep, const std::string& message, const std::string& subject,
+                                const std::string& cause) {
+  std::string entry = subject.empty() ? message : subject + ": " + message;
+  if (!cause.empty()) entry += "\n" + cause;
+  Write(entry);
 }
 
 void SilentUi::NotRemoved(const std::vector<LeftItem>& items) {

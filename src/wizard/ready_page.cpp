@@ -7,7 +7,6 @@
 
 #include "core/folder_text.h"
 #include "core/target_folder.h"
-#include "platform/environment.h"
 #include "platform/viewer_process.h"
 #include "platform/resource_text.h"
 #include "resources/resource.h"
@@ -37,11 +36,10 @@ void CWizPropertyPage::ActivateReadyPage() {
   SetDlgItemText(IDC_READY_FOLDER, line);
 
   // Reset on every activation: the settings file belongs in the user's
-  // application data from Vista on, beside the program before, unless the
-  // command line chose.
+  // application data, unless the command line chose.
   WizardModel& model = Model();
   switch (model.iniPreset) {
-    case WizardModel::IniPreset::None: model.iniInAppData = IsVistaOrLater(); break;
+    case WizardModel::IniPreset::None: model.iniInAppData = true; break;
     case WizardModel::IniPreset::ProgramFolder: model.iniInAppData = false; break;
     case WizardModel::IniPreset::AppData:
     case WizardModel::IniPreset::OtherFolder: model.iniInAppData = true; break;

@@ -20,13 +20,8 @@ void CreateTitleFont(CFont& font) {
   LOGFONTA description = {};
   description.lfHeight = 20;
   description.lfQuality = ANTIALIASED_QUALITY;
-  if (IsWindowsXPOrLater()) {
-    description.lfWeight = FW_BOLD;
-    lstrcpynA(description.lfFaceName, "Arial", LF_FACESIZE);
-  } else {
-    description.lfWeight = FW_SEMIBOLD;
-    lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-  }
+  description.lfWeight = FW_BOLD;
+  lstrcpynA(description.lfFaceName, "Arial", LF_FACESIZE);
   font.CreateFontIndirect(&description);
 }
 

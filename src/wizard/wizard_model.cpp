@@ -27,7 +27,6 @@ InstallOptions InstallOptionsFromModel(const WizardModel& model) {
   } else if (model.iniInAppData) {
     std::memcpy(options.iniFolder, wizard::kAppDataIniFolder, sizeof wizard::kAppDataIniFolder);
   }
-  options.silent = false;
   return options;
 }
 

@@ -23,11 +23,6 @@ HFONT WindowFont(HWND hwnd) {
 using ctltest::IsGreenish;
 using ctltest::IsReddish;
 
-void RedrawNow(HWND hwnd) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  ctltest::PumpMessages(20);
-}
-
 // ---------------------------------------------------------------- members and fonts
 
 TEST(ColorStatic, StartsWithSystemColoursAndABrushOfTheBackground) {
@@ -174,7 +169,24 @@ class ColorStaticPaint : public ::testing::Test {
     note.SetLabelColor(kRed, FALSE);
     note.SetLabelBold(TRUE, TRUE);
     note.SetLabelFont("Arial", 18, TRUE);
-    ctltest::PumpMessages(20);
+    ASSERT_TRUE(PaintSettled());
+  }
+
+  // The pixels read next are the note's last painting. The dialog has no
+  // WS_CLIPCHILDREN: a paint of its own that comes after the note's (an
+  // update the window system hands it late) fills the note's place with
+  // the dialog's background, and the note, already valid, does not paint
+  // again. So nothing may be left pending, and the dialog and its items are
+  // painted once more in their order, the dialog first, before any pixel is
+  // read; reading them pumps no message.
+  bool PaintSettled() {
+    const bool settled = ctltest::PumpUntil(
+        [this] {
+          return !GetUpdateRect(dialog.hwnd(), nullptr, FALSE) && !GetUpdateRect(note, nullptr, FALSE);
+        },
+        5000);
+    RedrawWindow(dialog.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return settled;
   }
 
   ControlsDialog dialog;
@@ -213,7 +225,7 @@ TEST_F(ColorStaticPaint, ColourChangeWithoutRedrawShowsAtTheNextPaint) {
   EXPECT_GT(unchanged.BoundsOf(IsReddish).right, 0);
   EXPECT_EQ(0, unchanged.BoundsOf(IsGreenish).right);
 
-  RedrawNow(note);
+  ASSERT_TRUE(PaintSettled());  // the next paint, the note's last
   Pixels repainted(note);
   EXPECT_EQ(0, repainted.BoundsOf(IsReddish).right);
   EXPECT_GT(repainted.BoundsOf(IsGreenish).right, 0);

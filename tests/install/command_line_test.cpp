@@ -67,7 +67,6 @@ TEST(Defaults, EverythingOffAndSilent) {
   EXPECT_EQ(options.associate, 0);
   EXPECT_EQ(CountSelected(options, 0, kFormatRowCount), 0);
   EXPECT_STREQ(options.iniFolder, "");
-  EXPECT_EQ(options.silent, 1);
 }
 
 TEST(OptionValue, EndsAtSlashAndKeepsSpaces) {

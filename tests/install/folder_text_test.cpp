@@ -101,6 +101,40 @@ TEST(OpenCommand, NoFolderInTheCommandGivesNothing) {
   EXPECT_STREQ(folder, "C:\\");
 }
 
+// The folder must leave room for the backslash that ends it: a command
+// whose folder (with its last separator) takes 258 characters is read, one
+// of 259 is refused, whichever separator ends it.
+TEST(OpenCommand, FolderAtTheLengthLimit) {
+  struct Case {
+    std::size_t length;  // the folder with its last separator
+    char separator;
+    bool quoted;
+    bool read;
+  } cases[] = {
+      {258, '\\', true, true},   {258, '/', true, true},   {258, '\\', false, true},  {258, '/', false, true},
+      {259, '\\', true, false},  {259, '/', true, false},  {259, '\\', false, false}, {259, '/', false, false},
+      {300, '\\', true, false},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = "D:\\" + std::string(c.length - 4, 'a') + c.separator;
+    ASSERT_EQ(c.length, folder.size());
+    const std::string program = folder + "px_main64.exe";
+    const std::string command = c.quoted ? "\"" + program + "\" \"%1\"" : program + " %1";
+    char read[kPathSize] = "junk";
+    SCOPED_TRACE(::testing::Message() << c.length << " characters ending in " << c.separator
+                                      << (c.quoted ? ", quoted" : ", unquoted"));
+    EXPECT_EQ(c.read, ReadOpenCommandFolder(command.c_str(), read) != 0);
+    if (!c.read) {
+      EXPECT_STREQ("", read);
+      continue;
+    }
+    // Always ending in a backslash, also after a "/".
+    const std::string expected = c.separator == '\\' ? folder : folder + "\\";
+    EXPECT_EQ(expected, std::string(read));
+    EXPECT_EQ('\\', read[std::strlen(read) - 1]);
+  }
+}
+
 TEST(ProductFolder, AppendedUnlessAlreadyThere) {
   struct Case {
     const char* chosen;

@@ -29,7 +29,6 @@ std::string CurrentFolder() {
 // would when started there; returns the run's result.
 int RunFrom(const std::string& start, const std::string& target) {
   InstallOptions options;
-  options.silent = 1;
   target.copy(options.targetFolder, sizeof options.targetFolder - 1);
   SetCurrentDirectoryA(start.c_str());
   LogReporter reporter;

@@ -515,4 +515,44 @@ std::string SaveScreenshot(const std::string& name) {
   return file;
 }
 
+namespace {
+
+// Starts chattr on the host; it runs on its own (the process handle signals
+// at once), so the caller waits for its effect.
+bool StartChattr(const char* flag, const std::string& hostPath) {
+  const std::string line = std::string("/usr/bin/chattr ") + flag + " \"" + hostPath + "\"";
+  std::wstring wideLine(line.begin(), line.end());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"Z:\\usr\\bin\\chattr", &wideLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+bool OpensForWriting(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+}  // namespace
+
+ScopedImmutableFile::ScopedImmutableFile(const std::string& path)
+    : path_(path), hostPath_(WindowsToHostPath(path)) {
+  if (hostPath_.empty() || !FileExists(path_) || !StartChattr("+i", hostPath_)) return;
+  ok_ = WaitFor([this] { return !OpensForWriting(path_); }, 10000);
+}
+
+ScopedImmutableFile::~ScopedImmutableFile() {
+  if (hostPath_.empty() || !StartChattr("-i", hostPath_)) return;
+  WaitFor([this] { return !FileExists(path_) || OpensForWriting(path_); }, 10000);
+}
+
 }  // namespace pxtest

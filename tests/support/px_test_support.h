@@ -192,4 +192,24 @@ bool WaitFor(Condition condition, DWORD timeoutMs) {
   }
 }
 
+// A file nobody may change, root included: Wine runs as root here, and a
+// read-only attribute does not stop root. The host makes the file
+// immutable (chattr +i) for as long as this object lives; ok() tells
+// whether it took effect (opening the file for writing is refused).
+// Meant for files below C:\pxtest\ (a fresh prefix clears the flag there
+// before it removes the old one, should a test be killed).
+class ScopedImmutableFile {
+ public:
+  explicit ScopedImmutableFile(const std::string& path);
+  ~ScopedImmutableFile();
+  ScopedImmutableFile(const ScopedImmutableFile&) = delete;
+  ScopedImmutableFile& operator=(const ScopedImmutableFile&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  std::string path_;
+  std::string hostPath_;
+  bool ok_ = false;
+};
+
 }  // namespace pxtest

@@ -59,12 +59,12 @@ class MessageReporterTest : public ::testing::Test {
 };
 
 TEST_F(MessageReporterTest, FailureShowsTheMessageAloneOverTheActiveWindow) {
-  for (bool subjectFirst : {false, true}) {
-    SCOPED_TRACE(subjectFirst);
+  for (FailedStep step : {FailedStep::kTargetFolder, FailedStep::kUnpacking}) {
+    SCOPED_TRACE(static_cast<int>(step));
     g_box = BoxSeen();
     g_answer = IDOK;
     SetTimer(nullptr, 0, 50, &AnswerBox);
-    reporter.Failure("Kann Zielverzeichnis nicht erstellen!", "C:\\Ziel\\", subjectFirst);
+    reporter.Failure(step, "Kann Zielverzeichnis nicht erstellen!", "C:\\Ziel\\");
     ASSERT_TRUE(g_box.found);
     EXPECT_EQ("Kann Zielverzeichnis nicht erstellen!", g_box.text);
     EXPECT_EQ(owner, g_box.owner);
@@ -90,6 +90,32 @@ TEST_F(MessageReporterTest, ConfirmDefaultsToNoAndAnswersTrueOnlyForYes) {
     EXPECT_TRUE(g_box.hasYes);
     EXPECT_TRUE(g_box.noIsDefault);
   }
+
+  // A box that cannot be shown is no Yes: asked from a thread on a desktop
+  // that grants it no window, the question is answered No.
+  struct NoWindowRun {
+    MessageBoxReporter* reporter;
+    HDESK desktop;
+    bool moved = false;
+    bool confirmed = true;
+  } run{&reporter, CreateDesktopA("pxnobox", nullptr, nullptr, 0, DESKTOP_READOBJECTS, nullptr)};
+  ASSERT_NE(nullptr, run.desktop);
+  g_box = BoxSeen();
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* context) -> DWORD {
+        NoWindowRun& r = *static_cast<NoWindowRun*>(context);
+        r.moved = SetThreadDesktop(r.desktop) != FALSE;
+        if (r.moved) r.confirmed = r.reporter->Confirm("Sind Sie sicher!?");
+        return 0;
+      },
+      &run, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000)) << "the question waited for an answer";
+  CloseHandle(thread);
+  CloseDesktop(run.desktop);
+  ASSERT_TRUE(run.moved);
+  EXPECT_FALSE(run.confirmed);
 }
 
 }  // namespace

@@ -39,23 +39,11 @@ TEST_P(ReadyPageDefaults, SettingsFolderFollowsTheWindowsVersionOnEveryActivatio
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ReadyPageDefaults,
-                         ::testing::Values(VersionCase{"winxp", false}, VersionCase{"vista", true},
-                                           VersionCase{"win7", true}, VersionCase{"win10", true}),
+                         ::testing::Values(VersionCase{"vista", true}, VersionCase{"win7", true},
+                                           VersionCase{"win10", true}),
                          [](const ::testing::TestParamInfo<VersionCase>& info) {
                            return std::string(info.param.wineVersion);
                          });
-
-TEST_F(WizardTest, WindowsXpKeepsTheSettingsFileBesideTheProgram) {
-  ScopedWineVersion version(kSetupExe, "winxp");
-  const std::string folder = NewInstallFolder("wizard_xp");
-  ASSERT_TRUE(StartAtWelcome());
-  ASSERT_TRUE(GoTo(kReady, folder));
-  ASSERT_TRUE(InstallFromReadyPage());
-  const std::string ini = ReadFileBytes(folder + "px_main64.ini");
-  EXPECT_FALSE(ini.empty());
-  EXPECT_EQ(std::string::npos, ini.find("INI_Folder"));
-  EXPECT_FALSE(FileExists(AppDataSettingsFolder() + "px_main64.ini"));
-}
 
 TEST_F(WizardTest, TrailingBlanksAreShownAndInstalledWithout) {
   const std::string folder = NewInstallFolder("wizard_blanks");

@@ -54,7 +54,6 @@ TEST(WizardOptions, LinksAndUsersAreCarriedOneByOne) {
     EXPECT_EQ(model.thumbsLink, static_cast<bool>(options.thumbsLink)) << bits;
     EXPECT_EQ(model.startMenuGroup, static_cast<bool>(options.startMenuGroup)) << bits;
     EXPECT_EQ(model.allUsers, static_cast<bool>(options.allUsers)) << bits;
-    EXPECT_FALSE(options.silent);
   }
 }
 

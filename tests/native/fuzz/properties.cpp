@@ -158,7 +158,6 @@ std::string CheckCommandLineOptions(const std::string& commandLine, const Instal
   }
   const int expectedAssociate = chosen > 0 ? 1 : before.associate;
   if (after.associate != expectedAssociate) return "associate is wrong";
-  if (after.silent != before.silent) return "silent changed";
   return "";
 }
 
