@@ -16,12 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/footprint_names.h"
+
 namespace installrecord {
 
 // The record's file name in the program folder, and the name it is written
 // under first: a killed run leaves at most that one, never half a record.
-constexpr const char* kRecordFileName = "pv_uninstall.dat";
-constexpr const char* kRecordTempName = "pv_uninstall.dat.new";
+using footprint::kRecordFileName;
+using footprint::kRecordTempName;
 // Anything larger is not a record the setup wrote (90 extensions with a few
 // values each and 40 files stay far below).
 constexpr std::size_t kMaxRecordSize = 256 * 1024;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/folder_text.h"
+#include "core/footprint_names.h"
 #include "core/percent_variables.h"
 #include "core/target_folder.h"
 #include "core/toolbar_skin.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr char kSettingsFileFormat[] = "%spx_main64.ini";
+constexpr char kSettingsFileFormat[] = "%s%s";
 
 LookupResult LookUpEnvironment(const char* name, char value[kPathSize], void*) {
   SetLastError(ERROR_SUCCESS);
@@ -44,7 +45,7 @@ int AheadScale() { return aheadScale; }
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
 bool SettingsFileIn(const char* folder, char file[kPathSize]) {
-  const int length = std::snprintf(file, kPathSize, kSettingsFileFormat, folder);
+  const int length = std::snprintf(file, kPathSize, kSettingsFileFormat, folder, footprint::kSettingsFileName);
   return length > 0 && length < kPathSize;
 }
 
@@ -52,7 +53,7 @@ bool SettingsFileIn(const char* folder, char file[kPathSize]) {
 // accepts.
 bool IsAbsoluteFolder(const char* folder) {
   char normalised[kPathSize];
-  const TargetFolderProblem problem = CheckTargetFolder(folder, sizeof "px_main64.ini" - 1, normalised);
+  const TargetFolderProblem problem = CheckTargetFolder(folder, sizeof footprint::kSettingsFileName - 1, normalised);
   return problem == TargetFolderProblem::kNone || problem == TargetFolderProblem::kRoot;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/footprint.h"
 #include "core/shell_text.h"
 #include "platform/environment.h"
 #include "platform/folders.h"
@@ -14,20 +15,6 @@
 using namespace shelltext;
 
 namespace {
-
-// Text documents of the group, linked in this order after the uninstaller.
-struct DocumentLink {
-  const char* linkName;
-  const char* fileName;  // relative to the install folder
-};
-const DocumentLink kDocumentLinks[] = {
-    {"\xDC" "ber Pixorra.lnk", "px_about.txt"},
-    {"Was ist neu.lnk", "px_changes.txt"},
-    {"Kommandozeilen-Optionen.lnk", "px_options.txt"},
-    {"Verf\xFC" "gbare PlugIns.lnk", "px_plugins.txt"},
-    {"Verf\xFC" "gbare Sprachen.lnk", "px_languages.txt"},
-    {"Pixorra Hilfe.lnk", "help\\px_main32_deutsch.chm"},
-};
 
 // The two versions before this one; older main links are left alone.
 const char* const kPreviousVersions[] = {"4.41", "4.40"};
@@ -60,12 +47,13 @@ bool CreateDesktopLink(LinkBatch& links, const char* target, const char* linkNam
   return true;
 }
 
-bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers) {
+bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers,
+                        const std::vector<footprint::LinkItem>& groupLinks) {
   char programs[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
   char group[kPathSize];
-  if (programs[0] == '\0' || !JoinPath(programs, kGroupFolderName, group, sizeof(group))) {
-    links.Fail(programs, kGroupFolderName);
+  if (programs[0] == '\0' || !JoinPath(programs, footprint::kGroupFolder, group, sizeof(group))) {
+    links.Fail(programs, footprint::kGroupFolder);
     return false;
   }
   // Normalises to the closing backslash that the link paths rely on. A
@@ -80,26 +68,25 @@ bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers) {
   char programPath[kPathSize];
   if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return false;
 
-  char mainLinkName[kShortSize];
-  ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
-  bool result = CreateLinkInFolder(links, group, mainLinkName, programPath, nullptr, nullptr, 0);
-
-  for (const char* version : kPreviousVersions) {
-    char oldLink[kPathSize];
-    if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
-  }
-
-  result = CreateLinkInFolder(links, group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7) &&
-           result;
-
-  // From Windows 8 on, users uninstall through the system's program list.
-  if (!IsWindows8OrLater()) {
-    result = LinkToInstalledFile(links, group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName,
-                                 nullptr, nullptr, 0) && result;
-  }
-  for (const DocumentLink& document : kDocumentLinks) {
-    result = LinkToInstalledFile(links, group, document.linkName, folder, document.fileName, nullptr, nullptr, 0) &&
-             result;
+  bool result = true;
+  for (std::size_t i = 0; i < groupLinks.size(); ++i) {
+    const footprint::LinkItem& link = groupLinks[i];
+    const char* arguments = link.arguments.empty() ? nullptr : link.arguments.c_str();
+    const char* icon = link.viewerIcon ? programPath : nullptr;
+    if (link.target == footprint::LinkTarget::kViewer) {
+      result = CreateLinkInFolder(links, group, link.name.c_str(), programPath, arguments, icon, link.iconIndex) &&
+               result;
+    } else {
+      const char* file = link.target == footprint::LinkTarget::kUninstaller ? kUninstallerFileName : link.file.c_str();
+      result = LinkToInstalledFile(links, group, link.name.c_str(), folder, file, arguments, icon, link.iconIndex) &&
+               result;
+    }
+    if (i != 0) continue;
+    // The main link replaces those of the versions before.
+    for (const char* version : kPreviousVersions) {
+      char oldLink[kPathSize];
+      if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
+    }
   }
   return result;
 }

@@ -5,12 +5,18 @@
 // group's folder when that cannot be made.
 #pragma once
 
+#include <vector>
+
+#include "core/footprint.h"
+
 class LinkBatch;
 
-// Links 1 to 9 in the "Pixorra" group of the current user's or all users'
-// programs folder; removes the 4.41 and 4.40 main links. folder is the
-// normalised install folder (ending in a backslash).
-bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers);
+// The group's links (footprint::Footprint::links of a programs place, in
+// that order) in the "Pixorra" group of the current user's or all users'
+// programs folder; removes the 4.41 and 4.40 main links after the first.
+// folder is the normalised install folder (ending in a backslash).
+bool CreateProgramGroup(LinkBatch& links, const char* folder, bool allUsers,
+                        const std::vector<footprint::LinkItem>& groupLinks);
 
 // One link named linkName on the current user's or all users' desktop.
 // iconPath, description and arguments may be nullptr (not set).
