@@ -108,45 +108,44 @@ std::string AppPathFolder(const InstallTexts& texts) {
   return folder;
 }
 
-void DescribeUninstallEntry(const Choices& choices, const InstallTexts& texts, Builder& add) {
+void DescribeUninstallEntry(const Choices& choices, const InstallTexts& texts, Builder& add, Footprint* footprint) {
   add.SetDefault(Hive::kMachine, kUninstallEntryKey, "").essential = true;
   char version[kShortSize];
   FormatInto(version, sizeof(version), "%d.%d", kVersionMajor, kVersionMinor);
   char quiet[kCommandSize];
   const bool quietFits = ComposeQuietUninstallCommand(texts.folder, quiet, sizeof(quiet));
+  const std::size_t first = footprint->registry.size();
   const Opening full = Opening::kExistingFull;
-  std::vector<RegistryItem*> entry = {
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayNameValue, kDisplayName),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kUninstallStringValue, texts.uninstallCommand),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kPublisherValue, kPublisher),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kInstallLocationValue, texts.folder),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayVersionValue, version),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayIconValue, texts.displayIcon),
-      &add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kVersionMajorValue, kVersionMajor),
-      &add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kVersionMinorValue, kVersionMinor),
-      &add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kEstimatedSizeValue,
-                     KilobytesRoundedUp(choices.payloadBytes)),
-      &add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kNoModifyValue, 1),
-      &add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kNoRepairValue, 1),
-      // What deployment tools run to remove the program without a window;
-      // the support links; the date the program list shows.
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kQuietUninstallStringValue, quietFits ? quiet : ""),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kUrlInfoAboutValue, kAboutAddress),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kHelpLinkValue, kHelpAddress),
-      &add.SetText(Hive::kMachine, kUninstallEntryKey, full, kInstallDateValue, choices.installDate),
-  };
-  entry[11]->unavailable = !quietFits;
-  entry[14]->unavailable = choices.installDate.empty();
-  for (RegistryItem* item : entry) {
-    item->afterPrevious = true;
-    item->essential = true;
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayNameValue, kDisplayName);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kUninstallStringValue, texts.uninstallCommand);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kPublisherValue, kPublisher);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kInstallLocationValue, texts.folder);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayVersionValue, version);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayIconValue, texts.displayIcon);
+  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kVersionMajorValue, kVersionMajor);
+  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kVersionMinorValue, kVersionMinor);
+  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kEstimatedSizeValue, KilobytesRoundedUp(choices.payloadBytes));
+  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kNoModifyValue, 1);
+  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kNoRepairValue, 1);
+  // What deployment tools run to remove the program without a window; the
+  // support links; the date the program list shows.
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kQuietUninstallStringValue, quietFits ? quiet : "")
+      .unavailable = !quietFits;
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kUrlInfoAboutValue, kAboutAddress);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kHelpLinkValue, kHelpAddress);
+  add.SetText(Hive::kMachine, kUninstallEntryKey, full, kInstallDateValue, choices.installDate).unavailable =
+      choices.installDate.empty();
+  // Each value only while every one before it was written.
+  for (std::size_t i = first; i < footprint->registry.size(); ++i) {
+    footprint->registry[i].afterPrevious = true;
+    footprint->registry[i].essential = true;
   }
 }
 
 // Before the association stage: verbs, the product's class, the
 // "Applications" entry, the uninstall entry, App Paths, the application key
 // with its capabilities and the registered application.
-void DescribeRegistration(const Choices& choices, const InstallTexts& texts, Builder& add) {
+void DescribeRegistration(const Choices& choices, const InstallTexts& texts, Builder& add, Footprint* footprint) {
   if (choices.thumbs) {
     for (const char* classKey : {kDirectoryClass, kDriveClass}) {
       char key[kKeySize];
@@ -163,7 +162,7 @@ void DescribeRegistration(const Choices& choices, const InstallTexts& texts, Bui
   add.SetDefault(Hive::kClasses, kApplicationsCommandKey, texts.openCommand);
   add.SetText(Hive::kClasses, kApplicationsEntryKey, Opening::kExistingFull, kFriendlyAppNameValue, kFriendlyAppName);
 
-  DescribeUninstallEntry(choices, texts, add);
+  DescribeUninstallEntry(choices, texts, add, footprint);
 
   // "px_main64" typed into Run, or started by name from any program, finds
   // the viewer here; Path is the folder Windows puts in front of the search
@@ -371,7 +370,7 @@ void MergeInOrder(std::vector<T>* list, const std::vector<T>& more, Same same) {
 Footprint Describe(const Choices& choices, const InstallTexts& texts) {
   Footprint footprint;
   Builder add(&footprint);
-  DescribeRegistration(choices, texts, add);
+  DescribeRegistration(choices, texts, add, &footprint);
   DescribeAssociations(choices, texts, add, &footprint);
   DescribeOwnKeys(choices, &footprint);
   DescribeLinks(choices, &footprint);
