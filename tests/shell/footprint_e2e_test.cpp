@@ -5,6 +5,7 @@
 // of ours that the description lacks.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct OptionSet {
   bool group, desktop, thumbs;
   int assoc;  // 0, 1 images, 2 all
 };
+
+void PrintTo(const OptionSet& set, std::ostream* out) { *out << set.name; }
 
 class Footprints : public ::testing::TestWithParam<OptionSet> {
  protected:

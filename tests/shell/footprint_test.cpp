@@ -212,7 +212,9 @@ TEST(Footprint, UnionKeepsTheOrderOfOneInstallation) {
     EXPECT_EQ(ValueKind::kUserChoiceHash, values[i + 2].kind);
     EXPECT_EQ(values[i + 1].key, values[i + 2].key);
     EXPECT_EQ(values[i].ours, values[i + 1].ours);
-    if (i + 3 < perExtension) EXPECT_LE(values[i].formatRow, values[i + 3].formatRow);
+    if (i + 3 < perExtension) {
+      EXPECT_LE(values[i].formatRow, values[i + 3].formatRow);
+    }
   }
   for (std::size_t i = values.size() - 6; i + 1 < values.size(); ++i) {
     EXPECT_EQ(ValueKind::kNoOpenWith, values[i].kind);
