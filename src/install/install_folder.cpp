@@ -30,8 +30,8 @@ void GetDefaultInstallFolder(char folder[kPathSize]) {
     programFiles[length++] = '\\';
     programFiles[length] = '\0';
   }
-  constexpr const char (&kProduct)[sizeof footprint::kProgramFilesFolder] = footprint::kProgramFilesFolder;
-  if (length + sizeof kProduct > kPathSize) return;  // keep the fallback
-  std::memcpy(programFiles + length, kProduct, sizeof kProduct);
-  std::memcpy(folder, programFiles, length + sizeof kProduct);
+  using footprint::kProgramFilesFolder;
+  if (length + sizeof kProgramFilesFolder > kPathSize) return;  // keep the fallback
+  std::memcpy(programFiles + length, kProgramFilesFolder, sizeof kProgramFilesFolder);
+  std::memcpy(folder, programFiles, length + sizeof kProgramFilesFolder);
 }

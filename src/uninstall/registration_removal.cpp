@@ -18,8 +18,9 @@ namespace {
 
 std::string RootName(Root root) { return root == Root::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
 
-void Note(bool ok, Root root, const std::string& key, const std::string* name, std::vector<std::string>* failed) {
-  if (ok) return;
+void Note(const StepResult& done, Root root, const std::string& key, const std::string* name,
+          std::vector<std::string>* failed) {
+  if (done.ok) return;
   failed->push_back(RootName(root) + key + (name != nullptr ? ": " + (name->empty() ? "(Standard)" : *name) : ""));
 }
 
@@ -52,8 +53,9 @@ void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, st
   if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
   const installrecord::EarlierValue* earlier = FindEarlier(record, Root::kCurrentUser, progid.key, kProgIdValue);
   const ValueAction action = DecideValue(progid, true, current.data, earlier, IsRegistered(progid, earlier));
-  if (!RemoveRegTree(HKEY_CURRENT_USER, progid.key)) {
-    Note(false, Root::kCurrentUser, progid.key, nullptr, failed);
+  const StepResult removed = RemoveRegTree(HKEY_CURRENT_USER, progid.key);
+  if (!removed.ok) {
+    Note(removed, Root::kCurrentUser, progid.key, nullptr, failed);
     return;
   }
   if (action != ValueAction::kWriteEarlier) return;
@@ -175,4 +177,4 @@ void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* 
   RefreshShellAssociations();
 }
 
-bool RemoveUninstallEntry() { return RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey); }
+bool RemoveUninstallEntry() { return RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey).ok; }
