@@ -169,6 +169,59 @@ TEST_P(Footprints, RegistryAndLinksAreWhatTheDescriptionLists) {
   EXPECT_EQ(expected, links);
 }
 
+// Lines of code (not comments) in the product's sources that hold needle.
+int CodeLinesWith(const std::string& needle) {
+  const std::string sources = pxtest::HostToWindowsPath(PX_SOURCE_DIR "/src/");
+  int count = 0;
+  for (const std::string& name : pxtest::ListFolder(sources)) {
+    const std::size_t dot = name.rfind('.');
+    const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+    if (ext != ".cpp" && ext != ".h") continue;
+    const std::string text = pxtest::ReadFileBytes(sources + name);
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      const std::string line = text.substr(start, end - start);
+      const std::size_t code = line.find_first_not_of(" \t");
+      if (code != std::string::npos && line.compare(code, 2, "//") != 0 && line.find(needle) != std::string::npos) {
+        ++count;
+      }
+      start = end + 1;
+    }
+  }
+  return count;
+}
+
+// Each name of the footprint is spelt out once in the sources; everything
+// else takes it from there.
+TEST(FootprintNames, EachNameIsSpeltOutOnce) {
+  const char* const names[] = {
+      "\"px_main64.exe\"",
+      "\"pv_uninstall.exe\"",
+      "\"pv_uninstall.dat\"",
+      "\"px_main64.ini\"",
+      "Uninstall\\\\Pixorra64",
+      "App Paths",
+      "\"SOFTWARE\\\\RegisteredApplications\"",
+      "Capabilities\\\\FileAssociations",
+      "\"SOFTWARE\\\\Classes\\\\Pixorra\\\\shell\\\\open\\\\command\"",
+      "\"SOFTWARE\\\\Pixorra\\\\Capabilities\"",
+      "Explorer\\\\FileExts\"",
+      "AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
+      "\"Pixorra 64.lnk\"",
+      "\"Pixorra 64 Thumbnails.lnk\"",
+      "\"Pixorra - Thumbnails.lnk\"",
+      "\"Pixorra deinstallieren.lnk\"",
+      "\"Was ist neu.lnk\"",
+      "\"Kommandozeilen-Optionen.lnk\"",
+      "\"Pixorra Hilfe.lnk\"",
+      "\"px_about.txt\"",
+      "\"Browse with &Pixorra\"",
+  };
+  for (const char* name : names) EXPECT_EQ(1, CodeLinesWith(name)) << name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     OptionSets, Footprints,
     ::testing::Values(OptionSet{"ImagesEveryLinkWindows7", "/group=1 /desktop=1 /thumbs=1 /assoc=1", "win7", true,
