@@ -124,7 +124,8 @@ void DescribeUninstallEntry(const Choices& choices, const InstallTexts& texts, B
   add.SetText(Hive::kMachine, kUninstallEntryKey, full, kDisplayIconValue, texts.displayIcon);
   add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kVersionMajorValue, kVersionMajor);
   add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kVersionMinorValue, kVersionMinor);
-  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kEstimatedSizeValue, KilobytesRoundedUp(choices.payloadBytes));
+  add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kEstimatedSizeValue,
+                KilobytesRoundedUp(choices.payloadBytes));
   add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kNoModifyValue, 1);
   add.SetNumber(Hive::kMachine, kUninstallEntryKey, full, kNoRepairValue, 1);
   // What deployment tools run to remove the program without a window; the
@@ -218,7 +219,8 @@ void DescribeAssociations(const Choices& choices, const InstallTexts& texts, Bui
         const auto seen = written.find(sfx);
         if (seen == written.end() || seen->second != iconText) {
           char description[kShortSize];
-          if (ComposeProgIdKey(sfx, key, sizeof(key)) && ComposeTypeDescription(sfx, description, sizeof(description))) {
+          if (ComposeProgIdKey(sfx, key, sizeof(key)) &&
+              ComposeTypeDescription(sfx, description, sizeof(description))) {
             add.SetDefault(Hive::kMachine, key, description);
           }
           if (ComposeProgIdCommandKey(sfx, key, sizeof(key))) add.SetDefault(Hive::kMachine, key, texts.openCommand);
@@ -264,8 +266,9 @@ void DescribeAssociations(const Choices& choices, const InstallTexts& texts, Bui
   // system may not. Each before its parent, so that both can go.
   if (choices.thumbs) {
     for (const char* classKey : {kDirectoryClass, kDriveClass}) {
-      footprint->createdKeys.push_back({Root::kLocalMachine, std::string("SOFTWARE\\Classes\\") + classKey + "\\shell"});
-      footprint->createdKeys.push_back({Root::kLocalMachine, std::string("SOFTWARE\\Classes\\") + classKey});
+      const std::string classes = std::string("SOFTWARE\\Classes\\") + classKey;
+      footprint->createdKeys.push_back({Root::kLocalMachine, classes + "\\shell"});
+      footprint->createdKeys.push_back({Root::kLocalMachine, classes});
     }
   }
 }

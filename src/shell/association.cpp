@@ -44,7 +44,9 @@ std::vector<std::string> AssociateFormats(const char* programPath, const char* o
   std::strncpy(texts.programPath, programPath, sizeof(texts.programPath) - 1);
   std::strncpy(texts.openCommand, openCommand, sizeof(texts.openCommand) - 1);
   footprint::Choices choices;
-  for (int row = 0; row < kFormatRowCount; ++row) choices.formats[row] = formatSelection != nullptr && formatSelection[row];
+  for (int row = 0; row < kFormatRowCount; ++row) {
+    choices.formats[row] = formatSelection != nullptr && formatSelection[row];
+  }
   choices.confirmed = confirm;
   choices.associate = associate;
   choices.userAssociations = userPart;
