@@ -16,12 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/footprint_names.h"
+
 namespace installrecord {
 
 // The record's file name in the program folder, and the name it is written
 // under first: a killed run leaves at most that one, never half a record.
-constexpr const char* kRecordFileName = "pv_uninstall.dat";
-constexpr const char* kRecordTempName = "pv_uninstall.dat.new";
+using footprint::kRecordFileName;
+using footprint::kRecordTempName;
 // Anything larger is not a record the setup wrote (90 extensions with a few
 // values each and 40 files stay far below).
 constexpr std::size_t kMaxRecordSize = 256 * 1024;
@@ -92,12 +94,21 @@ struct InstallRecord {
   std::vector<std::string> createdFolders;  // inside the folder, ending in "\"
   std::vector<Link> links;
   std::vector<LinkPlace> createdGroups;  // programs folders in which the group was created
-  std::vector<KeyName> ownKeys;          // the product's keys it wrote (removed whole unless found)
+  // The product's keys it wrote and the values it wrote into other keys.
+  // The uninstaller does not remove by these lists: it goes by the product's
+  // own names (footprint::OwnKeys) and takes a replaced value back only while
+  // it still holds the setup's data, which is the safer test, since the
+  // record may lie in a folder the user can write. They are kept, written and
+  // checked, because a record is read by other versions of the setup and the
+  // uninstaller: the next setup tells by ownKeys which keys an earlier
+  // installation made (so that they do not count as found), and older and
+  // newer readers expect both lists in the text.
+  std::vector<KeyName> ownKeys;
   // Keys among the product's own keys, or below one, that existed before the
   // first installation that wrote them: only what the setup added goes; the
   // earlier data of their values is kept with the other earlier values.
   std::vector<KeyName> foundKeys;
-  std::vector<ValueName> setValues;      // values it wrote into other keys
+  std::vector<ValueName> setValues;
   std::vector<KeyName> createdKeys;      // keys that did not exist before
   std::vector<EarlierValue> earlier;
 };

@@ -96,9 +96,7 @@ bool ComposeCapabilityName(const char* suffix, char* out, std::size_t size) {
 }
 
 bool ComposeUserChoiceKey(const char* extension, char* out, std::size_t size) {
-  return FormatInto(out, size,
-                    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%s\\UserChoice",
-                    extension);
+  return FormatInto(out, size, "%s\\.%s\\UserChoice", footprint::kFileExtsKey, extension);
 }
 
 bool ComposeVerbKey(const char* classKey, bool command, char* out, std::size_t size) {

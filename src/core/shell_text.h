@@ -10,6 +10,7 @@
 
 #include <cstddef>
 
+#include "core/footprint_names.h"
 #include "core/product.h"
 #include "core/format_table.h"
 
@@ -19,8 +20,7 @@ constexpr std::size_t kCommandSize = 600;   // a quoted path of up to 259 charac
 constexpr std::size_t kKeySize = 260;       // registry sub-key paths built from table texts
 constexpr std::size_t kShortSize = 80;      // ProgIDs, type descriptions, value names
 
-constexpr const char* kVerbName = "Browse with &Pixorra";
-constexpr const char* kGroupFolderName = "Pixorra";
+using footprint::kVerbName;
 
 // snprintf into out, all or nothing: false (and out == "") when the result
 // would not fit into size characters including the terminator.

@@ -14,6 +14,7 @@ set(PX_CORE_SOURCES
   target_folder.cpp
   command_arguments.cpp
   install_record.cpp
+  footprint.cpp
   uninstall_rules.cpp
   leftover_rules.cpp
   account_placement.cpp

@@ -5,23 +5,21 @@
 
 #include "core/command_arguments.h"
 #include "core/command_line.h"
-#include "core/format_table.h"
-#include "core/shell_text.h"
 
 namespace uninstallrules {
 
 using installrecord::SameName;
+using footprint::GroupLinkNames;
+using footprint::DesktopLinkNames;
+using footprint::KnownCreatedKeys;
+using footprint::KnownReplacedValues;
+using footprint::OwnKeys;
+using footprint::kGroupFolder;
+using footprint::kRegisteredApplicationName;
+using footprint::kRegisteredApplicationsKey;
+using footprint::kUninstallEntryKey;
 
 namespace {
-
-std::string Composed(bool (*compose)(const char*, char*, std::size_t), const char* text) {
-  char out[shelltext::kKeySize];
-  return compose(text, out, sizeof out) ? std::string(out) : std::string();
-}
-
-std::string FileExtsKey(const char* extension) {
-  return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\." + std::string(extension);
-}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -50,92 +48,6 @@ const char* PlaceName(LinkPlace place) {
 }
 
 }  // namespace
-
-const std::vector<std::string>& StoreAppClasses() {
-  static const std::vector<std::string> classes = {
-      "SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
-      "SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-      "SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
-      "SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-      "SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
-  };
-  return classes;
-}
-
-const std::vector<KnownValue>& KnownReplacedValues() {
-  static const std::vector<KnownValue> values = [] {
-    std::vector<KnownValue> list;
-    for (int row = 0; row < FormatRowCount(); ++row) {
-      const FormatRow* format = GetFormatRow(row);
-      for (int e = 0; e < format->extensionCount; ++e) {
-        const RegisteredExtension& ext = format->extensions[e];
-        const std::string progId = Composed(shelltext::ComposeProgId, ext.suffix);
-        list.push_back({ValueKind::kExtensionDefault, Root::kLocalMachine,
-                        Composed(shelltext::ComposeExtensionKey, ext.extension), "", progId, row});
-        const std::string choice = Composed(shelltext::ComposeUserChoiceKey, ext.extension);
-        list.push_back({ValueKind::kUserChoice, Root::kCurrentUser, choice, "Progid", progId, row});
-        list.push_back({ValueKind::kUserChoiceHash, Root::kCurrentUser, choice, "Hash", "", row});
-      }
-    }
-    for (const std::string& appClass : StoreAppClasses()) {
-      list.push_back({ValueKind::kNoOpenWith, Root::kCurrentUser, appClass, "NoOpenWith", "", kAnyAssociation});
-    }
-    list.push_back({ValueKind::kRegisteredApplication, Root::kLocalMachine, kRegisteredApplicationsKey, kProductWord,
-                    "SOFTWARE\\" + std::string(kProductWord) + "\\Capabilities", kEveryRun});
-    return list;
-  }();
-  return values;
-}
-
-const std::vector<KnownKey>& KnownCreatedKeys() {
-  static const std::vector<KnownKey> keys = [] {
-    std::vector<KnownKey> list;
-    for (int row = 0; row < FormatRowCount(); ++row) {
-      const FormatRow* format = GetFormatRow(row);
-      for (int e = 0; e < format->extensionCount; ++e) {
-        const char* extension = format->extensions[e].extension;
-        list.push_back({Root::kLocalMachine, Composed(shelltext::ComposeExtensionKey, extension)});
-        list.push_back({Root::kCurrentUser, FileExtsKey(extension)});
-      }
-    }
-    // Their parent, which Windows always has and a bare system may not.
-    list.push_back({Root::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"});
-    for (const std::string& appClass : StoreAppClasses()) list.push_back({Root::kCurrentUser, appClass});
-    // The parents of the folder and drive verbs; Windows has them, a bare
-    // system may not. Each before its parent, so that both can go.
-    for (const char* classKey : {"Directory", "Drive"}) {
-      list.push_back({Root::kLocalMachine, std::string("SOFTWARE\\Classes\\") + classKey + "\\shell"});
-      list.push_back({Root::kLocalMachine, std::string("SOFTWARE\\Classes\\") + classKey});
-    }
-    return list;
-  }();
-  return keys;
-}
-
-const std::vector<KnownKey>& OwnKeys() {
-  static const std::vector<KnownKey> keys = [] {
-    std::vector<KnownKey> list;
-    for (int row = 0; row < FormatRowCount(); ++row) {
-      const FormatRow* format = GetFormatRow(row);
-      for (int e = 0; e < format->extensionCount; ++e) {
-        const std::string key = Composed(shelltext::ComposeProgIdKey, format->extensions[e].suffix);
-        bool listed = false;
-        for (const KnownKey& known : list) listed = listed || SameName(known.key, key);
-        if (!listed) list.push_back({Root::kLocalMachine, key});
-      }
-    }
-    list.push_back({Root::kLocalMachine, "SOFTWARE\\Classes\\" + std::string(kProductWord)});
-    list.push_back({Root::kLocalMachine, "SOFTWARE\\Classes\\Applications\\" + std::string(kViewerProgramFile)});
-    for (const char* classKey : {"Directory", "Drive"}) {
-      char key[shelltext::kKeySize];
-      if (shelltext::ComposeVerbKey(classKey, false, key, sizeof key)) list.push_back({Root::kLocalMachine, key});
-    }
-    list.push_back({Root::kLocalMachine, kAppPathsKey});
-    list.push_back({Root::kLocalMachine, "SOFTWARE\\" + std::string(kProductWord)});
-    return list;
-  }();
-  return keys;
-}
 
 std::string DataText(const std::string& data) {
   const std::size_t zero = data.find('\0');
@@ -199,28 +111,6 @@ ValueAction DecideValue(const KnownValue& value, bool exists, const std::string&
                      : value.kind != ValueKind::kNoOpenWith && IsProductProgId(earlier->data));
   const bool restorable = earlier != nullptr && !ours && registered && IsRestorableEarlier(value, *earlier);
   return restorable ? ValueAction::kWriteEarlier : ValueAction::kDelete;
-}
-
-const std::vector<std::string>& GroupLinkNames() {
-  static const std::vector<std::string> names = [] {
-    char main[shelltext::kShortSize];
-    shelltext::ComposeMainLinkName(kVersionMajor, kVersionMinor, main, sizeof main);
-    return std::vector<std::string>{main,
-                                    "Pixorra - Thumbnails.lnk",
-                                    "Pixorra deinstallieren.lnk",
-                                    "\xDC" "ber Pixorra.lnk",
-                                    "Was ist neu.lnk",
-                                    "Kommandozeilen-Optionen.lnk",
-                                    "Verf\xFC" "gbare PlugIns.lnk",
-                                    "Verf\xFC" "gbare Sprachen.lnk",
-                                    "Pixorra Hilfe.lnk"};
-  }();
-  return names;
-}
-
-const std::vector<std::string>& DesktopLinkNames() {
-  static const std::vector<std::string> names = {"Pixorra 64.lnk", "Pixorra 64 Thumbnails.lnk"};
-  return names;
 }
 
 bool IsProgramsPlace(LinkPlace place) {
@@ -314,7 +204,7 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
   }
   for (const installrecord::ValueName& value : record.setValues) {
     bool known = value.root == Root::kLocalMachine && SameName(value.key, kRegisteredApplicationsKey) &&
-                 SameName(value.name, kProductWord);
+                 SameName(value.name, kRegisteredApplicationName);
     for (const KnownValue& candidate : KnownReplacedValues()) {
       known = known || (candidate.root == value.root && SameName(candidate.key, value.key) &&
                         SameName(candidate.name, value.name));
@@ -401,23 +291,6 @@ bool ParseUninstallOptions(const std::string& commandLine, UninstallOptions* opt
   options->waitHandle = handle;
   options->folder = commandLine.substr(pos, quote - pos);
   return true;
-}
-
-bool ComposeQuietUninstallCommand(const char* folder, char* out, std::size_t size) {
-  return shelltext::FormatInto(out, size, "\"%s%s\" /silent", folder, kUninstallerFileName);
-}
-
-bool FormatInstallDate(int year, int month, int day, char* out, std::size_t size) {
-  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
-    if (out != nullptr && size > 0) out[0] = '\0';
-    return false;
-  }
-  return shelltext::FormatInto(out, size, "%04d%02d%02d", year, month, day);
-}
-
-unsigned long KilobytesRoundedUp(unsigned long long bytes) {
-  const unsigned long long kb = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
-  return kb > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<unsigned long>(kb);
 }
 
 }  // namespace uninstallrules

@@ -1,16 +1,17 @@
 // What the uninstaller may touch, decided as text: no Windows header, also
 // built natively.
 //
-// Everything the uninstaller removes is derived here from the product and
-// the format table; the install record (install_record.h) only has to agree
-// with it. A record that names anything else was not written by the setup
-// and counts as damaged.
+// Everything the uninstaller removes is what some installation writes
+// (footprint.h, over every choice); the install record (install_record.h)
+// only has to agree with it. A record that names anything else was not
+// written by the setup and counts as damaged.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "core/footprint.h"
 #include "core/install_record.h"
 #include "core/product.h"
 
@@ -20,65 +21,16 @@ using installrecord::EarlierValue;
 using installrecord::InstallRecord;
 using installrecord::LinkPlace;
 using installrecord::Root;
+// What the setup writes, as the uninstaller checks and takes it back.
+using footprint::KnownKey;
+using footprint::KnownValue;
+using footprint::ValueKind;
 
 // Exit codes of the uninstaller, as deployment tools read them.
 constexpr int kExitRemoved = 0;
 constexpr int kExitCancelled = 1602;
 constexpr int kExitFailed = 1603;
 constexpr int kExitViewerRunning = 1618;
-
-// The values an installation replaces and whose earlier data it records.
-enum class ValueKind {
-  kExtensionDefault,  // HKLM SOFTWARE\Classes\.<ext>, unnamed: our ProgID
-  kUserChoice,        // HKCU ...\FileExts\.<ext>\UserChoice, "Progid": our ProgID
-  kUserChoiceHash,    // the same key's "Hash", which belongs to the choice
-  kNoOpenWith,        // HKCU SOFTWARE\Classes\<store app class>, "NoOpenWith": ""
-  kRegisteredApplication,  // HKLM SOFTWARE\RegisteredApplications, "Pixorra": our capabilities
-};
-
-struct KnownValue {
-  ValueKind kind;
-  Root root;
-  std::string key;
-  std::string name;
-  std::string ours;  // the text the setup writes there
-  // The format table row whose choice makes the registration write it;
-  // kAnyAssociation for the values any confirmed association writes (the
-  // store app classes), kEveryRun for those every registration writes.
-  int formatRow = -1;
-};
-constexpr int kAnyAssociation = -1;
-constexpr int kEveryRun = -2;
-
-// Every such value, for all extensions of the format table and the five store
-// app classes, in table order.
-const std::vector<KnownValue>& KnownReplacedValues();
-
-// Keys that an installation may create on the way and that go again when
-// nothing else is left in them: the extension keys, their FileExts keys, the
-// store app classes, the parents of the folder and drive verbs (children
-// before their parents).
-struct KnownKey {
-  Root root;
-  std::string key;
-};
-const std::vector<KnownKey>& KnownCreatedKeys();
-
-// The product's own keys (HKLM), which the uninstaller removes whole: the
-// ProgIDs, the application keys, the folder and drive verbs, the viewer's App
-// Paths entry; the uninstall entry (kUninstallEntryKey) apart, since it goes
-// last.
-const std::vector<KnownKey>& OwnKeys();
-constexpr const char* kUninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
-// Where Windows looks up the viewer's program by its file name alone.
-constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe";
-// The one value the setup writes into a shared key of the system.
-constexpr const char* kRegisteredApplicationsKey = "SOFTWARE\\RegisteredApplications";
-
-// The five store app classes (HKCU) that get "NoOpenWith" from Windows 8 on:
-// the system's own ProgIDs of its built-in photo, video and music apps, which
-// would otherwise keep offering themselves next to the viewer.
-const std::vector<std::string>& StoreAppClasses();
 
 // True when text (registry string data, terminators and all) names one of
 // the product's ProgIDs: "Pixorra" or "Pixorra.<anything>", any case.
@@ -98,7 +50,7 @@ bool IsRunnableClass(const std::string& progId);
 // The ProgID that earlier data of value names ("" for kinds that name none).
 std::string EarlierProgId(const KnownValue& value, const EarlierValue& earlier);
 
-// root\key is one of the product's own keys (OwnKeys, the uninstall entry)
+// root\key is one of the product's own keys (footprint::OwnKeys, the uninstall entry)
 // or lies below one.
 bool IsOwnKeyOrBelow(Root root, const std::string& key);
 
@@ -113,11 +65,8 @@ ValueAction DecideValue(const KnownValue& value, bool exists, const std::string&
                         const EarlierValue* earlier, bool registered = true);
 
 // The links the setup creates: in a programs folder "Pixorra\<name>", on a
-// desktop "<name>".
+// desktop "<name>" (footprint::GroupLinkNames, DesktopLinkNames).
 bool IsProductLinkName(LinkPlace place, const std::string& name);
-const std::vector<std::string>& GroupLinkNames();
-const std::vector<std::string>& DesktopLinkNames();
-constexpr const char* kGroupFolder = "Pixorra";
 bool IsProgramsPlace(LinkPlace place);
 
 // A relative name the setup could have unpacked: not empty, no drive, no
@@ -169,13 +118,5 @@ struct UninstallOptions {
 // "/cleanup=<handle> /rmdir=<0|1> "<folder>"". False for a malformed cleanup
 // request (the copy then does nothing).
 bool ParseUninstallOptions(const std::string& commandLine, UninstallOptions* options);
-
-// The uninstall entry's new values.
-// "\"<folder>pv_uninstall.exe\" /silent"; false (out "") when it does not fit.
-bool ComposeQuietUninstallCommand(const char* folder, char* out, std::size_t size);
-// "yyyymmdd"; false for a date out of range.
-bool FormatInstallDate(int year, int month, int day, char* out, std::size_t size);
-// Bytes to KB, rounded up; saturates at the largest DWORD.
-unsigned long KilobytesRoundedUp(unsigned long long bytes);
 
 }  // namespace uninstallrules

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "core/folder_text.h"
+#include "core/footprint_names.h"
 #include "platform/registry.h"
 
 namespace {
 
-constexpr char kOpenCommandKey[] = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
 constexpr char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kFallbackFolder[] = "C:\\Pixorra\\";
 
@@ -16,7 +16,7 @@ constexpr char kFallbackFolder[] = "C:\\Pixorra\\";
 bool FindPreviousInstallFolder(char folder[kPathSize]) {
   folder[0] = '\0';
   char command[kPathSize];
-  if (!ReadMachineText(kOpenCommandKey, nullptr, command) || command[0] == '\0') return false;
+  if (!ReadMachineText(footprint::kOpenCommandKey, nullptr, command) || command[0] == '\0') return false;
   return ReadOpenCommandFolder(command, folder);
 }
 
@@ -30,8 +30,8 @@ void GetDefaultInstallFolder(char folder[kPathSize]) {
     programFiles[length++] = '\\';
     programFiles[length] = '\0';
   }
-  constexpr char kProduct[] = "Pixorra";
-  if (length + sizeof kProduct > kPathSize) return;  // keep the fallback
-  std::memcpy(programFiles + length, kProduct, sizeof kProduct);
-  std::memcpy(folder, programFiles, length + sizeof kProduct);
+  using footprint::kProgramFilesFolder;
+  if (length + sizeof kProgramFilesFolder > kPathSize) return;  // keep the fallback
+  std::memcpy(programFiles + length, kProgramFilesFolder, sizeof kProgramFilesFolder);
+  std::memcpy(folder, programFiles, length + sizeof kProgramFilesFolder);
 }

@@ -89,7 +89,7 @@ bool WriteRecordFile(const std::string& folder, const installrecord::InstallReco
 
 bool WriteRecordCopy(const installrecord::InstallRecord& record) {
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, footprint::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
                     &entry) != ERROR_SUCCESS) {
     return false;
   }
@@ -103,7 +103,7 @@ bool WriteRecordCopy(const installrecord::InstallRecord& record) {
 bool ReadRecordCopy(std::string* text) {
   text->clear();
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, footprint::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                     &entry) != ERROR_SUCCESS) {
     return false;
   }

@@ -32,7 +32,7 @@ bool WriteRecordFile(const std::string& folder, const installrecord::InstallReco
 // registry is taken from there, never from the file in a folder that a user
 // may be able to write. Written only when the entry exists; false when it
 // could not be written. Reading: false when there is none.
-constexpr const char* kRecordCopyValue = "InstallRecord";
+using footprint::kRecordCopyValue;
 bool WriteRecordCopy(const installrecord::InstallRecord& record);
 bool ReadRecordCopy(std::string* text);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/folder_text.h"
+#include "core/footprint_names.h"
 #include "core/percent_variables.h"
 #include "core/target_folder.h"
 #include "core/toolbar_skin.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr char kSettingsFileFormat[] = "%spx_main64.ini";
+constexpr char kSettingsFileFormat[] = "%s%s";
 
 LookupResult LookUpEnvironment(const char* name, char value[kPathSize], void*) {
   SetLastError(ERROR_SUCCESS);
@@ -46,7 +47,7 @@ int AskedScale() { return askedScale; }
 // The settings file's name in a folder that ends in a backslash; false when
 // it would not fit.
 bool SettingsFileIn(const char* folder, char file[kPathSize]) {
-  const int length = std::snprintf(file, kPathSize, kSettingsFileFormat, folder);
+  const int length = std::snprintf(file, kPathSize, kSettingsFileFormat, folder, footprint::kSettingsFileName);
   return length > 0 && length < kPathSize;
 }
 
@@ -54,7 +55,7 @@ bool SettingsFileIn(const char* folder, char file[kPathSize]) {
 // accepts.
 bool IsAbsoluteFolder(const char* folder) {
   char normalised[kPathSize];
-  const TargetFolderProblem problem = CheckTargetFolder(folder, sizeof "px_main64.ini" - 1, normalised);
+  const TargetFolderProblem problem = CheckTargetFolder(folder, sizeof footprint::kSettingsFileName - 1, normalised);
   return problem == TargetFolderProblem::kNone || problem == TargetFolderProblem::kRoot;
 }
 

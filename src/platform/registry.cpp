@@ -1,6 +1,14 @@
 #include "platform/registry.h"
 
 #include <cstring>
+#include <utility>
+
+std::string RegistryPath(HKEY root, const char* subkey) {
+  const char* rootName = root == HKEY_CURRENT_USER   ? "HKEY_CURRENT_USER\\"
+                         : root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT\\"
+                                                     : "HKEY_LOCAL_MACHINE\\";
+  return std::string(rootName) + subkey;
+}
 
 bool ReadMachineText(const char* keyName, const char* valueName, char text[kPathSize]) {
   text[0] = '\0';
@@ -18,45 +26,55 @@ bool ReadMachineText(const char* keyName, const char* valueName, char text[kPath
   return true;
 }
 
-bool SetDefaultText(HKEY root, const char* subkey, const char* text) {
+StepResult SetDefaultText(HKEY root, const char* subkey, const char* text) {
   const LONG status = RegSetValueA(root, subkey, REG_SZ, text, static_cast<DWORD>(std::strlen(text)));
-  SetLastError(static_cast<DWORD>(status));
-  return status == ERROR_SUCCESS;
+  if (status == ERROR_SUCCESS) return StepResult::Done();
+  return StepResult::Failed(RegistryPath(root, subkey), static_cast<unsigned long>(status));
 }
 
-void DeleteKeyIfPresent(HKEY root, const char* subkey) {
-  RegDeleteKeyA(root, subkey);
+StepResult DeleteKeyIfPresent(HKEY root, const char* subkey) {
+  const LONG status = RegDeleteKeyA(root, subkey);
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return StepResult::Done();
+  return StepResult::Failed(RegistryPath(root, subkey), static_cast<unsigned long>(status));
 }
 
 RegKey RegKey::Open(HKEY root, const char* subkey, REGSAM access) {
   HKEY key = nullptr;
   const LONG status = RegOpenKeyExA(root, subkey, 0, access, &key);
   if (status != ERROR_SUCCESS) key = nullptr;
-  SetLastError(static_cast<DWORD>(status));
-  return RegKey(key);
+  return RegKey(key, RegistryPath(root, subkey), status);
 }
 
 RegKey RegKey::Create(HKEY root, const char* subkey) {
   HKEY key = nullptr;
-  if (RegCreateKeyA(root, subkey, &key) != ERROR_SUCCESS) key = nullptr;
-  return RegKey(key);
+  const LONG status = RegCreateKeyA(root, subkey, &key);
+  if (status != ERROR_SUCCESS) key = nullptr;
+  return RegKey(key, RegistryPath(root, subkey), status);
+}
+
+RegKey::RegKey(RegKey&& other) noexcept
+    : key_(other.key_), path_(std::move(other.path_)), openStatus_(other.openStatus_) {
+  other.key_ = nullptr;
 }
 
 RegKey::~RegKey() {
   if (key_ != nullptr) RegCloseKey(key_);
 }
 
-bool RegKey::SetText(const char* name, const char* text) {
-  if (key_ == nullptr) return false;
-  const LONG status = RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                     static_cast<DWORD>(std::strlen(text) + 1));
-  SetLastError(static_cast<DWORD>(status));
-  return status == ERROR_SUCCESS;
+StepResult RegKey::Answer(LONG status) const {
+  if (status == ERROR_SUCCESS) return StepResult::Done();
+  return StepResult::Failed(path_, static_cast<unsigned long>(status));
 }
 
-bool RegKey::SetNumber(const char* name, DWORD number) {
-  if (key_ == nullptr) return false;
-  const LONG status = RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
-  SetLastError(static_cast<DWORD>(status));
-  return status == ERROR_SUCCESS;
+StepResult RegKey::Opened() const { return Answer(key_ != nullptr ? ERROR_SUCCESS : openStatus_); }
+
+StepResult RegKey::SetText(const char* name, const char* text) {
+  if (key_ == nullptr) return Opened();
+  return Answer(RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                               static_cast<DWORD>(std::strlen(text) + 1)));
+}
+
+StepResult RegKey::SetNumber(const char* name, DWORD number) {
+  if (key_ == nullptr) return Opened();
+  return Answer(RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number)));
 }

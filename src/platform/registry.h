@@ -1,11 +1,18 @@
-// The registry calls of the setup, kept thin. Writes answer whether they
-// succeeded and leave the system's error code for GetLastError; a key that
-// does not open only skips its own values.
+// The registry calls of the setup, kept thin. Writes answer a StepResult
+// whose subject is the key as the log names it ("HKEY_LOCAL_MACHINE\<key>")
+// with the system's error code; a key that does not open only skips its own
+// values.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
 #include "core/product.h"
+#include "core/step_result.h"
+
+// "HKEY_LOCAL_MACHINE\<subkey>" (or HKEY_CURRENT_USER, HKEY_CLASSES_ROOT).
+std::string RegistryPath(HKEY root, const char* subkey);
 
 // Reads a text value of HKEY_LOCAL_MACHINE of at most 259 characters; false
 // (and "") when the key or value is missing or longer. The text is
@@ -13,13 +20,14 @@
 bool ReadMachineText(const char* keyName, const char* valueName, char text[kPathSize]);
 
 // Sets the unnamed value of root\subkey (REG_SZ), creating missing keys.
-bool SetDefaultText(HKEY root, const char* subkey, const char* text);
+StepResult SetDefaultText(HKEY root, const char* subkey, const char* text);
 
-// Removes one key without subkeys; a missing key is no error.
-void DeleteKeyIfPresent(HKEY root, const char* subkey);
+// Removes one key without subkeys; a missing key is no failure.
+StepResult DeleteKeyIfPresent(HKEY root, const char* subkey);
 
 // An open registry key, closed when it goes out of scope. Named values are
-// only written through a key that actually opened.
+// only written through a key that actually opened; through one that did not,
+// a write fails with the error of the opening.
 class RegKey {
  public:
   // RegOpenKeyExA with the given access; the key must exist.
@@ -27,19 +35,24 @@ class RegKey {
   // RegCreateKeyA: opens the key, creating it and its parents when missing.
   static RegKey Create(HKEY root, const char* subkey);
 
-  RegKey(RegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+  RegKey(RegKey&& other) noexcept;
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
   RegKey& operator=(RegKey&&) = delete;
   ~RegKey();
 
   bool IsOpen() const { return key_ != nullptr; }
-  // REG_SZ, the length counting the terminating zero. False when not open.
-  bool SetText(const char* name, const char* text);
-  // REG_DWORD, 4 bytes. False when not open.
-  bool SetNumber(const char* name, DWORD number);
+  // The opening's outcome.
+  StepResult Opened() const;
+  // REG_SZ, the length counting the terminating zero.
+  StepResult SetText(const char* name, const char* text);
+  // REG_DWORD, 4 bytes.
+  StepResult SetNumber(const char* name, DWORD number);
 
  private:
-  explicit RegKey(HKEY key) : key_(key) {}
+  RegKey(HKEY key, std::string path, LONG openStatus) : key_(key), path_(std::move(path)), openStatus_(openStatus) {}
+  StepResult Answer(LONG status) const;
   HKEY key_;
+  std::string path_;
+  LONG openStatus_;
 };

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace {
 
 constexpr DWORD kMaxDataSize = 64 * 1024;
@@ -78,46 +80,58 @@ bool RegKeyPresent(HKEY root, const std::string& key) {
   return open.get() != nullptr;
 }
 
-bool WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+namespace {
+
+StepResult Answer(HKEY root, const std::string& key, LONG status) {
+  if (status == ERROR_SUCCESS) return StepResult::Done();
+  return StepResult::Failed(RegistryPath(root, key.c_str()), static_cast<unsigned long>(status));
+}
+
+}  // namespace
+
+StepResult WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type,
+                        const std::string& data) {
   HKEY created = nullptr;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &created,
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
+  const LONG opened = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                                      &created, nullptr);
+  if (opened != ERROR_SUCCESS) return Answer(root, key, opened);
   const LONG status = RegSetValueExA(created, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                      static_cast<DWORD>(data.size()));
   RegCloseKey(created);
-  return status == ERROR_SUCCESS;
+  return Answer(root, key, status);
 }
 
-bool CreateRegKey(HKEY root, const std::string& key) {
+StepResult CreateRegKey(HKEY root, const std::string& key) {
+  if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);
   HKEY created = nullptr;
-  if (key.empty() || RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, nullptr,
-                                     &created, nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(created);
-  return true;
+  const LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, nullptr,
+                                      &created, nullptr);
+  if (status == ERROR_SUCCESS) RegCloseKey(created);
+  return Answer(root, key, status);
 }
 
-bool RemoveRegValue(HKEY root, const std::string& key, const std::string& name) {
-  OpenKey open(root, key, KEY_SET_VALUE);
-  if (open.get() == nullptr) return !RegKeyPresent(root, key);
-  const LONG status = RegDeleteValueA(open.get(), name.c_str());
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+StepResult RemoveRegValue(HKEY root, const std::string& key, const std::string& name) {
+  HKEY open = nullptr;
+  const LONG opened = RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &open);
+  if (opened != ERROR_SUCCESS) return RegKeyPresent(root, key) ? Answer(root, key, opened) : StepResult::Done();
+  const LONG status = RegDeleteValueA(open, name.c_str());
+  RegCloseKey(open);
+  return Answer(root, key, status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }
 
-bool RemoveRegTree(HKEY root, const std::string& key) {
-  if (key.empty()) return false;  // never the root itself
-  if (!RegKeyPresent(root, key)) return true;
+StepResult RemoveRegTree(HKEY root, const std::string& key) {
+  if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);  // never the root itself
+  if (!RegKeyPresent(root, key)) return StepResult::Done();
   {
-    OpenKey open(root, key, KEY_ALL_ACCESS);
-    if (open.get() == nullptr) return false;
-    const LONG status = RegDeleteTreeA(open.get(), nullptr);
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return false;
+    HKEY open = nullptr;
+    const LONG opened = RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &open);
+    if (opened != ERROR_SUCCESS) return Answer(root, key, opened);
+    const LONG status = RegDeleteTreeA(open, nullptr);
+    RegCloseKey(open);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return Answer(root, key, status);
   }
   const LONG status = RegDeleteKeyA(root, key.c_str());
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  return Answer(root, key, status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }
 
 bool RemoveRegKeyIfEmpty(HKEY root, const std::string& key) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/step_result.h"
 
 HKEY RootKey(installrecord::Root root);
 
@@ -24,14 +25,18 @@ RegData ReadRegData(HKEY root, const std::string& key, const std::string& name);
 // ReadRegData for several values of one key, opened once; in the order of names.
 std::vector<RegData> ReadRegValues(HKEY root, const std::string& key, const std::vector<std::string>& names);
 bool RegKeyPresent(HKEY root, const std::string& key);
+// The writes and removals answer a StepResult whose subject is the key
+// ("HKEY_CURRENT_USER\<key>", see RegistryPath) with the system's error code.
 // Writes the bytes with their type, creating the key when missing.
-bool WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
+StepResult WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type,
+                        const std::string& data);
 // Creates the key (and its parents) when missing.
-bool CreateRegKey(HKEY root, const std::string& key);
+StepResult CreateRegKey(HKEY root, const std::string& key);
 // A missing value or key counts as removed.
-bool RemoveRegValue(HKEY root, const std::string& key, const std::string& name);
-// The key and everything below it; a missing key counts as removed.
-bool RemoveRegTree(HKEY root, const std::string& key);
+StepResult RemoveRegValue(HKEY root, const std::string& key, const std::string& name);
+// The key and everything below it; a missing key counts as removed; the
+// root itself (an empty key) is never removed.
+StepResult RemoveRegTree(HKEY root, const std::string& key);
 // Removes the key only when it holds no value and no sub-key.
 bool RemoveRegKeyIfEmpty(HKEY root, const std::string& key);
 

@@ -143,7 +143,7 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   groupExisted_ = GroupFolderExists(allUsers);
   CaptureEarlierState(&record_, &found_);
   // The product's keys that someone else made before: what they hold stays.
-  for (const uninstallrules::KnownKey& own : uninstallrules::OwnKeys()) {
+  for (const footprint::KnownKey& own : footprint::OwnKeys()) {
     const KeyName key{own.root, own.key};
     if (!CreatedByUs(key)) CaptureFoundKey(key, &record_);
   }

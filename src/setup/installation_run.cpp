@@ -54,7 +54,7 @@ bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, cons
 void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool recorded, const char* folder) {
   const std::string linkFailed = LoadResourceString(IDS_LINK_FAILED);
   for (const std::string& link : outcome.failedLinks) reporter.Notice(linkFailed.c_str(), link.c_str());
-  if (outcome.failedKey.empty()) {
+  if (outcome.essential.ok) {
     const std::string associationFailed = LoadResourceString(IDS_ASSOCIATION_FAILED);
     for (const std::string& extension : outcome.failedAssociations) {
       reporter.Notice(associationFailed.c_str(), extension.c_str());
@@ -177,13 +177,13 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
   recording.AfterRegistration(chosenRows, options.associate && confirmed);
   outcome.failedLinks = sideWork.FinishLinks();
-  const bool recorded = recording.Finish(outcome.failedKey.empty());
+  const bool recorded = recording.Finish(outcome.essential.ok);
   ReportNotices(reporter, outcome, recorded, folder);
   // Without its open command or uninstall entry the installation is not
   // usable, whatever was unpacked: a standard user's run ends here.
-  if (!outcome.failedKey.empty()) {
-    return FailWithCause(reporter, FailedStep::kRegistration, IDS_NEEDS_ADMIN, outcome.failedKey,
-                         outcome.failedKey, outcome.error);
+  if (!outcome.essential.ok) {
+    return FailWithCause(reporter, FailedStep::kRegistration, IDS_NEEDS_ADMIN, outcome.essential.subject,
+                         outcome.essential.subject, outcome.essential.error);
   }
   runprogress::BeginStage(progressrule::Stage::kDone, 0);
   return true;

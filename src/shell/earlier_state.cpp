@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/footprint.h"
 #include "core/uninstall_rules.h"
 #include "platform/registry_edit.h"
 #include "platform/shell_links.h"
@@ -14,8 +15,8 @@
 using installrecord::InstallRecord;
 using installrecord::LinkPlace;
 using installrecord::SameName;
-using uninstallrules::KnownKey;
-using uninstallrules::KnownValue;
+using footprint::KnownKey;
+using footprint::KnownValue;
 
 namespace {
 
@@ -51,7 +52,7 @@ void ReadKnownValues(const std::vector<KnownValue>& values, Chosen chosen, std::
 }  // namespace
 
 void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
-  const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
+  const std::vector<KnownValue>& known = footprint::KnownReplacedValues();
   std::vector<RegData> data(known.size());
   ReadKnownValues(known, [](std::size_t) { return true; }, &data);
   for (std::size_t i = 0; i < known.size(); ++i) {
@@ -66,7 +67,7 @@ void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
     earlier.data = current.data;
     record->earlier.push_back(earlier);
   }
-  for (const KnownKey& key : uninstallrules::KnownCreatedKeys()) {
+  for (const KnownKey& key : footprint::KnownCreatedKeys()) {
     if (!RegKeyPresent(RootKey(key.root), key.key)) record->createdKeys.push_back({key.root, key.key});
   }
   if (found != nullptr) *found = std::move(data);
@@ -74,26 +75,26 @@ void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
 
 void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found, const bool* chosenRows,
                         bool associated) {
-  for (const KnownKey& key : uninstallrules::OwnKeys()) {
+  for (const KnownKey& key : footprint::OwnKeys()) {
     if (RegKeyPresent(RootKey(key.root), key.key)) record->ownKeys.push_back({key.root, key.key});
   }
-  if (RegKeyPresent(HKEY_LOCAL_MACHINE, uninstallrules::kUninstallEntryKey)) {
-    record->ownKeys.push_back({installrecord::Root::kLocalMachine, uninstallrules::kUninstallEntryKey});
+  if (RegKeyPresent(HKEY_LOCAL_MACHINE, footprint::kUninstallEntryKey)) {
+    record->ownKeys.push_back({installrecord::Root::kLocalMachine, footprint::kUninstallEntryKey});
   }
-  const std::vector<KnownValue>& known = uninstallrules::KnownReplacedValues();
+  const std::vector<KnownValue>& known = footprint::KnownReplacedValues();
   // Only what the registration may have written is read again.
   const bool haveFound = found.size() == known.size();
   std::vector<RegData> data = haveFound ? found : std::vector<RegData>(known.size());
   ReadKnownValues(known,
                   [&](std::size_t i) {
                     const int row = known[i].formatRow;
-                    if (!haveFound || row == uninstallrules::kEveryRun) return true;
+                    if (!haveFound || row == footprint::kEveryRun) return true;
                     return row >= 0 ? chosenRows != nullptr && chosenRows[row] : associated;
                   },
                   &data);
   for (std::size_t i = 0; i < known.size(); ++i) {
     const KnownValue& value = known[i];
-    if (value.kind == uninstallrules::ValueKind::kUserChoiceHash) continue;
+    if (value.kind == footprint::ValueKind::kUserChoiceHash) continue;
     const RegData& current = data[i];
     if (current.exists && SameName(uninstallrules::DataText(current.data), value.ours)) {
       record->setValues.push_back({value.root, value.key, value.name});
@@ -121,7 +122,7 @@ void CaptureFoundKey(const installrecord::KeyName& key, InstallRecord* record) {
 bool GroupFolderExists(bool allUsers) {
   const std::string programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
   if (programs.empty()) return false;
-  const DWORD attributes = GetFileAttributesA((programs + uninstallrules::kGroupFolder).c_str());
+  const DWORD attributes = GetFileAttributesA((programs + footprint::kGroupFolder).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -134,14 +135,14 @@ void RecordLinks(const std::string& folder, bool allUsers, bool groupExisted, In
   std::vector<installrecord::Link> candidates;
   std::vector<std::string> paths;
   if (!programs.empty()) {
-    for (const std::string& name : uninstallrules::GroupLinkNames()) {
-      const std::string relative = std::string(uninstallrules::kGroupFolder) + "\\" + name;
+    for (const std::string& name : footprint::GroupLinkNames()) {
+      const std::string relative = std::string(footprint::kGroupFolder) + "\\" + name;
       candidates.push_back({programsPlace, relative});
       paths.push_back(programs + relative);
     }
   }
   if (!desktop.empty()) {
-    for (const std::string& name : uninstallrules::DesktopLinkNames()) {
+    for (const std::string& name : footprint::DesktopLinkNames()) {
       candidates.push_back({desktopPlace, name});
       paths.push_back(desktop + name);
     }

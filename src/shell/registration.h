@@ -1,8 +1,11 @@
 // The registration step: shortcuts, shell registration, uninstall entry,
-// file-type associations.
+// file-type associations, written as the installation's footprint
+// (core/footprint.h) describes them.
 #pragma once
 
+#include "core/footprint.h"
 #include "core/install_options.h"
+#include "core/step_result.h"
 
 #include <string>
 #include <vector>
@@ -12,23 +15,24 @@
 // the installation through the one, the user removes it through the other);
 // links are welcome but not essential.
 struct RegistrationOutcome {
-  std::string failedKey;    // the first essential key that could not be written, "" when none
-  unsigned long error = 0;  // the system's error code for it
+  // The first essential key that could not be written
+  // ("HKEY_LOCAL_MACHINE\<key>") with the system's error code for it.
+  StepResult essential;
   std::vector<std::string> failedLinks;  // links (or their folder) that could not be saved
   std::vector<std::string> failedAssociations;  // chosen extensions (".jpg") that did not become ours
 };
 
-// Registers the installation whose files are in installedFolder (the folder
-// as it was created, not as typed) with the links, verbs and associations
-// that options choose. The chosen formats become the viewer's only when
-// associationsConfirmed; their ProgIDs are written either way. Every step
-// is tried whatever failed before it. payloadBytes, the unpacked payload's
-// size, becomes the uninstall entry's EstimatedSize (KB, rounded up).
-RegistrationOutcome RegisterWithShell(const InstallOptions& options, const char* installedFolder,
-                                      bool associationsConfirmed, unsigned long long payloadBytes);
+// The footprint's choices that options and the confirmation make on this
+// system (the date and the payload's size left empty).
+footprint::Choices FootprintChoices(const InstallOptions& options, bool associationsConfirmed);
 
-// RegisterWithShell without the links: the caller saves those of
-// ProductLinks (shell/shortcuts.h) itself and reports those that failed
-// (failedLinks stays empty here).
+// Registers the installation whose files are in installedFolder (the folder
+// as it was created, not as typed) with the verbs and associations that
+// options choose; the links are given as data by ProductLinks
+// (shell/shortcuts.h) and saved by the caller, so failedLinks stays empty
+// here. The chosen formats become the viewer's only when
+// associationsConfirmed; their ProgIDs are written either way. Every step is
+// tried whatever failed before it. payloadBytes, the unpacked payload's
+// size, becomes the uninstall entry's EstimatedSize (KB, rounded up).
 RegistrationOutcome WriteShellRegistration(const InstallOptions& options, const char* installedFolder,
                                            bool associationsConfirmed, unsigned long long payloadBytes);

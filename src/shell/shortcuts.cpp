@@ -9,28 +9,15 @@
 #include <vector>
 
 #include "core/folder_text.h"
+#include "core/footprint.h"
 #include "core/shell_text.h"
-#include "platform/environment.h"
 #include "platform/folders.h"
 #include "platform/shell_links.h"
+#include "shell/registration.h"
 
 using namespace shelltext;
 
 namespace {
-
-// Text documents of the group, linked in this order after the uninstaller.
-struct DocumentLink {
-  const char* linkName;
-  const char* fileName;  // relative to the install folder
-};
-const DocumentLink kDocumentLinks[] = {
-    {"\xDC" "ber Pixorra.lnk", "px_about.txt"},
-    {"Was ist neu.lnk", "px_changes.txt"},
-    {"Kommandozeilen-Optionen.lnk", "px_options.txt"},
-    {"Verf\xFC" "gbare PlugIns.lnk", "px_plugins.txt"},
-    {"Verf\xFC" "gbare Sprachen.lnk", "px_languages.txt"},
-    {"Pixorra Hilfe.lnk", "help\\px_main32_deutsch.chm"},
-};
 
 // The two versions before this one; older main links are left alone.
 const char* const kPreviousVersions[] = {"4.41", "4.40"};
@@ -94,15 +81,17 @@ void CreateDesktopLink(Links& links, const char* target, const char* linkName, c
   Give(links, desktop, linkName, target, arguments, iconPath, iconIndex, description);
 }
 
-// Links 1 to 9 in the "Pixorra" group of the current user's or all users'
-// programs folder; removes the 4.41 and 4.40 main links. folder is the
+// The group's links (those of a programs place, in their order) in the
+// product's group of the current user's or all users' programs folder; the
+// 4.41 and 4.40 main links go once the main link is given. folder is the
 // normalised install folder (ending in a backslash).
-void CreateProgramGroup(Links& links, const char* folder, bool allUsers) {
+void CreateProgramGroup(Links& links, const char* folder, bool allUsers,
+                        const std::vector<footprint::LinkItem>& groupLinks) {
   char programs[kPathSize];
   GetSpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs);
   char group[kPathSize];
-  if (programs[0] == '\0' || !JoinPath(programs, kGroupFolderName, group, sizeof(group))) {
-    Fail(links, programs, kGroupFolderName);
+  if (programs[0] == '\0' || !JoinPath(programs, footprint::kGroupFolder, group, sizeof(group))) {
+    Fail(links, programs, footprint::kGroupFolder);
     return;
   }
   // Normalises to the closing backslash that the link paths rely on. A
@@ -117,23 +106,22 @@ void CreateProgramGroup(Links& links, const char* folder, bool allUsers) {
   char programPath[kPathSize];
   if (!JoinPath(folder, kViewerProgramFile, programPath, sizeof(programPath))) return;
 
-  char mainLinkName[kShortSize];
-  ComposeMainLinkName(kVersionMajor, kVersionMinor, mainLinkName, sizeof(mainLinkName));
-  CreateLinkInFolder(links, group, mainLinkName, programPath, nullptr, nullptr, 0);
-
-  for (const char* version : kPreviousVersions) {
-    char oldLink[kPathSize];
-    if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
-  }
-
-  CreateLinkInFolder(links, group, "Pixorra - Thumbnails.lnk", programPath, "/thumbs", programPath, 7);
-
-  // From Windows 8 on, users uninstall through the system's program list.
-  if (!IsWindows8OrLater()) {
-    LinkToInstalledFile(links, group, "Pixorra deinstallieren.lnk", folder, kUninstallerFileName, nullptr, nullptr, 0);
-  }
-  for (const DocumentLink& document : kDocumentLinks) {
-    LinkToInstalledFile(links, group, document.linkName, folder, document.fileName, nullptr, nullptr, 0);
+  for (std::size_t i = 0; i < groupLinks.size(); ++i) {
+    const footprint::LinkItem& link = groupLinks[i];
+    const char* arguments = link.arguments.empty() ? nullptr : link.arguments.c_str();
+    const char* icon = link.viewerIcon ? programPath : nullptr;
+    if (link.target == footprint::LinkTarget::kViewer) {
+      CreateLinkInFolder(links, group, link.name.c_str(), programPath, arguments, icon, link.iconIndex);
+    } else {
+      const char* file = link.target == footprint::LinkTarget::kUninstaller ? kUninstallerFileName : link.file.c_str();
+      LinkToInstalledFile(links, group, link.name.c_str(), folder, file, arguments, icon, link.iconIndex);
+    }
+    if (i != 0) continue;
+    // The main link replaces those of the versions before.
+    for (const char* version : kPreviousVersions) {
+      char oldLink[kPathSize];
+      if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
+    }
   }
 }
 
@@ -148,14 +136,19 @@ std::vector<ProductLink> ProductLinks(const InstallOptions& options, const char*
   TrimSpaces(trimmed);
   InstallTexts texts;
   if (!ComposeInstallTexts(trimmed, &texts)) return links;
-  if (options.startMenuGroup) CreateProgramGroup(links, texts.folder, options.allUsers);
-  if (options.desktopLink) {
-    CreateDesktopLink(links, texts.programPath, "Pixorra 64.lnk", nullptr, 0, "Pixorra 64 - Bildbetrachter",
-                      nullptr, options.allUsers);
+  const footprint::Footprint planned = footprint::Describe(FootprintChoices(options, false), texts);
+  std::vector<footprint::LinkItem> group;
+  std::vector<footprint::LinkItem> desktop;
+  for (const footprint::LinkItem& link : planned.links) {
+    const bool programs = link.place == footprint::LinkPlace::kUserPrograms ||
+                          link.place == footprint::LinkPlace::kCommonPrograms;
+    (programs ? group : desktop).push_back(link);
   }
-  if (options.thumbsLink) {
-    CreateDesktopLink(links, texts.programPath, "Pixorra 64 Thumbnails.lnk", texts.programPath, 7,
-                      "Pixorra - Thumbnails", "/thumbs", options.allUsers);
+  if (planned.groupFolder) CreateProgramGroup(links, texts.folder, options.allUsers, group);
+  for (const footprint::LinkItem& link : desktop) {
+    CreateDesktopLink(links, texts.programPath, link.name.c_str(), link.viewerIcon ? texts.programPath : nullptr,
+                      link.iconIndex, link.description.empty() ? nullptr : link.description.c_str(),
+                      link.arguments.empty() ? nullptr : link.arguments.c_str(), options.allUsers);
   }
   return links;
 }

@@ -8,6 +8,7 @@
 #include "platform/registry_edit.h"
 #include "platform/shell_links.h"
 
+using namespace footprint;
 using namespace uninstallrules;
 using installrecord::InstallRecord;
 using installrecord::KeyName;
@@ -15,12 +16,11 @@ using installrecord::SameName;
 
 namespace {
 
-constexpr const char* kOpenCommandKey = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
-
 std::string RootName(Root root) { return root == Root::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
 
-void Note(bool ok, Root root, const std::string& key, const std::string* name, std::vector<std::string>* failed) {
-  if (ok) return;
+void Note(const StepResult& done, Root root, const std::string& key, const std::string* name,
+          std::vector<std::string>* failed) {
+  if (done.ok) return;
   failed->push_back(RootName(root) + key + (name != nullptr ? ": " + (name->empty() ? "(Standard)" : *name) : ""));
 }
 
@@ -51,19 +51,20 @@ bool Lists(const std::vector<KeyName>& keys, Root root, const std::string& key) 
 void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, std::vector<std::string>* failed) {
   const RegData current = ReadRegData(HKEY_CURRENT_USER, progid.key, progid.name);
   if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
-  const installrecord::EarlierValue* earlier = FindEarlier(record, Root::kCurrentUser, progid.key, "Progid");
+  const installrecord::EarlierValue* earlier = FindEarlier(record, Root::kCurrentUser, progid.key, kProgIdValue);
   const ValueAction action = DecideValue(progid, true, current.data, earlier, IsRegistered(progid, earlier));
-  if (!RemoveRegTree(HKEY_CURRENT_USER, progid.key)) {
-    Note(false, Root::kCurrentUser, progid.key, nullptr, failed);
+  const StepResult removed = RemoveRegTree(HKEY_CURRENT_USER, progid.key);
+  if (!removed.ok) {
+    Note(removed, Root::kCurrentUser, progid.key, nullptr, failed);
     return;
   }
   if (action != ValueAction::kWriteEarlier) return;
-  Note(WriteRegData(HKEY_CURRENT_USER, progid.key, "Progid", earlier->type, earlier->data), Root::kCurrentUser,
+  Note(WriteRegData(HKEY_CURRENT_USER, progid.key, kProgIdValue, earlier->type, earlier->data), Root::kCurrentUser,
        progid.key, &progid.name, failed);
-  const installrecord::EarlierValue* hash = FindEarlier(record, Root::kCurrentUser, progid.key, "Hash");
+  const installrecord::EarlierValue* hash = FindEarlier(record, Root::kCurrentUser, progid.key, kHashValue);
   if (hash != nullptr && hash->existed && hash->type == REG_SZ && hash->data.size() <= 2048) {
-    const std::string hashName = "Hash";
-    Note(WriteRegData(HKEY_CURRENT_USER, progid.key, "Hash", hash->type, hash->data), Root::kCurrentUser,
+    const std::string hashName = kHashValue;
+    Note(WriteRegData(HKEY_CURRENT_USER, progid.key, kHashValue, hash->type, hash->data), Root::kCurrentUser,
          progid.key, &hashName, failed);
   }
 }
@@ -123,7 +124,7 @@ void RestoreFoundKey(Root root, const std::string& key, const InstallRecord& rec
 }  // namespace
 
 bool RegistrationBelongsTo(const std::string& folder) {
-  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, "InstallLocation");
+  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, kInstallLocationValue);
   if (location.exists) return SameName(WithBackslash(DataText(location.data)), folder);
   const RegData command = ReadRegData(HKEY_LOCAL_MACHINE, kOpenCommandKey, "");
   if (!command.exists) return false;
@@ -152,8 +153,8 @@ void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* 
   }
   // Written through HKEY_CLASSES_ROOT, which Windows maps to the user's
   // classes when the key existed there.
-  const std::string application = std::string("Applications\\") + kViewerProgramFile;
-  if (!Lists(record.foundKeys, Root::kLocalMachine, "SOFTWARE\\Classes\\" + application) &&
+  const std::string application = kApplicationsEntryKey;
+  if (!Lists(record.foundKeys, Root::kLocalMachine, kApplicationsMachineKey) &&
       !RemoveRegTree(HKEY_CLASSES_ROOT, application)) {
     failed->push_back("HKCR\\" + application);
   }
@@ -163,9 +164,9 @@ void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* 
     for (const KnownValue& value : KnownReplacedValues()) {
       if (value.kind == ValueKind::kRegisteredApplication) registered = &value;
     }
-    const RegData current = ReadRegData(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kProductWord);
+    const RegData current = ReadRegData(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kRegisteredApplicationName);
     if (registered != nullptr && current.exists && SameName(DataText(current.data), registered->ours)) {
-      const std::string name = kProductWord;
+      const std::string name = kRegisteredApplicationName;
       Note(RemoveRegValue(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, name), Root::kLocalMachine,
            kRegisteredApplicationsKey, &name, failed);
     }
@@ -176,4 +177,4 @@ void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* 
   RefreshShellAssociations();
 }
 
-bool RemoveUninstallEntry() { return RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey); }
+bool RemoveUninstallEntry() { return RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey).ok; }

@@ -19,12 +19,13 @@
 #include <zlib.h>
 
 using namespace uninstallrules;
+using footprint::kGroupFolder;
 using installrecord::InstallRecord;
 using installrecord::SameName;
 
 namespace {
 
-constexpr const char* kSettingsFile = "px_main64.ini";
+constexpr const char* kSettingsFile = footprint::kSettingsFileName;
 
 bool StartsWithFolder(const std::string& path, const std::string& folder) {
   return path.size() > folder.size() && SameName(path.substr(0, folder.size()), folder);

@@ -196,7 +196,7 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   // The entry first: a run killed after it leaves the record, whose files
   // are gone, and a second run finishes with it.
   if (owned && !RemoveUninstallEntry()) {
-    ui.NotRemoved(CannotRemove({std::string("HKLM\\") + kUninstallEntryKey}));
+    ui.NotRemoved(CannotRemove({std::string("HKLM\\") + footprint::kUninstallEntryKey}));
     return kExitFailed;
   }
   // The copy in TEMP is started while the record is still there: a copy

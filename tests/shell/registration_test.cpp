@@ -8,7 +8,7 @@
 
 #include "install/install_folder.h"
 #include "shell/association.h"
-#include "shell/registration.h"
+#include "shell/register_as_setup.h"
 #include "shell/shell_expectations.h"
 #include "support/px_test_support.h"
 
@@ -46,7 +46,7 @@ class ShellRegistration : public ::testing::Test {
 
   static void Register(const char* folder, Choice choice, bool confirm = true, bool group = true,
                        bool desktop = true, bool thumbs = true, bool allUsers = false) {
-    RegisterWithShell(Options(choice, group, desktop, thumbs, allUsers), folder, confirm, kRegisteredPayloadBytes);
+    RegisterAsSetup(Options(choice, group, desktop, thumbs, allUsers), folder, confirm, kRegisteredPayloadBytes);
   }
 };
 
@@ -99,7 +99,7 @@ TEST_F(ShellRegistration, NothingChosenStillRegistersEveryProgId) {
 
 // The user declined the association question: like nothing chosen.
 TEST_F(ShellRegistration, DeclinedConfirmationAssociatesNothing) {
-  RegisterWithShell(Options(Choice::Images), kFolder, false, kRegisteredPayloadBytes);
+  RegisterAsSetup(Options(Choice::Images), kFolder, false, kRegisteredPayloadBytes);
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::None, true)));
 }
 
@@ -196,7 +196,7 @@ TEST_F(ShellRegistration, BlankFolderRegistersNothing) {
 TEST_F(ShellRegistration, AssociateWithoutAnyRowChoosesNothing) {
   InstallOptions options = Options(Choice::None, false, false, false);
   options.associate = true;
-  RegisterWithShell(options, kFolder, true, kRegisteredPayloadBytes);
+  RegisterAsSetup(options, kFolder, true, kRegisteredPayloadBytes);
   EXPECT_EQ("", CompareFootprint(ExpectedFootprint(kFolder, Choice::None, false)));
 }
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/registration.h"
+#include "register_as_setup.h"
 
 int main(int argc, char** argv) {
   if (argc != 9) return 2;
@@ -22,6 +22,6 @@ int main(int argc, char** argv) {
   options.thumbsLink = flags[4];
   options.allUsers = flags[5];
   // The size the shell tests expect back (shelltest::kRegisteredPayloadBytes).
-  RegisterWithShell(options, argv[8], flags[0], 5000 * 1024 + 1);
+  RegisterAsSetup(options, argv[8], flags[0], 5000 * 1024 + 1);
   return 1;
 }

@@ -12,6 +12,7 @@
 #include "core/archive_entry.h"
 
 using namespace installrecord;
+using namespace footprint;
 using namespace uninstallrules;
 
 namespace {
