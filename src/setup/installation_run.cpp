@@ -91,16 +91,17 @@ bool PrepareFolder(const char* folder, const FolderCreation& creation, InstallRe
   const bool created = !creation.created.empty() &&
                        installrecord::SameName(uninstallrules::WithBackslash(creation.created.back()), folder);
   std::vector<std::string> setAside;
-  PreparationFailure failure;
-  if (PrepareProgramFolder(folder, created, payload.folders, payload.files, recording.FilesOfEarlierInstallation(),
-                           &setAside, &failure)) {
+  const PreparationOutcome prepared = PrepareProgramFolder(folder, created, payload.folders, payload.files,
+                                                          recording.FilesOfEarlierInstallation(), &setAside);
+  if (prepared.result) {
     if (!setAside.empty()) recording.NoteSetAside(setAside);
     return true;
   }
-  if (failure.problem == PreparationProblem::kLinkedFolder) {
-    return Fail(reporter, IDS_FOLDER_IS_LINK, LogOrder::kMessageFirst, failure.path.c_str());
+  const StepResult& failure = prepared.result;
+  if (prepared.problem == PreparationProblem::kLinkedFolder) {
+    return Fail(reporter, IDS_FOLDER_IS_LINK, LogOrder::kMessageFirst, failure.subject.c_str());
   }
-  return FailWithCause(reporter, IDS_NOT_SET_ASIDE, LogOrder::kMessageFirst, folder, failure.path, failure.error);
+  return FailWithCause(reporter, IDS_NOT_SET_ASIDE, LogOrder::kMessageFirst, folder, failure.subject, failure.error);
 }
 
 }  // namespace
@@ -161,10 +162,11 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   ScreenMetricsAhead screen(!withLinks, withLinks ? nullptr : NoteStateBeforeRegistration, &ahead);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
-  if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
-    const ExtractionFailure failure = LastExtractionFailure();
+  const StepResult unpacked = ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination);
+  if (!unpacked) {
     RemoveEmptyFolders(creation.created);
-    return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, failure.path, failure.error);
+    return FailWithCause(reporter, IDS_INSTALL_FAILED, LogOrder::kFolderFirst, folder, unpacked.subject,
+                         unpacked.error);
   }
   runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
 
