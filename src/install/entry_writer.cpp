@@ -33,13 +33,15 @@ std::string ShownFullPath(const std::string& path) {
 
 // The path an entry's name stands for, completed against prefix (the
 // folder's full path ending in a backslash) as the system completes a name
-// against the current folder: a rooted name on the folder's drive or share,
-// a name relative to the folder's drive inside the folder, anything absolute
-// as it is. Only failures are named this way; names that are not relative
-// are never written.
+// against the current folder: a name rooted by a backslash on the folder's
+// drive or share, a name relative to the folder's drive inside the folder,
+// anything absolute as it is. A name rooted by a slash is left to the system
+// as it is: Wine takes it for a host path, whatever the current folder. Only
+// failures are named this way; names that are not relative are never
+// written.
 std::string EntryPathAt(const std::string& prefix, const char* name) {
   if (IsSeparator(name[0])) {
-    if (IsSeparator(name[1])) return name;  // a share or device path
+    if (name[0] == '/' || IsSeparator(name[1])) return name;  // a host, share or device path
     std::size_t rootEnd = 2;                 // "X:"
     if (prefix.compare(0, 2, "\\\\") == 0) {
       const std::size_t server = prefix.find('\\', 2);
@@ -259,6 +261,8 @@ StepResult FailedAt(const char* path, DWORD error) {
 }
 
 StepResult CheckEnterable(const char* destination) {
+  // An empty name is no folder; the system calls it an invalid name.
+  if (destination[0] == '\0') return FailedAt(destination, ERROR_INVALID_NAME);
   // Opened as the system opens a folder it makes the current one: for
   // passing through, by a name that must be a folder.
   HANDLE folder = CreateFileA(destination, FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
