@@ -46,9 +46,9 @@ StepResult CheckEnterable(const char* destination);
 StepResult OpenUnpackFolder(const char* destination, UnpackFolder* folder);
 
 // Creates every folder of relativePath inside destination (a folder path,
-// with or without a closing separator; "" for the current folder); true when
-// it exists afterwards, false when a part could not be created because its
-// parent is missing. Only the parts of relativePath are created.
+// with or without a closing separator); true when it exists afterwards,
+// false when a part could not be created because its parent is missing.
+// Only the parts of relativePath are created, never destination's own.
 bool MakeDirectoryChain(const char* destination, const char* relativePath);
 
 // What became of one entry: kLeftOut when it could not be created (or its
