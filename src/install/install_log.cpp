@@ -16,8 +16,8 @@ namespace {
 
 const char kLogFileName[] = "Pixorra_Install.log";
 
-// The file chosen for this run ("" until ChooseInstallLog: then the default
-// name in whatever the current folder is at the time of writing).
+// The file named for this run with "/log=", as a full path; "" for the
+// default name in the current folder, the one the run was started in.
 std::string chosenLog;
 bool chosenByUser = false;
 
@@ -147,12 +147,13 @@ std::string WithCrLf(const std::string& text) {
 
 void ChooseInstallLog(const char* file) {
   chosenByUser = file != nullptr && file[0] != '\0';
-  const char* name = chosenByUser ? file : kLogFileName;
-  // Made absolute now: the unpacking enters the target folder, and a later
-  // entry (a failed registration) must still land where the run started.
+  chosenLog.clear();
+  if (!chosenByUser) return;
+  // A named log is taken as a full path: its missing folders are made along
+  // it, and a log that cannot be written is named in full.
   char full[MAX_PATH];
-  const DWORD length = GetFullPathNameA(name, MAX_PATH, full, nullptr);
-  chosenLog = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(name);
+  const DWORD length = GetFullPathNameA(file, MAX_PATH, full, nullptr);
+  chosenLog = length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(file);
 }
 
 bool InstallLogChosenByUser() { return chosenByUser; }

@@ -4,10 +4,10 @@
 
 #include <string>
 
-// Picks this run's log: file (the "/log=" value) or, when null or empty,
-// "Pixorra_Install.log" in the current folder; relative names are taken from
-// the current folder now. Without a call the default name is looked up in
-// the current folder at each entry.
+// Picks this run's log: file (the "/log=" value; a relative name is taken
+// from the current folder now) or, when null or empty, "Pixorra_Install.log"
+// in the current folder, looked up at each entry (the run never changes its
+// current folder). Without a call the default name is used.
 void ChooseInstallLog(const char* file);
 
 // True when the log was named with "/log=": then entries carry their cause
@@ -22,7 +22,8 @@ bool InstallLogChosenByUser();
 // skipped quietly where it cannot be written (a read-only start folder).
 bool PrepareInstallLog();
 
-// The log's absolute path as chosen ("" before ChooseInstallLog).
+// The named log's absolute path ("" for the default log and before
+// ChooseInstallLog).
 const std::string& ChosenInstallLog();
 
 // Appends one dated entry and its separator line; a log that cannot be opened

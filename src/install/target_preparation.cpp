@@ -12,11 +12,11 @@ namespace {
 
 bool Wide(const std::string& text, std::wstring* wide) { return AnsiToWide(text, wide); }
 
-bool Fail(PreparationFailure* failure, PreparationProblem problem, const std::string& path, unsigned long error) {
-  failure->problem = problem;
-  failure->path = path;
-  failure->error = error;
-  return false;
+PreparationOutcome Fail(PreparationProblem problem, const std::string& path, unsigned long error) {
+  PreparationOutcome outcome;
+  outcome.result = StepResult::Failed(path, error);
+  outcome.problem = problem;
+  return outcome;
 }
 
 // The uninstaller is ours by its name: an uninstallation leaves it behind
@@ -47,13 +47,13 @@ struct SetAside {
 // Makes the folder chain of kept\relative's folders, each checked to be
 // where its name says; one that exists already and leads elsewhere is a
 // link planted to take the user's files (or a program's) somewhere else.
-bool MakeKeptFolders(const std::string& folder, const std::wstring& root, const std::string& keptName,
-                     SetAside* done, PreparationFailure* failure) {
+PreparationOutcome MakeKeptFolders(const std::string& folder, const std::wstring& root, const std::string& keptName,
+                                   SetAside* done) {
   for (std::size_t cut = keptName.find('\\'); cut != std::string::npos; cut = keptName.find('\\', cut + 1)) {
     const std::string relative = keptName.substr(0, cut);
     std::wstring path, wideRelative;
     if (!Wide(folder + relative, &path) || !Wide(relative, &wideRelative)) {
-      return Fail(failure, PreparationProblem::kNotSetAside, folder + relative, ERROR_INVALID_NAME);
+      return Fail(PreparationProblem::kNotSetAside, folder + relative, ERROR_INVALID_NAME);
     }
     if (CreateDirectoryW(path.c_str(), nullptr)) {
       done->madeFolders.push_back(path);
@@ -61,29 +61,30 @@ bool MakeKeptFolders(const std::string& folder, const std::wstring& root, const 
     }
     const DWORD error = GetLastError();
     const FileIdentity identity = IdentifyFileW(path);
-    if (!identity.exists) return Fail(failure, PreparationProblem::kNotSetAside, folder + relative, error);
+    if (!identity.exists) return Fail(PreparationProblem::kNotSetAside, folder + relative, error);
     if (!identity.directory || !IsExactlyAt(identity, root + L"\\" + wideRelative)) {
-      return Fail(failure, PreparationProblem::kLinkedFolder, folder + relative + "\\", 0);
+      return Fail(PreparationProblem::kLinkedFolder, folder + relative + "\\", 0);
     }
   }
-  return true;
+  return PreparationOutcome();
 }
 
 }  // namespace
 
-bool PrepareProgramFolder(const std::string& folder, bool created, const std::vector<std::string>& payloadFolders,
-                          const std::vector<std::string>& payloadFiles, const std::vector<std::string>& earlierFiles,
-                          std::vector<std::string>* setAside, PreparationFailure* failure) {
-  *failure = PreparationFailure();
+PreparationOutcome PrepareProgramFolder(const std::string& folder, bool created,
+                                        const std::vector<std::string>& payloadFolders,
+                                        const std::vector<std::string>& payloadFiles,
+                                        const std::vector<std::string>& earlierFiles,
+                                        std::vector<std::string>* setAside) {
   setAside->clear();
   const std::wstring root = ResolvedFolderPath(folder);
   const std::wstring expectedRoot = FullLongFolderPath(folder);
   if (root.empty() || expectedRoot.empty() || !IsExactlyAt(IdentifyFile(folder), expectedRoot)) {
-    return Fail(failure, PreparationProblem::kLinkedFolder, folder, 0);
+    return Fail(PreparationProblem::kLinkedFolder, folder, 0);
   }
   // A folder this run made holds nothing yet: a fresh installation looks
   // at no name in it.
-  if (created) return true;
+  if (created) return PreparationOutcome();
 
   for (const std::string& relative : payloadFolders) {
     std::wstring path, wideRelative;
@@ -91,7 +92,7 @@ bool PrepareProgramFolder(const std::string& folder, bool created, const std::ve
     const FileIdentity identity = IdentifyFileW(path);
     if (!identity.exists) continue;
     if (!IsExactlyAt(identity, root + L"\\" + wideRelative)) {
-      return Fail(failure, PreparationProblem::kLinkedFolder, folder + relative, 0);
+      return Fail(PreparationProblem::kLinkedFolder, folder + relative, 0);
     }
   }
 
@@ -104,7 +105,7 @@ bool PrepareProgramFolder(const std::string& folder, bool created, const std::ve
     if (!identity.exists) continue;
     if (identity.error != 0) {
       done.Undo();
-      return Fail(failure, PreparationProblem::kNotSetAside, folder + relative, identity.error);
+      return Fail(PreparationProblem::kNotSetAside, folder + relative, identity.error);
     }
     // Only a name that is itself is moved: a symbolic link that leads
     // elsewhere is no file of this folder, and Wine would move the file it
@@ -118,26 +119,27 @@ bool PrepareProgramFolder(const std::string& folder, bool created, const std::ve
     std::wstring to;
     if (!Wide(folder + keptName, &to)) {
       done.Undo();
-      return Fail(failure, PreparationProblem::kNotSetAside, folder + relative, ERROR_INVALID_NAME);
+      return Fail(PreparationProblem::kNotSetAside, folder + relative, ERROR_INVALID_NAME);
     }
-    if (!MakeKeptFolders(folder, root, keptName, &done, failure)) {
+    const PreparationOutcome made = MakeKeptFolders(folder, root, keptName, &done);
+    if (!made.result) {
       done.Undo();
-      return false;
+      return made;
     }
     // An earlier run set a file aside under this name: it stays as it is.
     if (Exists(to)) {
       done.Undo();
-      return Fail(failure, PreparationProblem::kNotSetAside, folder + keptName, ERROR_ALREADY_EXISTS);
+      return Fail(PreparationProblem::kNotSetAside, folder + keptName, ERROR_ALREADY_EXISTS);
     }
     // A rename of the directory entry: a link moves as the link, and
     // nothing is ever copied.
     if (!MoveFileExW(from.c_str(), to.c_str(), 0)) {
       const DWORD error = GetLastError();
       done.Undo();
-      return Fail(failure, PreparationProblem::kNotSetAside, folder + relative, error);
+      return Fail(PreparationProblem::kNotSetAside, folder + relative, error);
     }
     done.moved.emplace_back(from, to);
     setAside->push_back(relative);
   }
-  return true;
+  return PreparationOutcome();
 }

@@ -8,16 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "core/step_result.h"
+
 enum class PreparationProblem {
   kNone,
   kLinkedFolder,  // the program folder or one of its folders leads elsewhere
   kNotSetAside,   // a user's file could not be moved aside (or its place there is taken)
 };
 
-struct PreparationFailure {
+// What the preparation came to: done, or failed with the folder or file
+// concerned (full) and, for kNotSetAside, the system's error code (0 for a
+// linked folder), and which of the problems it is.
+struct PreparationOutcome {
+  StepResult result;
   PreparationProblem problem = PreparationProblem::kNone;
-  std::string path;         // the folder or file concerned, full
-  unsigned long error = 0;  // the system's error code (kNotSetAside)
 };
 
 // folder: the program folder, existing, ending in a backslash. created: this
@@ -33,6 +37,8 @@ struct PreparationFailure {
 // A name already taken there is never overwritten: the run fails naming it.
 // On failure the files moved so far go back and nothing else is changed.
 // setAside: the relative names moved.
-bool PrepareProgramFolder(const std::string& folder, bool created, const std::vector<std::string>& payloadFolders,
-                          const std::vector<std::string>& payloadFiles, const std::vector<std::string>& earlierFiles,
-                          std::vector<std::string>* setAside, PreparationFailure* failure);
+PreparationOutcome PrepareProgramFolder(const std::string& folder, bool created,
+                                        const std::vector<std::string>& payloadFolders,
+                                        const std::vector<std::string>& payloadFiles,
+                                        const std::vector<std::string>& earlierFiles,
+                                        std::vector<std::string>* setAside);

@@ -78,16 +78,18 @@ bool PrepareFolder(const char* folder, const std::vector<std::string>& createdFo
   const bool created = !createdFolders.empty() &&
                        installrecord::SameName(uninstallrules::WithBackslash(createdFolders.back()), folder);
   std::vector<std::string> setAside;
-  PreparationFailure failure;
-  if (PrepareProgramFolder(folder, created, payload.folders, payload.files, recording.FilesOfEarlierInstallation(),
-                           &setAside, &failure)) {
+  const PreparationOutcome prepared = PrepareProgramFolder(folder, created, payload.folders, payload.files,
+                                                          recording.FilesOfEarlierInstallation(), &setAside);
+  if (prepared.result) {
     if (!setAside.empty()) recording.NoteSetAside(setAside);
     return true;
   }
-  if (failure.problem == PreparationProblem::kLinkedFolder) {
-    return Fail(reporter, FailedStep::kTargetFolder, IDS_FOLDER_IS_LINK, failure.path);
+  const StepResult& failure = prepared.result;
+  if (prepared.problem == PreparationProblem::kLinkedFolder) {
+    return Fail(reporter, FailedStep::kTargetFolder, IDS_FOLDER_IS_LINK, failure.subject);
   }
-  return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_NOT_SET_ASIDE, folder, failure.path, failure.error);
+  return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_NOT_SET_ASIDE, folder, failure.subject,
+                       failure.error);
 }
 
 }  // namespace
@@ -141,10 +143,11 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   SideWork sideWork(recording, options.allUsers, withLinks);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
-  if (!ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination)) {
-    const ExtractionFailure failure = LastExtractionFailure();
+  const StepResult unpacked = ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination);
+  if (!unpacked) {
     RemoveEmptyFolders(createdFolders);
-    return FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, failure.path, failure.error);
+    return FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, unpacked.subject,
+                         unpacked.error);
   }
   runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
 

@@ -37,7 +37,7 @@ void ClearNumberOption(InstallOptions& options, const char* keyword) {
 }  // namespace
 
 bool ChooseLogOfRun(const char* commandLine) {
-  // Made absolute while the current folder is still the start folder.
+  // A relative log name is taken from the start folder, the current one.
   char logFile[kPathSize];
   ChooseInstallLog(ReadLogOption(commandLine, logFile) ? logFile : nullptr);
   return PrepareInstallLog();

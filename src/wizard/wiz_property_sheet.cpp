@@ -85,7 +85,8 @@ void CWizPropertySheet::StartViewer() {
   char program[kPathSize];
   // A path that does not fit would name some other file: start nothing.
   if (!wizard::ComposeViewerPath(folder, program, sizeof program)) return;
-  ::ShellExecuteA(::GetActiveWindow(), "open", program, "", nullptr, SW_SHOW);
+  // The viewer starts with its program folder as its current folder.
+  ::ShellExecuteA(::GetActiveWindow(), "open", program, "", folder, SW_SHOW);
   ::Sleep(kViewerStartPauseMs);
   BringViewerToFront();
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "install/entry_writer.h"
+#include "install/extraction_walk.h"
 #include "install/install_folder.h"
 #include "platform/folders.h"
 #include "install/payload_extraction.h"
@@ -34,6 +36,21 @@ std::string CurrentFolder() {
   char folder[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, folder);
   return folder;
+}
+
+// Unpacks the archive file at path into target through an open handle, as
+// the setup unpacks its temporary archive; the archive is named by path.
+StepResult Unpack(const std::string& path, const std::string& target,
+                  ArchiveReaders readers = ArchiveReaders::kOne) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return StepResult::Failed(path, GetLastError());
+  const StepResult result = UnpackArchive(file, path, target.c_str(), readers);
+  CloseHandle(file);
+  return result;
+}
+
+StepResult UnpackOnTwoThreads(const std::string& path, const std::string& target) {
+  return Unpack(path, target, ArchiveReaders::kTwo);
 }
 
 // Keeps the test program's current folder across a test that unpacks.
@@ -67,10 +84,32 @@ ULONGLONG AsNumber(const FILETIME& time) {
 
 }  // namespace
 
+// What a walk leaves in a folder: every name, and each file's bytes and
+// creation and last-write times.
+std::vector<std::string> Describe(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const std::string& name : pxtest::ListFolder(folder)) {
+    std::string line = name;
+    if (name.back() != '\\') {
+      HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+      FILETIME created = {}, accessed = {}, written = {};
+      if (file != INVALID_HANDLE_VALUE) {
+        GetFileTime(file, &created, &accessed, &written);
+        CloseHandle(file);
+      }
+      line += " " + std::to_string(AsNumber(created)) + " " + std::to_string(AsNumber(written)) + " " +
+              ReadText(folder + name);
+    }
+    found.push_back(line);
+  }
+  return found;
+}
+
 TEST(Unpacking, FilesLandInTheirFoldersWhateverTheEntryOrder) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("order");
-  ASSERT_TRUE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
+  ASSERT_TRUE(Unpack(TestArchive("late_dirs.zip"), target));
   const std::vector<std::string> expected = {"Back\\",   "Back\\slash.txt", "big.bin",   "Lone\\", "Lone\\alone.txt",
                                              "Sub\\",    "Sub\\inner\\",    "Sub\\inner\\deep.txt", "top.txt"};
   std::vector<std::string> sortedExpected = expected;
@@ -78,14 +117,13 @@ TEST(Unpacking, FilesLandInTheirFoldersWhateverTheEntryOrder) {
   EXPECT_EQ(pxtest::ListFolder(target), sortedExpected);
   EXPECT_EQ(ReadText(target + "Sub\\inner\\deep.txt"), "deep file\r\n");
   EXPECT_EQ(ReadText(target + "big.bin").size(), 200000u);
-  // After a successful unpacking the destination is the current folder.
-  EXPECT_EQ(CurrentFolder() + "\\", target);
+  EXPECT_EQ(CurrentFolder(), keep.Folder());
 }
 
 TEST(Unpacking, EveryFileCarriesTheEntryTime) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("times");
-  ASSERT_TRUE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
+  ASSERT_TRUE(Unpack(TestArchive("late_dirs.zip"), target));
   for (const char* name : {"top.txt", "big.bin", "Sub\\inner\\deep.txt", "Lone\\alone.txt"}) {
     HANDLE file = CreateFileA((target + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                               nullptr);
@@ -101,8 +139,8 @@ TEST(Unpacking, EveryFileCarriesTheEntryTime) {
 TEST(Unpacking, SecondTimeOverExistingFoldersSucceeds) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("twice");
-  ASSERT_TRUE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
-  EXPECT_TRUE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
+  ASSERT_TRUE(Unpack(TestArchive("late_dirs.zip"), target));
+  EXPECT_TRUE(Unpack(TestArchive("late_dirs.zip"), target));
 }
 
 TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
@@ -110,7 +148,7 @@ TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
   const std::string target = FreshFolder("overwrite");
   pxtest::WriteFileBytes(target + "top.txt", "old contents that are longer than the new ones");
   pxtest::WriteFileBytes(target + "mine.txt", "not in the archive");
-  ASSERT_TRUE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
+  ASSERT_TRUE(Unpack(TestArchive("late_dirs.zip"), target));
   EXPECT_EQ(ReadText(target + "top.txt"), "top file\r\n");
   EXPECT_EQ(ReadText(target + "mine.txt"), "not in the archive");
 }
@@ -121,7 +159,7 @@ TEST(Unpacking, OverwritesAndLeavesForeignFiles) {
 // entry is unpacked, and the unpacking reports the failure.
 void ExpectSkippedAndReported(const std::string& target) {
   const std::string before = CurrentFolder();
-  EXPECT_FALSE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), target.c_str()));
+  EXPECT_FALSE(Unpack(TestArchive("late_dirs.zip"), target));
   EXPECT_EQ(ReadText(target + "Sub\\inner\\deep.txt"), "deep file\r\n");
   EXPECT_EQ(ReadText(target + "big.bin").size(), 200000u);  // entries after it too
   // The failure is logged next, in the folder the setup was started from.
@@ -156,7 +194,7 @@ TEST(Unpacking, EntriesLeavingTheFolderAreNeverWritten) {
   const std::string outer = FreshFolder("escape");
   const std::string target = outer + "inner\\";
   CreateDirectoryA(target.c_str(), nullptr);
-  EXPECT_FALSE(UnzipToFolder(TestArchive("escaping.zip").c_str(), target.c_str()));
+  EXPECT_FALSE(Unpack(TestArchive("escaping.zip"), target));
   EXPECT_EQ(pxtest::ListFolder(target), (std::vector<std::string>{"good1.txt", "good2.txt"}));
   EXPECT_EQ(pxtest::ListFolder(outer), (std::vector<std::string>{"inner\\", "inner\\good1.txt", "inner\\good2.txt"}));
   EXPECT_FALSE(Exists("C:\\escape2.txt"));
@@ -167,7 +205,7 @@ TEST(Unpacking, DamagedEntryStopsTheWalkAndFails) {
   for (const char* name : {"damaged_deflated.zip", "damaged_stored.zip"}) {
     KeepCurrentFolder keep;
     const std::string target = FreshFolder("damaged");
-    EXPECT_FALSE(UnzipToFolder(TestArchive(name).c_str(), target.c_str())) << name;
+    EXPECT_FALSE(Unpack(TestArchive(name), target)) << name;
     EXPECT_EQ(ReadText(target + "first.txt"), "written before the damage") << name;
     EXPECT_FALSE(Exists(target + "after.txt")) << name;
   }
@@ -177,32 +215,51 @@ TEST(Unpacking, TruncatedOrMissingArchiveFails) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("truncated");
   const std::string before = CurrentFolder();
-  EXPECT_FALSE(UnzipToFolder(TestArchive("truncated.zip").c_str(), target.c_str()));
-  EXPECT_FALSE(UnzipToFolder(TestArchive("no_such.zip").c_str(), target.c_str()));
+  EXPECT_FALSE(Unpack(TestArchive("truncated.zip"), target));
+  EXPECT_FALSE(Unpack(TestArchive("no_such.zip"), target));
   EXPECT_TRUE(pxtest::ListFolder(target).empty());
   EXPECT_EQ(CurrentFolder(), before);
 }
 
-TEST(Unpacking, NameWithoutZipIsTriedWithIt) {
-  KeepCurrentFolder keep;
-  const std::string target = FreshFolder("suffix");
-  std::string path = TestArchive("late_dirs.zip");
-  path.resize(path.size() - 4);
-  EXPECT_TRUE(UnzipToFolder(path.c_str(), target.c_str()));
-  EXPECT_TRUE(Exists(target + "top.txt"));
+TEST(Unpacking, ArchiveIsReadThroughTheHandleThatWroteIt) {
+  // As the setup's temporary copy: written through a handle that nobody
+  // else may open for writing, read through it from wherever its file
+  // pointer was left, gone once it closes. The name plays no part.
+  const std::string bytes = pxtest::ReadFileBytes(TestArchive("many.zip"));
+  for (const ArchiveReaders readers : {ArchiveReaders::kOne, ArchiveReaders::kTwo}) {
+    KeepCurrentFolder keep;
+    const bool two = readers == ArchiveReaders::kTwo;
+    const std::string folder = FreshFolder(two ? "kept_handle_two" : "kept_handle_one");
+    const std::string copy = folder + "copy";
+    HANDLE file = CreateFileA(copy.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ASSERT_EQ(written, bytes.size());
+    const std::string target = folder + "unpacked\\";
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    const StepResult result = UnpackArchive(file, copy, target.c_str(), readers);
+    CloseHandle(file);
+    EXPECT_TRUE(result) << result.subject << " " << result.error;
+    const std::string whole = FreshFolder(two ? "kept_handle_two_reference" : "kept_handle_one_reference");
+    ASSERT_TRUE(Unpack(TestArchive("many.zip"), whole));
+    EXPECT_EQ(Describe(target), Describe(whole));
+    EXPECT_FALSE(Exists(copy));
+  }
 }
 
 TEST(Unpacking, EmptyArchiveSucceeds) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("empty");
-  EXPECT_TRUE(UnzipToFolder(TestArchive("empty.zip").c_str(), target.c_str()));
+  EXPECT_TRUE(Unpack(TestArchive("empty.zip"), target));
   EXPECT_TRUE(pxtest::ListFolder(target).empty());
 }
 
 TEST(Unpacking, DestinationThatCannotBeEnteredFails) {
   KeepCurrentFolder keep;
   const std::string before = CurrentFolder();
-  EXPECT_FALSE(UnzipToFolder(TestArchive("late_dirs.zip").c_str(), "Q:\\nowhere\\"));
+  EXPECT_FALSE(Unpack(TestArchive("late_dirs.zip"), "Q:\\nowhere\\"));
   EXPECT_EQ(CurrentFolder(), before);
 }
 
@@ -239,40 +296,16 @@ TEST(Unpacking, LongestPayloadNameIsRead) {
 
 // --- Two readers: the walk of a large payload -----------------------------
 
-// What a walk leaves in a folder: every name, and each file's bytes and
-// creation and last-write times.
-std::vector<std::string> Describe(const std::string& folder) {
-  std::vector<std::string> found;
-  for (const std::string& name : pxtest::ListFolder(folder)) {
-    std::string line = name;
-    if (name.back() != '\\') {
-      HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-      FILETIME created = {}, accessed = {}, written = {};
-      if (file != INVALID_HANDLE_VALUE) {
-        GetFileTime(file, &created, &accessed, &written);
-        CloseHandle(file);
-      }
-      line += " " + std::to_string(AsNumber(created)) + " " + std::to_string(AsNumber(written)) + " " +
-              ReadText(folder + name);
-    }
-    found.push_back(line);
-  }
-  return found;
-}
-
 TEST(TwoReaders, LeaveWhatOneReaderLeaves) {
   // Sound archives, names that would leave the folder, nothing at all, half an archive.
   for (const char* name : {"late_dirs.zip", "many.zip", "escaping.zip", "empty.zip", "truncated.zip"}) {
     KeepCurrentFolder keep;
     const std::string one = FreshFolder(std::string("one_") + name);
     const std::string two = FreshFolder(std::string("two_") + name);
-    const bool expected = UnzipToFolder(TestArchive(name).c_str(), one.c_str());
-    SetCurrentDirectoryA(keep.Folder().c_str());
-    EXPECT_EQ(UnzipToFolderOnTwoThreads(TestArchive(name).c_str(), two.c_str()), expected) << name;
+    const bool expected = Unpack(TestArchive(name), one).ok;
+    EXPECT_EQ(UnpackOnTwoThreads(TestArchive(name), two).ok, expected) << name;
     EXPECT_EQ(Describe(two), Describe(one)) << name;
-    // Entered after success; after a failure the folder the setup started in.
-    EXPECT_EQ(CurrentFolder() + (expected ? "\\" : ""), expected ? two : keep.Folder()) << name;
+    EXPECT_EQ(CurrentFolder(), keep.Folder()) << name;
   }
 }
 
@@ -283,11 +316,11 @@ TEST(TwoReaders, FileInUseIsSkippedTheRestUnpackedAndReported) {
   pxtest::WriteFileBytes(target + "F3\\file13.bin", "in use");
   HANDLE held = CreateFileA((target + "F3\\file13.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(UnzipToFolderOnTwoThreads(TestArchive("many.zip").c_str(), target.c_str()));
+  EXPECT_FALSE(UnpackOnTwoThreads(TestArchive("many.zip"), target));
   CloseHandle(held);
   EXPECT_EQ(ReadText(target + "F3\\file13.bin"), "in use");
   const std::string whole = FreshFolder("two_inuse_reference");
-  ASSERT_TRUE(UnzipToFolder(TestArchive("many.zip").c_str(), whole.c_str()));
+  ASSERT_TRUE(Unpack(TestArchive("many.zip"), whole));
   std::vector<std::string> expected = Describe(whole);
   std::vector<std::string> found = Describe(target);
   auto held_entry = [](const std::string& line) { return line.rfind("F3\\file13.bin ", 0) == 0; };
@@ -299,11 +332,11 @@ TEST(TwoReaders, FileInUseIsSkippedTheRestUnpackedAndReported) {
 TEST(TwoReaders, DamagedEntryFailsWithEveryEntryBeforeItUnpacked) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("two_damaged");
-  EXPECT_FALSE(UnzipToFolderOnTwoThreads(TestArchive("many_damaged.zip").c_str(), target.c_str()));
+  EXPECT_FALSE(UnpackOnTwoThreads(TestArchive("many_damaged.zip"), target));
   EXPECT_EQ(CurrentFolder(), keep.Folder());
   // The sound archive's files in archive order, up to the damaged one.
   const std::string whole = FreshFolder("two_damaged_reference");
-  ASSERT_TRUE(UnzipToFolder(TestArchive("many.zip").c_str(), whole.c_str()));
+  ASSERT_TRUE(Unpack(TestArchive("many.zip"), whole));
   for (int i = 0; i < 31; ++i) {
     const std::string name = "F" + std::to_string(i % 5) + "\\" + (i % 3 == 0 ? "deep\\" : "") + "file" +
                              (i < 10 ? "0" : "") + std::to_string(i) + ".bin";
@@ -324,23 +357,151 @@ TEST(TwoReaders, NameTheFailureOneReaderMeetsFirst) {
         CreateFileA((target + "F3\\file13.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string archive = TestArchive("many_damaged.zip");
-    EXPECT_FALSE(twoReaders ? UnzipToFolderOnTwoThreads(archive.c_str(), target.c_str())
-                            : UnzipToFolder(archive.c_str(), target.c_str()));
+    const StepResult failure = twoReaders ? UnpackOnTwoThreads(archive, target) : Unpack(archive, target);
+    EXPECT_FALSE(failure);
     CloseHandle(held);
-    const ExtractionFailure failure = LastExtractionFailure();
-    EXPECT_EQ(failure.path, target + "F3\\file13.bin") << (twoReaders ? "two readers" : "one reader");
+    EXPECT_EQ(failure.subject, target + "F3\\file13.bin") << (twoReaders ? "two readers" : "one reader");
     EXPECT_EQ(failure.error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+  }
+}
+
+// --- What a call leaves behind: the current folder, its own answer ------
+
+// One unpacking as the setup runs it: into target, or into a folder that
+// cannot be entered.
+struct UnpackingCase {
+  const char* what;
+  StepResult (*run)(const std::string& target);
+  bool succeeds;
+};
+
+const UnpackingCase kUnpackingCases[] = {
+    // Sound archives, by one reader and by two.
+    {"one reader", [](const std::string& t) { return Unpack(TestArchive("late_dirs.zip"), t); }, true},
+    {"two readers", [](const std::string& t) { return UnpackOnTwoThreads(TestArchive("many.zip"), t); }, true},
+    {"no entries", [](const std::string& t) { return Unpack(TestArchive("empty.zip"), t); }, true},
+    {"payload", [](const std::string& t) { return ExtractPayload(IDR_PAYLOAD, "ZIP", "pxmaing_x64.zip", t.c_str()); },
+     true},
+    // Failures inside the walk, before it and of the archive itself.
+    {"damaged, one reader", [](const std::string& t) { return Unpack(TestArchive("damaged_deflated.zip"), t); },
+     false},
+    {"damaged, two readers",
+     [](const std::string& t) { return UnpackOnTwoThreads(TestArchive("many_damaged.zip"), t); }, false},
+    {"escaping names", [](const std::string& t) { return Unpack(TestArchive("escaping.zip"), t); }, false},
+    {"cut archive", [](const std::string& t) { return Unpack(TestArchive("truncated.zip"), t); }, false},
+    {"no destination", [](const std::string&) { return Unpack(TestArchive("late_dirs.zip"), "Q:\\nowhere\\"); },
+     false},
+    {"empty archive, no destination",
+     [](const std::string&) { return Unpack(TestArchive("empty.zip"), "Q:\\nowhere\\"); }, false},
+    {"payload, no destination",
+     [](const std::string&) { return ExtractPayload(IDR_PAYLOAD, "ZIP", "pxmaing_x64.zip", "Q:\\nowhere\\"); },
+     false},
+    {"no payload", [](const std::string& t) { return ExtractPayload(999, "ZIP", "pxmaing_x64.zip", t.c_str()); },
+     false},
+};
+
+TEST(Unpacking, CurrentFolderStaysWhereTheCallerHadIt) {
+  int row = 0;
+  for (const UnpackingCase& c : kUnpackingCases) {
+    KeepCurrentFolder keep;
+    const std::string start = FreshFolder("start_" + std::to_string(row));
+    const std::string target = FreshFolder("kept_" + std::to_string(row++));
+    ASSERT_TRUE(SetCurrentDirectoryA(start.c_str())) << c.what;
+    EXPECT_EQ(c.run(target).ok, c.succeeds) << c.what;
+    EXPECT_EQ(CurrentFolder() + "\\", start) << c.what;
+    // Nothing was written relative to the current folder.
+    EXPECT_TRUE(pxtest::ListFolder(start).empty()) << c.what;
+  }
+}
+
+TEST(Unpacking, EachCallAnswersForItselfAlone) {
+  // In this order: every call after a failed one must answer for itself
+  // alone, a success with nothing, a failure with its own first one.
+  KeepCurrentFolder keep;
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  const std::string escapeOuter = FreshFolder("own_escape");
+  struct Expected {
+    const char* what;
+    std::string subject;  // relative to the row's target unless noted
+    unsigned long error;
+  };
+  const std::vector<std::pair<std::size_t, Expected>> rows = {
+      {4, {"damaged, one reader", "big.bin", ERROR_CRC}},
+      {0, {"one reader", "", 0}},
+      {5, {"damaged, two readers", "F1\\file31.bin", ERROR_CRC}},
+      {1, {"two readers", "", 0}},
+      {6, {"escaping names", "..\\escape1.txt", ERROR_INVALID_NAME}},
+      {3, {"payload", "", 0}},
+      {7, {"cut archive", TestArchive("truncated.zip"), ERROR_INVALID_DATA}},
+      {2, {"no entries", "", 0}},
+      {11, {"no payload", module, ERROR_RESOURCE_NAME_NOT_FOUND}},
+      {3, {"payload", "", 0}},
+  };
+  int row = 0;
+  for (const auto& [index, expected] : rows) {
+    const UnpackingCase& c = kUnpackingCases[index];
+    ASSERT_STREQ(c.what, expected.what);
+    const std::string outer = FreshFolder("own_" + std::to_string(row++));
+    const std::string target = outer + "inner\\";
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    const StepResult result = c.run(target);
+    EXPECT_EQ(result.ok, c.succeeds) << c.what;
+    std::string subject = expected.subject;
+    if (subject.empty() || subject[1] == ':') {
+      // "" for a success, or a full path as it is.
+    } else if (subject.rfind("..\\", 0) == 0) {
+      subject = outer + subject.substr(3);
+    } else {
+      subject = target + subject;
+    }
+    EXPECT_EQ(result.subject, subject) << c.what;
+    EXPECT_EQ(result.error, expected.error) << c.what;
+  }
+}
+
+// Two unpackings at once on two threads: each answers with its own result.
+struct ConcurrentCall {
+  const UnpackingCase* call;
+  std::string target;
+  StepResult result;
+};
+
+DWORD WINAPI RunConcurrentCall(void* parameter) {
+  auto* call = static_cast<ConcurrentCall*>(parameter);
+  call->result = call->call->run(call->target);
+  return 0;
+}
+
+TEST(Unpacking, CallsAtTheSameTimeKeepTheirOwnResults) {
+  KeepCurrentFolder keep;
+  for (int round = 0; round < 4; ++round) {
+    ConcurrentCall failing{&kUnpackingCases[4], FreshFolder("same_time_bad_" + std::to_string(round)), {}};
+    ConcurrentCall sound{&kUnpackingCases[0], FreshFolder("same_time_good_" + std::to_string(round)), {}};
+    HANDLE threads[2] = {CreateThread(nullptr, 0, RunConcurrentCall, &failing, 0, nullptr),
+                         CreateThread(nullptr, 0, RunConcurrentCall, &sound, 0, nullptr)};
+    ASSERT_NE(threads[0], nullptr);
+    ASSERT_NE(threads[1], nullptr);
+    ASSERT_EQ(WaitForMultipleObjects(2, threads, TRUE, 60000), WAIT_OBJECT_0);
+    CloseHandle(threads[0]);
+    CloseHandle(threads[1]);
+    EXPECT_FALSE(failing.result.ok);
+    EXPECT_EQ(failing.result.subject, failing.target + "big.bin");
+    EXPECT_EQ(failing.result.error, static_cast<unsigned long>(ERROR_CRC));
+    EXPECT_TRUE(sound.result.ok) << sound.result.subject;
+    EXPECT_EQ(sound.result.subject, "");
+    EXPECT_EQ(CurrentFolder(), keep.Folder());
   }
 }
 
 TEST(DirectoryChain, CreatesEveryPart) {
   KeepCurrentFolder keep;
   const std::string target = FreshFolder("chain");
-  SetCurrentDirectoryA(target.c_str());
-  EXPECT_EQ(MakeDirectoryChain("a/b\\c/"), 1);
+  EXPECT_EQ(MakeDirectoryChain(target.c_str(), "a/b\\c/"), 1);
   EXPECT_TRUE(Exists(target + "a\\b\\c"));
-  EXPECT_EQ(MakeDirectoryChain("a/b"), 1);  // existing parts are fine
-  EXPECT_EQ(MakeDirectoryChain(""), 0);
+  EXPECT_EQ(MakeDirectoryChain(target.c_str(), "a/b"), 1);  // existing parts are fine
+  EXPECT_EQ(MakeDirectoryChain(target.c_str(), ""), 0);
+  EXPECT_EQ(CurrentFolder(), keep.Folder());
 }
 
 TEST(FolderExists, CreatesTheChainAndNormalises) {
