@@ -46,6 +46,9 @@ DESKTOP_LINKS = [
     ("Pixorra 64.lnk", "", -1, "Pixorra 64 - Bildbetrachter"),
     ("Pixorra 64 Thumbnails.lnk", "/thumbs", 7, "Pixorra - Thumbnails"),
 ]
+# Bytes of a binary value the peer writes (see registry_lines).
+BINARY_LIMIT = 500
+
 OLD_MAIN_LINKS = ["Pixorra 64 4.41.lnk", "Pixorra 64 4.40.lnk"]
 
 
@@ -88,6 +91,13 @@ def registry_lines(before, after, target):
             lines.append(f'  WriteRegStr {root} {literal(subkey)} {literal(value_name)} "{text}"')
         elif raw.startswith("dword:"):
             lines.append(f"  WriteRegDWORD {root} {literal(subkey)} {literal(value_name)} 0x{raw[6:]}")
+        elif raw.startswith("hex:"):
+            # The install record's copy in the uninstall entry: one binary
+            # value, as ours writes it. An NSIS string holds at most 1023
+            # characters, so the peer writes the first BINARY_LIMIT bytes
+            # only (less work than ours, never more).
+            data = raw[4:].replace(",", "")[: 2 * BINARY_LIMIT]
+            lines.append(f"  WriteRegBin {root} {literal(subkey)} {literal(value_name)} {data}")
         else:
             raise SystemExit(f"unexpected value type in {key}: {raw[:20]}")
     return lines
