@@ -131,20 +131,20 @@ bool FinishesLeftovers(const ProgramFolder& program, Reporter& ui, int* result) 
 
 int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   if (!silent && !ui.Confirm(LoadResourceString(IDS_UN_CONFIRM))) return kExitCancelled;
-  // Taken once the user has agreed (a question on the screen blocks no
-  // other run) and held until the end: a setup at work on the same folder
-  // or registration makes this run change nothing.
-  RunLock lock;
-  if (!lock.Acquire(footprint::kRunWaitMs)) {
-    ui.Failure(FailedStep::kStart, LoadResourceString(IDS_UN_OTHER_RUN), "");
-    return kExitViewerRunning;
-  }
   // The folder's viewer counts in any session: a deployment tool removes as
   // a service account, which sees no window of a user's desktop.
   while (IsViewerInUse(folder.c_str())) {
     if (!ui.RetryWhileViewerRuns(LoadResourceString(IDS_UN_VIEWER_RUNNING))) {
       return silent ? kExitViewerRunning : kExitCancelled;
     }
+  }
+  // Taken once the user has agreed and the viewer is gone (a question on
+  // the screen blocks no other run) and held until the end: a setup at
+  // work on the same folder or registration makes this run change nothing.
+  RunLock lock;
+  if (!lock.Acquire(footprint::kRunWaitMs)) {
+    ui.Failure(FailedStep::kStart, LoadResourceString(IDS_UN_OTHER_RUN), "");
+    return kExitViewerRunning;
   }
 
   const bool owned = RegistrationBelongsTo(folder);

@@ -72,6 +72,13 @@ LRESULT CWizPropertyPage::StartInstallation() {
   // The run starts before the page is left: its choice goes to the model now.
   ExchangeReady(true);
   const InstallOptions options = InstallOptionsFromModel(Model());
+  // The folder's viewer blocks the files whoever runs it, in any session.
+  char viewerFolder[kPathSize];
+  if (!NormaliseTargetFolder(options.targetFolder, viewerFolder)) viewerFolder[0] = '\0';
+  if (IsViewerInUse(viewerFolder)) {
+    ShowProductMessage(IDS_VIEWER_RUNNING, MB_OK | MB_ICONEXCLAMATION);
+    return -1;
+  }
   // Taken only now, when the installation starts, and held until it ends: a
   // wizard that is merely open blocks no other run. Another setup or the
   // uninstaller at work: the page stays, and Next can be tried again.
@@ -82,13 +89,6 @@ LRESULT CWizPropertyPage::StartInstallation() {
   if (!ours) {
     Sheet().NoteOtherRun();
     ShowProductMessage(IDS_OTHER_RUN, MB_OK | MB_ICONEXCLAMATION);
-    return -1;
-  }
-  // The folder's viewer blocks the files whoever runs it, in any session.
-  char viewerFolder[kPathSize];
-  if (!NormaliseTargetFolder(options.targetFolder, viewerFolder)) viewerFolder[0] = '\0';
-  if (IsViewerInUse(viewerFolder)) {
-    ShowProductMessage(IDS_VIEWER_RUNNING, MB_OK | MB_ICONEXCLAMATION);
     return -1;
   }
 
