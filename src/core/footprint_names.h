@@ -109,6 +109,14 @@ constexpr const char* kInstallDateValue = "InstallDate";
 // The uninstall entry's copy of the install record.
 constexpr const char* kRecordCopyValue = "InstallRecord";
 
+// The machine-wide mutex that the setup and the uninstaller hold while they
+// change anything: one run at a time, whichever session or account starts
+// it. How long a second run waits for it before it gives up (exit 1618,
+// nothing touched): longer than a whole run takes (about a second), short
+// enough that a deployment tool hears its retry code at once.
+constexpr const char* kRunMutexName = "Global\\PixorraSetupRun";
+constexpr unsigned long kRunWaitMs = 10000;
+
 // The verb the folders and drives get with the thumbnails option.
 constexpr const char* kVerbName = "Browse with &Pixorra";
 

@@ -1,5 +1,6 @@
 #include "core/install_record.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace installrecord {
@@ -171,6 +172,10 @@ bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool*
     record->createdGroups.push_back(place);
     return true;
   }
+  if (kind == "EarlierFolder" && f.size() == 2) {
+    record->earlierFolders.push_back(f[1]);
+    return true;
+  }
   if (kind == "OwnKey" && f.size() == 3) {
     KeyName key;
     if (!ParseRoot(f[1], &key.root)) return false;
@@ -257,6 +262,7 @@ std::string Serialize(const InstallRecord& record) {
   for (const std::string& folder : record.createdFolders) AddLine(out, {"CreatedFolder", Escape(folder)});
   for (const LinkPlace place : record.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});
   for (const Link& link : record.links) AddLine(out, {"Link", PlaceText(link.place), Escape(link.name)});
+  for (const std::string& folder : record.earlierFolders) AddLine(out, {"EarlierFolder", Escape(folder)});
   for (const KeyName& key : record.ownKeys) AddLine(out, {"OwnKey", RootText(key.root), Escape(key.key)});
   for (const KeyName& key : record.foundKeys) AddLine(out, {"FoundKey", RootText(key.root), Escape(key.key)});
   for (const ValueName& value : record.setValues) {
@@ -331,6 +337,12 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   AddMissing(merged.links, newer.links,
              [](const Link& a, const Link& b) { return a.place == b.place && SameName(a.name, b.name); });
   AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
+  // Moved back into a folder it had left: that folder is this installation's
+  // own again.
+  AddMissing(merged.earlierFolders, newer.earlierFolders, same);
+  merged.earlierFolders.erase(std::remove_if(merged.earlierFolders.begin(), merged.earlierFolders.end(),
+                                             [&](const std::string& folder) { return SameName(folder, merged.folder); }),
+                              merged.earlierFolders.end());
   // A key that the older run wrote and did not find was created by it: the
   // newer run finding it does not make it anybody else's.
   for (const KeyName& found : newer.foundKeys) {

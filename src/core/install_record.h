@@ -94,6 +94,11 @@ struct InstallRecord {
   std::vector<std::string> createdFolders;  // inside the folder, ending in "\"
   std::vector<Link> links;
   std::vector<LinkPlace> createdGroups;  // programs folders in which the group was created
+  // Program folders of earlier installations whose registration this one
+  // took over (each ending in a backslash): their files stay there with
+  // their own record and uninstaller, and the removal of this installation
+  // takes them along by that record.
+  std::vector<std::string> earlierFolders;
   // The product's keys it wrote and the values it wrote into other keys.
   // The uninstaller does not remove by these lists: it goes by the product's
   // own names (footprint::OwnKeys) and takes a replaced value back only while
@@ -124,7 +129,7 @@ std::string Serialize(const InstallRecord& record);
 bool Parse(const std::string& text, InstallRecord* record, std::string* why);
 
 // A later installation into the same folder: the result keeps the union of
-// files, folders, links and created keys, and for every value the oldest
+// files, folders, links, earlier folders (never its own) and created keys, and for every value the oldest
 // earlier data (older's), since the later run saw what the earlier one had
 // written. older.folderCreated wins for the same reason. older's facts keep
 // their places, so the same installation twice gives the same text.

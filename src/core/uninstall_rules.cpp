@@ -243,6 +243,14 @@ std::string WithBackslash(const std::string& folder) {
   return folder + "\\";
 }
 
+bool IsEarlierFolderName(const std::string& folder, const std::string& ownFolder) {
+  if (folder.size() < 5 || folder.back() != '\\' || folder[1] != ':' || folder[2] != '\\') return false;
+  const char drive = static_cast<char>(folder[0] | 0x20);
+  if (drive < 'a' || drive > 'z') return false;
+  if (!IsPlainRelativeName(folder.substr(3, folder.size() - 4))) return false;
+  return !installrecord::SameName(folder, WithBackslash(ownFolder));
+}
+
 bool IsProtectedFolder(const std::string& folder, const std::vector<std::string>& systemFolders,
                        const std::string& windowsFolder) {
   const std::string path = WithBackslash(folder);

@@ -97,6 +97,11 @@ bool IsProtectedFolder(const std::string& folder, const std::vector<std::string>
 // folder with a backslash at its end (unless empty).
 std::string WithBackslash(const std::string& folder);
 
+// A program folder an install record names as an earlier installation's:
+// a folder on a drive ("X:\...", a backslash at its end), no "." or ".."
+// part, not a drive itself and not ownFolder.
+bool IsEarlierFolderName(const std::string& folder, const std::string& ownFolder);
+
 // The uninstaller's command line.
 struct UninstallOptions {
   bool silent = false;

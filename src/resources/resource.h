@@ -36,6 +36,7 @@
 // The "/progress" window's line under the bar, per stage.
 #define IDS_PROGRESS_UNPACKING   53
 #define IDS_PROGRESS_REGISTERING 54
+#define IDS_OTHER_RUN            60
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

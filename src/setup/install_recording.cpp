@@ -100,6 +100,7 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
     // come along, and only this folder's uninstaller can give them back.
     handed_ = RegistryFacts(copy);
     haveHanded_ = true;
+    NoteEarlierFolders(copy);
     if (haveFile) older_ = DiskFacts(file);
     haveOlder_ = haveFile;
   } else if (haveFile) {
@@ -117,6 +118,7 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
       handed_.setValues.clear();
       handed_.foundKeys.clear();
       haveHanded_ = true;
+      NoteEarlierFolders(old);
     }
   }
   earlierFiles_.clear();
@@ -124,6 +126,24 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
     for (const installrecord::RecordedFile& recorded : older_.files) earlierFiles_.push_back(recorded.name);
   }
   return true;
+}
+
+void InstallRecording::NoteEarlierFolders(const InstallRecord& previous) {
+  // The previous installation's folder and those it had taken over: each
+  // keeps its files and record, and this installation's removal takes them
+  // along. Not this folder itself (a move back).
+  std::vector<std::string> folders = previous.earlierFolders;
+  folders.push_back(previous.folder);
+  for (const std::string& folder : folders) {
+    const std::string withBackslash = uninstallrules::WithBackslash(folder);
+    if (installrecord::SameName(withBackslash, record_.folder)) continue;
+    bool listed = false;
+    for (const std::string& earlier : record_.earlierFolders) listed = listed || installrecord::SameName(earlier, withBackslash);
+    if (!listed) record_.earlierFolders.push_back(withBackslash);
+  }
+  // The Start-menu group it made now holds this installation's links: its
+  // removal takes the group too, also after the earlier folder was removed.
+  handedGroups_ = previous.createdGroups;
 }
 
 void InstallRecording::NoteSetAside(const std::vector<std::string>& names) {
@@ -160,6 +180,11 @@ void InstallRecording::AfterRegistration(const bool* chosenRows, bool associated
 bool InstallRecording::Finish(bool registered) {
   if (!listed_) return false;
   RecordLinks(record_.folder, allUsers_, groupExisted_, &record_);
+  for (const installrecord::LinkPlace place : handedGroups_) {
+    bool listed = false;
+    for (const installrecord::LinkPlace recorded : record_.createdGroups) listed = listed || recorded == place;
+    if (!listed) record_.createdGroups.push_back(place);
+  }
   const InstallRecord written = haveOlder_ ? installrecord::Merge(older_, record_) : record_;
   const bool fileWritten = WriteRecordFile(record_.folder, written);
   const bool copyWritten = WriteRecordCopy(written);

@@ -41,6 +41,7 @@ class InstallRecording {
 
  private:
   bool CreatedByUs(const installrecord::KeyName& key) const;
+  void NoteEarlierFolders(const installrecord::InstallRecord& previous);
 
   bool folderExisted_ = false;
   bool listed_ = false;
@@ -56,4 +57,5 @@ class InstallRecording {
   bool haveOlder_ = false;
   bool haveHanded_ = false;
   std::vector<std::string> earlierFiles_;
+  std::vector<installrecord::LinkPlace> handedGroups_;
 };

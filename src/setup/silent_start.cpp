@@ -8,12 +8,14 @@
 
 #include "core/command_arguments.h"
 #include "core/command_line.h"
+#include "core/footprint_names.h"
 #include "core/install_options.h"
 #include "core/target_folder.h"
 #include "install/install_folder.h"
 #include "install/install_log.h"
 #include "platform/environment.h"
 #include "platform/resource_text.h"
+#include "platform/run_lock.h"
 #include "platform/viewer_process.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
@@ -77,6 +79,13 @@ int RunUnattended(const char* commandLine, bool silent, const std::string& stati
 }
 
 int RunSilentInstallation(const char* commandLine) {
+  // Before the previous installation is looked up: another run may be
+  // moving it. Held until the run's end.
+  RunLock lock;
+  if (!lock.Acquire(footprint::kRunWaitMs)) {
+    WriteInstallLog(LoadResourceString(IDS_OTHER_RUN).c_str());
+    return kExitViewerRunning;
+  }
   InstallOptions options;
   SetSilentDefaults(options);
   if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);

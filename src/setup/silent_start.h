@@ -9,6 +9,7 @@
 constexpr int kExitInstalled = 0;
 constexpr int kExitInstallFailed = 1603;   // the run stopped at a failure (logged)
 constexpr int kExitViewerRunning = 1618;   // nothing done; tools retry this code later
+                                           // (also: another setup or uninstaller was running)
 
 // Chooses this run's log ("/log=" or Pixorra_Install.log in the start
 // folder) and, for a named one, creates its folders and opens it once. False

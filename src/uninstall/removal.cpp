@@ -267,6 +267,27 @@ void RemoveProgramFiles(const InstallRecord& record, const ProgramFolder& progra
   }
 }
 
+void RemoveEarlierInstallation(const InstallRecord& record, const ProgramFolder& program, RemovalReport* report) {
+  RemovalReport own;
+  RemoveLinks(record, program.path, &own);
+  RemoveProgramFiles(record, program, &own);
+  // No copy of this program runs from there: its file goes as the others.
+  for (const installrecord::RecordedFile& recorded : record.files) {
+    if (!SameName(WindowsSlashes(recorded.name), kUninstallerFileName)) continue;
+    const std::string path = program.path + kUninstallerFileName;
+    Note(DeleteChecked(path, Below(program.resolved, kUninstallerFileName), &recorded), path, &own);
+  }
+  if (own.failed.empty()) {
+    if (!DeleteRecordFile(program)) {
+      own.failed.push_back({program.path + installrecord::kRecordFileName, LoadResourceString(IDS_UN_CANNOT_REMOVE)});
+    } else if (record.folderCreated) {
+      RemoveFolderExactly(Wide(program.path), program.resolved);
+    }
+  }
+  report->failed.insert(report->failed.end(), own.failed.begin(), own.failed.end());
+  report->changed.insert(report->changed.end(), own.changed.begin(), own.changed.end());
+}
+
 RemovalReport RemoveLeftoverFolders(const ProgramFolder& program, const std::vector<std::string>& folders) {
   RemovalReport report;
   for (const std::string& leftover : folders) {

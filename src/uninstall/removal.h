@@ -55,6 +55,14 @@ void RemoveLinks(const installrecord::InstallRecord& record, const std::string& 
 void RemoveProgramFiles(const installrecord::InstallRecord& record, const ProgramFolder& program,
                         RemovalReport* report);
 
+// An earlier installation whose registration moved to another folder, by
+// its own record: its links and files as RemoveLinks and RemoveProgramFiles
+// take them, its uninstaller only while unchanged, then its record and,
+// when it made the folder, the folder if empty. The record stays while
+// anything of it could not go, so that its own uninstaller can finish.
+void RemoveEarlierInstallation(const installrecord::InstallRecord& record, const ProgramFolder& program,
+                               RemovalReport* report);
+
 // Removes what a run killed after it had deleted the record left: the
 // folders named (relative, deepest first), each only when exactly where it
 // says and empty. The report names those still there.

@@ -27,3 +27,4 @@
 #define IDS_UN_CLEANUP_FAILED        123
 #define IDS_UN_HELP                  124
 #define IDS_UN_UNKNOWN_OPTION        125
+#define IDS_UN_OTHER_RUN             140

@@ -14,8 +14,10 @@
 #include "platform/environment.h"
 #include "platform/file_identity.h"
 #include "platform/resource_text.h"
+#include "platform/run_lock.h"
 #include "platform/system_folders.h"
 #include "platform/viewer_process.h"
+#include "uninstall/earlier_folders.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/removal.h"
 #include "uninstall/uninstall_resource.h"
@@ -136,6 +138,14 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
       return silent ? kExitViewerRunning : kExitCancelled;
     }
   }
+  // Taken once the user has agreed and the viewer is gone (a question on
+  // the screen blocks no other run) and held until the end: a setup at
+  // work on the same folder or registration makes this run change nothing.
+  RunLock lock;
+  if (!lock.Acquire(footprint::kRunWaitMs)) {
+    ui.Failure(FailedStep::kStart, LoadResourceString(IDS_UN_OTHER_RUN), "");
+    return kExitViewerRunning;
+  }
 
   const bool owned = RegistrationBelongsTo(folder);
   if (IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) || LeadsThroughReparsePoint(folder, "")) {
@@ -184,6 +194,9 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   }
   RemoveLinks(record, folder, &report);
   RemoveProgramFiles(record, program, &report);
+  // Folders this installation's registration moved from: only as the
+  // entry's copy names them.
+  if (haveTrusted) RemoveEarlierFolders(trusted, &report);
 
   if (!report.failed.empty()) {
     // The record, the uninstaller and the uninstall entry stay, so that a
@@ -314,7 +327,11 @@ int RunCleanup(const UninstallOptions& options, const leftoverrules::FileStamp* 
   }
   const std::string folder = WithBackslash(options.folder);
   ProgramFolder program;
-  if (originalEnded && stamp != nullptr && !IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) &&
+  // A setup that started meanwhile may be filling the folder again: then
+  // the copy leaves it (its own uninstaller replaces this one's file).
+  RunLock lock;
+  if (originalEnded && stamp != nullptr && lock.Acquire(footprint::kRunWaitMs) &&
+      !IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) &&
       ResolveProgramFolder(folder, &program)) {
     const std::wstring path = Wide(folder + kUninstallerFileName);
     const std::wstring expected = program.resolved + L"\\" + Wide(kUninstallerFileName);

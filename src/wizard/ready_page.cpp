@@ -6,9 +6,11 @@
 #include <string>
 
 #include "core/folder_text.h"
+#include "core/footprint_names.h"
 #include "core/target_folder.h"
 #include "platform/viewer_process.h"
 #include "platform/resource_text.h"
+#include "platform/run_lock.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
 #include "wizard/message_reporter.h"
@@ -75,6 +77,18 @@ LRESULT CWizPropertyPage::StartInstallation() {
   if (!NormaliseTargetFolder(options.targetFolder, viewerFolder)) viewerFolder[0] = '\0';
   if (IsViewerInUse(viewerFolder)) {
     ShowProductMessage(IDS_VIEWER_RUNNING, MB_OK | MB_ICONEXCLAMATION);
+    return -1;
+  }
+  // Taken only now, when the installation starts, and held until it ends: a
+  // wizard that is merely open blocks no other run. Another setup or the
+  // uninstaller at work: the page stays, and Next can be tried again.
+  RunLock lock;
+  const HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  const bool ours = lock.Acquire(footprint::kRunWaitMs);
+  SetCursor(cursor);
+  if (!ours) {
+    Sheet().NoteOtherRun();
+    ShowProductMessage(IDS_OTHER_RUN, MB_OK | MB_ICONEXCLAMATION);
     return -1;
   }
 

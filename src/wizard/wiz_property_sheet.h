@@ -43,9 +43,13 @@ class CWizPropertySheet : public CPropertySheet {
 
   // What the installation runs of this wizard came to; a later run that
   // succeeds wins over an earlier failure.
-  enum class RunOutcome { NotRun, Failed, Installed };
+  // OtherRun: the last try found another setup or uninstaller at work.
+  enum class RunOutcome { NotRun, OtherRun, Failed, Installed };
   RunOutcome Outcome() const { return outcome_; }
   void NoteInstallation(bool installed) { outcome_ = installed ? RunOutcome::Installed : RunOutcome::Failed; }
+  void NoteOtherRun() {
+    if (outcome_ == RunOutcome::NotRun) outcome_ = RunOutcome::OtherRun;
+  }
   HFONT TitleFont() const { return titleFont_; }
 
  protected:

@@ -17,6 +17,10 @@ int RunWizard(const char* commandLine) {
   if (sheet.Outcome() == CWizPropertySheet::RunOutcome::Installed) {
     exitCode = kExitInstalled;
     result = IDS_INSTALLED;
+  } else if (sheet.Outcome() == CWizPropertySheet::RunOutcome::OtherRun) {
+    // Left after another run kept the installation from starting: nothing
+    // was done, and deployment tools retry this code.
+    exitCode = kExitViewerRunning;
   } else if (sheet.Outcome() == CWizPropertySheet::RunOutcome::Failed) {
     exitCode = kExitInstallFailed;
     result = IDS_WIZARD_FAILED;

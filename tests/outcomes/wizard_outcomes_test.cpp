@@ -115,6 +115,32 @@ TEST_F(WizardTest, OnlyYesQuits) {
   EXPECT_TRUE(wizard.WaitForExit());
 }
 
+// Another setup or uninstaller at work when Install is pressed: the wizard
+// says so after its wait and stays on the ready page with nothing made; left
+// then, it ends with the retry code. Open and looked at, it waits for nothing.
+TEST_F(WizardTest, AnotherRunAtWorkKeepsTheReadyPageAndLeavingEndsWith1618) {
+  const char kOtherRun[] = "Eine andere Installation oder Deinstallation von Pixorra l\xe4uft gerade, es wurde "
+                           "nichts installiert.\nBitte versuchen Sie es sp\xe4ter noch einmal.";
+  const std::string folder = NewInstallFolder("wizard_other_run");
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Global\\PixorraSetupRun");
+  ASSERT_NE(nullptr, mutex);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(mutex, 5000));
+  ASSERT_TRUE(StartAtWelcome());
+  ASSERT_TRUE(GoTo(kReady, folder));
+  ASSERT_TRUE(wizard.PressNext());
+  EXPECT_TRUE(wizard.ExpectBoxAndAnswer(kOtherRun, IDOK, 40000));
+  ASSERT_TRUE(wizard.Settle());
+  EXPECT_EQ(kReady, wizard.PageIndex());
+  ASSERT_TRUE(wizard.PressCancel());
+  EXPECT_TRUE(wizard.ExpectBoxAndAnswer(kAbandonQuestion, IDYES));
+  DWORD exitCode = 0;
+  ASSERT_TRUE(wizard.WaitForExit(kWaitMs, &exitCode));
+  EXPECT_EQ(1618u, exitCode);
+  EXPECT_FALSE(FolderExists(folder));
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+}
+
 TEST_F(WizardTest, ARegistrationAStandardUserCannotWriteReturnsToTheWelcomePage) {
   // The open command's key lets everybody read and delete it, nobody write.
   const char* key = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";

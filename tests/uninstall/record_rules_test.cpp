@@ -289,6 +289,58 @@ TEST(UninstallRules, ProductLinkNames) {
   for (const auto& c : cases) EXPECT_EQ(c.known, IsProductLinkName(c.place, c.name)) << c.name;
 }
 
+// The folders a registration moved from: kept through text and merges, and
+// never the installation's own folder (a move back).
+TEST(InstallRecord, EarlierFoldersSurviveTextAndMerges) {
+  InstallRecord moved = SampleRecord();
+  moved.earlierFolders = {"D:\\Alt\\Pixorra\\", "C:\\Tools\\Pix\\"};
+  const std::string text = Serialize(moved);
+  InstallRecord back;
+  std::string why;
+  ASSERT_TRUE(Parse(text, &back, &why)) << why;
+  EXPECT_EQ(moved.earlierFolders, back.earlierFolders);
+  EXPECT_EQ(std::string::npos, Serialize(SampleRecord()).find("EarlierFolder")) << "a record without a move is as before";
+
+  const struct {
+    const char* name;
+    std::vector<std::string> older, newer, merged;
+  } cases[] = {
+      {"union in order", {"D:\\A\\"}, {"D:\\B\\", "d:\\a\\"}, {"D:\\A\\", "D:\\B\\"}},
+      {"moved back home", {"C:\\Program Files\\Pixorra\\"}, {"D:\\B\\"}, {"D:\\B\\"}},
+      {"none", {}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    InstallRecord older = SampleRecord();
+    InstallRecord newer = SampleRecord();
+    older.earlierFolders = c.older;
+    newer.earlierFolders = c.newer;
+    EXPECT_EQ(c.merged, Merge(older, newer).earlierFolders) << c.name;
+  }
+}
+
+TEST(UninstallRules, EarlierFolderNames) {
+  const char* own = "C:\\Program Files\\Pixorra\\";
+  const struct {
+    const char* folder;
+    bool usable;
+  } cases[] = {
+      {"D:\\Alt\\Pixorra\\", true},
+      {"c:\\tools\\pix\\", true},
+      {"C:\\program files\\PIXORRA\\", false},  // its own
+      {"D:\\Alt\\Pixorra", false},                // no backslash at the end
+      {"D:\\", false},
+      {"D:Alt\\", false},
+      {"Alt\\Pixorra\\", false},
+      {"\\\\server\\share\\Pixorra\\", false},
+      {"D:\\Alt\\..\\Windows\\", false},
+      {"D:\\Alt\\.\\", false},
+      {"D:\\Alt\\\\Pixorra\\", false},
+      {"1:\\Alt\\", false},
+      {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.usable, IsEarlierFolderName(c.folder, own)) << c.folder;
+}
+
 TEST(UninstallRules, RemovableNamesArePlainPayloadNames) {
   const struct {
     const char* name;

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,81 @@ TEST_F(UninstallRoundTrip, RemovingTheFirstFolderKeepsTheSecondFoldersLinks) {
   }
   EXPECT_EQ(b, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
   RemoveFolderTree(b);
+}
+
+// Installed into A, then into the default folder: A keeps its uninstaller
+// and record until the default folder's removal takes A along by A's own
+// record. Only A's unchanged files of ours go; what the user did there stays.
+TEST_F(UninstallRoundTrip, AMovedInstallationGoesWithTheOneThatTookItsRegistration) {
+  const std::string a = work_ + "A\\";
+  const struct {
+    const char* name;
+    std::function<void()> afterMove;     // done to A once the registration moved
+    std::vector<std::string> aKeeps;     // what stays in A ({} = A is gone)
+  } cases[] = {
+      {"untouched", [] {}, {}},
+      {"the user's file and a changed file stay",
+       [&] {
+         WriteFileBytes(a + "Meine Notizen.txt", "eigene Datei");
+         WriteFileBytes(a + "px_about.txt", "ge\xE4ndert");
+       },
+       {"Meine Notizen.txt", "px_about.txt"}},
+      {"A removed with its own uninstaller first",
+       [&] {
+         EXPECT_EQ(0u, RunProgram(a + "pv_uninstall.exe", "/silent", work_).exitCode) << Log();
+         EXPECT_TRUE(WaitFor([&] { return !FolderExists(a); }, 15000));
+       },
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SeedAnotherProgramsJpg();
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+    {
+      ScopedWineVersion wineVersion(kSetupName, "win7");
+      ASSERT_EQ(0u, RunSetup("/silent /group=1 /desktop=1 /assoc=1 /folder=" + a, work_).exitCode);
+    }
+    const std::vector<std::string> aFiles = ListFolder(a);
+    Install("/group=1 /desktop=1 /assoc=1 /folder=C:\\Program Files\\Pixorra");
+    // A is still whole and removable on its own; the entry names the new folder.
+    EXPECT_EQ(aFiles, ListFolder(a));
+    EXPECT_EQ(kProgramFolder, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
+    EXPECT_EQ("", shelltest::CompareLink(shelltest::DesktopFolder(false), shelltest::kDesktopViewerLink,
+                                         kProgramFolder));
+    c.afterMove();
+
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    if (c.aKeeps.empty()) {
+      EXPECT_TRUE(WaitFor([&] { return !FolderExists(a); }, 15000)) << ListFolder(a).size();
+    } else {
+      EXPECT_EQ(c.aKeeps, ListFolder(a));
+    }
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ("", Difference(disk, DiskSnapshot())) << "links and the Start-menu group go too";
+    EXPECT_EQ("Other.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text);
+    Clean();
+    RemoveFolderTree(a);
+  }
+}
+
+// A folder named in the entry's record that holds no record of its own (or
+// one written for another folder) is nobody's to empty: it stays whole.
+TEST_F(UninstallRoundTrip, AMovedFolderWithoutItsRecordStays) {
+  const std::string a = work_ + "A\\";
+  {
+    ScopedWineVersion wineVersion(kSetupName, "win7");
+    ASSERT_EQ(0u, RunSetup("/silent /folder=" + a, work_).exitCode);
+  }
+  Install("/folder=C:\\Program Files\\Pixorra");
+  ASSERT_TRUE(DeleteFileA((a + "pv_uninstall.dat").c_str()));
+  const std::vector<std::string> aFiles = ListFolder(a);
+
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  EXPECT_TRUE(ProgramFolderGone());
+  EXPECT_EQ(aFiles, ListFolder(a));
+  RemoveFolderTree(a);
 }
 
 TEST_F(UninstallRoundTrip, WhatTheUserDidSinceStays) {
