@@ -306,9 +306,11 @@ LinkItem Link(LinkPlace place, const std::string& name, LinkTarget target) {
 
 void DescribeLinks(const Choices& choices, Footprint* footprint) {
   std::vector<LinkItem>& links = footprint->links;
+  // The current user's installation writes into no other user's folders.
+  const bool allUsers = choices.allUsers && !choices.perUser;
   if (choices.group) {
     footprint->groupFolder = true;
-    const LinkPlace programs = choices.allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
+    const LinkPlace programs = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
     char main[kShortSize];
     ComposeMainLinkName(kVersionMajor, kVersionMinor, main, sizeof main);
     links.push_back(Link(programs, main, LinkTarget::kViewer));
@@ -325,7 +327,7 @@ void DescribeLinks(const Choices& choices, Footprint* footprint) {
       links.push_back(link);
     }
   }
-  const LinkPlace desktop = choices.allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
+  const LinkPlace desktop = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
   if (choices.desktop) {
     LinkItem viewer = Link(desktop, kDesktopLinkName, LinkTarget::kViewer);
     viewer.description = kDesktopLinkDescription;
@@ -338,6 +340,24 @@ void DescribeLinks(const Choices& choices, Footprint* footprint) {
     thumbs.iconIndex = kThumbnailsIcon;
     thumbs.description = kThumbnailsDescription;
     links.push_back(thumbs);
+  }
+}
+
+// The current user's installation: the same items below HKEY_CURRENT_USER.
+// Keys that a machine has and a user's hive may lack are created on the way
+// and go again when they are left empty.
+void MoveToUser(Footprint* footprint) {
+  for (RegistryItem& item : footprint->registry) {
+    if (item.hive == Hive::kClasses) item.key = RootKeyPath(item);
+    item.hive = Hive::kUser;
+    // A user's hive need not hold the list of registered applications yet.
+    if (item.replaces == ValueKind::kRegisteredApplication) item.opening = Opening::kCreate;
+  }
+  for (KeyItem& key : footprint->ownKeys) key.root = Root::kCurrentUser;
+  for (KeyItem& key : footprint->createdKeys) key.root = Root::kCurrentUser;
+  footprint->uninstallEntry.root = Root::kCurrentUser;
+  for (const char* parent : {kRegisteredApplicationsKey, kAppPathsParentKey, kUninstallParentKey}) {
+    footprint->createdKeys.push_back({Root::kCurrentUser, parent});
   }
 }
 
@@ -379,12 +399,15 @@ Footprint Describe(const Choices& choices, const InstallTexts& texts) {
   DescribeLinks(choices, &footprint);
   footprint.files.push_back({FilePlace::kSettingsFolder, kSettingsFileName});
   footprint.files.push_back({FilePlace::kInstallFolder, kRecordFileName});
+  if (choices.perUser) MoveToUser(&footprint);
   return footprint;
 }
 
-const Footprint& Union() {
-  static const Footprint merged = [] {
+namespace {
+
+Footprint Merged(Scope scope) {
     Choices every;
+    every.perUser = scope == Scope::kUser;
     every.group = every.desktop = every.thumbs = true;
     every.associate = every.confirmed = every.userAssociations = true;
     for (bool& format : every.formats) format = true;
@@ -402,9 +425,17 @@ const Footprint& Union() {
     MergeInOrder(&result.createdKeys, older.createdKeys, SameKey);
     MergeInOrder(&result.links, older.links, SameLink);
     return result;
-  }();
-  return merged;
 }
+
+}  // namespace
+
+const Footprint& Union(Scope scope) {
+  static const Footprint machine = Merged(Scope::kMachine);
+  static const Footprint user = Merged(Scope::kUser);
+  return scope == Scope::kUser ? user : machine;
+}
+
+Root ScopeRoot(Scope scope) { return scope == Scope::kUser ? Root::kCurrentUser : Root::kLocalMachine; }
 
 Root RootOf(Hive hive) { return hive == Hive::kUser ? Root::kCurrentUser : Root::kLocalMachine; }
 
@@ -412,9 +443,10 @@ std::string RootKeyPath(const RegistryItem& item) {
   return item.hive == Hive::kClasses ? "SOFTWARE\\Classes\\" + item.key : item.key;
 }
 
-const std::vector<KnownValue>& KnownReplacedValues() {
-  static const std::vector<KnownValue> values = [] {
-    const std::vector<RegistryItem>& items = Union().registry;
+namespace {
+
+std::vector<KnownValue> ReplacedValuesOf(Scope scope) {
+    const std::vector<RegistryItem>& items = Union(scope).registry;
     // Sorted by format row (the values of every run last), extension and
     // kind, so that each extension's default, user choice and hash follow
     // each other.
@@ -449,13 +481,19 @@ const std::vector<KnownValue>& KnownReplacedValues() {
       list.push_back({item.replaces, RootOf(item.hive), RootKeyPath(item), item.name, ours, item.formatRow});
     }
     return list;
-  }();
-  return values;
 }
 
-const std::vector<KnownKey>& KnownCreatedKeys() { return Union().createdKeys; }
+}  // namespace
 
-const std::vector<KeyItem>& OwnKeys() { return Union().ownKeys; }
+const std::vector<KnownValue>& KnownReplacedValues(Scope scope) {
+  static const std::vector<KnownValue> machine = ReplacedValuesOf(Scope::kMachine);
+  static const std::vector<KnownValue> user = ReplacedValuesOf(Scope::kUser);
+  return scope == Scope::kUser ? user : machine;
+}
+
+const std::vector<KnownKey>& KnownCreatedKeys(Scope scope) { return Union(scope).createdKeys; }
+
+const std::vector<KeyItem>& OwnKeys(Scope scope) { return Union(scope).ownKeys; }
 
 const std::vector<std::string>& StoreAppClasses() {
   static const std::vector<std::string> classes(std::begin(kStoreAppClasses), std::end(kStoreAppClasses));

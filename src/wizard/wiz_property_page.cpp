@@ -10,7 +10,9 @@
 #include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "platform/system_folders.h"
+#include "core/command_arguments.h"
 #include "resources/resource.h"
+#include "setup/account_run.h"
 #include "setup/installation_run.h"
 #include "wizard/wiz_property_sheet.h"
 
@@ -103,11 +105,19 @@ void CWizPropertyPage::SetWelcomeDefaults() {
   WizardModel& model = Model();
   model.desktopLink = model.thumbsLink = model.startMenuGroup = true;
   model.allUsers = false;
+  // Without administrator rights (or with "/scope=user") the installation is
+  // the current user's: its folder, and one line that says so.
+  const installrecord::Scope scope = RunScope(ProgramArguments(Sheet().CommandLine()));
+  model.perUser = scope == installrecord::Scope::kUser;
+  if (model.perUser) {
+    SetDlgItemText(IDC_SCOPE_NOTE, LoadResourceString(IDS_USER_SCOPE_NOTE).c_str());
+    ::ShowWindow(GetDlgItem(IDC_SCOPE_NOTE), SW_SHOWNA);
+  }
   // An earlier installation wins over the default, so an update lands in
   // the same folder.
   char folder[kPathSize] = {};
-  GetDefaultInstallFolder(folder);
-  if (!FindPreviousInstallFolder(model.targetFolder)) {
+  GetDefaultInstallFolder(folder, scope);
+  if (!FindPreviousInstallFolder(model.targetFolder, scope)) {
     std::memcpy(model.targetFolder, folder, sizeof model.targetFolder);
   }
   // What the command line names wins over both: "winget --location" and the
@@ -167,7 +177,8 @@ void CWizPropertyPage::UpdateLinkScope() {
   const bool anyLink = IsDlgButtonChecked(IDC_DESKTOP_LINK) || IsDlgButtonChecked(IDC_THUMBS_LINK) ||
                        IsDlgButtonChecked(IDC_GROUP_LINK);
   EnableDlgItem(IDC_CURRENT_USER, anyLink);
-  EnableDlgItem(IDC_ALL_USERS, anyLink);
+  // The current user's installation writes into no other user's folders.
+  EnableDlgItem(IDC_ALL_USERS, anyLink && !Model().perUser);
 }
 
 void CWizPropertyPage::ClearLinks() {
