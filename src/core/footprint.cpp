@@ -356,7 +356,8 @@ void MoveToUser(Footprint* footprint) {
   for (KeyItem& key : footprint->ownKeys) key.root = Root::kCurrentUser;
   for (KeyItem& key : footprint->createdKeys) key.root = Root::kCurrentUser;
   footprint->uninstallEntry.root = Root::kCurrentUser;
-  for (const char* parent : {kRegisteredApplicationsKey, kAppPathsParentKey, kUninstallParentKey}) {
+  for (const char* parent : {kRegisteredApplicationsKey, kAppPathsParentKey, kUninstallParentKey,
+                             kUserApplicationsKey, kUserClassesKey}) {
     footprint->createdKeys.push_back({Root::kCurrentUser, parent});
   }
 }

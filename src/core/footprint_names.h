@@ -66,6 +66,10 @@ constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 // hive may not have yet.
 constexpr const char* kUninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kAppPathsParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+// The same for the user's classes and their "Applications" key (the
+// machine always has both).
+constexpr const char* kUserClassesKey = "SOFTWARE\\Classes";
+constexpr const char* kUserApplicationsKey = "SOFTWARE\\Classes\\Applications";
 // The application key with its capabilities.
 constexpr const char* kApplicationKey = "SOFTWARE\\Pixorra";
 constexpr const char* kApplicationCommandKey = "SOFTWARE\\Pixorra\\shell\\open\\command";

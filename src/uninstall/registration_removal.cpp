@@ -45,13 +45,15 @@ bool Lists(const std::vector<KeyName>& keys, Root root, const std::string& key) 
   return false;
 }
 
-// The current user's installation beside the machine's: a value of the
-// user's own part (a user choice, a store app class's NoOpenWith) that
-// already held the product's data when it was installed is the machine
-// installation's, and stays for that one to take back.
-bool KeptForMachine(const KnownValue& value, const installrecord::EarlierValue* earlier, Scope scope) {
-  if (scope != Scope::kUser || earlier == nullptr || !earlier->existed) return false;
-  if (!RegKeyPresent(HKEY_LOCAL_MACHINE, kOpenCommandKey)) return false;
+// Two installations side by side, one per scope: a value of the user's own
+// part (a user choice, a store app class's NoOpenWith) that already held the
+// product's data when this one was installed belongs to the other, and
+// stays while the other is still registered. Without an installation of the
+// other scope nothing changes.
+bool KeptForOtherScope(const KnownValue& value, const installrecord::EarlierValue* earlier, Scope scope) {
+  if (earlier == nullptr || !earlier->existed) return false;
+  const HKEY other = scope == Scope::kUser ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  if (!RegKeyPresent(other, kOpenCommandKey)) return false;
   if (value.kind == ValueKind::kNoOpenWith) return true;
   return value.kind == ValueKind::kUserChoice && IsProductProgId(earlier->data);
 }
@@ -64,7 +66,7 @@ void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, Sc
   const RegData current = ReadRegData(HKEY_CURRENT_USER, progid.key, progid.name);
   if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
   const installrecord::EarlierValue* earlier = FindEarlier(record, Root::kCurrentUser, progid.key, kProgIdValue);
-  if (KeptForMachine(progid, earlier, scope)) return;
+  if (KeptForOtherScope(progid, earlier, scope)) return;
   const ValueAction action = DecideValue(progid, true, current.data, earlier, IsRegistered(progid, earlier));
   const StepResult removed = RemoveRegTree(HKEY_CURRENT_USER, progid.key);
   if (!removed.ok) {
@@ -91,7 +93,7 @@ void RestoreReplacedValues(const InstallRecord& record, Scope scope, std::vector
     if (value.kind == ValueKind::kUserChoiceHash) continue;
     const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
     const installrecord::EarlierValue* earlier = FindEarlier(record, value.root, value.key, value.name);
-    if (KeptForMachine(value, earlier, scope)) continue;
+    if (KeptForOtherScope(value, earlier, scope)) continue;
     switch (DecideValue(value, current.exists, current.data, earlier, IsRegistered(value, earlier))) {
       case ValueAction::kWriteEarlier:
         Note(WriteRegData(RootKey(value.root), value.key, value.name, earlier->type, earlier->data), value.root,

@@ -96,6 +96,9 @@ class ScopeTest : public ::testing::Test {
     CloseAllViewers();
     Clean();
     work_ = MakeTempFolder("scope_work");
+    // Windows has the user's folder for programs of their own; a new Wine
+    // prefix does not. The setup makes it when it is missing, and it stays.
+    CreateDirectoryA((SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs").c_str(), nullptr);
   }
   void TearDown() override {
     CloseAllViewers();
@@ -240,16 +243,18 @@ struct LookupCase {
 
 TEST_F(ScopeTest, TheNextRunFindsTheUsersInstallationInItsScope) {
   const LookupCase cases[] = {
-      {"user's run with the option", Start::kElevated, "/scope=user", true},
-      {"run without elevation", Start::kWithoutElevation, "", true},
-      {"administrator's run", Start::kElevated, "", false},
+      {"user's run with the option", Start::kElevated, "/scope=user /desktop=1", true},
+      {"run without elevation", Start::kWithoutElevation, "/desktop=1", true},
+      {"administrator's run", Start::kElevated, "/desktop=1", false},
   };
   for (const LookupCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string earlier = work_ + "Eigene Programme\\Pixorra\\";
     Install(Start::kElevated, "/scope=user /folder=" + earlier);
     Install(c.start, c.options);
-    EXPECT_EQ(c.intoEarlierFolder, FileExists(earlier + "pv_uninstall.dat"));
+    // The second run's link names the folder it installed into.
+    const std::string target = ReadShellLink(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk").target;
+    EXPECT_EQ((c.intoEarlierFolder ? earlier : std::string(kMachineFolder)) + "px_main64.exe", target);
     EXPECT_EQ(earlier, ReadRegValue(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation").text);
     EXPECT_FALSE(FolderExists(UserFolder())) << "the default folder is not used";
     EXPECT_EQ(c.intoEarlierFolder, !FolderExists(kMachineFolder));

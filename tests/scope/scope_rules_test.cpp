@@ -137,7 +137,8 @@ TEST(UserFootprint, TheMachinesRegistrationBelowTheCurrentUser) {
 
 TEST(UserFootprint, KeysAUsersHiveMayLackAreCreatedAndGoAgain) {
   const std::vector<KnownKey>& created = KnownCreatedKeys(Scope::kUser);
-  for (const char* parent : {kRegisteredApplicationsKey, kAppPathsParentKey, kUninstallParentKey}) {
+  for (const char* parent :
+       {kRegisteredApplicationsKey, kAppPathsParentKey, kUninstallParentKey, kUserApplicationsKey, kUserClassesKey}) {
     bool listed = false;
     for (const KnownKey& key : created) listed = listed || (key.root == Root::kCurrentUser && key.key == parent);
     EXPECT_TRUE(listed) << parent;
@@ -146,6 +147,7 @@ TEST(UserFootprint, KeysAUsersHiveMayLackAreCreatedAndGoAgain) {
   for (const KnownKey& key : KnownCreatedKeys(Scope::kMachine)) {
     EXPECT_NE(kUninstallParentKey, key.key);
     EXPECT_NE(kAppPathsParentKey, key.key);
+    EXPECT_NE(kUserClassesKey, key.key);
   }
   // The registered application's value is opened with its key created.
   for (const RegistryItem& item : Union(Scope::kUser).registry) {
