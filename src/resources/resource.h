@@ -72,7 +72,7 @@
 #define IDC_INI_APPDATA_FOLDER 1039
 #define IDC_PROGRESS_NOTE      1044
 #define IDC_EULA_LINK          1045
-#define IDC_SCOPE_NOTE         1046  // welcome: shown only for the current user's installation
+#define IDC_SCOPE_NOTE         1046  // welcome: made only for the current user's installation
 #define IDC_FORMAT_LIST        1579
 #define IDC_SELECT_ALL         1080
 #define IDC_SELECT_NONE        1081

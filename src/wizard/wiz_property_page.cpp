@@ -109,10 +109,7 @@ void CWizPropertyPage::SetWelcomeDefaults() {
   // the current user's: its folder, and one line that says so.
   const installrecord::Scope scope = RunScope(ProgramArguments(Sheet().CommandLine()));
   model.perUser = scope == installrecord::Scope::kUser;
-  if (model.perUser) {
-    SetDlgItemText(IDC_SCOPE_NOTE, LoadResourceString(IDS_USER_SCOPE_NOTE).c_str());
-    ::ShowWindow(GetDlgItem(IDC_SCOPE_NOTE), SW_SHOWNA);
-  }
+  if (model.perUser) AddScopeNote();
   // An earlier installation wins over the default, so an update lands in
   // the same folder.
   char folder[kPathSize] = {};
@@ -125,6 +122,22 @@ void CWizPropertyPage::SetWelcomeDefaults() {
   ApplyCommandLinePresets(Sheet().CommandLine(), model);
   ExchangeWelcome(false);
   UpdateLinkScope();
+}
+
+// The welcome page's line for the current user's installation, under the
+// line that names the version, in the page's own font. An administrator's
+// page has no such control at all.
+void CWizPropertyPage::AddScopeNote() {
+  if (GetDlgItem(IDC_SCOPE_NOTE) != nullptr) return;
+  RECT box = {9, 59, 9 + 287, 59 + 10};
+  ::MapDialogRect(GetSafeHwnd(), &box);
+  const std::string text = LoadResourceString(IDS_USER_SCOPE_NOTE);
+  HWND note = ::CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, box.left, box.top,
+                                box.right - box.left, box.bottom - box.top, GetSafeHwnd(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SCOPE_NOTE)), nullptr, nullptr);
+  if (note == nullptr) return;
+  const LRESULT font = ::SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0);
+  ::SendMessageW(note, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
 }
 
 void CWizPropertyPage::ExchangeWelcome(bool save) {
