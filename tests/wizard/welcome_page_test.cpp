@@ -2,6 +2,9 @@
 // going back to it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
