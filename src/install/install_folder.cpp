@@ -25,15 +25,6 @@ bool FindPreviousInstallFolder(char folder[kPathSize], Scope scope) {
   return ReadOpenCommandFolder(command, folder);
 }
 
-bool FindAnyPreviousInstallFolder(char folder[kPathSize], Scope* scope) {
-  for (Scope candidate : {Scope::kMachine, Scope::kUser}) {
-    if (!FindPreviousInstallFolder(folder, candidate)) continue;
-    *scope = candidate;
-    return true;
-  }
-  return false;
-}
-
 void GetDefaultInstallFolder(char folder[kPathSize], Scope scope) {
   std::memcpy(folder, kFallbackFolder, sizeof kFallbackFolder);
   if (scope == Scope::kUser) {

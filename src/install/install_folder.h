@@ -11,10 +11,6 @@ using installrecord::Scope;
 // classes, or the current user's); false and "" when there is none.
 bool FindPreviousInstallFolder(char folder[kPathSize], Scope scope = Scope::kMachine);
 
-// True and the folder and scope of an earlier installation of either scope,
-// the machine's looked at first.
-bool FindAnyPreviousInstallFolder(char folder[kPathSize], Scope* scope);
-
 // The machine's: "<ProgramFilesDir>\Pixorra", or the fallback "C:\Pixorra\"
 // when the system does not say where programs go (or that folder is too
 // long). The current user's: "<local application data>\Programs\Pixorra",

@@ -92,6 +92,12 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
 
   InstallRecord file, copy;
   const bool haveFile = ReadUsableRecord(record_.folder, payload_, &file);
+  // The other scope's installation in this folder: its files are known, its
+  // registration stays that scope's own.
+  if (haveFile && file.scope != scope_) {
+    file = DiskFacts(file);
+    file.scope = scope_;
+  }
   const bool haveCopy = ReadUsableCopy(payload_, scope_, &copy);
   if (haveCopy && installrecord::SameName(copy.folder, record_.folder)) {
     older_ = copy;

@@ -125,6 +125,21 @@ bool FinishesLeftovers(const ProgramFolder& program, Reporter& ui, int* result) 
   return true;
 }
 
+// The scope whose registration names the folder; the user's removal
+// touches nothing of the machine's. When both do (the user's installation
+// went into the machine's folder), the record there says whose files these
+// are: the later installation's.
+Scope ScopeToRemove(const std::string& folder, bool ownedByMachine, bool ownedByUser) {
+  if (!ownedByUser) return Scope::kMachine;
+  if (!ownedByMachine) return Scope::kUser;
+  std::string text;
+  InstallRecord record;
+  if (ReadRecordFile(folder, &text) == RecordFileState::kRead && installrecord::Parse(text, &record, nullptr)) {
+    return record.scope;
+  }
+  return Scope::kMachine;
+}
+
 }  // namespace
 
 int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
@@ -137,14 +152,10 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
     }
   }
 
-  // The machine's registration for this folder first; else the current
-  // user's, whose removal touches nothing of the machine's.
-  Scope scope = Scope::kMachine;
-  bool owned = RegistrationBelongsTo(folder, Scope::kMachine);
-  if (!owned && RegistrationBelongsTo(folder, Scope::kUser)) {
-    owned = true;
-    scope = Scope::kUser;
-  }
+  const bool ownedByMachine = RegistrationBelongsTo(folder, Scope::kMachine);
+  const bool ownedByUser = RegistrationBelongsTo(folder, Scope::kUser);
+  const bool owned = ownedByMachine || ownedByUser;
+  const Scope scope = ScopeToRemove(folder, ownedByMachine, ownedByUser);
   if (IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) || LeadsThroughReparsePoint(folder, "")) {
     return RefuseDisk(IDS_UN_PROTECTED_FOLDER, folder, owned, scope, ui);
   }

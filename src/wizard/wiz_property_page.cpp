@@ -120,6 +120,8 @@ void CWizPropertyPage::SetWelcomeDefaults() {
   // What the command line names wins over both: "winget --location" and the
   // like give "/folder=".
   ApplyCommandLinePresets(Sheet().CommandLine(), model);
+  // No links for all users from the current user's installation.
+  if (model.perUser) model.allUsers = false;
   ExchangeWelcome(false);
   UpdateLinkScope();
 }

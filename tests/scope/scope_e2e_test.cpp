@@ -263,6 +263,21 @@ TEST_F(ScopeTest, TheNextRunFindsTheUsersInstallationInItsScope) {
   }
 }
 
+// The user's installation into the folder of the machine's: it knows the
+// files there, and its record names only its own scope's keys, so that its
+// uninstaller can use it.
+TEST_F(ScopeTest, TheUsersInstallationInTheMachinesFolderKeepsItsRecordUsable) {
+  const std::string shared = work_ + "Gemeinsam\\";
+  Install(Start::kElevated, "/group=1 /allusers=1 /folder=" + shared);
+  Install(Start::kElevated, "/scope=user /group=1 /folder=" + shared);
+  EXPECT_FALSE(FolderExists(shared + "pv_kept\\")) << "the machine's files are known, not set aside";
+  Uninstall(Start::kElevated, HKEY_CURRENT_USER, shared);
+  EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
+  EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Classes\\Pixorra"));
+  EXPECT_EQ(shared, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text)
+      << "the machine's registration is not the user's uninstaller's to take";
+}
+
 // ------------------------------------------------------------- exit codes
 
 TEST_F(ScopeTest, AnUnknownScopeInstallsNothing) {
