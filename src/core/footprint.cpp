@@ -406,26 +406,27 @@ Footprint Describe(const Choices& choices, const InstallTexts& texts) {
 
 namespace {
 
+// Every choice combination of one scope, merged.
 Footprint Merged(Scope scope) {
-    Choices every;
-    every.perUser = scope == Scope::kUser;
-    every.group = every.desktop = every.thumbs = true;
-    every.associate = every.confirmed = every.userAssociations = true;
-    for (bool& format : every.formats) format = true;
-    every.installDate = "16010101";
-    InstallTexts texts;
-    ComposeInstallTexts("C:\\Pixorra", &texts);
-    // Windows 8 on adds the store app classes, earlier versions the
-    // uninstaller's link.
-    every.windows8OrLater = true;
-    Footprint result = Describe(every, texts);
-    every.windows8OrLater = false;
-    const Footprint older = Describe(every, texts);
-    MergeInOrder(&result.registry, older.registry, SameItem);
-    MergeInOrder(&result.ownKeys, older.ownKeys, SameKey);
-    MergeInOrder(&result.createdKeys, older.createdKeys, SameKey);
-    MergeInOrder(&result.links, older.links, SameLink);
-    return result;
+  Choices every;
+  every.perUser = scope == Scope::kUser;
+  every.group = every.desktop = every.thumbs = true;
+  every.associate = every.confirmed = every.userAssociations = true;
+  for (bool& format : every.formats) format = true;
+  every.installDate = "16010101";
+  InstallTexts texts;
+  ComposeInstallTexts("C:\\Pixorra", &texts);
+  // Windows 8 on adds the store app classes, earlier versions the
+  // uninstaller's link.
+  every.windows8OrLater = true;
+  Footprint result = Describe(every, texts);
+  every.windows8OrLater = false;
+  const Footprint older = Describe(every, texts);
+  MergeInOrder(&result.registry, older.registry, SameItem);
+  MergeInOrder(&result.ownKeys, older.ownKeys, SameKey);
+  MergeInOrder(&result.createdKeys, older.createdKeys, SameKey);
+  MergeInOrder(&result.links, older.links, SameLink);
+  return result;
 }
 
 }  // namespace
@@ -446,42 +447,43 @@ std::string RootKeyPath(const RegistryItem& item) {
 
 namespace {
 
+// The replaced values of one scope's union, in KnownReplacedValues' order.
 std::vector<KnownValue> ReplacedValuesOf(Scope scope) {
-    const std::vector<RegistryItem>& items = Union(scope).registry;
-    // Sorted by format row (the values of every run last), extension and
-    // kind, so that each extension's default, user choice and hash follow
-    // each other.
-    std::map<std::string, std::size_t> extensionOrder;
-    std::vector<std::tuple<int, int, std::size_t, int, std::size_t>> order;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      const RegistryItem& item = items[i];
-      if (item.replaces == ValueKind::kNone) continue;
-      const int group = item.formatRow >= 0 ? 0 : item.formatRow == kAnyAssociation ? 1 : 2;
-      order.emplace_back(group, item.formatRow, 0, static_cast<int>(item.replaces), i);
+  const std::vector<RegistryItem>& items = Union(scope).registry;
+  // Sorted by format row (the values of every run last), extension and
+  // kind, so that each extension's default, user choice and hash follow
+  // each other.
+  std::map<std::string, std::size_t> extensionOrder;
+  std::vector<std::tuple<int, int, std::size_t, int, std::size_t>> order;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const RegistryItem& item = items[i];
+    if (item.replaces == ValueKind::kNone) continue;
+    const int group = item.formatRow >= 0 ? 0 : item.formatRow == kAnyAssociation ? 1 : 2;
+    order.emplace_back(group, item.formatRow, 0, static_cast<int>(item.replaces), i);
+  }
+  // Each row's extensions in the order they appear.
+  std::size_t sequence = 0;
+  for (auto& entry : order) {
+    const RegistryItem& item = items[std::get<4>(entry)];
+    if (std::get<0>(entry) != 0) continue;
+    std::string ext = item.extension;
+    if (ext.empty()) {
+      // A user choice's removal: "...\FileExts\.<ext>\UserChoice".
+      const std::string key = item.key.substr(0, item.key.rfind('\\'));
+      ext = key.substr(key.rfind('\\') + 1);
     }
-    // Each row's extensions in the order they appear.
-    std::size_t sequence = 0;
-    for (auto& entry : order) {
-      const RegistryItem& item = items[std::get<4>(entry)];
-      if (std::get<0>(entry) != 0) continue;
-      std::string ext = item.extension;
-      if (ext.empty()) {
-        // A user choice's removal: "...\FileExts\.<ext>\UserChoice".
-        const std::string key = item.key.substr(0, item.key.rfind('\\'));
-        ext = key.substr(key.rfind('\\') + 1);
-      }
-      if (extensionOrder.find(ext) == extensionOrder.end()) extensionOrder[ext] = sequence++;
-      std::get<2>(entry) = extensionOrder[ext];
-    }
-    std::stable_sort(order.begin(), order.end());
-    std::vector<KnownValue> list;
-    for (const auto& entry : order) {
-      const RegistryItem& item = items[std::get<4>(entry)];
-      const std::string ours =
-          item.replaces == ValueKind::kUserChoiceHash || item.replaces == ValueKind::kNoOpenWith ? "" : item.text;
-      list.push_back({item.replaces, RootOf(item.hive), RootKeyPath(item), item.name, ours, item.formatRow});
-    }
-    return list;
+    if (extensionOrder.find(ext) == extensionOrder.end()) extensionOrder[ext] = sequence++;
+    std::get<2>(entry) = extensionOrder[ext];
+  }
+  std::stable_sort(order.begin(), order.end());
+  std::vector<KnownValue> list;
+  for (const auto& entry : order) {
+    const RegistryItem& item = items[std::get<4>(entry)];
+    const std::string ours =
+        item.replaces == ValueKind::kUserChoiceHash || item.replaces == ValueKind::kNoOpenWith ? "" : item.text;
+    list.push_back({item.replaces, RootOf(item.hive), RootKeyPath(item), item.name, ours, item.formatRow});
+  }
+  return list;
 }
 
 }  // namespace

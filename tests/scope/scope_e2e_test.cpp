@@ -278,27 +278,4 @@ TEST_F(ScopeTest, TheUsersInstallationInTheMachinesFolderKeepsItsRecordUsable) {
       << "the machine's registration is not the user's uninstaller's to take";
 }
 
-// ------------------------------------------------------------- exit codes
-
-TEST_F(ScopeTest, AnUnknownScopeInstallsNothing) {
-  const struct {
-    const char* arguments;
-    DWORD exitCode;
-    const char* logged;
-  } cases[] = {
-      {"/silent /scope=usr", 1639, "/scope=usr"},
-      {"/silent /scope=", 1639, "/scope="},
-      {"/silent /scope=user /help", 0, "/scope=user"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.arguments);
-    DeleteFileA((work_ + "Pixorra_Install.log").c_str());
-    EXPECT_EQ(c.exitCode, RunSetup(c.arguments, work_).exitCode);
-    EXPECT_TRUE(Contains(ReadFileBytes(work_ + "Pixorra_Install.log"), c.logged)) << Log();
-    EXPECT_FALSE(FolderExists(UserFolder()));
-    EXPECT_FALSE(FolderExists(kMachineFolder));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  }
-}
-
 }  // namespace
