@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/command_line.h"
+#include "core/install_scope.h"
 
 const char* ProgramArguments(const char* commandLine) {
   if (commandLine == nullptr) return "";
@@ -55,7 +56,7 @@ const char* const kSilentAliases[] = {"/S", "/SILENT", "/VERYSILENT", "/quiet", 
 const char* const kSetupSwitches[] = {"/silent", "/S", "/SILENT", "/VERYSILENT", "/quiet", "/qn",
                                       "/?", "/help", "/progress", nullptr};
 const char* const kSetupValues[] = {"/folder=", "/group=", "/desktop=", "/thumbs=", "/allusers=",
-                                    "/assoc=", "/ini=", "/log=", nullptr};
+                                    "/assoc=", "/ini=", "/log=", "/scope=", nullptr};
 const char* const kUninstallerSwitches[] = {"/silent", "/S", "/SILENT", "/VERYSILENT", "/quiet", "/qn",
                                             "/?", "/help", nullptr};
 // The copy's own line (written by the original uninstaller) is read before
@@ -122,7 +123,9 @@ bool FindUnknownOption(const char* arguments, const KnownOptions& known, std::st
   for (const std::string& written : SplitArguments(arguments)) {
     const std::string plain = Unquoted(written);
     if (plain.empty() || plain[0] != '/') continue;
-    if (IsOneOf(plain, known.switches) || StartsWithOneOf(plain, known.valuePrefixes)) continue;
+    // "/scope=" takes one of two words only.
+    const bool badScope = plain.compare(0, 7, "/scope=") == 0 && !installscope::IsScopeWord(plain);
+    if (!badScope && (IsOneOf(plain, known.switches) || StartsWithOneOf(plain, known.valuePrefixes))) continue;
     if (word != nullptr) *word = written.substr(0, kPathSize - 1);
     return true;
   }

@@ -306,9 +306,11 @@ LinkItem Link(LinkPlace place, const std::string& name, LinkTarget target) {
 
 void DescribeLinks(const Choices& choices, Footprint* footprint) {
   std::vector<LinkItem>& links = footprint->links;
+  // The current user's installation writes into no other user's folders.
+  const bool allUsers = choices.allUsers && !choices.perUser;
   if (choices.group) {
     footprint->groupFolder = true;
-    const LinkPlace programs = choices.allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
+    const LinkPlace programs = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
     char main[kShortSize];
     ComposeMainLinkName(kVersionMajor, kVersionMinor, main, sizeof main);
     links.push_back(Link(programs, main, LinkTarget::kViewer));
@@ -325,7 +327,7 @@ void DescribeLinks(const Choices& choices, Footprint* footprint) {
       links.push_back(link);
     }
   }
-  const LinkPlace desktop = choices.allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
+  const LinkPlace desktop = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
   if (choices.desktop) {
     LinkItem viewer = Link(desktop, kDesktopLinkName, LinkTarget::kViewer);
     viewer.description = kDesktopLinkDescription;
@@ -338,6 +340,25 @@ void DescribeLinks(const Choices& choices, Footprint* footprint) {
     thumbs.iconIndex = kThumbnailsIcon;
     thumbs.description = kThumbnailsDescription;
     links.push_back(thumbs);
+  }
+}
+
+// The current user's installation: the same items below HKEY_CURRENT_USER.
+// Keys that a machine has and a user's hive may lack are created on the way
+// and go again when they are left empty.
+void MoveToUser(Footprint* footprint) {
+  for (RegistryItem& item : footprint->registry) {
+    if (item.hive == Hive::kClasses) item.key = RootKeyPath(item);
+    item.hive = Hive::kUser;
+    // A user's hive need not hold the list of registered applications yet.
+    if (item.replaces == ValueKind::kRegisteredApplication) item.opening = Opening::kCreate;
+  }
+  for (KeyItem& key : footprint->ownKeys) key.root = Root::kCurrentUser;
+  for (KeyItem& key : footprint->createdKeys) key.root = Root::kCurrentUser;
+  footprint->uninstallEntry.root = Root::kCurrentUser;
+  for (const char* parent : {kRegisteredApplicationsKey, kAppPathsParentKey, kUninstallParentKey,
+                             kUserApplicationsKey, kUserClassesKey}) {
+    footprint->createdKeys.push_back({Root::kCurrentUser, parent});
   }
 }
 
@@ -379,32 +400,44 @@ Footprint Describe(const Choices& choices, const InstallTexts& texts) {
   DescribeLinks(choices, &footprint);
   footprint.files.push_back({FilePlace::kSettingsFolder, kSettingsFileName});
   footprint.files.push_back({FilePlace::kInstallFolder, kRecordFileName});
+  if (choices.perUser) MoveToUser(&footprint);
   return footprint;
 }
 
-const Footprint& Union() {
-  static const Footprint merged = [] {
-    Choices every;
-    every.group = every.desktop = every.thumbs = true;
-    every.associate = every.confirmed = every.userAssociations = true;
-    for (bool& format : every.formats) format = true;
-    every.installDate = "16010101";
-    InstallTexts texts;
-    ComposeInstallTexts("C:\\Pixorra", &texts);
-    // Windows 8 on adds the store app classes, earlier versions the
-    // uninstaller's link.
-    every.windows8OrLater = true;
-    Footprint result = Describe(every, texts);
-    every.windows8OrLater = false;
-    const Footprint older = Describe(every, texts);
-    MergeInOrder(&result.registry, older.registry, SameItem);
-    MergeInOrder(&result.ownKeys, older.ownKeys, SameKey);
-    MergeInOrder(&result.createdKeys, older.createdKeys, SameKey);
-    MergeInOrder(&result.links, older.links, SameLink);
-    return result;
-  }();
-  return merged;
+namespace {
+
+// Every choice combination of one scope, merged.
+Footprint Merged(Scope scope) {
+  Choices every;
+  every.perUser = scope == Scope::kUser;
+  every.group = every.desktop = every.thumbs = true;
+  every.associate = every.confirmed = every.userAssociations = true;
+  for (bool& format : every.formats) format = true;
+  every.installDate = "16010101";
+  InstallTexts texts;
+  ComposeInstallTexts("C:\\Pixorra", &texts);
+  // Windows 8 on adds the store app classes, earlier versions the
+  // uninstaller's link.
+  every.windows8OrLater = true;
+  Footprint result = Describe(every, texts);
+  every.windows8OrLater = false;
+  const Footprint older = Describe(every, texts);
+  MergeInOrder(&result.registry, older.registry, SameItem);
+  MergeInOrder(&result.ownKeys, older.ownKeys, SameKey);
+  MergeInOrder(&result.createdKeys, older.createdKeys, SameKey);
+  MergeInOrder(&result.links, older.links, SameLink);
+  return result;
 }
+
+}  // namespace
+
+const Footprint& Union(Scope scope) {
+  static const Footprint machine = Merged(Scope::kMachine);
+  static const Footprint user = Merged(Scope::kUser);
+  return scope == Scope::kUser ? user : machine;
+}
+
+Root ScopeRoot(Scope scope) { return scope == Scope::kUser ? Root::kCurrentUser : Root::kLocalMachine; }
 
 Root RootOf(Hive hive) { return hive == Hive::kUser ? Root::kCurrentUser : Root::kLocalMachine; }
 
@@ -412,50 +445,58 @@ std::string RootKeyPath(const RegistryItem& item) {
   return item.hive == Hive::kClasses ? "SOFTWARE\\Classes\\" + item.key : item.key;
 }
 
-const std::vector<KnownValue>& KnownReplacedValues() {
-  static const std::vector<KnownValue> values = [] {
-    const std::vector<RegistryItem>& items = Union().registry;
-    // Sorted by format row (the values of every run last), extension and
-    // kind, so that each extension's default, user choice and hash follow
-    // each other.
-    std::map<std::string, std::size_t> extensionOrder;
-    std::vector<std::tuple<int, int, std::size_t, int, std::size_t>> order;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      const RegistryItem& item = items[i];
-      if (item.replaces == ValueKind::kNone) continue;
-      const int group = item.formatRow >= 0 ? 0 : item.formatRow == kAnyAssociation ? 1 : 2;
-      order.emplace_back(group, item.formatRow, 0, static_cast<int>(item.replaces), i);
+namespace {
+
+// The replaced values of one scope's union, in KnownReplacedValues' order.
+std::vector<KnownValue> ReplacedValuesOf(Scope scope) {
+  const std::vector<RegistryItem>& items = Union(scope).registry;
+  // Sorted by format row (the values of every run last), extension and
+  // kind, so that each extension's default, user choice and hash follow
+  // each other.
+  std::map<std::string, std::size_t> extensionOrder;
+  std::vector<std::tuple<int, int, std::size_t, int, std::size_t>> order;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const RegistryItem& item = items[i];
+    if (item.replaces == ValueKind::kNone) continue;
+    const int group = item.formatRow >= 0 ? 0 : item.formatRow == kAnyAssociation ? 1 : 2;
+    order.emplace_back(group, item.formatRow, 0, static_cast<int>(item.replaces), i);
+  }
+  // Each row's extensions in the order they appear.
+  std::size_t sequence = 0;
+  for (auto& entry : order) {
+    const RegistryItem& item = items[std::get<4>(entry)];
+    if (std::get<0>(entry) != 0) continue;
+    std::string ext = item.extension;
+    if (ext.empty()) {
+      // A user choice's removal: "...\FileExts\.<ext>\UserChoice".
+      const std::string key = item.key.substr(0, item.key.rfind('\\'));
+      ext = key.substr(key.rfind('\\') + 1);
     }
-    // Each row's extensions in the order they appear.
-    std::size_t sequence = 0;
-    for (auto& entry : order) {
-      const RegistryItem& item = items[std::get<4>(entry)];
-      if (std::get<0>(entry) != 0) continue;
-      std::string ext = item.extension;
-      if (ext.empty()) {
-        // A user choice's removal: "...\FileExts\.<ext>\UserChoice".
-        const std::string key = item.key.substr(0, item.key.rfind('\\'));
-        ext = key.substr(key.rfind('\\') + 1);
-      }
-      if (extensionOrder.find(ext) == extensionOrder.end()) extensionOrder[ext] = sequence++;
-      std::get<2>(entry) = extensionOrder[ext];
-    }
-    std::stable_sort(order.begin(), order.end());
-    std::vector<KnownValue> list;
-    for (const auto& entry : order) {
-      const RegistryItem& item = items[std::get<4>(entry)];
-      const std::string ours =
-          item.replaces == ValueKind::kUserChoiceHash || item.replaces == ValueKind::kNoOpenWith ? "" : item.text;
-      list.push_back({item.replaces, RootOf(item.hive), RootKeyPath(item), item.name, ours, item.formatRow});
-    }
-    return list;
-  }();
-  return values;
+    if (extensionOrder.find(ext) == extensionOrder.end()) extensionOrder[ext] = sequence++;
+    std::get<2>(entry) = extensionOrder[ext];
+  }
+  std::stable_sort(order.begin(), order.end());
+  std::vector<KnownValue> list;
+  for (const auto& entry : order) {
+    const RegistryItem& item = items[std::get<4>(entry)];
+    const std::string ours =
+        item.replaces == ValueKind::kUserChoiceHash || item.replaces == ValueKind::kNoOpenWith ? "" : item.text;
+    list.push_back({item.replaces, RootOf(item.hive), RootKeyPath(item), item.name, ours, item.formatRow});
+  }
+  return list;
 }
 
-const std::vector<KnownKey>& KnownCreatedKeys() { return Union().createdKeys; }
+}  // namespace
 
-const std::vector<KeyItem>& OwnKeys() { return Union().ownKeys; }
+const std::vector<KnownValue>& KnownReplacedValues(Scope scope) {
+  static const std::vector<KnownValue> machine = ReplacedValuesOf(Scope::kMachine);
+  static const std::vector<KnownValue> user = ReplacedValuesOf(Scope::kUser);
+  return scope == Scope::kUser ? user : machine;
+}
+
+const std::vector<KnownKey>& KnownCreatedKeys(Scope scope) { return Union(scope).createdKeys; }
+
+const std::vector<KeyItem>& OwnKeys(Scope scope) { return Union(scope).ownKeys; }
 
 const std::vector<std::string>& StoreAppClasses() {
   static const std::vector<std::string> classes(std::begin(kStoreAppClasses), std::end(kStoreAppClasses));

@@ -20,6 +20,7 @@ namespace footprint {
 
 using installrecord::LinkPlace;
 using installrecord::Root;
+using installrecord::Scope;
 
 // What an installation's footprint depends on besides the install folder.
 struct Choices {
@@ -32,6 +33,11 @@ struct Choices {
   bool userAssociations = true;  // the running account's part (user choices, store app classes)
   bool formats[kFormatRowCount] = {};  // chosen format rows
   bool windows8OrLater = false;  // store app classes; no uninstaller link in the group
+  // The current user's installation: every item of HKEY_LOCAL_MACHINE and
+  // HKEY_CLASSES_ROOT goes below HKEY_CURRENT_USER (the classes below its
+  // SOFTWARE\Classes), the uninstall entry too, and the links into the
+  // user's own folders whatever allUsers says.
+  bool perUser = false;
   // Known only when the registration runs: today ("yyyymmdd", "" when it
   // could not be formed) and the unpacked payload's size.
   std::string installDate;
@@ -152,10 +158,12 @@ struct Footprint {
 // (shelltext::ComposeInstallTexts).
 Footprint Describe(const Choices& choices, const shelltext::InstallTexts& texts);
 
-// Every item any installation can write: the descriptions of every choice
-// combination merged (each key and value once, in the order of the richest
-// description), for the uninstaller's whitelist.
-const Footprint& Union();
+// Every item any installation of the scope can write: the descriptions of
+// every choice combination merged (each key and value once, in the order of
+// the richest description), for the uninstaller's whitelist. An installation
+// of one scope is taken back by its scope's lists alone, so that the other
+// scope's installation beside it stays.
+const Footprint& Union(Scope scope = Scope::kMachine);
 
 // The root of a hive as the record names it (kClasses: the machine's classes).
 Root RootOf(Hive hive);
@@ -178,11 +186,13 @@ struct KnownValue {
 // The replaced values of Union(): for each extension its default, user
 // choice and hash, then the store app classes, then the registered
 // application.
-const std::vector<KnownValue>& KnownReplacedValues();
+const std::vector<KnownValue>& KnownReplacedValues(Scope scope = Scope::kMachine);
 // Union()'s createdKeys.
-const std::vector<KnownKey>& KnownCreatedKeys();
+const std::vector<KnownKey>& KnownCreatedKeys(Scope scope = Scope::kMachine);
 // Union()'s ownKeys.
-const std::vector<KeyItem>& OwnKeys();
+const std::vector<KeyItem>& OwnKeys(Scope scope = Scope::kMachine);
+// The root of the scope's uninstall entry, open command and application key.
+Root ScopeRoot(Scope scope);
 // The store app classes' keys, in their order.
 const std::vector<std::string>& StoreAppClasses();
 // The names of the links in the group (without the folder) and on the

@@ -28,6 +28,9 @@ constexpr char kSettingsFileName[] = "px_main64.ini";
 
 // The folder below Program Files that a new installation goes to.
 constexpr char kProgramFilesFolder[] = "Pixorra";
+// The current user's installation: this folder below the user's local
+// application data.
+constexpr char kUserProgramsFolder[] = "Programs\\Pixorra";
 
 // The Start-menu group (in a programs folder) and its links; the main link's
 // name carries the version (shelltext::ComposeMainLinkName).
@@ -59,6 +62,14 @@ constexpr const char* kApplicationsMachineKey = "SOFTWARE\\Classes\\Applications
 constexpr const char* kUninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 // Where Windows looks up the viewer's program by its file name alone.
 constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe";
+// The parents of the uninstall entry and the App Paths entry, which a user's
+// hive may not have yet.
+constexpr const char* kUninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr const char* kAppPathsParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+// The same for the user's classes and their "Applications" key (the
+// machine always has both).
+constexpr const char* kUserClassesKey = "SOFTWARE\\Classes";
+constexpr const char* kUserApplicationsKey = "SOFTWARE\\Classes\\Applications";
 // The application key with its capabilities.
 constexpr const char* kApplicationKey = "SOFTWARE\\Pixorra";
 constexpr const char* kApplicationCommandKey = "SOFTWARE\\Pixorra\\shell\\open\\command";

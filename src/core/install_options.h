@@ -17,4 +17,7 @@ struct InstallOptions {
   // The running account's own part of the associations (user choices,
   // store-app entries); off for a machine account, whose profile no user sees.
   bool userAssociations = true;
+  // The current user's installation (nothing for the machine, no
+  // administrator rights needed), else the machine's.
+  bool perUser = false;
 };

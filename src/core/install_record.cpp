@@ -134,6 +134,11 @@ bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool*
     *sawFolder = true;
     return true;
   }
+  // Only the current user's installation says so; one spelling, as written.
+  if (kind == "Scope" && f.size() == 2 && f[1] == "user" && record->scope == Scope::kMachine) {
+    record->scope = Scope::kUser;
+    return true;
+  }
   if (kind == "File" && f.size() == 2) {
     record->files.push_back(f[1]);
     return true;
@@ -251,6 +256,7 @@ std::string Serialize(const InstallRecord& record) {
   std::string out;
   AddLine(out, {kHeader});
   AddLine(out, {"Folder", Escape(record.folder), record.folderCreated ? "created" : "found"});
+  if (record.scope == Scope::kUser) AddLine(out, {"Scope", "user"});
   for (const RecordedFile& file : record.files) {
     if (file.stamped) {
       AddLine(out, {"File", Escape(file.name), std::to_string(file.size), std::to_string(file.crc)});
@@ -321,6 +327,7 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   // installation repeated with the same choices leaves the same record.
   InstallRecord merged = older;
   merged.folder = newer.folder;
+  merged.scope = newer.scope;
   auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };
   // A file keeps its place; its stamp is the newer run's, which wrote it last.
   for (const RecordedFile& file : newer.files) {

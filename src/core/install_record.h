@@ -33,6 +33,11 @@ constexpr std::size_t kMaxFoundValueSize = 64 * 1024;
 
 enum class Root { kLocalMachine, kCurrentUser };
 
+// Whose installation it is: every user's (registration under
+// HKEY_LOCAL_MACHINE, an administrator's run) or the current user's alone
+// (everything under HKEY_CURRENT_USER and in the user's own folders).
+enum class Scope { kMachine, kUser };
+
 // Where a link lies: the current user's or all users' programs folder (the
 // group "Pixorra" inside it) or desktop.
 enum class LinkPlace { kUserPrograms, kCommonPrograms, kUserDesktop, kCommonDesktop };
@@ -89,6 +94,9 @@ constexpr const char* kKeptFolder = "pv_kept\\";
 struct InstallRecord {
   std::string folder;          // the program folder, ending in a backslash
   bool folderCreated = false;  // the installation created it (else it was found)
+  // Written as a line of its own only for the current user's installation,
+  // so that a machine installation's record reads as it always did.
+  Scope scope = Scope::kMachine;
   std::vector<RecordedFile> files;
   std::vector<std::string> kept;            // the user's files moved to kKeptFolder + name
   std::vector<std::string> createdFolders;  // inside the folder, ending in "\"

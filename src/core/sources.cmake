@@ -18,4 +18,5 @@ set(PX_CORE_SOURCES
   uninstall_rules.cpp
   leftover_rules.cpp
   account_placement.cpp
+  install_scope.cpp
   progress_rule.cpp)

@@ -14,6 +14,7 @@ using footprint::DesktopLinkNames;
 using footprint::KnownCreatedKeys;
 using footprint::KnownReplacedValues;
 using footprint::OwnKeys;
+using footprint::ScopeRoot;
 using footprint::kGroupFolder;
 using footprint::kRegisteredApplicationName;
 using footprint::kRegisteredApplicationsKey;
@@ -91,13 +92,13 @@ bool IsRestorableEarlier(const KnownValue& value, const EarlierValue& earlier) {
   return true;
 }
 
-bool IsOwnKeyOrBelow(Root root, const std::string& key) {
+bool IsOwnKeyOrBelow(Root root, const std::string& key, Scope scope) {
   auto within = [&](const std::string& own) {
     return SameName(key, own) ||
            (key.size() > own.size() + 1 && key[own.size()] == '\\' && SameName(key.substr(0, own.size()), own));
   };
-  if (root == Root::kLocalMachine && within(kUninstallEntryKey)) return true;
-  for (const KnownKey& own : OwnKeys()) {
+  if (root == ScopeRoot(scope) && within(kUninstallEntryKey)) return true;
+  for (const KnownKey& own : OwnKeys(scope)) {
     if (own.root == root && within(own.key)) return true;
   }
   return false;
@@ -169,6 +170,8 @@ bool IsPayloadFolder(const std::string& folder, const std::vector<std::string>& 
 
 RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFolder,
                           const std::vector<std::string>& payloadNames, std::string* why) {
+  // Each scope's record names only its scope's keys and values.
+  const Scope scope = record.scope;
   auto damaged = [why](const std::string& reason) {
     if (why != nullptr) *why = reason;
     return RecordVerdict::kDamaged;
@@ -196,41 +199,41 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
     if (!IsProgramsPlace(place)) return damaged(std::string("group ") + PlaceName(place));
   }
   for (const installrecord::KeyName& key : record.ownKeys) {
-    bool known = key.root == Root::kLocalMachine && SameName(key.key, kUninstallEntryKey);
-    for (const KnownKey& candidate : OwnKeys()) {
+    bool known = key.root == ScopeRoot(scope) && SameName(key.key, kUninstallEntryKey);
+    for (const KnownKey& candidate : OwnKeys(scope)) {
       known = known || (candidate.root == key.root && SameName(candidate.key, key.key));
     }
     if (!known) return damaged("own key " + key.key);
   }
   for (const installrecord::ValueName& value : record.setValues) {
-    bool known = value.root == Root::kLocalMachine && SameName(value.key, kRegisteredApplicationsKey) &&
+    bool known = value.root == ScopeRoot(scope) && SameName(value.key, kRegisteredApplicationsKey) &&
                  SameName(value.name, kRegisteredApplicationName);
-    for (const KnownValue& candidate : KnownReplacedValues()) {
+    for (const KnownValue& candidate : KnownReplacedValues(scope)) {
       known = known || (candidate.root == value.root && SameName(candidate.key, value.key) &&
                         SameName(candidate.name, value.name));
     }
     if (!known) return damaged("set value " + value.key + " " + value.name);
   }
   for (const installrecord::KeyName& key : record.foundKeys) {
-    if (!IsOwnKeyOrBelow(key.root, key.key)) return damaged("found key " + key.key);
+    if (!IsOwnKeyOrBelow(key.root, key.key, scope)) return damaged("found key " + key.key);
   }
   for (const installrecord::KeyName& key : record.createdKeys) {
     bool known = false;
-    for (const KnownKey& candidate : KnownCreatedKeys()) {
+    for (const KnownKey& candidate : KnownCreatedKeys(scope)) {
       known = known || (candidate.root == key.root && SameName(candidate.key, key.key));
     }
     if (!known) return damaged("key " + key.key);
   }
   for (const EarlierValue& value : record.earlier) {
     bool known = false;
-    for (const KnownValue& candidate : KnownReplacedValues()) {
+    for (const KnownValue& candidate : KnownReplacedValues(scope)) {
       known = known || (candidate.root == value.root && SameName(candidate.key, value.key) &&
                         SameName(candidate.name, value.name));
     }
     // Registry string data of the setup's own values is short; anything
     // longer was not read by the setup. Values in a found key of the
     // product's may be anybody's, up to the size the setup reads.
-    const bool inFoundKey = !known && IsOwnKeyOrBelow(value.root, value.key);
+    const bool inFoundKey = !known && IsOwnKeyOrBelow(value.root, value.key, scope);
     if ((!known && !inFoundKey) || value.data.size() > (known ? std::size_t{2048} : installrecord::kMaxFoundValueSize)) {
       return damaged("value " + value.key + " " + value.name);
     }

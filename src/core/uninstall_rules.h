@@ -21,6 +21,7 @@ using installrecord::EarlierValue;
 using installrecord::InstallRecord;
 using installrecord::LinkPlace;
 using installrecord::Root;
+using installrecord::Scope;
 // What the setup writes, as the uninstaller checks and takes it back.
 using footprint::KnownKey;
 using footprint::KnownValue;
@@ -50,9 +51,9 @@ bool IsRunnableClass(const std::string& progId);
 // The ProgID that earlier data of value names ("" for kinds that name none).
 std::string EarlierProgId(const KnownValue& value, const EarlierValue& earlier);
 
-// root\key is one of the product's own keys (footprint::OwnKeys, the uninstall entry)
-// or lies below one.
-bool IsOwnKeyOrBelow(Root root, const std::string& key);
+// root\key is one of the product's own keys of scope (footprint::OwnKeys,
+// the uninstall entry) or lies below one.
+bool IsOwnKeyOrBelow(Root root, const std::string& key, Scope scope = Scope::kMachine);
 
 // What becomes of an extension's default value or a NoOpenWith value.
 enum class ValueAction { kLeave, kWriteEarlier, kDelete };

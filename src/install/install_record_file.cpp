@@ -87,9 +87,17 @@ bool WriteRecordFile(const std::string& folder, const installrecord::InstallReco
   return ok;
 }
 
+namespace {
+
+HKEY EntryRoot(installrecord::Scope scope) {
+  return scope == installrecord::Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+}  // namespace
+
 bool WriteRecordCopy(const installrecord::InstallRecord& record) {
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, footprint::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+  if (RegOpenKeyExA(EntryRoot(record.scope), footprint::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
                     &entry) != ERROR_SUCCESS) {
     return false;
   }
@@ -100,10 +108,10 @@ bool WriteRecordCopy(const installrecord::InstallRecord& record) {
   return status == ERROR_SUCCESS;
 }
 
-bool ReadRecordCopy(std::string* text) {
+bool ReadRecordCopy(std::string* text, installrecord::Scope scope) {
   text->clear();
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, footprint::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+  if (RegOpenKeyExA(EntryRoot(scope), footprint::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                     &entry) != ERROR_SUCCESS) {
     return false;
   }

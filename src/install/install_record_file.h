@@ -31,10 +31,12 @@ bool WriteRecordFile(const std::string& folder, const installrecord::InstallReco
 // an administrator can change it): the data that goes back into the
 // registry is taken from there, never from the file in a folder that a user
 // may be able to write. Written only when the entry exists; false when it
-// could not be written. Reading: false when there is none.
+// could not be written. Reading: false when there is none. The current
+// user's installation keeps it in its own entry below HKEY_CURRENT_USER:
+// what goes back there is that user's own.
 using footprint::kRecordCopyValue;
 bool WriteRecordCopy(const installrecord::InstallRecord& record);
-bool ReadRecordCopy(std::string* text);
+bool ReadRecordCopy(std::string* text, installrecord::Scope scope = installrecord::Scope::kMachine);
 
 // The files and folders of the payload archive (names as the record keeps
 // them: "\" separated, folders ending in "\") and its size once unpacked.

@@ -11,9 +11,13 @@ std::string RegistryPath(HKEY root, const char* subkey) {
 }
 
 bool ReadMachineText(const char* keyName, const char* valueName, char text[kPathSize]) {
+  return ReadRegistryText(HKEY_LOCAL_MACHINE, keyName, valueName, text);
+}
+
+bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, char text[kPathSize]) {
   text[0] = '\0';
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(root, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
   char data[kPathSize + 1] = {};
   DWORD size = kPathSize;
   const LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);

@@ -18,6 +18,8 @@ std::string RegistryPath(HKEY root, const char* subkey);
 // (and "") when the key or value is missing or longer. The text is
 // terminated whatever the registry holds (the value type is not looked at).
 bool ReadMachineText(const char* keyName, const char* valueName, char text[kPathSize]);
+// The same below another root.
+bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, char text[kPathSize]);
 
 // Sets the unnamed value of root\subkey (REG_SZ), creating missing keys.
 StepResult SetDefaultText(HKEY root, const char* subkey, const char* text);

@@ -42,3 +42,13 @@ std::vector<std::string> AccountProfileFolders() {
   }
   return folders;
 }
+
+bool IsProcessElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
+  CloseHandle(token);
+  return !known || elevation.TokenIsElevated != 0;
+}

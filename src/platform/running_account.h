@@ -19,3 +19,9 @@ RunningAccount QueryRunningAccount();
 // application-data folders, each ending in a backslash; folders the shell
 // cannot name are left out.
 std::vector<std::string> AccountProfileFolders();
+
+// True when the process runs with its token's full rights: TokenElevation
+// says elevated. A system that knows no elevation (before Vista) answers as
+// an administrator's run always did: true. Group membership is not asked: a
+// member of Administrators whose token is filtered is not elevated.
+bool IsProcessElevated();

@@ -36,6 +36,8 @@
 // The "/progress" window's line under the bar, per stage.
 #define IDS_PROGRESS_UNPACKING   53
 #define IDS_PROGRESS_REGISTERING 54
+// The welcome page's line for an installation without administrator rights.
+#define IDS_USER_SCOPE_NOTE      55
 #define IDS_OTHER_RUN            60
 
 // Dialog templates (wizard pages)
@@ -71,6 +73,7 @@
 #define IDC_INI_APPDATA_FOLDER 1039
 #define IDC_PROGRESS_NOTE      1044
 #define IDC_EULA_LINK          1045
+#define IDC_SCOPE_NOTE         1046  // welcome: made only for the current user's installation
 #define IDC_FORMAT_LIST        1579
 #define IDC_SELECT_ALL         1080
 #define IDC_SELECT_NONE        1081

@@ -20,6 +20,13 @@ void Tell(Reporter& reporter, unsigned messageId, const std::string& subject) {
 }  // namespace
 
 InstallOptions PlaceForRunningAccount(const InstallOptions& options, Reporter& reporter) {
+  // The current user's installation writes only into that account's own
+  // places, whoever the account is: no links for all users.
+  if (options.perUser) {
+    InstallOptions own = options;
+    own.allUsers = false;
+    return own;
+  }
   const RunningAccount account = QueryRunningAccount();
   const AccountKind kind = ClassifyAccount(account.userSid.c_str(), account.interactiveStation);
   if (kind == AccountKind::kPerson) return options;
@@ -41,4 +48,11 @@ InstallOptions PlaceForRunningAccount(const InstallOptions& options, Reporter& r
   if (!placement.userAssociations) Tell(reporter, IDS_MACHINE_ASSOCIATIONS, who);
   if (placement.settingsInProgramFolder) Tell(reporter, IDS_MACHINE_SETTINGS, options.iniFolder);
   return placed;
+}
+
+installrecord::Scope RunScope(const char* arguments) {
+  const installscope::Request request = installscope::ReadRequest(arguments);
+  // Asked only when the command line leaves it open.
+  const bool elevated = request == installscope::Request::kNone ? IsProcessElevated() : true;
+  return installscope::Choose(request, elevated);
 }

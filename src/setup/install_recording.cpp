@@ -33,9 +33,9 @@ bool ReadUsableRecord(const std::string& folder, const PayloadContents& payload,
 
 // The uninstall entry's copy, written by the installation that owns the
 // registration.
-bool ReadUsableCopy(const PayloadContents& payload, InstallRecord* record) {
+bool ReadUsableCopy(const PayloadContents& payload, installrecord::Scope scope, InstallRecord* record) {
   std::string text;
-  if (!ReadRecordCopy(&text) || !installrecord::Parse(text, record, nullptr)) return false;
+  if (!ReadRecordCopy(&text, scope) || !installrecord::Parse(text, record, nullptr)) return false;
   return uninstallrules::CheckRecord(*record, record->folder, payload.files, nullptr) ==
          uninstallrules::RecordVerdict::kUsable;
 }
@@ -84,6 +84,7 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
   listed_ = ReadPayloadContents(resourceId, resourceType, &payload_);
   if (!listed_) return false;
   record_ = InstallRecord();
+  record_.scope = scope_;
   record_.folder = uninstallrules::WithBackslash(folder);
   record_.folderCreated = !folderExisted_;
   record_.files = payload_.stamps;
@@ -91,7 +92,13 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
 
   InstallRecord file, copy;
   const bool haveFile = ReadUsableRecord(record_.folder, payload_, &file);
-  const bool haveCopy = ReadUsableCopy(payload_, &copy);
+  // The other scope's installation in this folder: its files are known, its
+  // registration stays that scope's own.
+  if (haveFile && file.scope != scope_) {
+    file = DiskFacts(file);
+    file.scope = scope_;
+  }
+  const bool haveCopy = ReadUsableCopy(payload_, scope_, &copy);
   if (haveCopy && installrecord::SameName(copy.folder, record_.folder)) {
     older_ = copy;
     haveOlder_ = true;
@@ -111,7 +118,7 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
   if (!haveCopy) {
     char previous[kPathSize] = {};
     InstallRecord old;
-    if (FindPreviousInstallFolder(previous) && !installrecord::SameName(previous, record_.folder) &&
+    if (FindPreviousInstallFolder(previous, scope_) && !installrecord::SameName(previous, record_.folder) &&
         ReadUsableRecord(previous, payload_, &old)) {
       handed_ = RegistryFacts(old);
       handed_.ownKeys.clear();
@@ -163,7 +170,7 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   groupExisted_ = GroupFolderExists(allUsers);
   CaptureEarlierState(&record_, &found_);
   // The product's keys that someone else made before: what they hold stays.
-  for (const footprint::KnownKey& own : footprint::OwnKeys()) {
+  for (const footprint::KnownKey& own : footprint::OwnKeys(scope_)) {
     const KeyName key{own.root, own.key};
     if (!CreatedByUs(key)) CaptureFoundKey(key, &record_);
   }

@@ -13,6 +13,9 @@
 
 class InstallRecording {
  public:
+  // scope: whose installation the run makes; its record, uninstall entry
+  // and earlier installation are that scope's.
+  explicit InstallRecording(installrecord::Scope scope = installrecord::Scope::kMachine) : scope_(scope) {}
   // folderText: the target folder as given, before it is created.
   void BeforeFolder(const char* folderText);
   // folder: the created folder, ending in a backslash. Reads what earlier
@@ -43,6 +46,7 @@ class InstallRecording {
   bool CreatedByUs(const installrecord::KeyName& key) const;
   void NoteEarlierFolders(const installrecord::InstallRecord& previous);
 
+  installrecord::Scope scope_;
   bool folderExisted_ = false;
   bool listed_ = false;
   bool allUsers_ = false;

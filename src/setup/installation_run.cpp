@@ -122,7 +122,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   if (problem == TargetFolderProblem::kNone && IsProtectedProgramFolder(normalised)) {
     return Fail(reporter, FailedStep::kTargetFolder, IDS_INVALID_FOLDER, folder);
   }
-  InstallRecording recording;
+  InstallRecording recording(options.perUser ? installrecord::Scope::kUser : installrecord::Scope::kMachine);
   recording.BeforeFolder(folder);
   std::vector<std::string> createdFolders;
   const StepResult folderMade = EnsureFolderExists(folder, &createdFolders);

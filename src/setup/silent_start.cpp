@@ -18,6 +18,7 @@
 #include "platform/run_lock.h"
 #include "platform/viewer_process.h"
 #include "resources/resource.h"
+#include "setup/account_run.h"
 #include "setup/installation_run.h"
 #include "setup/log_reporter.h"
 
@@ -88,7 +89,9 @@ int RunSilentInstallation(const char* commandLine) {
   }
   InstallOptions options;
   SetSilentDefaults(options);
-  if (!FindPreviousInstallFolder(options.targetFolder)) GetDefaultInstallFolder(options.targetFolder);
+  const installrecord::Scope scope = RunScope(ProgramArguments(commandLine));
+  options.perUser = scope == installrecord::Scope::kUser;
+  if (!FindPreviousInstallFolder(options.targetFolder, scope)) GetDefaultInstallFolder(options.targetFolder, scope);
   ApplyCommandLineOptions(commandLine, options);
   // Known only now: the folder whose viewer holds the files, run by anybody
   // in any session. Nothing has been changed yet.

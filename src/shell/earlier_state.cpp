@@ -52,7 +52,7 @@ void ReadKnownValues(const std::vector<KnownValue>& values, Chosen chosen, std::
 }  // namespace
 
 void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
-  const std::vector<KnownValue>& known = footprint::KnownReplacedValues();
+  const std::vector<KnownValue>& known = footprint::KnownReplacedValues(record->scope);
   std::vector<RegData> data(known.size());
   ReadKnownValues(known, [](std::size_t) { return true; }, &data);
   for (std::size_t i = 0; i < known.size(); ++i) {
@@ -67,7 +67,7 @@ void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
     earlier.data = current.data;
     record->earlier.push_back(earlier);
   }
-  for (const KnownKey& key : footprint::KnownCreatedKeys()) {
+  for (const KnownKey& key : footprint::KnownCreatedKeys(record->scope)) {
     if (!RegKeyPresent(RootKey(key.root), key.key)) record->createdKeys.push_back({key.root, key.key});
   }
   if (found != nullptr) *found = std::move(data);
@@ -75,13 +75,14 @@ void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
 
 void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found, const bool* chosenRows,
                         bool associated) {
-  for (const KnownKey& key : footprint::OwnKeys()) {
+  for (const KnownKey& key : footprint::OwnKeys(record->scope)) {
     if (RegKeyPresent(RootKey(key.root), key.key)) record->ownKeys.push_back({key.root, key.key});
   }
-  if (RegKeyPresent(HKEY_LOCAL_MACHINE, footprint::kUninstallEntryKey)) {
-    record->ownKeys.push_back({installrecord::Root::kLocalMachine, footprint::kUninstallEntryKey});
+  const installrecord::Root entryRoot = footprint::ScopeRoot(record->scope);
+  if (RegKeyPresent(RootKey(entryRoot), footprint::kUninstallEntryKey)) {
+    record->ownKeys.push_back({entryRoot, footprint::kUninstallEntryKey});
   }
-  const std::vector<KnownValue>& known = footprint::KnownReplacedValues();
+  const std::vector<KnownValue>& known = footprint::KnownReplacedValues(record->scope);
   // Only what the registration may have written is read again.
   const bool haveFound = found.size() == known.size();
   std::vector<RegData> data = haveFound ? found : std::vector<RegData>(known.size());

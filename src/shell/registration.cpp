@@ -46,6 +46,7 @@ footprint::Choices FootprintChoices(const InstallOptions& options, bool associat
   choices.associate = options.associate;
   choices.confirmed = associationsConfirmed;
   choices.userAssociations = options.userAssociations;
+  choices.perUser = options.perUser;
   for (int row = 0; row < kFormatRowCount; ++row) choices.formats[row] = options.formatSelection[row];
   choices.windows8OrLater = IsWindows8OrLater();
   return choices;

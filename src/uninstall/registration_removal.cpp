@@ -45,13 +45,28 @@ bool Lists(const std::vector<KeyName>& keys, Root root, const std::string& key) 
   return false;
 }
 
+// Two installations side by side, one per scope: a value of the user's own
+// part (a user choice, a store app class's NoOpenWith) that already held the
+// product's data when this one was installed belongs to the other, and
+// stays while the other is still registered. Without an installation of the
+// other scope nothing changes.
+bool KeptForOtherScope(const KnownValue& value, const installrecord::EarlierValue* earlier, Scope scope) {
+  if (earlier == nullptr || !earlier->existed) return false;
+  const HKEY other = scope == Scope::kUser ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  if (!RegKeyPresent(other, kOpenCommandKey)) return false;
+  if (value.kind == ValueKind::kNoOpenWith) return true;
+  return value.kind == ValueKind::kUserChoice && IsProductProgId(earlier->data);
+}
+
 // The setup replaces a user choice as a whole key holding only our Progid;
 // taking it back means the whole key again: the other program's Progid and
 // Hash, or no key at all.
-void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, std::vector<std::string>* failed) {
+void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, Scope scope,
+                       std::vector<std::string>* failed) {
   const RegData current = ReadRegData(HKEY_CURRENT_USER, progid.key, progid.name);
   if (!current.exists || !SameName(DataText(current.data), progid.ours)) return;
   const installrecord::EarlierValue* earlier = FindEarlier(record, Root::kCurrentUser, progid.key, kProgIdValue);
+  if (KeptForOtherScope(progid, earlier, scope)) return;
   const ValueAction action = DecideValue(progid, true, current.data, earlier, IsRegistered(progid, earlier));
   const StepResult removed = RemoveRegTree(HKEY_CURRENT_USER, progid.key);
   if (!removed.ok) {
@@ -69,15 +84,16 @@ void RestoreUserChoice(const KnownValue& progid, const InstallRecord& record, st
   }
 }
 
-void RestoreReplacedValues(const InstallRecord& record, std::vector<std::string>* failed) {
-  for (const KnownValue& value : KnownReplacedValues()) {
+void RestoreReplacedValues(const InstallRecord& record, Scope scope, std::vector<std::string>* failed) {
+  for (const KnownValue& value : KnownReplacedValues(scope)) {
     if (value.kind == ValueKind::kUserChoice) {
-      RestoreUserChoice(value, record, failed);
+      RestoreUserChoice(value, record, scope, failed);
       continue;
     }
     if (value.kind == ValueKind::kUserChoiceHash) continue;
     const RegData current = ReadRegData(RootKey(value.root), value.key, value.name);
     const installrecord::EarlierValue* earlier = FindEarlier(record, value.root, value.key, value.name);
+    if (KeptForOtherScope(value, earlier, scope)) continue;
     switch (DecideValue(value, current.exists, current.data, earlier, IsRegistered(value, earlier))) {
       case ValueAction::kWriteEarlier:
         Note(WriteRegData(RootKey(value.root), value.key, value.name, earlier->type, earlier->data), value.root,
@@ -123,10 +139,11 @@ void RestoreFoundKey(Root root, const std::string& key, const InstallRecord& rec
 
 }  // namespace
 
-bool RegistrationBelongsTo(const std::string& folder) {
-  const RegData location = ReadRegData(HKEY_LOCAL_MACHINE, kUninstallEntryKey, kInstallLocationValue);
+bool RegistrationBelongsTo(const std::string& folder, Scope scope) {
+  const HKEY root = RootKey(ScopeRoot(scope));
+  const RegData location = ReadRegData(root, kUninstallEntryKey, kInstallLocationValue);
   if (location.exists) return SameName(WithBackslash(DataText(location.data)), folder);
-  const RegData command = ReadRegData(HKEY_LOCAL_MACHINE, kOpenCommandKey, "");
+  const RegData command = ReadRegData(root, kOpenCommandKey, "");
   if (!command.exists) return false;
   char named[kPathSize] = {};
   const std::string text = DataText(command.data);
@@ -134,17 +151,17 @@ bool RegistrationBelongsTo(const std::string& folder) {
 }
 
 bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>& payloadNames,
-                       InstallRecord* record) {
+                       InstallRecord* record, Scope scope) {
   std::string text;
-  return ReadRecordCopy(&text) && installrecord::Parse(text, record, nullptr) &&
+  return ReadRecordCopy(&text, scope) && installrecord::Parse(text, record, nullptr) && record->scope == scope &&
          CheckRecord(*record, folder, payloadNames, nullptr) == RecordVerdict::kUsable;
 }
 
-void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* failed) {
-  if (trusted != nullptr) RestoreReplacedValues(*trusted, failed);
+void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* failed, Scope scope) {
+  if (trusted != nullptr) RestoreReplacedValues(*trusted, scope, failed);
   const InstallRecord none;
   const InstallRecord& record = trusted != nullptr ? *trusted : none;
-  for (const KnownKey& key : OwnKeys()) {
+  for (const KnownKey& key : OwnKeys(scope)) {
     if (Lists(record.foundKeys, key.root, key.key)) {
       RestoreFoundKey(key.root, key.key, record, failed);
     } else {
@@ -152,29 +169,38 @@ void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* 
     }
   }
   // Written through HKEY_CLASSES_ROOT, which Windows maps to the user's
-  // classes when the key existed there.
+  // classes when the key existed there. The current user's installation
+  // wrote it into the user's classes, one of its own keys.
   const std::string application = kApplicationsEntryKey;
-  if (!Lists(record.foundKeys, Root::kLocalMachine, kApplicationsMachineKey) &&
+  if (scope == Scope::kMachine && !Lists(record.foundKeys, Root::kLocalMachine, kApplicationsMachineKey) &&
       !RemoveRegTree(HKEY_CLASSES_ROOT, application)) {
     failed->push_back("HKCR\\" + application);
   }
   if (trusted == nullptr) {
     // Ours alone: the value names our capabilities, which are gone now.
     const KnownValue* registered = nullptr;
-    for (const KnownValue& value : KnownReplacedValues()) {
+    for (const KnownValue& value : KnownReplacedValues(scope)) {
       if (value.kind == ValueKind::kRegisteredApplication) registered = &value;
     }
-    const RegData current = ReadRegData(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kRegisteredApplicationName);
+    const Root root = ScopeRoot(scope);
+    const RegData current = ReadRegData(RootKey(root), kRegisteredApplicationsKey, kRegisteredApplicationName);
     if (registered != nullptr && current.exists && SameName(DataText(current.data), registered->ours)) {
       const std::string name = kRegisteredApplicationName;
-      Note(RemoveRegValue(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, name), Root::kLocalMachine,
-           kRegisteredApplicationsKey, &name, failed);
+      Note(RemoveRegValue(RootKey(root), kRegisteredApplicationsKey, name), root, kRegisteredApplicationsKey, &name,
+           failed);
     }
   }
-  for (const KnownKey& key : KnownCreatedKeys()) {
+  for (const KnownKey& key : KnownCreatedKeys(scope)) {
+    // The parents of the uninstall entry go with it, at the end.
+    if (SameName(key.key, kUninstallParentKey)) continue;
     if (HasCreatedKey(record, key.root, key.key)) RemoveRegKeyIfEmpty(RootKey(key.root), key.key);
   }
   RefreshShellAssociations();
 }
 
-bool RemoveUninstallEntry() { return RemoveRegTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey).ok; }
+bool RemoveUninstallEntry(Scope scope, bool parentCreated) {
+  const Root root = ScopeRoot(scope);
+  if (!RemoveRegTree(RootKey(root), kUninstallEntryKey).ok) return false;
+  if (parentCreated) RemoveRegKeyIfEmpty(RootKey(root), kUninstallParentKey);
+  return true;
+}

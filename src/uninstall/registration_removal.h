@@ -9,15 +9,20 @@
 
 #include "core/install_record.h"
 
-// The registration belongs to folder (ending in a backslash): the uninstall
-// entry's InstallLocation or, without an entry, the registered open command
-// names it. An installation into another folder has moved it there.
-bool RegistrationBelongsTo(const std::string& folder);
+using installrecord::Scope;
 
-// The record kept in the uninstall entry, when it is one the setup wrote for
-// folder; false when there is none or it does not pass the checks.
+// The scope's registration belongs to folder (ending in a backslash): the
+// uninstall entry's InstallLocation or, without an entry, the registered
+// open command names it (below HKEY_LOCAL_MACHINE for the machine's, below
+// HKEY_CURRENT_USER for the current user's installation). An installation
+// into another folder has moved it there.
+bool RegistrationBelongsTo(const std::string& folder, Scope scope = Scope::kMachine);
+
+// The record kept in the scope's uninstall entry, when it is one the setup
+// wrote for folder and that scope; false when there is none or it does not
+// pass the checks.
 bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>& payloadNames,
-                       installrecord::InstallRecord* record);
+                       installrecord::InstallRecord* record, Scope scope = Scope::kMachine);
 
 // With trusted: each value the setup replaced gets its earlier data back
 // (only a string naming a ProgID that is still registered and does not run
@@ -28,6 +33,12 @@ bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>
 // since nobody knows what they held; the product's keys go whole.
 // The uninstall entry stays (RemoveUninstallEntry, last). failed: every key
 // or value that could not be removed or restored, as "HKLM\key" or
-// "HKLM\key: name".
-void RemoveRegistration(const installrecord::InstallRecord* trusted, std::vector<std::string>* failed);
-bool RemoveUninstallEntry();
+// "HKLM\key: name". Only the scope's keys and values are looked at: the
+// current user's installation touches nothing below HKEY_LOCAL_MACHINE (or
+// HKEY_CLASSES_ROOT), the machine's none of the user's installation's keys.
+void RemoveRegistration(const installrecord::InstallRecord* trusted, std::vector<std::string>* failed,
+                        Scope scope = Scope::kMachine);
+// The scope's uninstall entry; parentCreated: the installation created the
+// list of entries too (a user's hive may not have had one), which goes when
+// nothing else is left in it.
+bool RemoveUninstallEntry(Scope scope = Scope::kMachine, bool parentCreated = false);

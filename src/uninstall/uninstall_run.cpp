@@ -54,11 +54,11 @@ std::vector<LeftItem> CannotRemove(const std::vector<std::string>& paths) {
 // derived from the product alone. Without a record nobody knows what the
 // replaced values held: they stay, and so does the uninstall entry, so that
 // a later run (or a new installation and its uninstaller) can finish.
-int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, Reporter& ui) {
+int RefuseDisk(unsigned messageId, const std::string& folder, bool owned, Scope scope, Reporter& ui) {
   ui.Failure(FailedStep::kRemoval, LoadResourceString(messageId), folder);
   if (owned && ui.Confirm(LoadResourceString(IDS_UN_REGISTRATION_QUESTION))) {
     std::vector<std::string> failed;
-    RemoveRegistration(nullptr, &failed);
+    RemoveRegistration(nullptr, &failed, scope);
     if (!failed.empty()) ui.NotRemoved(CannotRemove(failed));
   }
   return kExitFailed;
@@ -127,6 +127,21 @@ bool FinishesLeftovers(const ProgramFolder& program, Reporter& ui, int* result) 
   return true;
 }
 
+// The scope whose registration names the folder; the user's removal
+// touches nothing of the machine's. When both do (the user's installation
+// went into the machine's folder), the record there says whose files these
+// are: the later installation's.
+Scope ScopeToRemove(const std::string& folder, bool ownedByMachine, bool ownedByUser) {
+  if (!ownedByUser) return Scope::kMachine;
+  if (!ownedByMachine) return Scope::kUser;
+  std::string text;
+  InstallRecord record;
+  if (ReadRecordFile(folder, &text) == RecordFileState::kRead && installrecord::Parse(text, &record, nullptr)) {
+    return record.scope;
+  }
+  return Scope::kMachine;
+}
+
 }  // namespace
 
 int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
@@ -147,18 +162,21 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
     return kExitViewerRunning;
   }
 
-  const bool owned = RegistrationBelongsTo(folder);
+  const bool ownedByMachine = RegistrationBelongsTo(folder, Scope::kMachine);
+  const bool ownedByUser = RegistrationBelongsTo(folder, Scope::kUser);
+  const bool owned = ownedByMachine || ownedByUser;
+  const Scope scope = ScopeToRemove(folder, ownedByMachine, ownedByUser);
   if (IsProtectedFolder(folder, SystemFolders(), WindowsFolder()) || LeadsThroughReparsePoint(folder, "")) {
-    return RefuseDisk(IDS_UN_PROTECTED_FOLDER, folder, owned, ui);
+    return RefuseDisk(IDS_UN_PROTECTED_FOLDER, folder, owned, scope, ui);
   }
   ProgramFolder program;
-  if (!ResolveProgramFolder(folder, &program)) return RefuseDisk(IDS_UN_FOLDER_REDIRECTED, folder, owned, ui);
+  if (!ResolveProgramFolder(folder, &program)) return RefuseDisk(IDS_UN_FOLDER_REDIRECTED, folder, owned, scope, ui);
   // The uninstall entry's copy of the record, which only an administrator
   // can change, is what the registry gets back; the file in the folder
   // serves when there is no copy (an installation made before the copy was
   // kept) and for a folder whose registration has moved elsewhere.
   InstallRecord trusted;
-  const bool haveTrusted = owned && ReadTrustedRecord(folder, PayloadNames(), &trusted);
+  const bool haveTrusted = owned && ReadTrustedRecord(folder, PayloadNames(), &trusted, scope);
   std::string text;
   const RecordFileState state = ReadRecordFile(folder, &text);
   if (state == RecordFileState::kMissing && !owned) {
@@ -182,14 +200,14 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   if (haveTrusted) {
     record = trusted;
   } else if (refusal != 0) {
-    return RefuseDisk(refusal, folder, owned, ui);
+    return RefuseDisk(refusal, folder, owned, scope, ui);
   }
 
   const std::string settingsFolder = SettingsFolderOf(folder);
   RemovalReport report;
   if (owned) {
     std::vector<std::string> failed;
-    RemoveRegistration(&record, &failed);
+    RemoveRegistration(&record, &failed, scope);
     for (const LeftItem& item : CannotRemove(failed)) report.failed.push_back(item);
   }
   RemoveLinks(record, folder, &report);
@@ -208,8 +226,11 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   }
   // The entry first: a run killed after it leaves the record, whose files
   // are gone, and a second run finishes with it.
-  if (owned && !RemoveUninstallEntry()) {
-    ui.NotRemoved(CannotRemove({std::string("HKLM\\") + footprint::kUninstallEntryKey}));
+  const bool parentCreated =
+      installrecord::HasCreatedKey(record, footprint::ScopeRoot(scope), footprint::kUninstallParentKey);
+  if (owned && !RemoveUninstallEntry(scope, parentCreated)) {
+    ui.NotRemoved(CannotRemove({std::string(scope == Scope::kUser ? "HKCU\\" : "HKLM\\") +
+                                footprint::kUninstallEntryKey}));
     return kExitFailed;
   }
   // The copy in TEMP is started while the record is still there: a copy

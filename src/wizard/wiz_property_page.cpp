@@ -10,7 +10,9 @@
 #include "platform/environment.h"
 #include "platform/resource_text.h"
 #include "platform/system_folders.h"
+#include "core/command_arguments.h"
 #include "resources/resource.h"
+#include "setup/account_run.h"
 #include "setup/installation_run.h"
 #include "wizard/wiz_property_sheet.h"
 
@@ -103,18 +105,41 @@ void CWizPropertyPage::SetWelcomeDefaults() {
   WizardModel& model = Model();
   model.desktopLink = model.thumbsLink = model.startMenuGroup = true;
   model.allUsers = false;
+  // Without administrator rights (or with "/scope=user") the installation is
+  // the current user's: its folder, and one line that says so.
+  const installrecord::Scope scope = RunScope(ProgramArguments(Sheet().CommandLine()));
+  model.perUser = scope == installrecord::Scope::kUser;
+  if (model.perUser) AddScopeNote();
   // An earlier installation wins over the default, so an update lands in
   // the same folder.
   char folder[kPathSize] = {};
-  GetDefaultInstallFolder(folder);
-  if (!FindPreviousInstallFolder(model.targetFolder)) {
+  GetDefaultInstallFolder(folder, scope);
+  if (!FindPreviousInstallFolder(model.targetFolder, scope)) {
     std::memcpy(model.targetFolder, folder, sizeof model.targetFolder);
   }
   // What the command line names wins over both: "winget --location" and the
   // like give "/folder=".
   ApplyCommandLinePresets(Sheet().CommandLine(), model);
+  // No links for all users from the current user's installation.
+  if (model.perUser) model.allUsers = false;
   ExchangeWelcome(false);
   UpdateLinkScope();
+}
+
+// The welcome page's line for the current user's installation, under the
+// line that names the version, in the page's own font. An administrator's
+// page has no such control at all.
+void CWizPropertyPage::AddScopeNote() {
+  if (GetDlgItem(IDC_SCOPE_NOTE) != nullptr) return;
+  RECT box = {9, 59, 9 + 287, 59 + 10};
+  ::MapDialogRect(GetSafeHwnd(), &box);
+  const std::string text = LoadResourceString(IDS_USER_SCOPE_NOTE);
+  HWND note = ::CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, box.left, box.top,
+                                box.right - box.left, box.bottom - box.top, GetSafeHwnd(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SCOPE_NOTE)), nullptr, nullptr);
+  if (note == nullptr) return;
+  const LRESULT font = ::SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0);
+  ::SendMessageW(note, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
 }
 
 void CWizPropertyPage::ExchangeWelcome(bool save) {
@@ -167,7 +192,8 @@ void CWizPropertyPage::UpdateLinkScope() {
   const bool anyLink = IsDlgButtonChecked(IDC_DESKTOP_LINK) || IsDlgButtonChecked(IDC_THUMBS_LINK) ||
                        IsDlgButtonChecked(IDC_GROUP_LINK);
   EnableDlgItem(IDC_CURRENT_USER, anyLink);
-  EnableDlgItem(IDC_ALL_USERS, anyLink);
+  // The current user's installation writes into no other user's folders.
+  EnableDlgItem(IDC_ALL_USERS, anyLink && !Model().perUser);
 }
 
 void CWizPropertyPage::ClearLinks() {

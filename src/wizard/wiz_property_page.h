@@ -48,6 +48,7 @@ class CWizPropertyPage : public CPropertyPage {
   // Welcome page.
   void ActivateWelcomePage();
   void SetWelcomeDefaults();
+  void AddScopeNote();
   void ExchangeWelcome(bool save);
   bool AcceptTargetFolder();
   // A link box was clicked: the radio buttons follow whether any link box

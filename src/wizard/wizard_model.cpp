@@ -15,7 +15,8 @@ InstallOptions InstallOptionsFromModel(const WizardModel& model) {
   options.startMenuGroup = model.startMenuGroup;
   options.desktopLink = model.desktopLink;
   options.thumbsLink = model.thumbsLink;
-  options.allUsers = model.allUsers;
+  options.allUsers = model.allUsers && !model.perUser;
+  options.perUser = model.perUser;
   for (int i = 0; i < kFormatRowCount; ++i) {
     if (!model.formatMarks[i]) continue;
     options.formatSelection[i] = true;

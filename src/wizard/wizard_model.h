@@ -13,6 +13,8 @@ struct WizardModel {
   bool thumbsLink = false;
   bool startMenuGroup = false;
   bool allUsers = false;
+  // The current user's installation (decided when the welcome page is set up).
+  bool perUser = false;
   // Association page: one mark per format-table row, in table order.
   bool formatMarks[kFormatRowCount] = {};
   // Ready page: the settings file in the user's application data (or in

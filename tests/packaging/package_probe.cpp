@@ -11,11 +11,12 @@
 //                                     waits until its window is there; with
 //                                     PX_RUN_CANCEL_WIZARD=1 the wizard that
 //                                     the command opens is cancelled
-//   package_probe reg KEY VALUE       HKLM\KEY's REG_SZ VALUE
+//   package_probe reg KEY VALUE       HKLM\KEY's REG_SZ VALUE (HKCU's for "HKCU\KEY")
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -138,8 +139,10 @@ int ReadValue(const char* key, const char* name) {
   char data[2048] = {};
   DWORD size = sizeof data - 1;
   DWORD type = 0;
-  const LONG result = RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, &type,
-                                   data, &size);
+  // The current user's installation keeps its entry below HKEY_CURRENT_USER.
+  const bool user = std::strncmp(key, "HKCU\\", 5) == 0;
+  const LONG result = RegGetValueA(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, user ? key + 5 : key, name,
+                                   RRF_RT_REG_SZ, &type, data, &size);
   if (result == ERROR_SUCCESS) {
     std::printf("value=%s\n", data);
   } else {

@@ -167,6 +167,11 @@ def check_winget_files(winget, schemas, setup_sha):
     check((installer["InstallerType"], installer["Scope"], installer["UpgradeBehavior"],
            installer["ElevationRequirement"]) == ("exe", "machine", "install", "elevationRequired"),
           "winget exe installer, machine scope, upgrade by installing, started elevated")
+    user = installer["Installers"][1] if len(installer["Installers"]) > 1 else {}
+    check((user.get("Scope"), user.get("InstallerSwitches", {}).get("Custom"), user.get("ElevationRequirement"),
+           user.get("InstallerSha256"), user.get("InstallerUrl")) ==
+          ("user", "/scope=user", "elevationProhibited", setup_sha, TEST_URL),
+          "winget's second installer: the same setup for the current user, with /scope=user, not elevated")
     return installer
 
 
@@ -288,6 +293,23 @@ def run_winget(wine, source, installer, setup):
     quiet_uninstall(wine, "winget uninstall from InstallLocation", target)
 
 
+def run_winget_user(wine, installer, setup):
+    """winget install --scope user: the second installer's switch beside Silent."""
+    user = installer["Installers"][1]
+    exe = quoted(windows_path(setup))
+    code = wine.run(f"{exe} {installer['InstallerSwitches']['Silent']} {user['InstallerSwitches']['Custom']}", WORK)
+    check(code == 0, f"winget user scope: exit code {code}")
+    user_entry = "HKCU\\" + ENTRY_KEY
+    folder = wine.value(user_entry, "InstallLocation") or ""
+    check(folder.endswith("\\AppData\\Local\\Programs\\Pixorra\\"), f"winget user scope: installed into {folder}")
+    check(wine.value(ENTRY_KEY, "DisplayName") is None, "winget user scope: no entry for the machine")
+    quiet = wine.value(user_entry, "QuietUninstallString") or ""
+    check(quiet == quoted(folder + "pv_uninstall.exe") + " /silent", f"winget user scope: QuietUninstallString {quiet}")
+    code = wine.run(quiet, WORK)
+    check(code == 0 and wine.value(user_entry, "DisplayName") is None and wine.wait_gone(folder),
+          f"winget user scope: removed ({code})")
+
+
 def run_chocolatey(wine, script):
     exe = quoted(windows_path(script["embedded"]))
     code = wine.run(f"{exe} {script['silentArgs']}", WORK)
@@ -343,6 +365,7 @@ def main():
     remove_installation(wine)
     try:
         run_winget(wine, args.source, installer, args.setup)
+        run_winget_user(wine, installer, args.setup)
         run_chocolatey(wine, script)
         run_intune(wine, app, codes, out / "intune")
     finally:

@@ -2,6 +2,9 @@
 // going back to it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -87,6 +90,28 @@ TEST_F(WizardTest, AnEarlierInstallationsFolderIsOfferedFirst) {
                "\"D:\\Alte Version\\Pixorra\\px_main64.exe\" \"%1\"");
   ASSERT_TRUE(StartAtWelcome());
   EXPECT_EQ("D:\\Alte Version\\Pixorra\\", wizard.ItemText(IDC_TARGET_FOLDER));
+}
+
+// The current user's installation: its own default folder, one line that
+// says so, and no links for all users. An administrator's page stays as it
+// was, without the line.
+TEST_F(WizardTest, TheUsersInstallationHasItsFolderAndItsLine) {
+  const std::string userFolder = SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs\\Pixorra";
+  const struct {
+    const char* args;
+    bool perUser;
+  } cases[] = {{"", false}, {"/scope=user", true}, {"/scope=machine", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    ASSERT_TRUE(StartAtWelcome(c.args));
+    EXPECT_EQ(c.perUser ? userFolder : std::string(kDefaultFolder), wizard.ItemText(IDC_TARGET_FOLDER));
+    EXPECT_EQ(c.perUser, wizard.Item(IDC_SCOPE_NOTE) != nullptr);
+    if (c.perUser) {
+      EXPECT_EQ("Pixorra wird nur f\xFCr den aktuellen Benutzer installiert.", wizard.ItemText(IDC_SCOPE_NOTE));
+    }
+    EXPECT_EQ(!c.perUser, WizardDriver::IsEnabled(wizard.Item(IDC_ALL_USERS)));
+    wizard.Stop();
+  }
 }
 
 TEST_F(WizardTest, TheRunningViewerIsReportedEachTimeTheWelcomePageIsShown) {
