@@ -171,8 +171,10 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   }
   ProgramFolder program;
   if (!ResolveProgramFolder(folder, &program)) return RefuseDisk(IDS_UN_FOLDER_REDIRECTED, folder, owned, scope, ui);
-  // The uninstall entry's copy of the record, which only an administrator
-  // can change, is what the registry gets back; the file in the folder
+  // The uninstall entry's copy of the record (for a machine installation one
+  // only an administrator can change; for a user's, one the user can, as
+  // everything else of that installation) is what the registry gets back;
+  // the file in the folder
   // serves when there is no copy (an installation made before the copy was
   // kept) and for a folder whose registration has moved elsewhere.
   InstallRecord trusted;
@@ -213,8 +215,9 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   RemoveLinks(record, folder, &report);
   RemoveProgramFiles(record, program, &report);
   // Folders this installation's registration moved from: only as the
-  // entry's copy names them.
-  if (haveTrusted) RemoveEarlierFolders(trusted, &report);
+  // machine entry's copy names them. A user's entry is the user's to write,
+  // and an uninstaller started elevated must not take a folder list from it.
+  if (haveTrusted && scope == Scope::kMachine) RemoveEarlierFolders(trusted, &report);
 
   if (!report.failed.empty()) {
     // The record, the uninstaller and the uninstall entry stay, so that a
