@@ -60,12 +60,14 @@ constexpr const char* kApplicationsEntryKey = "Applications\\px_main64.exe";
 constexpr const char* kApplicationsCommandKey = "Applications\\px_main64.exe\\shell\\open\\command";
 constexpr const char* kApplicationsMachineKey = "SOFTWARE\\Classes\\Applications\\px_main64.exe";
 constexpr const char* kUninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
-// Where Windows looks up the viewer's program by its file name alone.
-constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\px_main64.exe";
 // The parents of the uninstall entry and the App Paths entry, which a user's
-// hive may not have yet.
+// hive may not have yet (the latter spelt once, for it and the entry below).
+#define PX_APP_PATHS_PARENT_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths"
 constexpr const char* kUninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr const char* kAppPathsParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr const char* kAppPathsParentKey = PX_APP_PATHS_PARENT_KEY;
+// Where Windows looks up the viewer's program by its file name alone.
+constexpr const char* kAppPathsKey = PX_APP_PATHS_PARENT_KEY "\\px_main64.exe";
+#undef PX_APP_PATHS_PARENT_KEY
 // The same for the user's classes and their "Applications" key (the
 // machine always has both).
 constexpr const char* kUserClassesKey = "SOFTWARE\\Classes";
