@@ -15,17 +15,6 @@ using namespace shelltext;
 
 namespace {
 
-// The caller's text has at most 259 characters; anything beyond is not
-// read. An empty folder, or one too long to name the viewer in a
-// 259-character path, registers nothing: no file could have been unpacked
-// there, and a cut-off or bare program name would point the shell nowhere.
-bool ComposeTextsFor(const char* installedFolder, InstallTexts* texts) {
-  char trimmed[kPathSize] = {};
-  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
-  TrimSpaces(trimmed);
-  return ComposeInstallTexts(trimmed, texts);
-}
-
 // Today as the uninstall entry's InstallDate; "" when it cannot be formed.
 std::string Today() {
   SYSTEMTIME today;
@@ -36,6 +25,13 @@ std::string Today() {
 }
 
 }  // namespace
+
+bool ComposeTextsFor(const char* installedFolder, shelltext::InstallTexts* texts) {
+  char trimmed[kPathSize] = {};
+  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
+  TrimSpaces(trimmed);
+  return ComposeInstallTexts(trimmed, texts);
+}
 
 footprint::Choices FootprintChoices(const InstallOptions& options, bool associationsConfirmed) {
   footprint::Choices choices;

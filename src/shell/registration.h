@@ -22,6 +22,13 @@ struct RegistrationOutcome {
   std::vector<std::string> failedAssociations;  // chosen extensions (".jpg") that did not become ours
 };
 
+// The texts of the installation in installedFolder (at most 259 characters
+// are read; blanks at the end trimmed). False for an empty folder, or one too
+// long to name the viewer in a 259-character path: nothing is registered or
+// linked there, since no file could have been unpacked there and a cut-off or
+// bare program name would point the shell nowhere.
+bool ComposeTextsFor(const char* installedFolder, shelltext::InstallTexts* texts);
+
 // The footprint's choices that options and the confirmation make on this
 // system (the date and the payload's size left empty).
 footprint::Choices FootprintChoices(const InstallOptions& options, bool associationsConfirmed);

@@ -129,13 +129,8 @@ void CreateProgramGroup(Links& links, const char* folder, bool allUsers,
 
 std::vector<ProductLink> ProductLinks(const InstallOptions& options, const char* installedFolder) {
   Links links;
-  // As the registration reads the folder: at most 259 characters, trimmed;
-  // a folder too long to name the viewer gets no links.
-  char trimmed[kPathSize] = {};
-  if (installedFolder != nullptr) std::strncpy(trimmed, installedFolder, sizeof(trimmed) - 1);
-  TrimSpaces(trimmed);
   InstallTexts texts;
-  if (!ComposeInstallTexts(trimmed, &texts)) return links;
+  if (!ComposeTextsFor(installedFolder, &texts)) return links;
   const footprint::Footprint planned = footprint::Describe(FootprintChoices(options, false), texts);
   std::vector<footprint::LinkItem> group;
   std::vector<footprint::LinkItem> desktop;
