@@ -13,6 +13,7 @@ set(PX_CORE_SOURCES
   wizard_rules.cpp
   target_folder.cpp
   command_arguments.cpp
+  record_text.cpp
   install_record.cpp
   footprint.cpp
   uninstall_rules.cpp
