@@ -15,6 +15,18 @@ constexpr const char* kUninstallerFileName = "pv_uninstall.exe";
 // The install record, and the name it is written under first.
 constexpr const char* kRecordFileName = "pv_uninstall.dat";
 constexpr const char* kRecordTempName = "pv_uninstall.dat.new";
+// What a run's files are called while it runs: a new file is unpacked under
+// its name with the staged suffix and put in place only when every file is
+// unpacked; the earlier installation's file it replaces keeps the replaced
+// suffix until the run has ended (put back when the run fails).
+constexpr const char* kStagedSuffix = ".pxnew";
+constexpr const char* kReplacedSuffix = ".pxold";
+// The installation journal (core/journal.h): a value of this key in the
+// registry of the installation's scope (HKEY_LOCAL_MACHINE for every
+// user's, HKEY_CURRENT_USER for the current user's), there only while a run
+// is under way or was cut off.
+constexpr const char* kJournalKey = "SOFTWARE\\PixorraSetup";
+constexpr const char* kJournalValue = "Journal";
 // The text documents the group links to, relative to the install folder.
 constexpr const char* kAboutFile = "px_about.txt";
 constexpr const char* kChangesFile = "px_changes.txt";

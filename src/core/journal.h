@@ -1,0 +1,110 @@
+// The installation journal: what a setup run is about to change, written
+// before each change and kept until the run has ended, so that a run that
+// fails, or is killed, can be taken back to the state before it. Each entry
+// says what stood there before the run; undoing an entry that the run never
+// got to changes nothing. Pure text rules: no Windows header.
+//
+// The journal is kept where only the installation's own account can write
+// (the registry of its scope, see footprint::kJournalKey), never in a
+// folder a user may prepare.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/install_record.h"
+
+namespace journal {
+
+// The journal's own format number; a reader knows every number up to its
+// own and refuses to undo a later one (it cannot know what it lists).
+constexpr unsigned long kFormat = 1;
+
+enum class State {
+  kUnfinished,  // changes may be half made: undo every entry, newest first
+  kFinished,    // the run succeeded: only the replaced files are left to delete
+};
+
+// A file of the payload. The run unpacks it under its staged name beside the
+// earlier one, then puts it in place: an existing file of an earlier
+// installation is first renamed to its replaced name and kept until the run
+// has ended (see footprint::kStagedSuffix and kReplacedSuffix).
+struct File {
+  std::string name;  // payload name, "\" separated
+  bool replaces = false;  // an earlier installation's file stood there
+  unsigned long long size = 0;
+  unsigned long crc = 0;  // CRC-32 of the new content
+};
+
+// A registry value as it was before the run.
+struct Value {
+  installrecord::Root root = installrecord::Root::kLocalMachine;
+  std::string key;
+  std::string name;  // "" = the key's unnamed value
+  bool existed = false;
+  unsigned long type = 0;  // REG_* number, when it existed
+  std::string data;        // the bytes as stored, when it existed
+};
+
+// A registry key as it was before the run.
+struct Key {
+  installrecord::Root root = installrecord::Root::kLocalMachine;
+  std::string key;
+  bool existed = false;
+};
+
+struct Link {
+  installrecord::LinkPlace place = installrecord::LinkPlace::kUserPrograms;
+  std::string name;  // as the install record names it
+  bool existed = false;  // an earlier link stood there (it is left on undo)
+};
+
+// What the run did to the viewer's settings file.
+struct Settings {
+  std::string path;      // the file, in the settings folder
+  bool existed = false;  // then content is what it held before
+  std::string content;
+};
+
+struct Journal {
+  unsigned long format = kFormat;
+  std::string version;  // the product version that wrote it
+  installrecord::Scope scope = installrecord::Scope::kMachine;
+  std::string folder;  // the program folder, ending in a backslash
+  State state = State::kUnfinished;
+
+  // In the order the run makes them; undone newest first.
+  // Folders the run creates on the way to the program folder (absolute,
+  // ending in a backslash, outermost first).
+  std::vector<std::string> createdFolders;
+  // The user's files at payload names that are moved to kKeptFolder.
+  std::vector<std::string> kept;
+  // Folders of the payload that did not exist (relative, ending in "\").
+  std::vector<std::string> payloadFolders;
+  std::vector<File> files;
+  // The record file of the program folder: an earlier one is kept under its
+  // replaced name until the run has ended.
+  bool recordReplaced = false;
+  bool hasSettings = false;
+  Settings settings;
+  std::vector<installrecord::LinkPlace> createdGroups;
+  std::vector<Link> links;
+  // The registry: the product's own keys are put back whole (Key existed
+  // with its sub-keys and Values below it), or deleted when they did not
+  // exist; other keys the run may create are deleted when they did not
+  // exist and are empty again; every other value gets its earlier data back.
+  std::vector<Key> ownKeys;
+  std::vector<Key> keys;
+  std::vector<Value> values;
+};
+
+// The journal as text: a header line, "Format", "Version", "Scope",
+// "Folder" and "State" lines, one line per entry, an end line.
+std::string Serialize(const Journal& journal);
+
+// Reads what Serialize wrote (format up to kFormat). False, and why in
+// English for the log, for anything else: a cut-off or changed text, or a
+// later format (*later set true then).
+bool Parse(const std::string& text, Journal* journal, std::string* why, bool* later = nullptr);
+
+}  // namespace journal
