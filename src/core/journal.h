@@ -82,8 +82,10 @@ struct Journal {
   // Folders of the payload that did not exist (relative, ending in "\").
   std::vector<std::string> payloadFolders;
   std::vector<File> files;
-  // The record file of the program folder: an earlier one is kept under its
-  // replaced name until the run has ended.
+  // The record file of the program folder, once the run is about to write
+  // it: an earlier one is kept under its replaced name until the run has
+  // ended.
+  bool recordStep = false;
   bool recordReplaced = false;
   bool hasSettings = false;
   Settings settings;

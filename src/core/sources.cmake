@@ -14,6 +14,7 @@ set(PX_CORE_SOURCES
   target_folder.cpp
   command_arguments.cpp
   record_text.cpp
+  journal.cpp
   install_record.cpp
   footprint.cpp
   uninstall_rules.cpp

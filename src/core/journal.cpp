@@ -1,0 +1,265 @@
+#include "core/journal.h"
+
+#include "core/record_text.h"
+
+namespace journal {
+
+namespace {
+
+using installrecord::LinkPlace;
+using installrecord::Root;
+using recordtext::AddLine;
+using recordtext::Escape;
+using recordtext::ParseNumber;
+using recordtext::SplitFields;
+using recordtext::Unescape;
+
+constexpr const char* kHeader = "Pixorra installation journal";
+constexpr const char* kEnd = "End";
+
+const char* RootText(Root root) { return root == Root::kLocalMachine ? "HKLM" : "HKCU"; }
+
+bool ParseRoot(const std::string& text, Root* root) {
+  if (text == "HKLM") *root = Root::kLocalMachine;
+  else if (text == "HKCU") *root = Root::kCurrentUser;
+  else return false;
+  return true;
+}
+
+const LinkPlace kPlaces[] = {LinkPlace::kUserPrograms, LinkPlace::kCommonPrograms, LinkPlace::kUserDesktop,
+                             LinkPlace::kCommonDesktop};
+const char* const kPlaceTexts[] = {"user-programs", "common-programs", "user-desktop", "common-desktop"};
+
+const char* PlaceText(LinkPlace place) {
+  for (int i = 0; i < 4; ++i) {
+    if (kPlaces[i] == place) return kPlaceTexts[i];
+  }
+  return "";
+}
+
+bool ParsePlace(const std::string& text, LinkPlace* place) {
+  for (int i = 0; i < 4; ++i) {
+    if (text == kPlaceTexts[i]) {
+      *place = kPlaces[i];
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ParseYesNo(const std::string& text, const char* yes, const char* no, bool* value) {
+  if (text == yes) *value = true;
+  else if (text == no) *value = false;
+  else return false;
+  return true;
+}
+
+void AddKey(std::string& out, const char* kind, const Key& key) {
+  AddLine(out, {kind, RootText(key.root), Escape(key.key), key.existed ? "found" : "absent"});
+}
+
+bool ParseKey(const std::vector<std::string>& f, Key* key) {
+  return f.size() == 4 && ParseRoot(f[1], &key->root) && (key->key = f[2], true) &&
+         ParseYesNo(f[3], "found", "absent", &key->existed);
+}
+
+// One line of the entries; f holds the unescaped fields.
+bool ParseEntry(const std::vector<std::string>& f, Journal* j) {
+  const std::string& kind = f[0];
+  if (kind == "CreatedFolder" && f.size() == 2) {
+    j->createdFolders.push_back(f[1]);
+    return true;
+  }
+  if (kind == "Kept" && f.size() == 2) {
+    j->kept.push_back(f[1]);
+    return true;
+  }
+  if (kind == "PayloadFolder" && f.size() == 2) {
+    j->payloadFolders.push_back(f[1]);
+    return true;
+  }
+  if (kind == "File" && f.size() == 5) {
+    File file;
+    unsigned long size = 0;
+    file.name = f[1];
+    if (!ParseYesNo(f[2], "replaces", "new", &file.replaces) || !ParseNumber(f[3], &size) ||
+        !ParseNumber(f[4], &file.crc)) {
+      return false;
+    }
+    file.size = size;
+    j->files.push_back(file);
+    return true;
+  }
+  if (kind == "Record" && f.size() == 2 && !j->recordStep) {
+    j->recordStep = true;
+    return ParseYesNo(f[1], "replaces", "new", &j->recordReplaced);
+  }
+  if (kind == "Settings" && (f.size() == 3 || f.size() == 4) && !j->hasSettings) {
+    j->hasSettings = true;
+    j->settings.path = f[1];
+    if (f.size() == 3) {
+      j->settings.existed = false;
+      return f[2] == "absent";
+    }
+    j->settings.existed = true;
+    j->settings.content = f[3];
+    return f[2] == "found";
+  }
+  if (kind == "CreatedGroup" && f.size() == 2) {
+    LinkPlace place;
+    if (!ParsePlace(f[1], &place)) return false;
+    j->createdGroups.push_back(place);
+    return true;
+  }
+  if (kind == "Link" && f.size() == 4) {
+    Link link;
+    if (!ParsePlace(f[1], &link.place) || !ParseYesNo(f[3], "found", "absent", &link.existed)) return false;
+    link.name = f[2];
+    j->links.push_back(link);
+    return true;
+  }
+  if (kind == "OwnKey" || kind == "Key") {
+    Key key;
+    if (!ParseKey(f, &key)) return false;
+    (kind == "OwnKey" ? j->ownKeys : j->keys).push_back(key);
+    return true;
+  }
+  if (kind == "Value" && (f.size() == 5 || f.size() == 6)) {
+    Value value;
+    if (!ParseRoot(f[1], &value.root)) return false;
+    value.key = f[2];
+    value.name = f[3];
+    if (f.size() == 5) {
+      value.existed = false;
+      if (f[4] != "none") return false;
+    } else {
+      value.existed = true;
+      if (!ParseNumber(f[4], &value.type)) return false;
+      value.data = f[5];
+    }
+    j->values.push_back(value);
+    return true;
+  }
+  return false;
+}
+
+// The lines before the entries, in their fixed order.
+bool ParseHead(const std::vector<std::string>& f, int index, Journal* j, bool* later) {
+  switch (index) {
+    case 0:
+      if (f.size() != 2 || f[0] != "Format" || !ParseNumber(f[1], &j->format) || j->format == 0) return false;
+      if (j->format > kFormat) *later = true;
+      return j->format <= kFormat;
+    case 1:
+      if (f.size() != 2 || f[0] != "Version" || f[1].empty()) return false;
+      j->version = f[1];
+      return true;
+    case 2: {
+      bool user = false;
+      if (f.size() != 2 || f[0] != "Scope" || !ParseYesNo(f[1], "user", "machine", &user)) return false;
+      j->scope = user ? installrecord::Scope::kUser : installrecord::Scope::kMachine;
+      return true;
+    }
+    case 3:
+      if (f.size() != 2 || f[0] != "Folder" || f[1].empty()) return false;
+      j->folder = f[1];
+      return true;
+    case 4: {
+      bool finished = false;
+      if (f.size() != 2 || f[0] != "State" || !ParseYesNo(f[1], "finished", "unfinished", &finished)) return false;
+      j->state = finished ? State::kFinished : State::kUnfinished;
+      return true;
+    }
+  }
+  return false;
+}
+
+constexpr int kHeadLines = 5;
+
+}  // namespace
+
+std::string Serialize(const Journal& j) {
+  std::string out;
+  AddLine(out, {kHeader});
+  AddLine(out, {"Format", std::to_string(j.format)});
+  AddLine(out, {"Version", Escape(j.version)});
+  AddLine(out, {"Scope", j.scope == installrecord::Scope::kUser ? "user" : "machine"});
+  AddLine(out, {"Folder", Escape(j.folder)});
+  AddLine(out, {"State", j.state == State::kFinished ? "finished" : "unfinished"});
+  for (const std::string& folder : j.createdFolders) AddLine(out, {"CreatedFolder", Escape(folder)});
+  for (const std::string& kept : j.kept) AddLine(out, {"Kept", Escape(kept)});
+  for (const std::string& folder : j.payloadFolders) AddLine(out, {"PayloadFolder", Escape(folder)});
+  for (const File& file : j.files) {
+    AddLine(out, {"File", Escape(file.name), file.replaces ? "replaces" : "new", std::to_string(file.size),
+                  std::to_string(file.crc)});
+  }
+  if (j.hasSettings) {
+    if (j.settings.existed) {
+      AddLine(out, {"Settings", Escape(j.settings.path), "found", Escape(j.settings.content)});
+    } else {
+      AddLine(out, {"Settings", Escape(j.settings.path), "absent"});
+    }
+  }
+  for (const LinkPlace place : j.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});
+  for (const Link& link : j.links) {
+    AddLine(out, {"Link", PlaceText(link.place), Escape(link.name), link.existed ? "found" : "absent"});
+  }
+  for (const Key& key : j.ownKeys) AddKey(out, "OwnKey", key);
+  for (const Key& key : j.keys) AddKey(out, "Key", key);
+  for (const Value& value : j.values) {
+    if (value.existed) {
+      AddLine(out, {"Value", RootText(value.root), Escape(value.key), Escape(value.name), std::to_string(value.type),
+                    Escape(value.data)});
+    } else {
+      AddLine(out, {"Value", RootText(value.root), Escape(value.key), Escape(value.name), "none"});
+    }
+  }
+  // Last among the entries: the record is written at the very end.
+  if (j.recordStep) AddLine(out, {"Record", j.recordReplaced ? "replaces" : "new"});
+  AddLine(out, {kEnd});
+  return out;
+}
+
+bool Parse(const std::string& text, Journal* j, std::string* why, bool* later) {
+  *j = Journal();
+  bool isLater = false;
+  auto fail = [&](const std::string& reason) {
+    if (why != nullptr) *why = reason;
+    if (later != nullptr) *later = isLater;
+    return false;
+  };
+  int lineNumber = 0;
+  bool sawEnd = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) return fail("cut off after line " + std::to_string(lineNumber));
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const int index = lineNumber++;
+    if (sawEnd) return fail("text after the end line");
+    if (index == 0) {
+      if (line != kHeader) return fail("not an installation journal");
+      continue;
+    }
+    if (line == kEnd) {
+      sawEnd = true;
+      continue;
+    }
+    const std::vector<std::string> raw = SplitFields(line);
+    std::vector<std::string> fields(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (!Unescape(raw[i], &fields[i])) return fail("line " + std::to_string(index + 1) + " unreadable");
+    }
+    const bool read = index <= kHeadLines ? ParseHead(fields, index - 1, j, &isLater) : ParseEntry(fields, j);
+    if (isLater) return fail("format " + std::to_string(j->format) + " is later than this program's");
+    if (!read) return fail("line " + std::to_string(index + 1) + " unreadable");
+  }
+  if (lineNumber == 0) return fail("empty");
+  if (!sawEnd) return fail("no end line");
+  if (lineNumber <= kHeadLines + 1) return fail("no state line");
+  return true;
+}
+
+}  // namespace journal
