@@ -39,6 +39,13 @@
 // The welcome page's line for an installation without administrator rights.
 #define IDS_USER_SCOPE_NOTE      55
 #define IDS_OTHER_RUN            60
+// The installation journal: it cannot be written (nothing changed, exit
+// 1603); a failed run was taken back; an interrupted run was taken back
+// before this one; a newer setup's interrupted run is in the way.
+#define IDS_JOURNAL_FAILED       61
+#define IDS_ROLLED_BACK          62
+#define IDS_RECOVERED            63
+#define IDS_LATER_JOURNAL        64
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

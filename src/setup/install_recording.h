@@ -41,6 +41,8 @@ class InstallRecording {
 
   // The payload's size once unpacked (0 before BeforeUnpacking).
   unsigned long long PayloadBytes() const { return payload_.unpackedBytes; }
+  // The payload's names and stamps (valid after BeforeUnpacking).
+  const PayloadContents& Payload() const { return payload_; }
 
  private:
   bool CreatedByUs(const installrecord::KeyName& key) const;

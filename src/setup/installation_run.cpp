@@ -12,18 +12,24 @@
 #include "core/uninstall_rules.h"
 #include "install/install_log.h"
 #include "install/install_record_file.h"
+#include "install/payload_placement.h"
 #include "install/payload_extraction.h"
 #include "install/target_preparation.h"
 #include "install/viewer_settings.h"
 #include "platform/folders.h"
+#include "platform/journal_store.h"
 #include "platform/resource_text.h"
 #include "platform/run_progress.h"
 #include "platform/system_folders.h"
 #include "resources/resource.h"
 #include "setup/account_run.h"
+#include "rollback/rollback.h"
 #include "setup/install_recording.h"
+#include "setup/run_journal.h"
 #include "setup/side_work.h"
 #include "shell/registration.h"
+#include "shell/link_undo.h"
+#include "shell/registry_journal.h"
 #include "shell/shortcuts.h"
 
 namespace {
@@ -44,6 +50,19 @@ bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, cons
                    const std::string& path, unsigned long error) {
   if (path.empty()) return Fail(reporter, step, messageId, subject);
   reporter.FailureWithCause(step, LoadResourceString(messageId), subject, path + ": " + SystemErrorText(error));
+  return false;
+}
+
+// The journal could not be written: nothing more may be changed.
+bool FailJournal(Reporter& reporter, const StepResult& written) {
+  return FailWithCause(reporter, FailedStep::kStart, IDS_JOURNAL_FAILED, written.subject, written.subject,
+                       written.error);
+}
+
+// A failure after files were written: everything the run changed is taken
+// back, and the log says so after the failure itself.
+bool TakeBack(Reporter& reporter, RunJournal& journal) {
+  if (journal.RollBack()) reporter.Notice(LoadResourceString(IDS_ROLLED_BACK), std::string());
   return false;
 }
 
@@ -71,12 +90,18 @@ void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool 
 // where their names say, and the user's files at payload names are moved
 // aside into pv_kept (an earlier installation's files are simply replaced).
 bool PrepareFolder(const char* folder, const std::vector<std::string>& createdFolders, InstallRecording& recording,
-                   Reporter& reporter) {
+                   RunJournal& journal, Reporter& reporter) {
   PayloadContents payload;
   ReadPayloadContents(IDR_PAYLOAD, kPayloadType, &payload);
   // The run made the folder itself when the last folder it created is it.
   const bool created = !createdFolders.empty() &&
                        installrecord::SameName(uninstallrules::WithBackslash(createdFolders.back()), folder);
+  // What will be moved aside is in the journal before anything is moved.
+  if (!created) {
+    journal.entries().kept = UsersFilesAtPayloadNames(folder, payload.files, recording.FilesOfEarlierInstallation());
+    const StepResult written = journal.Write();
+    if (!written) return FailJournal(reporter, written);
+  }
   std::vector<std::string> setAside;
   const PreparationOutcome prepared = PrepareProgramFolder(folder, created, payload.folders, payload.files,
                                                           recording.FilesOfEarlierInstallation(), &setAside);
@@ -122,19 +147,33 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   if (problem == TargetFolderProblem::kNone && IsProtectedProgramFolder(normalised)) {
     return Fail(reporter, FailedStep::kTargetFolder, IDS_INVALID_FOLDER, folder);
   }
-  InstallRecording recording(options.perUser ? installrecord::Scope::kUser : installrecord::Scope::kMachine);
+  const installrecord::Scope scope = options.perUser ? installrecord::Scope::kUser : installrecord::Scope::kMachine;
+  if (!RecoverBeforeRun(scope, reporter)) return false;
+  InstallRecording recording(scope);
   recording.BeforeFolder(folder);
+  // Before the first change: the journal, with the folders the creation
+  // will make. A run that cannot keep it changes nothing.
+  RunJournal journal(scope, normalised);
+  const StepResult begun = journal.Begin(FoldersToCreate(normalised));
+  if (!begun) return FailJournal(reporter, begun);
   std::vector<std::string> createdFolders;
   const StepResult folderMade = EnsureFolderExists(folder, &createdFolders);
   if (!folderMade) {
-    RemoveEmptyFolders(createdFolders);
+    journal.RollBack();
     return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_CANNOT_CREATE_FOLDER, folder, folderMade.subject,
                          folderMade.error);
   }
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
-  if (!PrepareFolder(folder, createdFolders, recording, reporter)) {
-    RemoveEmptyFolders(createdFolders);
+  if (!PrepareFolder(folder, createdFolders, recording, journal, reporter)) {
+    journal.RollBack();
     return false;
+  }
+  // Every file and folder of the payload, each with what stands at its name
+  // now, before the first is written.
+  const StepResult payloadNoted = NotePayload(folder, recording.Payload(), journal);
+  if (!payloadNoted) {
+    FailJournal(reporter, payloadNoted);
+    return TakeBack(reporter, journal);
   }
   runprogress::BeginStage(progressrule::Stage::kUnpacking, recording.PayloadBytes());
   // Started now, the one helper thread works while the payload is unpacked
@@ -143,11 +182,14 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   SideWork sideWork(recording, options.allUsers, withLinks);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
-  const StepResult unpacked = ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination);
+  // Each file is unpacked beside the one it replaces and put in place only
+  // when all of them are there: a failed upgrade keeps the earlier files.
+  StepResult unpacked = ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination, true);
+  if (unpacked) unpacked = PutStagedFilesInPlace(folder, journal.entries().files);
   if (!unpacked) {
-    RemoveEmptyFolders(createdFolders);
-    return FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, unpacked.subject,
-                         unpacked.error);
+    sideWork.WaitForNotes();
+    FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, unpacked.subject, unpacked.error);
+    return TakeBack(reporter, journal);
   }
   runprogress::BeginStage(progressrule::Stage::kRegistering, 0);
 
@@ -158,7 +200,18 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // must be seen before any link is written. The links are written from now
   // on while the rest goes on; the record waits for the last of them.
   const ScreenMetrics metrics = sideWork.WaitForNotes();
-  sideWork.SaveLinks(ProductLinks(options, folder));
+  // The settings file, the links and the registry as they are now, in one
+  // write before any of them changes.
+  std::vector<ProductLink> links = ProductLinks(options, folder);
+  NoteSettings(folder, options.iniFolder, &journal.entries());
+  NoteLinks(links, options.allUsers, &journal.entries());
+  CaptureRegistry(scope, &journal.entries());
+  const StepResult noted = journal.Write();
+  if (!noted) {
+    FailJournal(reporter, noted);
+    return TakeBack(reporter, journal);
+  }
+  sideWork.SaveLinks(std::move(links));
   // The settings file never fails the run, whatever it could not write.
   WriteViewerSettings(folder, options.iniFolder, metrics);
 
@@ -171,23 +224,42 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // The links are written on the helper thread while the registry is
   // written here.
   RegistrationOutcome outcome = WriteShellRegistration(options, folder, confirmed, recording.PayloadBytes());
-  // Written whatever the registration achieved: the record is what lets the
-  // uninstaller take the unpacked files back. Without it the installation is
-  // still complete, and the log says so; the uninstaller then says that it
-  // cannot know the files and offers to remove only the registration. The
-  // registry part is noted while the last links are still being written.
+  // Without its open command or uninstall entry the installation is not
+  // usable: a standard user's run ends here, and takes back what it did.
+  if (!outcome.essential.ok) {
+    sideWork.FinishLinks();
+    FailWithCause(reporter, FailedStep::kRegistration, IDS_NEEDS_ADMIN, outcome.essential.subject,
+                  outcome.essential.subject, outcome.essential.error);
+    return TakeBack(reporter, journal);
+  }
+  // The record is what lets the uninstaller take the installation back.
+  // Without it the installation is still complete, and the log says so; the
+  // uninstaller then says that it cannot know the files and offers to
+  // remove only the registration. The registry part is noted while the last
+  // links are still being written.
   bool chosenRows[kFormatRowCount];
   for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
   recording.AfterRegistration(chosenRows, options.associate && confirmed);
   outcome.failedLinks = sideWork.FinishLinks();
-  const bool recorded = recording.Finish(outcome.essential.ok);
-  ReportNotices(reporter, outcome, recorded, folder);
-  // Without its open command or uninstall entry the installation is not
-  // usable, whatever was unpacked: a standard user's run ends here.
-  if (!outcome.essential.ok) {
-    return FailWithCause(reporter, FailedStep::kRegistration, IDS_NEEDS_ADMIN, outcome.essential.subject,
-                         outcome.essential.subject, outcome.essential.error);
+  const std::string recordFolder = uninstallrules::WithBackslash(folder);
+  journal.entries().recordStep = true;
+  journal.entries().recordReplaced = FilePresent(recordFolder + installrecord::kRecordFileName);
+  const StepResult recordNoted = journal.Write();
+  if (!recordNoted) {
+    FailJournal(reporter, recordNoted);
+    return TakeBack(reporter, journal);
   }
+  // The earlier record stays until the run has ended, for a failure to
+  // put back.
+  if (journal.entries().recordReplaced) SetRecordAside(recordFolder);
+  const bool recorded = recording.Finish(outcome.essential.ok);
+  // The one moment the run becomes the installation.
+  if (!journal.Finish()) {
+    FailJournal(reporter, recordNoted);
+    reporter.Notice(LoadResourceString(IDS_ROLLED_BACK), std::string());
+    return false;
+  }
+  ReportNotices(reporter, outcome, recorded, folder);
   runprogress::BeginStage(progressrule::Stage::kDone, 0);
   return true;
 }

@@ -16,7 +16,7 @@ void LogReporter::FailureWithCause(FailedStep step, const std::string& message, 
 }
 
 void LogReporter::Notice(const std::string& message, const std::string& subject) {
-  WriteInstallLog((message + ": " + subject).c_str());
+  WriteInstallLog((subject.empty() ? message : message + ": " + subject).c_str());
 }
 
 bool LogReporter::Confirm(const std::string&) { return true; }

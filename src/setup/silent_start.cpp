@@ -21,6 +21,7 @@
 #include "setup/account_run.h"
 #include "setup/installation_run.h"
 #include "setup/log_reporter.h"
+#include "setup/run_journal.h"
 
 namespace {
 
@@ -91,6 +92,10 @@ int RunSilentInstallation(const char* commandLine) {
   SetSilentDefaults(options);
   const installrecord::Scope scope = RunScope(ProgramArguments(commandLine));
   options.perUser = scope == installrecord::Scope::kUser;
+  LogReporter reporter;
+  // A run cut off before is taken back first: the previous installation it
+  // names is then the one before it.
+  if (!RecoverBeforeRun(scope, reporter)) return kExitInstallFailed;
   if (!FindPreviousInstallFolder(options.targetFolder, scope)) GetDefaultInstallFolder(options.targetFolder, scope);
   ApplyCommandLineOptions(commandLine, options);
   // Known only now: the folder whose viewer holds the files, run by anybody
@@ -103,7 +108,6 @@ int RunSilentInstallation(const char* commandLine) {
     WriteInstallLog(warning);
     return kExitViewerRunning;
   }
-  LogReporter reporter;
   // A value the window cut is a different value: a cut folder is refused, and
   // a cut setting keeps its default.
   if (OptionValueCut(commandLine, "/folder=")) {

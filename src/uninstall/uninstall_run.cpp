@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "rollback/rollback.h"
 #include "core/product.h"
 #include "core/leftover_rules.h"
 #include "install/install_record_file.h"
@@ -161,6 +162,10 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
     ui.Failure(FailedStep::kStart, LoadResourceString(IDS_UN_OTHER_RUN), "");
     return kExitViewerRunning;
   }
+  // A setup run into this folder that was cut off is taken back first: what
+  // it wrote goes, what it replaced comes back, and the removal goes on with
+  // the installation that was there before it (if any).
+  for (const Scope journalScope : {Scope::kMachine, Scope::kUser}) RecoverInterruptedRun(journalScope, nullptr, folder);
 
   const bool ownedByMachine = RegistrationBelongsTo(folder, Scope::kMachine);
   const bool ownedByUser = RegistrationBelongsTo(folder, Scope::kUser);

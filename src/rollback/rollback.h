@@ -1,0 +1,30 @@
+// Takes a run back by its journal (core/journal.h): every change it lists,
+// newest first, each back to what stood there before the run. An entry the
+// run never got to changes nothing, so a journal of a run cut off at any
+// point can be undone, and undoing twice does what undoing once did.
+#pragma once
+
+#include <string>
+
+#include "core/install_record.h"
+#include "core/journal.h"
+
+// Puts the files, folders, settings file, links and registry back.
+void UndoJournal(const journal::Journal& entries);
+
+// What a finished run left to do: the files it replaced are deleted.
+void CompleteJournal(const journal::Journal& entries);
+
+enum class Recovery {
+  kNothing,      // no journal
+  kUndone,       // a cut-off run was taken back
+  kCompleted,    // a finished run's clean-up was done
+  kLater,        // a later format: left as it is, nothing may be changed
+  kUnreadable,   // not a journal this program can read: removed
+};
+
+// Looks for the journal of scope and deals with it: undoes an unfinished
+// run, completes a finished one, and removes the journal. why: for the log,
+// when the journal could not be read. folder: when given (ending in a
+// backslash), only a journal of a run into that folder is dealt with.
+Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder = "");

@@ -1,0 +1,166 @@
+#include "setup/run_journal.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "core/footprint_names.h"
+#include "core/product.h"
+#include "core/reporter.h"
+#include "install/install_record_file.h"
+#include "platform/journal_store.h"
+#include "platform/registry.h"
+#include "platform/resource_text.h"
+#include "platform/shell_links.h"
+#include "resources/resource.h"
+#include "rollback/rollback.h"
+#include "shell/shortcuts.h"
+
+namespace {
+
+bool FolderPresent(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return !start.empty() && text.size() >= start.size() && installrecord::SameName(text.substr(0, start.size()), start);
+}
+
+}  // namespace
+
+RunJournal::RunJournal(installrecord::Scope scope, const std::string& folder) {
+  entries_.version = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+  entries_.scope = scope;
+  entries_.folder = folder;
+  if (!entries_.folder.empty() && entries_.folder.back() != '\\') entries_.folder += '\\';
+}
+
+RunJournal::~RunJournal() {
+  if (begun_ && !ended_) RollBack();
+}
+
+StepResult RunJournal::Begin(const std::vector<std::string>& foldersToCreate) {
+  entries_.createdFolders = foldersToCreate;
+  const StepResult written = Write();
+  begun_ = written.ok;
+  return written;
+}
+
+StepResult RunJournal::Write() { return WriteJournal(entries_.scope, journal::Serialize(entries_)); }
+
+bool RunJournal::Finish() {
+  if (!begun_ || ended_) return false;
+  entries_.state = journal::State::kFinished;
+  // Once this write has happened, a cut-off clean-up is completed by the
+  // next run, never undone. Without it the run's end is known nowhere: the
+  // run is taken back instead, as any run that could not be completed.
+  if (!Write()) {
+    entries_.state = journal::State::kUnfinished;
+    RollBack();
+    return false;
+  }
+  ended_ = true;
+  CompleteJournal(entries_);
+  RemoveJournal(entries_.scope);
+  return true;
+}
+
+bool RunJournal::RollBack() {
+  if (!begun_ || ended_) return false;
+  ended_ = true;
+  UndoJournal(entries_);
+  RemoveJournal(entries_.scope);
+  return true;
+}
+
+std::vector<std::string> FoldersToCreate(const std::string& folder) {
+  std::string path = folder;
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  std::vector<std::string> missing;
+  // Up to the first folder that exists (or the drive or share, which the
+  // creation never makes).
+  while (path.size() > 3) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) break;
+    missing.insert(missing.begin(), path + "\\");
+    const std::size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos || slash < 2) break;
+    path.resize(slash);
+  }
+  return missing;
+}
+
+bool FilePresent(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool RecoverBeforeRun(installrecord::Scope scope, Reporter& reporter) {
+  std::string why;
+  const Recovery recovery = RecoverInterruptedRun(scope, &why);
+  const std::string where = RegistryPath(scope == installrecord::Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                                         footprint::kJournalKey);
+  if (recovery == Recovery::kLater) {
+    reporter.Failure(FailedStep::kStart, LoadResourceString(IDS_LATER_JOURNAL), where);
+    return false;
+  }
+  if (recovery == Recovery::kUndone) reporter.Notice(LoadResourceString(IDS_RECOVERED), where);
+  return true;
+}
+
+std::vector<std::string> UsersFilesAtPayloadNames(const std::string& folder, const std::vector<std::string>& files,
+                                                  const std::vector<std::string>& earlierFiles) {
+  std::vector<std::string> users;
+  for (const std::string& name : files) {
+    bool ours = false;
+    for (const std::string& earlier : earlierFiles) ours = ours || installrecord::SameName(earlier, name);
+    if (!ours && FilePresent(folder + name)) users.push_back(name);
+  }
+  return users;
+}
+
+StepResult NotePayload(const std::string& folder, const PayloadContents& payload, RunJournal& journal) {
+  journal::Journal& entries = journal.entries();
+  entries.payloadFolders = MissingFolders(folder, payload.folders);
+  entries.files.clear();
+  entries.files.reserve(payload.stamps.size());
+  for (const installrecord::RecordedFile& stamp : payload.stamps) {
+    journal::File file;
+    file.name = stamp.name;
+    file.replaces = FilePresent(folder + stamp.name);
+    file.size = stamp.size;
+    file.crc = stamp.crc;
+    entries.files.push_back(file);
+  }
+  return journal.Write();
+}
+
+void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Journal* entries) {
+  using installrecord::LinkPlace;
+  const std::string programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+  const std::string desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+  const LinkPlace programsPlace = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
+  const LinkPlace desktopPlace = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
+  bool groupNoted = false;
+  for (const ProductLink& link : links) {
+    if (link.folder.empty()) continue;
+    journal::Link entry;
+    const std::string path = link.folder + link.name;
+    if (StartsWith(path, programs)) {
+      entry.place = programsPlace;
+      entry.name = path.substr(programs.size());
+      if (!groupNoted) {
+        groupNoted = true;
+        if (!FolderPresent(link.folder)) entries->createdGroups.push_back(programsPlace);
+      }
+    } else if (StartsWith(path, desktop)) {
+      entry.place = desktopPlace;
+      entry.name = path.substr(desktop.size());
+    } else {
+      continue;
+    }
+    entry.existed = FilePresent(path);
+    entries->links.push_back(entry);
+  }
+}

@@ -1,0 +1,68 @@
+// The journal of one installation run (core/journal.h): begun before the
+// first change, written again before each step with what the step is about
+// to change and what stood there before, and either finished or taken back
+// at the end. The run calls it around its steps.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/journal.h"
+#include "core/step_result.h"
+
+class RunJournal {
+ public:
+  RunJournal(installrecord::Scope scope, const std::string& folder);
+  // Undoes what the run changed unless it was finished.
+  ~RunJournal();
+  RunJournal(const RunJournal&) = delete;
+  RunJournal& operator=(const RunJournal&) = delete;
+
+  // The first write, before the folder is created: the folders it will
+  // create on the way. Failed: nothing may be changed.
+  StepResult Begin(const std::vector<std::string>& foldersToCreate);
+  // The entries to add to before the next Write.
+  journal::Journal& entries() { return entries_; }
+  // Writes the journal as it stands now (the whole text at once).
+  StepResult Write();
+  // The run succeeded: the journal says so, the replaced files go, and the
+  // journal is removed. False when the journal could not say so: then the
+  // run has been taken back.
+  bool Finish();
+  // The run failed: every change is undone, newest first, and the journal
+  // is removed. False when nothing had been changed.
+  bool RollBack();
+
+ private:
+  journal::Journal entries_;
+  bool begun_ = false;
+  bool ended_ = false;
+};
+
+class Reporter;
+struct PayloadContents;
+struct ProductLink;
+
+// Takes back, or completes, what a run of scope cut off before this one
+// left, and tells the reporter. False when a later version's journal is in
+// the way (reported): then nothing may be changed.
+bool RecoverBeforeRun(installrecord::Scope scope, Reporter& reporter);
+
+// The folders that creating folder (ending in a backslash or not) would
+// create, outermost first, each ending in a backslash.
+std::vector<std::string> FoldersToCreate(const std::string& folder);
+
+// The user's files at payload names in folder (a file there that no earlier
+// installation of ours wrote): the preparation moves them aside.
+std::vector<std::string> UsersFilesAtPayloadNames(const std::string& folder, const std::vector<std::string>& files,
+                                                  const std::vector<std::string>& earlierFiles);
+
+// Notes every payload folder that is missing and every payload file with
+// whether a file stands at its name, and writes the journal.
+StepResult NotePayload(const std::string& folder, const PayloadContents& payload, RunJournal& journal);
+
+// Notes each link the run will save (whether one stands there) and the
+// groups it will create.
+void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Journal* entries);
+
+bool FilePresent(const std::string& path);
