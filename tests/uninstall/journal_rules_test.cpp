@@ -1,0 +1,117 @@
+// The installation journal as text: what a run writes reads back the same,
+// and what it did not write (cut off, changed, a later format) is refused,
+// so that nothing is undone by a guess.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/journal.h"
+
+namespace {
+
+using installrecord::LinkPlace;
+using installrecord::Root;
+
+journal::Journal FullJournal() {
+  journal::Journal j;
+  j.version = "4.42";
+  j.folder = "C:\\Program Files\\Pixorra\\";
+  j.createdFolders = {"C:\\Program Files\\Pixorra\\"};
+  j.kept = {"px_about.txt"};
+  j.payloadFolders = {"help\\"};
+  j.files = {{"px_main64.exe", true, 4096, 0xDEADBEEFul}, {"help\\px_main32_deutsch.chm", false, 0, 0}};
+  j.recordStep = true;
+  j.recordReplaced = true;
+  j.hasSettings = true;
+  j.settings = {"C:\\Users\\me\\AppData\\Roaming\\Pixorra\\px_main64.ini", true, "[Start]\r\nSkin=1\r\n"};
+  j.createdGroups = {LinkPlace::kCommonPrograms};
+  j.links = {{LinkPlace::kCommonPrograms, "Pixorra\\Pixorra 4.42.lnk", false},
+             {LinkPlace::kUserDesktop, "Pixorra 64.lnk", true}};
+  j.ownKeys = {{Root::kLocalMachine, "SOFTWARE\\Pixorra", true}, {Root::kLocalMachine, "SOFTWARE\\Classes\\Pixorra", false}};
+  j.keys = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.jpg", false}};
+  j.values = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.jpg", "", true, 1, std::string("Other.jpg\0", 10)},
+              {Root::kCurrentUser, "Software\\x\\UserChoice", "Progid", false, 0, ""},
+              {Root::kLocalMachine, "SOFTWARE\\Pixorra", "Bytes", true, 3, std::string("\x00\t\r\n%\x7F\xFF", 7)}};
+  return j;
+}
+
+TEST(JournalText, WhatARunWritesReadsBackTheSame) {
+  struct Case {
+    const char* name;
+    journal::Journal journal;
+  };
+  journal::Journal finished = FullJournal();
+  finished.state = journal::State::kFinished;
+  journal::Journal user;
+  user.version = "4.42";
+  user.scope = installrecord::Scope::kUser;
+  user.folder = "C:\\Users\\me\\AppData\\Local\\Programs\\Pixorra\\";
+  journal::Journal freshRecord = FullJournal();
+  freshRecord.recordReplaced = false;
+  const Case cases[] = {{"every entry", FullJournal()}, {"finished", finished}, {"begun only, user", user},
+                        {"record new", freshRecord}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = journal::Serialize(c.journal);
+    journal::Journal read;
+    std::string why;
+    ASSERT_TRUE(journal::Parse(text, &read, &why)) << why;
+    EXPECT_EQ(journal::Serialize(read), text);
+    EXPECT_EQ(read.state, c.journal.state);
+    EXPECT_EQ(read.scope, c.journal.scope);
+    EXPECT_EQ(read.recordStep, c.journal.recordStep);
+    EXPECT_EQ(read.recordReplaced, c.journal.recordReplaced);
+    ASSERT_EQ(read.values.size(), c.journal.values.size());
+    for (std::size_t i = 0; i < read.values.size(); ++i) EXPECT_EQ(read.values[i].data, c.journal.values[i].data);
+    ASSERT_EQ(read.files.size(), c.journal.files.size());
+    for (std::size_t i = 0; i < read.files.size(); ++i) {
+      EXPECT_EQ(read.files[i].replaces, c.journal.files[i].replaces);
+      EXPECT_EQ(read.files[i].crc, c.journal.files[i].crc);
+    }
+  }
+}
+
+// Replaces the first occurrence of from in text.
+std::string Changed(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+TEST(JournalText, WhatNoRunWroteIsRefused) {
+  const std::string text = journal::Serialize(FullJournal());
+  struct Case {
+    const char* name;
+    std::string text;
+    bool later;
+  };
+  const Case cases[] = {
+      {"empty", "", false},
+      {"cut off inside a line", text.substr(0, text.size() - 3), false},
+      {"cut off before the end line", Changed(text, "End\r\n", ""), false},
+      {"text after the end", text + "File\tx\tnew\t1\t1\r\n", false},
+      {"other header", Changed(text, "Pixorra installation journal", "Pixorra 4.42 install record"), false},
+      {"later format", Changed(text, "Format\t1", "Format\t2"), true},
+      {"format zero", Changed(text, "Format\t1", "Format\t0"), false},
+      {"head out of order", Changed(Changed(text, "Version\t4.42\r\n", ""), "Scope\tmachine\r\n",
+                                    "Scope\tmachine\r\nVersion\t4.42\r\n"), false},
+      {"unknown state", Changed(text, "State\tunfinished", "State\tdone"), false},
+      {"unknown entry", Changed(text, "End\r\n", "Shortcut\tx\r\nEnd\r\n"), false},
+      {"file without stamp", Changed(text, "\treplaces\t4096\t3735928559", "\treplaces"), false},
+      {"bad escape", Changed(text, "Other.jpg%00", "Other.jpg%0"), false},
+      {"lower-case escape", Changed(text, "%7F", "%7f"), false},
+      {"two settings lines", Changed(text, "End\r\n", "Settings\tC:\\x.ini\tabsent\r\nEnd\r\n"), false},
+      {"unknown key state", Changed(text, "\tSOFTWARE\\Pixorra\tfound", "\tSOFTWARE\\Pixorra\tmaybe"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    journal::Journal read;
+    std::string why;
+    bool later = false;
+    EXPECT_FALSE(journal::Parse(c.text, &read, &why, &later));
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(later, c.later);
+  }
+}
+
+}  // namespace
