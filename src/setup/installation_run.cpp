@@ -254,8 +254,9 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   if (journal.entries().recordReplaced) SetRecordAside(recordFolder);
   const bool recorded = recording.Finish(outcome.essential.ok);
   // The one moment the run becomes the installation.
-  if (!journal.Finish()) {
-    FailJournal(reporter, recordNoted);
+  const StepResult finished = journal.Finish();
+  if (!finished) {
+    FailJournal(reporter, finished);
     reporter.Notice(LoadResourceString(IDS_ROLLED_BACK), std::string());
     return false;
   }

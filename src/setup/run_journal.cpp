@@ -49,21 +49,22 @@ StepResult RunJournal::Begin(const std::vector<std::string>& foldersToCreate) {
 
 StepResult RunJournal::Write() { return WriteJournal(entries_.scope, journal::Serialize(entries_)); }
 
-bool RunJournal::Finish() {
-  if (!begun_ || ended_) return false;
+StepResult RunJournal::Finish() {
+  if (!begun_ || ended_) return StepResult::Done();
   entries_.state = journal::State::kFinished;
   // Once this write has happened, a cut-off clean-up is completed by the
   // next run, never undone. Without it the run's end is known nowhere: the
   // run is taken back instead, as any run that could not be completed.
-  if (!Write()) {
+  const StepResult marked = Write();
+  if (!marked) {
     entries_.state = journal::State::kUnfinished;
     RollBack();
-    return false;
+    return marked;
   }
   ended_ = true;
   CompleteJournal(entries_);
   RemoveJournal(entries_.scope);
-  return true;
+  return marked;
 }
 
 bool RunJournal::RollBack() {

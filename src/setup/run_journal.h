@@ -26,9 +26,9 @@ class RunJournal {
   // Writes the journal as it stands now (the whole text at once).
   StepResult Write();
   // The run succeeded: the journal says so, the replaced files go, and the
-  // journal is removed. False when the journal could not say so: then the
+  // journal is removed. Failed when the journal could not say so: then the
   // run has been taken back.
-  bool Finish();
+  StepResult Finish();
   // The run failed: every change is undone, newest first, and the journal
   // is removed. False when nothing had been changed.
   bool RollBack();
