@@ -2,6 +2,8 @@
 // registry: whatever stood there before, capture, the real registration,
 // then putting back must leave every key and value as it was.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -62,6 +64,7 @@ void Clean() {
   CleanRegistry();
   pxtest::DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Other.jpg");
   pxtest::DeleteRegTree(HKEY_LOCAL_MACHINE, kVictim);
+  CleanLinks();
   pxtest::DeleteRegTree(HKEY_CURRENT_USER, "Software\\Classes\\Pixorra");
   pxtest::DeleteRegTree(HKEY_CURRENT_USER, "Software\\Classes\\Applications\\px_main64.exe");
   pxtest::DeleteRegTree(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64");
@@ -141,6 +144,28 @@ TEST_F(RegistryJournal, PuttingBackBeforeTheRegistrationChangesNothing) {
   EXPECT_EQ("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
 }
 
+// The real setup over its own earlier installation: the uninstall entry
+// with the record's copy, the earlier data the record carries, and the
+// other scope's keys are all as before.
+TEST_F(RegistryJournal, PuttingBackAfterTheRealSetup) {
+  const std::string folder = "C:\\pxtest\\journal\\Pixorra";
+  const std::string work = pxtest::MakeTempFolder("journal_work");
+  pxtest::WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.png", "", "Other.png");
+  ASSERT_EQ(0u, pxtest::RunSetup("/silent /assoc=1 /folder=" + folder, work).exitCode);
+  ASSERT_TRUE(pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, footprint::kRecordCopyValue).exists);
+  const uninstalltest::Snapshot before = uninstalltest::RegistrySnapshot();
+  journal::Journal journal;
+  CaptureRegistry(Scope::kMachine, &journal);
+
+  ASSERT_EQ(0u, pxtest::RunSetup("/silent /assoc=2 /thumbs=1 /folder=" + folder, work).exitCode);
+  ASSERT_NE("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
+  EXPECT_TRUE(RestoreRegistry(journal).ok);
+  EXPECT_EQ("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
+  pxtest::RemoveFolderTree(folder + "\\");
+  pxtest::RemoveFolderTree(pxtest::SpecialFolder(CSIDL_APPDATA) + "Pixorra\\");
+  pxtest::RemoveFolderTree(work);
+}
+
 // The capture shares its reading with the install record's: both see the
 // same earlier data and the same missing keys.
 TEST_F(RegistryJournal, CaptureAgreesWithTheInstallRecord) {
@@ -163,6 +188,44 @@ TEST_F(RegistryJournal, CaptureAgreesWithTheInstallRecord) {
     if (value.key == "SOFTWARE\\Classes\\.jpg" && value.name.empty()) jpgSeen = value.existed;
   }
   EXPECT_TRUE(jpgSeen);
+}
+
+std::wstring WideValue(HKEY root, const std::string& key, const wchar_t* name, DWORD* type) {
+  const std::wstring wideKey(key.begin(), key.end());
+  std::wstring data(4096, L'\0');
+  DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  if (RegGetValueW(root, wideKey.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type, &data[0], &size) != ERROR_SUCCESS) {
+    return L"(missing)";
+  }
+  data.resize(size / sizeof(wchar_t));
+  return data;
+}
+
+// A found key's values come back byte for byte, text that the ANSI code
+// page cannot hold too; a value too large to keep is left as it is.
+TEST_F(RegistryJournal, FoundValuesComeBackByteForByte) {
+  const std::string key = "SOFTWARE\\Classes\\Pixorra";
+  HKEY open = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixorra", 0, nullptr, 0,
+                                           KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &open, nullptr));
+  const std::wstring text = L"Fremdes \u03a9-Bild \u4e2d";  // not in code page 1252
+  RegSetValueExW(open, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  const std::string large(300 * 1024, 'x');
+  RegSetValueExW(open, L"Large", 0, REG_BINARY, reinterpret_cast<const BYTE*>(large.data()),
+                 static_cast<DWORD>(large.size()));
+  RegCloseKey(open);
+  journal::Journal journal;
+  CaptureRegistry(Scope::kMachine, &journal);
+  Register(kFolder, Choice::Images);
+  pxtest::WriteRegText(HKEY_LOCAL_MACHINE, key, "Large", "changed by the run");
+  DWORD type = 0;
+  ASSERT_FALSE(WideValue(HKEY_LOCAL_MACHINE, key, nullptr, &type) == text + L'\0');
+
+  EXPECT_TRUE(RestoreRegistry(journal).ok);
+  EXPECT_TRUE(WideValue(HKEY_LOCAL_MACHINE, key, nullptr, &type) == text + L'\0');
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+  EXPECT_EQ("changed by the run", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, key, "Large").text);
 }
 
 // A registry link in or at one of the product's keys: what it points to is
