@@ -172,7 +172,8 @@ StepResult RemoveBelow(HKEY root, HKEY parent, const std::wstring& name, const s
   StepResult result;
   if (!IsLink(opened)) {
     for (const std::wstring& sub : SubkeyNames(opened)) {
-      result.KeepFirst(RemoveBelow(root, opened, sub, path + "\\" + Narrow(sub.c_str(), static_cast<DWORD>(sub.size()))));
+      const std::string child = path + "\\" + Narrow(sub.c_str(), static_cast<DWORD>(sub.size()));
+      result.KeepFirst(RemoveBelow(root, opened, sub, child));
     }
   }
   if (!result.ok) return result;

@@ -185,7 +185,8 @@ void CaptureRegistry(Scope scope, journal::Journal* journal, const EarlierRegist
   journal->keys.clear();
   journal->values.clear();
   for (const KnownKey& own : OwnKeysOf(scope)) CaptureOwnKey(own.root, own.key, journal);
-  if (scope == Scope::kMachine && ProbeKey(HKEY_CURRENT_USER, footprint::kApplicationsMachineKey) != KeyKind::kMissing) {
+  if (scope == Scope::kMachine &&
+      ProbeKey(HKEY_CURRENT_USER, footprint::kApplicationsMachineKey) != KeyKind::kMissing) {
     CaptureOwnKey(Root::kCurrentUser, footprint::kApplicationsMachineKey, journal);
   }
   for (std::size_t i = 0; i < created.size(); ++i) {
