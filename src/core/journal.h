@@ -54,8 +54,9 @@ struct Key {
   installrecord::Root root = installrecord::Root::kLocalMachine;
   std::string key;
   bool existed = false;
-  // A registry link: kept as it is, never read below, written through or
-  // removed with the tree it lies in.
+  // A registry link (or a key that did not open for reading): kept as it
+  // is, never read below, written through or removed with the tree it lies
+  // in.
   bool link = false;
 };
 

@@ -149,7 +149,12 @@ void ReadBelow(HKEY open, const std::string& path, std::size_t maxData, std::vec
   for (const std::wstring& name : SubkeyNames(open)) {
     const std::string child = path + "\\" + Narrow(name.c_str(), static_cast<DWORD>(name.size()));
     HKEY sub = nullptr;
-    if (OpenAsIs(open, name, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+    const LONG status = OpenAsIs(open, name, KEY_READ, &sub);
+    if (status == ERROR_FILE_NOT_FOUND) continue;  // gone meanwhile
+    if (status != ERROR_SUCCESS) {
+      keys->push_back({child, true});  // unreadable: left as it is, like a link
+      continue;
+    }
     Handle held(sub);
     const bool link = IsLink(sub);
     keys->push_back({child, link});
@@ -278,7 +283,13 @@ KeyKind ProbeKey(HKEY root, const std::string& key) {
 bool ReadTreeAsIs(HKEY root, const std::string& key, std::size_t maxData, std::vector<TreeKey>* keys,
                   std::vector<TreeValue>* values) {
   HKEY opened = nullptr;
-  if (key.empty() || OpenAsIs(root, Wide(key), KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  if (key.empty()) return false;
+  const LONG status = OpenAsIs(root, Wide(key), KEY_READ, &opened);
+  if (status == ERROR_FILE_NOT_FOUND) return false;
+  if (status != ERROR_SUCCESS) {
+    keys->push_back({key, true});  // unreadable: left as it is, like a link
+    return true;
+  }
   Handle held(opened);
   const bool link = IsLink(opened);
   keys->push_back({key, link});

@@ -22,6 +22,8 @@ KeyKind ProbeKey(HKEY root, const std::string& key);
 
 struct TreeKey {
   std::string key;  // root-relative, parents first
+  // A link, or a key that exists but does not open for reading: either is
+  // left as it is.
   bool link = false;
 };
 struct TreeValue {
@@ -35,7 +37,7 @@ struct TreeValue {
 // key and every key below it, parents first, with their values (data up to
 // maxData bytes each); links are listed and not read below. False, and
 // nothing listed, when key is missing; a key that is itself a link is
-// listed alone.
+// listed alone, and so is one that exists but does not open for reading.
 bool ReadTreeAsIs(HKEY root, const std::string& key, std::size_t maxData, std::vector<TreeKey>* keys,
                   std::vector<TreeValue>* values);
 
