@@ -44,6 +44,9 @@ struct Value {
   bool existed = false;
   unsigned long type = 0;  // REG_* number, when it existed
   std::string data;        // the bytes as stored, when it existed
+  // Below an own key: larger than installrecord::kMaxRecordSize, so only its
+  // name is kept and the value is left as it is.
+  bool tooLarge = false;
 };
 
 // A registry key as it was before the run.
@@ -51,6 +54,10 @@ struct Key {
   installrecord::Root root = installrecord::Root::kLocalMachine;
   std::string key;
   bool existed = false;
+  // A registry link (or a key that did not open for reading): kept as it
+  // is, never read below, written through or removed with the tree it lies
+  // in.
+  bool link = false;
 };
 
 struct Link {
@@ -96,6 +103,12 @@ struct Journal {
   // exist; other keys the run may create are deleted when they did not
   // exist and are empty again; every other value gets its earlier data back.
   std::vector<Key> ownKeys;
+  // Below the own keys that existed: every sub-key (parents first) and every
+  // value of them and of the own key itself, as found. Unlike values, these
+  // are read through the wide calls: names in UTF-8, data exactly as stored
+  // (text types in UTF-16).
+  std::vector<Key> ownSubKeys;
+  std::vector<Value> ownValues;
   std::vector<Key> keys;
   std::vector<Value> values;
 };

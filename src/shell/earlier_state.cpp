@@ -51,13 +51,34 @@ void ReadKnownValues(const std::vector<KnownValue>& values, Chosen chosen, std::
 
 }  // namespace
 
+EarlierRegistry ReadEarlierRegistry(installrecord::Scope scope) {
+  EarlierRegistry read;
+  read.scope = scope;
+  const std::vector<KnownValue>& known = footprint::KnownReplacedValues(scope);
+  read.values.resize(known.size());
+  ReadKnownValues(known, [](std::size_t) { return true; }, &read.values);
+  for (const KnownKey& key : footprint::KnownCreatedKeys(scope)) {
+    read.keysPresent.push_back(RegKeyPresent(RootKey(key.root), key.key));
+  }
+  return read;
+}
+
 void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
+  CaptureEarlierState(record, found, ReadEarlierRegistry(record->scope));
+}
+
+void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found, const EarlierRegistry& read) {
   const std::vector<KnownValue>& known = footprint::KnownReplacedValues(record->scope);
-  std::vector<RegData> data(known.size());
-  ReadKnownValues(known, [](std::size_t) { return true; }, &data);
+  const std::vector<KnownKey>& keys = footprint::KnownCreatedKeys(record->scope);
+  // A reading of the other scope's lists is of no use here: read again.
+  const bool usable = read.scope == record->scope && read.values.size() == known.size() &&
+                      read.keysPresent.size() == keys.size();
+  EarlierRegistry again;
+  if (!usable) again = ReadEarlierRegistry(record->scope);
+  const EarlierRegistry& data = usable ? read : again;
   for (std::size_t i = 0; i < known.size(); ++i) {
     const KnownValue& value = known[i];
-    const RegData& current = data[i];
+    const RegData& current = data.values[i];
     installrecord::EarlierValue earlier;
     earlier.root = value.root;
     earlier.key = value.key;
@@ -67,10 +88,10 @@ void CaptureEarlierState(InstallRecord* record, std::vector<RegData>* found) {
     earlier.data = current.data;
     record->earlier.push_back(earlier);
   }
-  for (const KnownKey& key : footprint::KnownCreatedKeys(record->scope)) {
-    if (!RegKeyPresent(RootKey(key.root), key.key)) record->createdKeys.push_back({key.root, key.key});
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (!data.keysPresent[i]) record->createdKeys.push_back({keys[i].root, keys[i].key});
   }
-  if (found != nullptr) *found = std::move(data);
+  if (found != nullptr) *found = data.values;
 }
 
 void RecordRegistration(InstallRecord* record, const std::vector<RegData>& found, const bool* chosenRows,

@@ -8,6 +8,17 @@
 #include "core/install_record.h"
 #include "platform/registry_edit.h"
 
+// The registry before the registration, read once for the install record and
+// the installation journal: the data of every value of
+// footprint::KnownReplacedValues (in its order) and whether each key of
+// footprint::KnownCreatedKeys exists (in its order).
+struct EarlierRegistry {
+  installrecord::Scope scope = installrecord::Scope::kMachine;
+  std::vector<RegData> values;
+  std::vector<bool> keysPresent;
+};
+EarlierRegistry ReadEarlierRegistry(installrecord::Scope scope);
+
 // Before the registration: the data of every value it may replace (an
 // extension's default, a user choice, a store app's NoOpenWith) and which of
 // the keys it may create do not exist yet. All of them, chosen or not: a
@@ -15,6 +26,9 @@
 // ProgID afterwards.
 // found: the data as found, in the order of the known values.
 void CaptureEarlierState(installrecord::InstallRecord* record, std::vector<RegData>* found);
+// The same from a reading of the record's scope that has already been made.
+void CaptureEarlierState(installrecord::InstallRecord* record, std::vector<RegData>* found,
+                         const EarlierRegistry& read);
 
 // Before the registration: when key (one of the product's own keys) exists,
 // notes it and every key below it as found, and each of their values (up to

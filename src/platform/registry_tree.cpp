@@ -1,0 +1,325 @@
+#include "platform/registry_tree.h"
+
+#include <utility>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace {
+
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+constexpr DWORD kMaxValueName = 16384;  // the registry's own bound, in characters
+constexpr DWORD kMaxKeyName = 256;
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, DWORD length) {
+  if (length == 0) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &narrow[0], size, nullptr, nullptr);
+  return narrow;
+}
+
+// Registry names compare without regard to case.
+bool SameRegName(const std::string& a, const std::string& b) {
+  const std::wstring wa = Wide(a), wb = Wide(b);
+  return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(HKEY key) : key_(key) {}
+  Handle(Handle&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  Handle& operator=(Handle&&) = delete;
+  ~Handle() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Opens parent\name as itself, never as what it links to.
+LONG OpenAsIs(HKEY parent, const std::wstring& name, REGSAM access, HKEY* opened) {
+  *opened = nullptr;
+  return RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, access | kView, opened);
+}
+
+bool IsLink(HKEY open) {
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  return RegQueryValueExW(open, L"SymbolicLinkValue", nullptr, &type, nullptr, &size) != ERROR_FILE_NOT_FOUND &&
+         type == REG_LINK;
+}
+
+// The key behind the handle itself: RegDeleteKey would open the name again
+// and, for a link, delete what it points to.
+LONG DeleteOpenKey(HKEY open) {
+  using DeleteKey = LONG(NTAPI*)(HANDLE);
+  using ToError = ULONG(NTAPI*)(LONG);
+  static const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  static const auto deleteKey =
+      ntdll != nullptr ? reinterpret_cast<DeleteKey>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")))
+                       : nullptr;
+  static const auto toError =
+      ntdll != nullptr
+          ? reinterpret_cast<ToError>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")))
+          : nullptr;
+  if (deleteKey == nullptr) return ERROR_PROC_NOT_FOUND;
+  const LONG status = deleteKey(open);
+  if (status >= 0) return ERROR_SUCCESS;
+  return toError != nullptr ? static_cast<LONG>(toError(status)) : ERROR_ACCESS_DENIED;
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY open) {
+  std::vector<std::wstring> names;
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[kMaxKeyName];
+    DWORD length = kMaxKeyName;
+    const LONG status = RegEnumKeyExW(open, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+std::vector<std::wstring> ValueNames(HKEY open) {
+  std::vector<std::wstring> names;
+  std::vector<wchar_t> name(kMaxValueName);
+  for (DWORD index = 0;; ++index) {
+    DWORD length = kMaxValueName;
+    const LONG status = RegEnumValueW(open, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name.data(), length);
+  }
+  return names;
+}
+
+// A value's type and bytes; false when it is missing. Larger than maxData:
+// *tooLarge and no bytes.
+bool QueryValue(HKEY open, const std::wstring& name, std::size_t maxData, DWORD* type, std::string* data,
+                bool* tooLarge) {
+  *tooLarge = false;
+  data->clear();
+  DWORD size = 0;
+  if (RegQueryValueExW(open, name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return false;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (size > maxData) {
+      *tooLarge = true;
+      return true;
+    }
+    std::vector<BYTE> bytes(size + 2);
+    DWORD got = size;
+    const LONG status = RegQueryValueExW(open, name.c_str(), nullptr, type, bytes.data(), &got);
+    if (status == ERROR_MORE_DATA) {
+      size = got;  // it grew meanwhile
+      continue;
+    }
+    if (status != ERROR_SUCCESS || got > size) return false;
+    data->assign(reinterpret_cast<const char*>(bytes.data()), got);
+    return true;
+  }
+  return false;
+}
+
+void ReadBelow(HKEY open, const std::string& path, std::size_t maxData, std::vector<TreeKey>* keys,
+               std::vector<TreeValue>* values) {
+  for (const std::wstring& name : ValueNames(open)) {
+    TreeValue value;
+    value.key = path;
+    value.name = Narrow(name.c_str(), static_cast<DWORD>(name.size()));
+    if (QueryValue(open, name, maxData, &value.type, &value.data, &value.tooLarge)) values->push_back(value);
+  }
+  for (const std::wstring& name : SubkeyNames(open)) {
+    const std::string child = path + "\\" + Narrow(name.c_str(), static_cast<DWORD>(name.size()));
+    HKEY sub = nullptr;
+    const LONG status = OpenAsIs(open, name, KEY_READ, &sub);
+    if (status == ERROR_FILE_NOT_FOUND) continue;  // gone meanwhile
+    if (status != ERROR_SUCCESS) {
+      keys->push_back({child, true});  // unreadable: left as it is, like a link
+      continue;
+    }
+    Handle held(sub);
+    const bool link = IsLink(sub);
+    keys->push_back({child, link});
+    if (!link) ReadBelow(sub, child, maxData, keys, values);
+  }
+}
+
+StepResult Answer(HKEY root, const std::string& key, LONG status) {
+  if (status == ERROR_SUCCESS) return StepResult::Done();
+  return StepResult::Failed(RegistryPath(root, key.c_str()), static_cast<unsigned long>(status));
+}
+
+// Removes parent\name and what is below it; path names it for the answer.
+StepResult RemoveBelow(HKEY root, HKEY parent, const std::wstring& name, const std::string& path) {
+  HKEY opened = nullptr;
+  const LONG status = OpenAsIs(parent, name, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, &opened);
+  if (status == ERROR_FILE_NOT_FOUND) return StepResult::Done();
+  if (status != ERROR_SUCCESS) return Answer(root, path, status);
+  Handle held(opened);
+  StepResult result;
+  if (!IsLink(opened)) {
+    for (const std::wstring& sub : SubkeyNames(opened)) {
+      const std::string child = path + "\\" + Narrow(sub.c_str(), static_cast<DWORD>(sub.size()));
+      result.KeepFirst(RemoveBelow(root, opened, sub, child));
+    }
+  }
+  if (!result.ok) return result;
+  return Answer(root, path, DeleteOpenKey(opened));
+}
+
+const TreeKey* Listed(const std::vector<TreeKey>& keys, const std::string& path) {
+  for (const TreeKey& key : keys) {
+    if (SameRegName(key.key, path)) return &key;
+  }
+  return nullptr;
+}
+
+bool IsChildOf(const std::string& key, const std::string& parent) {
+  return key.size() > parent.size() + 1 && key[parent.size()] == '\\' &&
+         key.find('\\', parent.size() + 1) == std::string::npos && SameRegName(key.substr(0, parent.size()), parent);
+}
+
+StepResult PutBackValues(HKEY root, HKEY open, const std::string& path, const std::vector<TreeValue>& values) {
+  StepResult result;
+  std::vector<const TreeValue*> mine;
+  for (const TreeValue& value : values) {
+    if (SameRegName(value.key, path)) mine.push_back(&value);
+  }
+  for (const std::wstring& name : ValueNames(open)) {
+    const std::string narrow = Narrow(name.c_str(), static_cast<DWORD>(name.size()));
+    bool listed = false;
+    for (const TreeValue* value : mine) listed = listed || SameRegName(value->name, narrow);
+    if (listed) continue;
+    const LONG status = RegDeleteValueW(open, name.c_str());
+    result.KeepFirst(Answer(root, path, status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status));
+  }
+  for (const TreeValue* value : mine) {
+    if (value->tooLarge) continue;
+    const std::wstring name = Wide(value->name);
+    DWORD type = REG_NONE;
+    std::string data;
+    bool tooLarge = false;
+    if (QueryValue(open, name, value->data.size(), &type, &data, &tooLarge) && !tooLarge && type == value->type &&
+        data == value->data) {
+      continue;
+    }
+    result.KeepFirst(Answer(root, path,
+                            RegSetValueExW(open, name.c_str(), 0, value->type,
+                                           reinterpret_cast<const BYTE*>(value->data.data()),
+                                           static_cast<DWORD>(value->data.size()))));
+  }
+  return result;
+}
+
+// Makes parent\name (path from the root) the listed key with its listed
+// keys and values below.
+StepResult PutBackKey(HKEY root, HKEY parent, const std::wstring& name, const std::string& path,
+                      const std::vector<TreeKey>& keys, const std::vector<TreeValue>& values) {
+  HKEY opened = nullptr;
+  LONG status = OpenAsIs(parent, name, KEY_ALL_ACCESS, &opened);
+  if (status == ERROR_SUCCESS && IsLink(opened)) {
+    // Not listed as a link: someone made it since; it goes as a link.
+    status = DeleteOpenKey(opened);
+    RegCloseKey(opened);
+    opened = nullptr;
+    if (status != ERROR_SUCCESS) return Answer(root, path, status);
+    status = ERROR_FILE_NOT_FOUND;
+  }
+  if (status == ERROR_FILE_NOT_FOUND) {
+    status = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | kView, nullptr, &opened, nullptr);
+  }
+  if (status != ERROR_SUCCESS) return Answer(root, path, status);
+  Handle held(opened);
+  StepResult result = PutBackValues(root, opened, path, values);
+  for (const std::wstring& sub : SubkeyNames(opened)) {
+    const std::string child = path + "\\" + Narrow(sub.c_str(), static_cast<DWORD>(sub.size()));
+    const TreeKey* listed = Listed(keys, child);
+    if (listed == nullptr) {
+      result.KeepFirst(RemoveBelow(root, opened, sub, child));
+    } else if (!listed->link) {
+      result.KeepFirst(PutBackKey(root, opened, sub, child, keys, values));
+    }
+  }
+  for (const TreeKey& key : keys) {
+    if (key.link || !IsChildOf(key.key, path)) continue;
+    const std::wstring sub = Wide(key.key.substr(path.size() + 1));
+    HKEY present = nullptr;
+    if (OpenAsIs(opened, sub, KEY_QUERY_VALUE, &present) == ERROR_SUCCESS) {
+      RegCloseKey(present);
+      continue;  // done above
+    }
+    result.KeepFirst(PutBackKey(root, opened, sub, key.key, keys, values));
+  }
+  return result;
+}
+
+}  // namespace
+
+KeyKind ProbeKey(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (key.empty() || OpenAsIs(root, Wide(key), KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return KeyKind::kMissing;
+  Handle held(opened);
+  return IsLink(opened) ? KeyKind::kLink : KeyKind::kKey;
+}
+
+bool ReadTreeAsIs(HKEY root, const std::string& key, std::size_t maxData, std::vector<TreeKey>* keys,
+                  std::vector<TreeValue>* values) {
+  HKEY opened = nullptr;
+  if (key.empty()) return false;
+  const LONG status = OpenAsIs(root, Wide(key), KEY_READ, &opened);
+  if (status == ERROR_FILE_NOT_FOUND) return false;
+  if (status != ERROR_SUCCESS) {
+    keys->push_back({key, true});  // unreadable: left as it is, like a link
+    return true;
+  }
+  Handle held(opened);
+  const bool link = IsLink(opened);
+  keys->push_back({key, link});
+  if (!link) ReadBelow(opened, key, maxData, keys, values);
+  return true;
+}
+
+StepResult RemoveTreeAsIs(HKEY root, const std::string& key) {
+  if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);  // never the root itself
+  return RemoveBelow(root, root, Wide(key), key);
+}
+
+StepResult PutBackTree(HKEY root, const std::string& key, const std::vector<TreeKey>& keys,
+                       const std::vector<TreeValue>& values) {
+  if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);
+  const TreeKey* top = Listed(keys, key);
+  if (top != nullptr && top->link) return StepResult::Done();  // a link is left as it is
+  return PutBackKey(root, root, Wide(key), key, keys, values);
+}
+
+bool RemoveKeyIfEmptyAsIs(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (key.empty() || OpenAsIs(root, Wide(key), DELETE | KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  Handle held(opened);
+  DWORD subkeys = 0, values = 0;
+  if (IsLink(opened) ||
+      RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS ||
+      subkeys != 0 || values != 0) {
+    return false;
+  }
+  return DeleteOpenKey(opened) == ERROR_SUCCESS;
+}
