@@ -54,13 +54,45 @@ bool ParseYesNo(const std::string& text, const char* yes, const char* no, bool* 
   return true;
 }
 
+const char* KeyState(const Key& key) {
+  if (key.link) return "link";
+  return key.existed ? "found" : "absent";
+}
+
 void AddKey(std::string& out, const char* kind, const Key& key) {
-  AddLine(out, {kind, RootText(key.root), Escape(key.key), key.existed ? "found" : "absent"});
+  AddLine(out, {kind, RootText(key.root), Escape(key.key), KeyState(key)});
 }
 
 bool ParseKey(const std::vector<std::string>& f, Key* key) {
-  return f.size() == 4 && ParseRoot(f[1], &key->root) && (key->key = f[2], true) &&
-         ParseYesNo(f[3], "found", "absent", &key->existed);
+  if (f.size() != 4 || !ParseRoot(f[1], &key->root)) return false;
+  key->key = f[2];
+  key->link = f[3] == "link";
+  if (key->link) key->existed = true;
+  return key->link || ParseYesNo(f[3], "found", "absent", &key->existed);
+}
+
+void AddValue(std::string& out, const char* kind, const Value& value) {
+  if (value.tooLarge) {
+    AddLine(out, {kind, RootText(value.root), Escape(value.key), Escape(value.name), "large"});
+  } else if (value.existed) {
+    AddLine(out, {kind, RootText(value.root), Escape(value.key), Escape(value.name), std::to_string(value.type),
+                  Escape(value.data)});
+  } else {
+    AddLine(out, {kind, RootText(value.root), Escape(value.key), Escape(value.name), "none"});
+  }
+}
+
+bool ParseValue(const std::vector<std::string>& f, Value* value) {
+  if ((f.size() != 5 && f.size() != 6) || !ParseRoot(f[1], &value->root)) return false;
+  value->key = f[2];
+  value->name = f[3];
+  if (f.size() == 5) {
+    value->tooLarge = f[4] == "large";
+    value->existed = value->tooLarge;
+    return value->tooLarge || f[4] == "none";
+  }
+  value->existed = true;
+  return ParseNumber(f[4], &value->type) && (value->data = f[5], true);
 }
 
 // One line of the entries; f holds the unescaped fields.
@@ -118,26 +150,17 @@ bool ParseEntry(const std::vector<std::string>& f, Journal* j) {
     j->links.push_back(link);
     return true;
   }
-  if (kind == "OwnKey" || kind == "Key") {
+  if (kind == "OwnKey" || kind == "OwnSubKey" || kind == "Key") {
     Key key;
     if (!ParseKey(f, &key)) return false;
-    (kind == "OwnKey" ? j->ownKeys : j->keys).push_back(key);
+    if (kind == "OwnSubKey" && !key.existed) return false;
+    (kind == "OwnKey" ? j->ownKeys : kind == "Key" ? j->keys : j->ownSubKeys).push_back(key);
     return true;
   }
-  if (kind == "Value" && (f.size() == 5 || f.size() == 6)) {
+  if (kind == "OwnValue" || kind == "Value") {
     Value value;
-    if (!ParseRoot(f[1], &value.root)) return false;
-    value.key = f[2];
-    value.name = f[3];
-    if (f.size() == 5) {
-      value.existed = false;
-      if (f[4] != "none") return false;
-    } else {
-      value.existed = true;
-      if (!ParseNumber(f[4], &value.type)) return false;
-      value.data = f[5];
-    }
-    j->values.push_back(value);
+    if (!ParseValue(f, &value)) return false;
+    (kind == "Value" ? j->values : j->ownValues).push_back(value);
     return true;
   }
   return false;
@@ -205,15 +228,10 @@ std::string Serialize(const Journal& j) {
     AddLine(out, {"Link", PlaceText(link.place), Escape(link.name), link.existed ? "found" : "absent"});
   }
   for (const Key& key : j.ownKeys) AddKey(out, "OwnKey", key);
+  for (const Key& key : j.ownSubKeys) AddKey(out, "OwnSubKey", key);
+  for (const Value& value : j.ownValues) AddValue(out, "OwnValue", value);
   for (const Key& key : j.keys) AddKey(out, "Key", key);
-  for (const Value& value : j.values) {
-    if (value.existed) {
-      AddLine(out, {"Value", RootText(value.root), Escape(value.key), Escape(value.name), std::to_string(value.type),
-                    Escape(value.data)});
-    } else {
-      AddLine(out, {"Value", RootText(value.root), Escape(value.key), Escape(value.name), "none"});
-    }
-  }
+  for (const Value& value : j.values) AddValue(out, "Value", value);
   // Last among the entries: the record is written at the very end.
   if (j.recordStep) AddLine(out, {"Record", j.recordReplaced ? "replaces" : "new"});
   AddLine(out, {kEnd});

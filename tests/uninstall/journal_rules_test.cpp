@@ -28,7 +28,11 @@ journal::Journal FullJournal() {
   j.links = {{LinkPlace::kCommonPrograms, "Pixorra\\Pixorra 4.42.lnk", false},
              {LinkPlace::kUserDesktop, "Pixorra 64.lnk", true}};
   j.ownKeys = {{Root::kLocalMachine, "SOFTWARE\\Pixorra", true}, {Root::kLocalMachine, "SOFTWARE\\Classes\\Pixorra", false}};
-  j.keys = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.jpg", false}};
+  j.ownSubKeys = {{Root::kLocalMachine, "SOFTWARE\\Pixorra\\Capabilities", true, false},
+                  {Root::kLocalMachine, "SOFTWARE\\Pixorra\\Elsewhere", true, true}};
+  j.ownValues = {{Root::kLocalMachine, "SOFTWARE\\Pixorra", "Huge", true, 0, "", true},
+                 {Root::kLocalMachine, "SOFTWARE\\Pixorra\\Capabilities", "", true, 1, std::string("x\0", 2), false}};
+  j.keys = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.jpg", false}, {Root::kCurrentUser, "Software\\Linked", true, true}};
   j.values = {{Root::kLocalMachine, "SOFTWARE\\Classes\\.jpg", "", true, 1, std::string("Other.jpg\0", 10)},
               {Root::kCurrentUser, "Software\\x\\UserChoice", "Progid", false, 0, ""},
               {Root::kLocalMachine, "SOFTWARE\\Pixorra", "Bytes", true, 3, std::string("\x00\t\r\n%\x7F\xFF", 7)}};
@@ -63,6 +67,15 @@ TEST(JournalText, WhatARunWritesReadsBackTheSame) {
     EXPECT_EQ(read.recordReplaced, c.journal.recordReplaced);
     ASSERT_EQ(read.values.size(), c.journal.values.size());
     for (std::size_t i = 0; i < read.values.size(); ++i) EXPECT_EQ(read.values[i].data, c.journal.values[i].data);
+    ASSERT_EQ(read.ownValues.size(), c.journal.ownValues.size());
+    for (std::size_t i = 0; i < read.ownValues.size(); ++i) {
+      EXPECT_EQ(read.ownValues[i].tooLarge, c.journal.ownValues[i].tooLarge);
+      EXPECT_EQ(read.ownValues[i].data, c.journal.ownValues[i].data);
+    }
+    ASSERT_EQ(read.ownSubKeys.size(), c.journal.ownSubKeys.size());
+    for (std::size_t i = 0; i < read.ownSubKeys.size(); ++i) {
+      EXPECT_EQ(read.ownSubKeys[i].link, c.journal.ownSubKeys[i].link);
+    }
     ASSERT_EQ(read.files.size(), c.journal.files.size());
     for (std::size_t i = 0; i < read.files.size(); ++i) {
       EXPECT_EQ(read.files[i].replaces, c.journal.files[i].replaces);
@@ -101,6 +114,8 @@ TEST(JournalText, WhatNoRunWroteIsRefused) {
       {"bad escape", Changed(text, "Other.jpg%00", "Other.jpg%0"), false},
       {"lower-case escape", Changed(text, "%7F", "%7f"), false},
       {"two settings lines", Changed(text, "End\r\n", "Settings\tC:\\x.ini\tabsent\r\nEnd\r\n"), false},
+      {"sub-key that was not there", Changed(text, "\tSOFTWARE\\Pixorra\\Capabilities\tfound", "\tSOFTWARE\\Pixorra\\Capabilities\tabsent"), false},
+      {"unknown value state", Changed(text, "\tHuge\tlarge", "\tHuge\thuge"), false},
       {"unknown key state", Changed(text, "\tSOFTWARE\\Pixorra\tfound", "\tSOFTWARE\\Pixorra\tmaybe"), false},
   };
   for (const Case& c : cases) {
