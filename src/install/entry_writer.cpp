@@ -361,6 +361,28 @@ EntryStep EntryWriter::WriteCurrentEntry(unzFile archive) {
     step.result = FailedEntry(folder_.prefix, name, error);
     return step;
   }
+  // A file written under a longer name: the same rules hold for that name.
+  const std::size_t suffixLength = folder_.nameSuffix.size();
+  if (suffixLength > 0) {
+    const std::size_t nameLength = std::strlen(name);
+    if (nameLength + suffixLength >= static_cast<std::size_t>(kEntryNameSize)) {
+      step.outcome = EntryOutcome::kLeftOut;
+      step.result = FailedEntry(folder_.prefix, name, ERROR_FILENAME_EXCED_RANGE);
+      return step;
+    }
+    std::memcpy(name + nameLength, folder_.nameSuffix.c_str(), suffixLength + 1);
+    // What an earlier run left under that name is replaced only when it is
+    // a file of its own in this folder; anything else stays, and the entry
+    // is left out.
+    const FileIdentity leftover = IdentifyFile(path_);
+    std::wstring expected;
+    if (leftover.exists && (leftover.directory || !ExpectedPath(folder_, name, &expected) ||
+                            !IsExactlyAt(leftover, expected))) {
+      step.outcome = EntryOutcome::kLeftOut;
+      step.result = FailedEntry(folder_.prefix, name, ERROR_CANT_RESOLVE_FILENAME);
+      return step;
+    }
+  }
   if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
     unzCloseCurrentFile(archive);
     step.outcome = EntryOutcome::kStop;

@@ -34,6 +34,9 @@ struct UnpackFolder {
   std::wstring root;
   // Numbers the temporary names of replaced files; both readers take from it.
   volatile LONG replacementNumber = 0;
+  // Appended to every file entry's name ("" for none): the files are then
+  // written beside the names they will take once all of them are there.
+  std::string nameSuffix;
 };
 
 // Whether destination is a folder that can be entered; failed with the

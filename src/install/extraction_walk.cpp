@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/footprint_names.h"
 #include "install/archive_reader.h"
 #include "install/entry_writer.h"
 
@@ -165,9 +166,10 @@ bool WalkShared(unzFile archive, HANDLE file, UnpackFolder& folder, FirstFailure
 
 // UnpackArchive on an archive that is already open (and closed here);
 // shared: the archive's file when two readers take the entries.
-StepResult UnpackOpenArchive(unzFile archive, const char* destination, HANDLE shared) {
+StepResult UnpackOpenArchive(unzFile archive, const char* destination, HANDLE shared, EntryNaming naming) {
   StepResult entered = CheckEnterable(destination);
   UnpackFolder folder;
+  if (naming == EntryNaming::kStaged) folder.nameSuffix = footprint::kStagedSuffix;
   if (entered) entered = OpenUnpackFolder(destination, &folder);
   if (!entered) {
     unzClose(archive);
@@ -184,11 +186,12 @@ StepResult UnpackOpenArchive(unzFile archive, const char* destination, HANDLE sh
 }  // namespace
 
 StepResult UnpackArchive(HANDLE archiveFile, const std::string& shownArchive, const char* destination,
-                         ArchiveReaders readers) {
+                         ArchiveReaders readers, EntryNaming naming) {
   KeptArchive kept(archiveFile, 0);
   unzFile archive = OpenKeptArchive(&kept);
   if (archive != nullptr) {
-    return UnpackOpenArchive(archive, destination, readers == ArchiveReaders::kTwo ? archiveFile : nullptr);
+    return UnpackOpenArchive(archive, destination, readers == ArchiveReaders::kTwo ? archiveFile : nullptr,
+                             naming);
   }
   if (HoldsNoEntries(archiveFile)) return CheckEnterable(destination);
   return FailedShown(shownArchive, ERROR_INVALID_DATA);  // no archive, or a cut one

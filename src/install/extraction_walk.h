@@ -10,6 +10,12 @@
 
 enum class ArchiveReaders { kOne, kTwo };
 
+// kFinal: each file entry is written under its own name. kStaged: under its
+// name followed by footprint::kStagedSuffix, the names of folders unchanged;
+// what an earlier run left under such a name is replaced when it is a plain
+// file of its own there, and otherwise keeps the entry out.
+enum class EntryNaming { kFinal, kStaged };
+
 // Unpacks the archive in archiveFile (open for reading; only read at
 // positions, so the file can stay open for writing by its owner) into
 // destination, an existing folder that must be exactly where its name says.
@@ -37,4 +43,4 @@ enum class ArchiveReaders { kOne, kTwo };
 // finished too. An archive of fewer than two or of very many entries is
 // walked by one reader.
 StepResult UnpackArchive(HANDLE archiveFile, const std::string& shownArchive, const char* destination,
-                         ArchiveReaders readers);
+                         ArchiveReaders readers, EntryNaming naming = EntryNaming::kFinal);

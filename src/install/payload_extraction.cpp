@@ -19,7 +19,8 @@ ArchiveReaders ReadersFor(DWORD archiveSize) {
 
 }  // namespace
 
-StepResult ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination) {
+StepResult ExtractPayload(int resourceId, const char* resourceType, const char* tempName, const char* destination,
+                          EntryNaming naming) {
   ResourceBytes payload;
   const StepResult locked = LockProgramResource(resourceId, resourceType, &payload);
   if (!locked) return locked;
@@ -27,7 +28,7 @@ StepResult ExtractPayload(int resourceId, const char* resourceType, const char* 
   const StepResult created = archive.Create(tempName);
   if (!created) return created;
   StepResult result = archive.Write(payload);
-  const StepResult unpacked = UnpackArchive(archive.File(), archive.Shown(), destination, ReadersFor(payload.size));
+  const StepResult unpacked = UnpackArchive(archive.File(), archive.Shown(), destination, ReadersFor(payload.size), naming);
   if (unpacked) return StepResult::Done();
   result.KeepFirst(unpacked);
   return result;
