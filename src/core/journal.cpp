@@ -126,16 +126,13 @@ bool ParseEntry(const std::vector<std::string>& f, Journal* j) {
     j->recordStep = true;
     return ParseYesNo(f[1], "replaces", "new", &j->recordReplaced);
   }
-  if (kind == "Settings" && (f.size() == 3 || f.size() == 4) && !j->hasSettings) {
-    j->hasSettings = true;
-    j->settings.path = f[1];
-    if (f.size() == 3) {
-      j->settings.existed = false;
-      return f[2] == "absent";
-    }
-    j->settings.existed = true;
-    j->settings.content = f[3];
-    return f[2] == "found";
+  if (kind == "Settings" && (f.size() == 3 || f.size() == 4)) {
+    Settings settings;
+    settings.path = f[1];
+    settings.existed = f.size() == 4;
+    if (settings.existed) settings.content = f[3];
+    j->settings.push_back(settings);
+    return f[2] == (settings.existed ? "found" : "absent");
   }
   if (kind == "CreatedGroup" && f.size() == 2) {
     LinkPlace place;
@@ -216,11 +213,11 @@ std::string Serialize(const Journal& j) {
     AddLine(out, {"File", Escape(file.name), file.replaces ? "replaces" : "new", std::to_string(file.size),
                   std::to_string(file.crc)});
   }
-  if (j.hasSettings) {
-    if (j.settings.existed) {
-      AddLine(out, {"Settings", Escape(j.settings.path), "found", Escape(j.settings.content)});
+  for (const Settings& settings : j.settings) {
+    if (settings.existed) {
+      AddLine(out, {"Settings", Escape(settings.path), "found", Escape(settings.content)});
     } else {
-      AddLine(out, {"Settings", Escape(j.settings.path), "absent"});
+      AddLine(out, {"Settings", Escape(settings.path), "absent"});
     }
   }
   for (const LinkPlace place : j.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});

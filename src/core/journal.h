@@ -94,8 +94,10 @@ struct Journal {
   // ended.
   bool recordStep = false;
   bool recordReplaced = false;
-  bool hasSettings = false;
-  Settings settings;
+  // The viewer's settings files the run writes: the program folder's and the
+  // settings folder's (a settings folder the run makes is among
+  // createdFolders).
+  std::vector<Settings> settings;
   std::vector<installrecord::LinkPlace> createdGroups;
   std::vector<Link> links;
   // The registry: the product's own keys are put back whole (Key existed

@@ -244,7 +244,7 @@ StepResult UndoRunFiles(const journal::Journal& journal) {
   StepResult result;
   const Folder folder(journal.folder);
   if (folder.Usable()) {
-    result.KeepFirst(UndoRecord(folder, journal.recordReplaced));
+    if (journal.recordStep) result.KeepFirst(UndoRecord(folder, journal.recordReplaced));
     for (auto it = journal.files.rbegin(); it != journal.files.rend(); ++it) {
       const bool setAside = std::any_of(journal.kept.begin(), journal.kept.end(), [&it](const std::string& kept) {
         return installrecord::SameName(kept, it->name);

@@ -49,16 +49,15 @@ StepResult DeleteReplacedFiles(const journal::Journal& journal);
 // it again changes nothing more. Every step is tried; failed names the first
 // name that could not be put back.
 //
-// Record file: journal.recordReplaced must be true from the journal's first
-// text on whenever a record file stood in the folder before the run, since
-// without it the record found there is taken for the run's own and deleted.
+// Record file: only once journal.recordStep says the run came to it, and
+// then by journal.recordReplaced.
 StepResult UndoRunFiles(const journal::Journal& journal);
 
 // Fills settings for the settings file at path before the run writes it:
 // whether it existed and, if so, its content. False when undo must leave
 // the file as it will be (it is larger than 64 KB, a folder, a link or a
-// second hard link, or cannot be read): the run then keeps
-// journal.hasSettings false.
+// second hard link, or cannot be read): the run then leaves it out of the
+// journal.
 bool CaptureSettings(const std::string& path, journal::Settings* settings);
 
 // Takes the settings file back: deleted when the run created it, its

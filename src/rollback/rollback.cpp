@@ -1,29 +1,22 @@
 #include "rollback/rollback.h"
 
-#include "install/install_record_file.h"
-#include "install/payload_placement.h"
+#include "install/run_files.h"
 #include "platform/journal_store.h"
 #include "shell/link_undo.h"
 #include "shell/registry_journal.h"
 
 void UndoJournal(const journal::Journal& entries) {
-  // Newest first: the record, the registry, the links, the settings file,
-  // the payload's files and folders, the user's files moved aside, the
-  // folders made on the way.
-  if (entries.recordStep) UndoRecordFile(entries.folder, entries.recordReplaced);
+  // Newest first: the registry, the links, the settings files, then the
+  // record, the payload's files and folders, the user's files moved aside
+  // and the folders made on the way. Every part is tried whatever the
+  // others achieved: what cannot be put back stays as the run left it.
   RestoreRegistry(entries);
-  UndoLinks(entries.links, entries.createdGroups);
-  if (entries.hasSettings) UndoSettings(entries.settings);
-  UndoPayloadFiles(entries.folder, entries.files);
-  UndoPayloadFolders(entries.folder, entries.payloadFolders);
-  UndoKept(entries.folder, entries.kept);
-  UndoCreatedFolders(entries.createdFolders);
+  UndoLinks(entries);
+  for (auto it = entries.settings.rbegin(); it != entries.settings.rend(); ++it) runfiles::UndoSettings(*it);
+  runfiles::UndoRunFiles(entries);
 }
 
-void CompleteJournal(const journal::Journal& entries) {
-  DeleteReplacedFiles(entries.folder, entries.files);
-  if (entries.recordReplaced) DeleteReplacedRecord(entries.folder);
-}
+void CompleteJournal(const journal::Journal& entries) { runfiles::DeleteReplacedFiles(entries); }
 
 Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder) {
   std::string text;

@@ -8,6 +8,7 @@
 #include "core/uninstall_rules.h"
 #include "install/install_folder.h"
 #include "shell/earlier_state.h"
+#include "shell/registry_journal.h"
 
 using installrecord::InstallRecord;
 using installrecord::KeyName;
@@ -168,7 +169,10 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   if (!listed_) return;
   allUsers_ = allUsers;
   groupExisted_ = GroupFolderExists(allUsers);
-  CaptureEarlierState(&record_, &found_);
+  // One reading of the registry for the record and the journal.
+  const EarlierRegistry read = ReadEarlierRegistry(scope_);
+  CaptureEarlierState(&record_, &found_, read);
+  CaptureRegistry(scope_, &registryBefore_, read);
   // The product's keys that someone else made before: what they hold stays.
   for (const footprint::KnownKey& own : footprint::OwnKeys(scope_)) {
     const KeyName key{own.root, own.key};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/journal.h"
 #include "install/install_record_file.h"
 #include "platform/registry_edit.h"
 
@@ -28,7 +29,11 @@ class InstallRecording {
   const std::vector<std::string>& FilesOfEarlierInstallation() const { return earlierFiles_; }
   // The user's files that were moved to kKeptFolder before the unpacking.
   void NoteSetAside(const std::vector<std::string>& names);
+  // Before the registration: the earlier data for the record, and the
+  // registry as it is for the journal (RegistryBefore).
   void BeforeRegistration(bool allUsers);
+  // The registry lists of a journal, as BeforeRegistration found them.
+  const journal::Journal& RegistryBefore() const { return registryBefore_; }
   // After the registration, while its links may still be written: the keys
   // and values it left. chosenRows and associated as the registration was
   // given them (see RecordRegistration).
@@ -55,6 +60,7 @@ class InstallRecording {
   bool groupExisted_ = false;
   PayloadContents payload_;
   std::vector<RegData> found_;  // the known values before the registration
+  journal::Journal registryBefore_;
   installrecord::InstallRecord record_;
   // What earlier installations recorded for this folder, and the registry
   // facts of an installation in another folder whose registration moves here.

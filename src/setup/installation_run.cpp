@@ -12,7 +12,7 @@
 #include "core/uninstall_rules.h"
 #include "install/install_log.h"
 #include "install/install_record_file.h"
-#include "install/payload_placement.h"
+#include "install/run_files.h"
 #include "install/payload_extraction.h"
 #include "install/target_preparation.h"
 #include "install/viewer_settings.h"
@@ -28,8 +28,6 @@
 #include "setup/run_journal.h"
 #include "setup/side_work.h"
 #include "shell/registration.h"
-#include "shell/link_undo.h"
-#include "shell/registry_journal.h"
 #include "shell/shortcuts.h"
 
 namespace {
@@ -123,7 +121,8 @@ std::size_t LongestInstalledName() {
   std::size_t longest = sizeof kViewerProgramFile - 1;
   const long longestEntry = LongestPayloadEntryName(IDR_PAYLOAD, kPayloadType);
   if (longestEntry > static_cast<long>(longest)) longest = static_cast<std::size_t>(longestEntry);
-  return longest;
+  // While the run goes on, each file has a staged and a replaced name too.
+  return runfiles::LongestStagedName(longest);
 }
 
 bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
@@ -184,8 +183,8 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   std::memcpy(destination, folder, sizeof destination);
   // Each file is unpacked beside the one it replaces and put in place only
   // when all of them are there: a failed upgrade keeps the earlier files.
-  StepResult unpacked = ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination, true);
-  if (unpacked) unpacked = PutStagedFilesInPlace(folder, journal.entries().files);
+  StepResult unpacked = ExtractPayload(IDR_PAYLOAD, kPayloadType, kTempArchiveName, destination, EntryNaming::kStaged);
+  if (unpacked) unpacked = runfiles::PutStagedFilesInPlace(journal.entries().folder, journal.entries().files);
   if (!unpacked) {
     sideWork.WaitForNotes();
     FailWithCause(reporter, FailedStep::kUnpacking, IDS_INSTALL_FAILED, folder, unpacked.subject, unpacked.error);
@@ -205,7 +204,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   std::vector<ProductLink> links = ProductLinks(options, folder);
   NoteSettings(folder, options.iniFolder, &journal.entries());
   NoteLinks(links, options.allUsers, &journal.entries());
-  CaptureRegistry(scope, &journal.entries());
+  NoteRegistry(recording.RegistryBefore(), &journal.entries());
   const StepResult noted = journal.Write();
   if (!noted) {
     FailJournal(reporter, noted);
@@ -251,7 +250,12 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   }
   // The earlier record stays until the run has ended, for a failure to
   // put back.
-  if (journal.entries().recordReplaced) SetRecordAside(recordFolder);
+  const StepResult setAside = runfiles::SetRecordAside(recordFolder);
+  if (!setAside) {
+    FailWithCause(reporter, FailedStep::kRegistration, IDS_RECORD_FAILED, recordFolder + installrecord::kRecordFileName,
+                  setAside.subject, setAside.error);
+    return TakeBack(reporter, journal);
+  }
   const bool recorded = recording.Finish(outcome.essential.ok);
   // The one moment the run becomes the installation.
   const StepResult finished = journal.Finish();

@@ -7,7 +7,11 @@
 #include "core/footprint_names.h"
 #include "core/product.h"
 #include "core/reporter.h"
+#include "core/uninstall_rules.h"
+#include "core/target_folder.h"
 #include "install/install_record_file.h"
+#include "install/run_files.h"
+#include "install/viewer_settings.h"
 #include "platform/journal_store.h"
 #include "platform/registry.h"
 #include "platform/resource_text.h"
@@ -164,4 +168,33 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
     entry.existed = FilePresent(path);
     entries->links.push_back(entry);
   }
+}
+
+void NoteSettings(const char* folder, const char* iniFolder, journal::Journal* entries) {
+  std::vector<std::string> paths = {uninstallrules::WithBackslash(folder) + footprint::kSettingsFileName};
+  char settingsFolder[kPathSize];
+  char normalised[kPathSize];
+  if (iniFolder[0] != '\0' && ExpandPercentVariables(iniFolder, settingsFolder)) {
+    const TargetFolderProblem problem =
+        CheckTargetFolder(settingsFolder, sizeof footprint::kSettingsFileName - 1, normalised);
+    if (problem == TargetFolderProblem::kNone || problem == TargetFolderProblem::kRoot) {
+      for (const std::string& created : FoldersToCreate(normalised)) entries->createdFolders.push_back(created);
+      paths.push_back(uninstallrules::WithBackslash(normalised) + footprint::kSettingsFileName);
+    }
+  }
+  for (const std::string& path : paths) {
+    journal::Settings settings;
+    settings.path = path;
+    // A file that cannot be read as it is (a link, too large) is left as
+    // the run leaves it.
+    if (runfiles::CaptureSettings(path, &settings)) entries->settings.push_back(settings);
+  }
+}
+
+void NoteRegistry(const journal::Journal& before, journal::Journal* entries) {
+  entries->ownKeys = before.ownKeys;
+  entries->ownSubKeys = before.ownSubKeys;
+  entries->ownValues = before.ownValues;
+  entries->keys = before.keys;
+  entries->values = before.values;
 }

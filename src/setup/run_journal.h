@@ -66,3 +66,11 @@ StepResult NotePayload(const std::string& folder, const PayloadContents& payload
 void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Journal* entries);
 
 bool FilePresent(const std::string& path);
+
+// Notes the settings files the run will write (the program folder's, and
+// the settings folder's when iniFolder names one) with what they hold now,
+// and the settings folders it will create.
+void NoteSettings(const char* folder, const char* iniFolder, journal::Journal* entries);
+
+// Takes the registry lists of before (as the run's notes found them).
+void NoteRegistry(const journal::Journal& before, journal::Journal* entries);

@@ -22,8 +22,8 @@ journal::Journal FullJournal() {
   j.files = {{"px_main64.exe", true, 4096, 0xDEADBEEFul}, {"help\\px_main32_deutsch.chm", false, 0, 0}};
   j.recordStep = true;
   j.recordReplaced = true;
-  j.hasSettings = true;
-  j.settings = {"C:\\Users\\me\\AppData\\Roaming\\Pixorra\\px_main64.ini", true, "[Start]\r\nSkin=1\r\n"};
+  j.settings = {{"C:\\Program Files\\Pixorra\\px_main64.ini", false, ""},
+                {"C:\\Users\\me\\AppData\\Roaming\\Pixorra\\px_main64.ini", true, "[Start]\r\nSkin=1\r\n"}};
   j.createdGroups = {LinkPlace::kCommonPrograms};
   j.links = {{LinkPlace::kCommonPrograms, "Pixorra\\Pixorra 4.42.lnk", false},
              {LinkPlace::kUserDesktop, "Pixorra 64.lnk", true}};
@@ -67,6 +67,11 @@ TEST(JournalText, WhatARunWritesReadsBackTheSame) {
     EXPECT_EQ(read.recordReplaced, c.journal.recordReplaced);
     ASSERT_EQ(read.values.size(), c.journal.values.size());
     for (std::size_t i = 0; i < read.values.size(); ++i) EXPECT_EQ(read.values[i].data, c.journal.values[i].data);
+    ASSERT_EQ(read.settings.size(), c.journal.settings.size());
+    for (std::size_t i = 0; i < read.settings.size(); ++i) {
+      EXPECT_EQ(read.settings[i].existed, c.journal.settings[i].existed);
+      EXPECT_EQ(read.settings[i].content, c.journal.settings[i].content);
+    }
     ASSERT_EQ(read.ownValues.size(), c.journal.ownValues.size());
     for (std::size_t i = 0; i < read.ownValues.size(); ++i) {
       EXPECT_EQ(read.ownValues[i].tooLarge, c.journal.ownValues[i].tooLarge);
@@ -113,7 +118,7 @@ TEST(JournalText, WhatNoRunWroteIsRefused) {
       {"file without stamp", Changed(text, "\treplaces\t4096\t3735928559", "\treplaces"), false},
       {"bad escape", Changed(text, "Other.jpg%00", "Other.jpg%0"), false},
       {"lower-case escape", Changed(text, "%7F", "%7f"), false},
-      {"two settings lines", Changed(text, "End\r\n", "Settings\tC:\\x.ini\tabsent\r\nEnd\r\n"), false},
+      {"settings found without content", Changed(text, "\tfound\t[Start]%0D%0ASkin=1%0D%0A", "\tfound"), false},
       {"sub-key that was not there", Changed(text, "\tSOFTWARE\\Pixorra\\Capabilities\tfound", "\tSOFTWARE\\Pixorra\\Capabilities\tabsent"), false},
       {"unknown value state", Changed(text, "\tHuge\tlarge", "\tHuge\thuge"), false},
       {"unknown key state", Changed(text, "\tSOFTWARE\\Pixorra\tfound", "\tSOFTWARE\\Pixorra\tmaybe"), false},
