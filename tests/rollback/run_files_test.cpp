@@ -221,10 +221,18 @@ TEST(RunFilesForward, UndoAfterEveryFileIsInPlaceGivesBackTheEarlierInstallation
   const std::string folder = pxtest::MakeTempFolder("rollback\\forward_undo");
   Lay(folder, {{"top.txt", "earlier top"}, {"Sub\\inner\\deep.txt", "earlier deep"}});
   const Files before = Snapshot(folder);
-  ASSERT_TRUE(UnpackStaged(TestArchive("late_dirs.zip"), folder));
+  // A link under a payload name is no earlier file: its name is taken.
+  const std::string outside = pxtest::MakeTempFolder("rollback\\forward_outside") + "big.bin";
+  pxtest::WriteFileBytes(outside, "someone else's");
+  ASSERT_TRUE(MakeHostLink(outside, folder + "big.bin"));
   journal::Journal journal;
   journal.folder = folder;
-  journal.files = StagedEntries(folder, before);
+  journal.files = runfiles::PayloadFileEntries(
+      folder, {"Sub\\inner\\deep.txt", "top.txt", "Lone\\alone.txt", "Back\\slash.txt", "big.bin"});
+  const std::vector<bool> replaces = {true, true, false, false, false};
+  for (std::size_t i = 0; i < replaces.size(); ++i) EXPECT_EQ(journal.files[i].replaces, replaces[i]) << i;
+  ASSERT_TRUE(RemoveHostName(folder + "big.bin"));
+  ASSERT_TRUE(UnpackStaged(TestArchive("late_dirs.zip"), folder));
   journal.payloadFolders = {"Lone\\", "Back\\"};
   ASSERT_TRUE(runfiles::PutStagedFilesInPlace(folder, journal.files));
   EXPECT_TRUE(runfiles::UndoRunFiles(journal));
