@@ -189,6 +189,21 @@ std::size_t LongestStagedName(std::size_t longestInstalledName) {
   return longest > record ? longest : record;
 }
 
+std::vector<journal::File> PayloadFileEntries(const std::string& folderPath,
+                                              const std::vector<installrecord::RecordedFile>& stamps) {
+  const Folder folder(folderPath);
+  std::vector<journal::File> files;
+  for (const installrecord::RecordedFile& stamp : stamps) {
+    journal::File file;
+    file.name = stamp.name;
+    file.size = stamp.size;
+    file.crc = stamp.crc;
+    file.replaces = folder.Usable() && Look(folder.At(stamp.name), folder.Expected(stamp.name)) == Found::kOwnFile;
+    files.push_back(file);
+  }
+  return files;
+}
+
 StepResult PutStagedFilesInPlace(const std::string& folderPath, const std::vector<journal::File>& files) {
   const Folder folder(folderPath);
   if (!folder.Usable()) return Refused(folder.path);

@@ -20,6 +20,13 @@ namespace runfiles {
 // longer by their suffix, and the record keeps its replaced name for a while.
 std::size_t LongestStagedName(std::size_t longestInstalledName);
 
+// The journal's entries for the payload's files (with size and CRC-32), to
+// be listed once the user's files are set aside: an entry replaces when a
+// file of its own stands at its name then (an earlier installation's); a
+// link there replaces nothing, its name is simply taken.
+std::vector<journal::File> PayloadFileEntries(const std::string& folder,
+                                              const std::vector<installrecord::RecordedFile>& stamps);
+
 // Puts each staged file (name + kStagedSuffix, unpacked into folder, which
 // ends in a backslash) in place, in the order given: an existing file at
 // the name is renamed to name + kReplacedSuffix first when the entry

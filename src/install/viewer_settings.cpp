@@ -119,6 +119,26 @@ bool ExpandPercentVariables(const char* text, char expanded[kPathSize]) {
   return ExpandPercentVariables(text, expanded, LookUpEnvironment, nullptr);
 }
 
+std::vector<std::string> ViewerSettingsFiles(const char* targetFolder, const char* iniFolder) {
+  std::vector<std::string> files;
+  char programFolder[kPathSize] = {};
+  for (int i = 0; i < kPathSize - 1 && targetFolder[i] != '\0'; ++i) programFolder[i] = targetFolder[i];
+  TrimSpaces(programFolder);
+  AppendBackslashIfRoom(programFolder);
+  char file[kPathSize];
+  if (!SettingsFileIn(programFolder, file)) return files;
+  files.push_back(file);
+  char settingsFolder[kPathSize];
+  if (iniFolder[0] == '\0' || !ExpandPercentVariables(iniFolder, settingsFolder) ||
+      !IsAbsoluteFolder(settingsFolder)) {
+    return files;
+  }
+  TrimSpaces(settingsFolder);
+  AppendBackslashIfRoom(settingsFolder);
+  if (SettingsFileIn(settingsFolder, file)) files.push_back(file);
+  return files;
+}
+
 StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder) {
   return WriteViewerSettings(targetFolder, iniFolder, PlatformScreenMetrics());
 }

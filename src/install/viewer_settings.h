@@ -1,6 +1,9 @@
 // The viewer's settings file "px_main64.ini".
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/product.h"
 #include "core/step_result.h"
 
@@ -30,6 +33,11 @@ ScreenMetrics AskScreenMetrics();
 // fails the run.
 StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder);
 StepResult WriteViewerSettings(const char* targetFolder, const char* iniFolder, const ScreenMetrics& metrics);
+
+// The settings files WriteViewerSettings(targetFolder, iniFolder) writes,
+// in that order: the program folder's, then the one in the settings folder
+// when iniFolder expands to an absolute folder (the one the values go to).
+std::vector<std::string> ViewerSettingsFiles(const char* targetFolder, const char* iniFolder);
 
 // ExpandPercentVariables over the process environment; true, or false and "", as there.
 bool ExpandPercentVariables(const char* text, char expanded[kPathSize]);

@@ -13,6 +13,7 @@
 #include "core/footprint_names.h"
 #include "install/extraction_walk.h"
 #include "install/run_files.h"
+#include "install/viewer_settings.h"
 #include "shell/link_undo.h"
 #include "support/px_test_support.h"
 
@@ -37,39 +38,38 @@ void Lay(const std::string& folder, const Files& files) {
   }
 }
 
-// A host symbolic link at link leading to target; Wine sees it as a plain
-// name. ln runs on its own: its effect is waited for.
-bool MakeHostLink(const std::string& target, const std::string& link) {
-  const std::string unixTarget = pxtest::WindowsToHostPath(target);
-  const std::string unixLink = pxtest::WindowsToHostPath(link);
-  if (unixTarget.empty() || unixLink.empty()) return false;
-  std::wstring line = L"/bin/ln -s \"" + std::wstring(unixTarget.begin(), unixTarget.end()) + L"\" \"" +
-                      std::wstring(unixLink.begin(), unixLink.end()) + L"\"";
+// Runs a host program on its own (the process handle signals at once): the
+// caller waits for its effect.
+bool StartHost(const wchar_t* program, const std::string& command, const std::string& path) {
+  std::wstring line = std::wstring(command.begin(), command.end()) + L" \"" + std::wstring(path.begin(), path.end()) +
+                      L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"Z:\\bin\\ln", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return pxtest::WaitFor([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+  return true;
+}
+
+bool Present(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A host symbolic link at link leading to target; Wine sees it as a plain name.
+bool MakeHostLink(const std::string& target, const std::string& link) {
+  const std::string unixTarget = pxtest::WindowsToHostPath(target);
+  const std::string unixLink = pxtest::WindowsToHostPath(link);
+  return !unixTarget.empty() && !unixLink.empty() &&
+         StartHost(L"Z:\\bin\\ln", "/bin/ln -s \"" + unixTarget + "\"", unixLink) &&
+         pxtest::WaitFor([&] { return Present(link); }, 10000);
 }
 
 // Removes a host link itself (a Windows deletion would take its target).
 bool RemoveHostName(const std::string& link) {
   const std::string unixLink = pxtest::WindowsToHostPath(link);
-  if (unixLink.empty()) return false;
-  std::wstring line = L"/bin/rm -f \"" + std::wstring(unixLink.begin(), unixLink.end()) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"Z:\\bin\\rm", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return pxtest::WaitFor([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);
+  return !unixLink.empty() && StartHost(L"Z:\\bin\\rm", "/bin/rm -f", unixLink) &&
+         pxtest::WaitFor([&] { return !Present(link); }, 10000);
 }
 
 std::string TestArchive(const char* name) {
@@ -221,10 +221,18 @@ TEST(RunFilesForward, UndoAfterEveryFileIsInPlaceGivesBackTheEarlierInstallation
   const std::string folder = pxtest::MakeTempFolder("rollback\\forward_undo");
   Lay(folder, {{"top.txt", "earlier top"}, {"Sub\\inner\\deep.txt", "earlier deep"}});
   const Files before = Snapshot(folder);
-  ASSERT_TRUE(UnpackStaged(TestArchive("late_dirs.zip"), folder));
+  // A link under a payload name is no earlier file: its name is taken.
+  const std::string outside = pxtest::MakeTempFolder("rollback\\forward_outside") + "big.bin";
+  pxtest::WriteFileBytes(outside, "someone else's");
+  ASSERT_TRUE(MakeHostLink(outside, folder + "big.bin"));
   journal::Journal journal;
   journal.folder = folder;
-  journal.files = StagedEntries(folder, before);
+  journal.files = runfiles::PayloadFileEntries(
+      folder, {"Sub\\inner\\deep.txt", "top.txt", "Lone\\alone.txt", "Back\\slash.txt", "big.bin"});
+  const std::vector<bool> replaces = {true, true, false, false, false};
+  for (std::size_t i = 0; i < replaces.size(); ++i) EXPECT_EQ(journal.files[i].replaces, replaces[i]) << i;
+  ASSERT_TRUE(RemoveHostName(folder + "big.bin"));
+  ASSERT_TRUE(UnpackStaged(TestArchive("late_dirs.zip"), folder));
   journal.payloadFolders = {"Lone\\", "Back\\"};
   ASSERT_TRUE(runfiles::PutStagedFilesInPlace(folder, journal.files));
   EXPECT_TRUE(runfiles::UndoRunFiles(journal));
@@ -316,6 +324,23 @@ TEST(RunFilesSettings, UndoLeavesTheFileAsItWasBeforeTheRun) {
     pxtest::WriteFileBytes(path, "[Language]\r\nLang=Deutsch\r\n");
     EXPECT_TRUE(runfiles::UndoSettings(settings));
     EXPECT_EQ(Snapshot(folder), before);
+  }
+}
+
+TEST(RunFilesSettings, TheFilesToCaptureAreTheOnesTheSettingsAreWrittenTo) {
+  SetEnvironmentVariableA("PX_ROLLBACK_CFG", "D:\\cfg");
+  struct Case {
+    const char* iniFolder;
+    std::vector<std::string> files;
+  };
+  const std::vector<Case> cases = {
+      {"", {"C:\\Apps\\Pixorra\\px_main64.ini"}},
+      {"relative\\cfg", {"C:\\Apps\\Pixorra\\px_main64.ini"}},
+      {"%PX_ROLLBACK_CFG%\\Pixorra ", {"C:\\Apps\\Pixorra\\px_main64.ini", "D:\\cfg\\Pixorra\\px_main64.ini"}},
+      {"%PX_ROLLBACK_NOTHING%", {"C:\\Apps\\Pixorra\\px_main64.ini"}},
+  };
+  for (const Case& row : cases) {
+    EXPECT_EQ(ViewerSettingsFiles("C:\\Apps\\Pixorra ", row.iniFolder), row.files) << row.iniFolder;
   }
 }
 
