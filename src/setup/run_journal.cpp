@@ -8,7 +8,6 @@
 #include "core/product.h"
 #include "core/reporter.h"
 #include "core/uninstall_rules.h"
-#include "core/target_folder.h"
 #include "install/install_record_file.h"
 #include "install/run_files.h"
 #include "install/viewer_settings.h"
@@ -128,16 +127,7 @@ std::vector<std::string> UsersFilesAtPayloadNames(const std::string& folder, con
 StepResult NotePayload(const std::string& folder, const PayloadContents& payload, RunJournal& journal) {
   journal::Journal& entries = journal.entries();
   entries.payloadFolders = MissingFolders(folder, payload.folders);
-  entries.files.clear();
-  entries.files.reserve(payload.stamps.size());
-  for (const installrecord::RecordedFile& stamp : payload.stamps) {
-    journal::File file;
-    file.name = stamp.name;
-    file.replaces = FilePresent(folder + stamp.name);
-    file.size = stamp.size;
-    file.crc = stamp.crc;
-    entries.files.push_back(file);
-  }
+  entries.files = runfiles::PayloadFileEntries(folder, payload.stamps);
   return journal.Write();
 }
 
@@ -171,23 +161,18 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
 }
 
 void NoteSettings(const char* folder, const char* iniFolder, journal::Journal* entries) {
-  std::vector<std::string> paths = {uninstallrules::WithBackslash(folder) + footprint::kSettingsFileName};
-  char settingsFolder[kPathSize];
-  char normalised[kPathSize];
-  if (iniFolder[0] != '\0' && ExpandPercentVariables(iniFolder, settingsFolder)) {
-    const TargetFolderProblem problem =
-        CheckTargetFolder(settingsFolder, sizeof footprint::kSettingsFileName - 1, normalised);
-    if (problem == TargetFolderProblem::kNone || problem == TargetFolderProblem::kRoot) {
-      for (const std::string& created : FoldersToCreate(normalised)) entries->createdFolders.push_back(created);
-      paths.push_back(uninstallrules::WithBackslash(normalised) + footprint::kSettingsFileName);
+  const std::vector<std::string> paths = ViewerSettingsFiles(folder, iniFolder);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    // The settings folder: made by the run when missing.
+    if (i > 0) {
+      const std::string settingsFolder = paths[i].substr(0, paths[i].find_last_of('\\') + 1);
+      for (const std::string& created : FoldersToCreate(settingsFolder)) entries->createdFolders.push_back(created);
     }
-  }
-  for (const std::string& path : paths) {
     journal::Settings settings;
-    settings.path = path;
+    settings.path = paths[i];
     // A file that cannot be read as it is (a link, too large) is left as
     // the run leaves it.
-    if (runfiles::CaptureSettings(path, &settings)) entries->settings.push_back(settings);
+    if (runfiles::CaptureSettings(paths[i], &settings)) entries->settings.push_back(settings);
   }
 }
 
