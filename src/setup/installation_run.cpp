@@ -162,6 +162,9 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_CANNOT_CREATE_FOLDER, folder, folderMade.subject,
                          folderMade.error);
   }
+  // The folder as it was made (the creation drops blanks at the ends of its
+  // names): every later entry names its files there.
+  journal.entries().folder = uninstallrules::WithBackslash(folder);
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
   if (!PrepareFolder(folder, createdFolders, recording, journal, reporter)) {
     journal.RollBack();
