@@ -10,6 +10,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -94,8 +95,61 @@ std::string Lines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Registry keys and values, files and links an installation leaves, in
-// forms uninstalltest::Difference compares.
+// A snapshot's entry as a person reads it: registry texts ("type:hex", the
+// form both snapshot helpers use) as their characters, line breaks as " | ".
+std::string Readable(const std::string& value) {
+  const std::size_t colon = value.find(':');
+  const std::string type = colon == std::string::npos ? "" : value.substr(0, colon);
+  if (type != "1" && type != "2" && type != "3" && type != "7") return value;
+  std::string text;
+  for (std::size_t i = colon + 1; i + 1 < value.size(); i += 2) {
+    const char c = static_cast<char>(std::stoi(value.substr(i, 2), nullptr, 16));
+    const bool last = i + 3 >= value.size();
+    if (c == '\r' || (c == '\0' && last)) continue;
+    if (c == '\n' || c == '\0') text += " | ";
+    else if (static_cast<unsigned char>(c) < 0x20) return value;
+    else text += c;
+  }
+  return "\"" + text + "\"";
+}
+
+// Each of two long texts cut to the part around where they first differ.
+void AroundTheDifference(std::string* left, std::string* right) {
+  std::size_t at = 0;
+  while (at < left->size() && at < right->size() && (*left)[at] == (*right)[at]) ++at;
+  const std::size_t from = at > 60 ? at - 60 : 0;
+  for (std::string* text : {left, right}) {
+    const std::string part = text->substr(std::min(from, text->size()), 160);
+    *text = (from > 0 ? "..." : "") + part + (from + part.size() < text->size() ? "..." : "");
+  }
+}
+
+// One line per difference between two snapshots: "+ added = value",
+// "- removed", "~ changed: before -> now"; "" when they are equal.
+std::string Difference(const std::map<std::string, std::string>& before,
+                       const std::map<std::string, std::string>& now) {
+  std::ostringstream report;
+  for (const auto& entry : before) {
+    const auto found = now.find(entry.first);
+    if (found == now.end()) {
+      report << "- " << entry.first << "\n";
+    } else if (found->second != entry.second) {
+      std::string old = Readable(entry.second), changed = Readable(found->second);
+      AroundTheDifference(&old, &changed);
+      report << "~ " << entry.first << ": " << old << " -> " << changed << "\n";
+    }
+  }
+  for (const auto& entry : now) {
+    if (before.count(entry.first) == 0) {
+      std::string added = Readable(entry.second), none;
+      AroundTheDifference(&added, &none);
+      report << "+ " << entry.first << " = " << added << "\n";
+    }
+  }
+  return report.str();
+}
+
+// Registry keys and values, files and links an installation leaves.
 struct Installation {
   RegistryState registry;
   DiskState files;  // below the program folder: size and checksum of the bytes
@@ -130,9 +184,9 @@ Installation LookAtInstallation(const std::string& folder = kProgramFolder) {
 // when they are equal.
 std::string InstallationDifference(const Installation& expected, const Installation& now) {
   std::string text;
-  const std::string registry = uninstalltest::Difference(expected.registry, now.registry);
-  const std::string files = uninstalltest::Difference(expected.files, now.files);
-  const std::string links = uninstalltest::Difference(expected.links, now.links);
+  const std::string registry = Difference(expected.registry, now.registry);
+  const std::string files = Difference(expected.files, now.files);
+  const std::string links = Difference(expected.links, now.links);
   if (!registry.empty()) text += "registry:\n" + registry;
   if (!files.empty()) text += "files of the program folder:\n" + files;
   if (!links.empty()) text += "links:\n" + links;
@@ -148,8 +202,8 @@ Machine LookAtMachine() { return Machine{uninstalltest::RegistrySnapshot(), unin
 
 std::string MachineDifference(const Machine& before, const Machine& now) {
   std::string text;
-  const std::string registry = uninstalltest::Difference(before.registry, now.registry);
-  const std::string disk = uninstalltest::Difference(before.disk, now.disk);
+  const std::string registry = Difference(before.registry, now.registry);
+  const std::string disk = Difference(before.disk, now.disk);
   if (!registry.empty()) text += "registry:\n" + registry;
   if (!disk.empty()) text += "disk:\n" + disk;
   return text;
@@ -251,7 +305,7 @@ class CutShort : public ::testing::Test {
     const RunResult run = RunProgram(folder + "pv_uninstall.exe", "/silent", work_);
     EXPECT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
-    WaitFor([&] { return !FolderExists(folder); }, 15000);
+    if (run.exitCode == 0) WaitFor([&] { return !FolderExists(folder); }, 15000);
     return run.exitCode;
   }
 
@@ -445,16 +499,13 @@ class FaultInPlace {
       }
       case Fault::kHeldFile:
         // A user's files at payload names: one the setup can set aside, and
-        // one that is open without sharing.
+        // one that is open for reading, which no one may move or change.
         CreateDirectoryA(folder.c_str(), nullptr);
         WriteFileBytes(folder + "px_about.txt", "my own about");
         WriteFileBytes(folder + "px_main64.exe", "my own program");
-        held_ = CreateFileA((folder + "px_main64.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        held_ = CreateFileA((folder + "px_main64.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
         ok_ = held_ != INVALID_HANDLE_VALUE;
-        break;
-      case Fault::kNoTemporaryFolder:
-        temp_ = std::make_unique<faulttest::ScopedEnv>("TEMP", "C:\\pxtest\\rollback_no_temp");
-        tmp_ = std::make_unique<faulttest::ScopedEnv>("TMP", "C:\\pxtest\\rollback_no_temp");
         break;
       case Fault::kOpenCommandDenied:
         denied_ = std::make_unique<DeniedKey>(kOpenCommandKey);
@@ -478,12 +529,22 @@ class FaultInPlace {
   bool ok() const { return ok_; }
   const std::string& skip() const { return skip_; }
 
+  // The setup started with the fault's environment; only the run gets it,
+  // so that the snapshots around it look at the same folders.
+  static RunResult Run(Fault fault, const std::string& exe, const std::string& args, const std::string& workDir) {
+    std::unique_ptr<faulttest::ScopedEnv> temp, tmp;
+    if (fault == Fault::kNoTemporaryFolder) {
+      temp = std::make_unique<faulttest::ScopedEnv>("TEMP", "C:\\pxtest\\rollback_no_temp");
+      tmp = std::make_unique<faulttest::ScopedEnv>("TMP", "C:\\pxtest\\rollback_no_temp");
+    }
+    return RunProgram(exe, "/silent " + args, workDir);
+  }
+
  private:
   bool ok_ = true;
   std::string skip_;
   std::string filler_;
   HANDLE held_ = INVALID_HANDLE_VALUE;
-  std::unique_ptr<faulttest::ScopedEnv> temp_, tmp_;
   std::unique_ptr<DeniedKey> denied_;
 };
 
@@ -514,7 +575,8 @@ TEST_P(FailedFirstInstallation, LeavesNothing) {
     targetExisted = FolderExists(folder);
     target = faulttest::SnapshotTree(folder, false);
 
-    const RunResult run = Setup(folderOption + kFullOptions, SetupFor(c));
+    DeleteFileA((work_ + kLogName).c_str());
+    const RunResult run = fault.Run(c.fault, SetupFor(c), folderOption + kFullOptions, work_);
     EXPECT_EQ(1603u, run.exitCode) << c.name << ": " << Log();
     EXPECT_NE(std::string::npos, Log().find(kTakenBack)) << c.name << ": the log does not say so: " << Log();
     EXPECT_FALSE(JournalLeft()) << c.name;
@@ -522,7 +584,7 @@ TEST_P(FailedFirstInstallation, LeavesNothing) {
   // The fault is gone (nothing held, nothing denied) before looking.
   EXPECT_EQ("", MachineDifference(before, LookAtMachine())) << c.name << ": what the failed run left";
   EXPECT_EQ(targetExisted, FolderExists(folder)) << c.name << ": " << folder;
-  EXPECT_EQ("", uninstalltest::Difference(target, faulttest::SnapshotTree(folder, false)))
+  EXPECT_EQ("", Difference(target, faulttest::SnapshotTree(folder, false)))
       << c.name << ": what the failed run left in " << folder;
 }
 
