@@ -1,0 +1,710 @@
+// Setup runs that do not end as planned, end to end with the real programs:
+// a run killed at each of its steps, a first installation or an upgrade that
+// fails on a fault, and a run that cannot keep its journal. Whatever happened,
+// the next ordinary run must leave what an uninterrupted run leaves, the
+// uninstaller must leave the machine as it was before the installation, and
+// a failed run must leave nothing of its own and the earlier installation
+// as it was.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "reliability/fault_support.h"
+#include "shell/shell_expectations.h"
+#include "support/px_test_support.h"
+#include "uninstall/snapshot.h"
+
+using namespace pxtest;
+using faulttest::DiskState;
+using faulttest::RegistryState;
+
+namespace {
+
+const HKEY LM = HKEY_LOCAL_MACHINE;
+const std::string kProgramFolder = "C:\\Program Files\\Pixorra\\";
+const std::string kFullOptions = "/group=1 /desktop=1 /thumbs=1 /assoc=1";
+constexpr char kJournalKey[] = "SOFTWARE\\PixorraSetup";
+constexpr char kJournalValue[] = "Journal";
+constexpr char kJpgKey[] = "SOFTWARE\\Classes\\.jpg";
+constexpr char kOtherJpg[] = "SOFTWARE\\Classes\\Other.jpg";
+constexpr char kOpenCommandKey[] = "SOFTWARE\\Classes\\Pixorra\\shell\\open\\command";
+constexpr char kLogName[] = "Pixorra_Install.log";
+const std::string kTakenBack = "Die Installation wurde zur\xFC" "ckgenommen.";
+// The exit code a killed setup gets; the setup itself never ends with it.
+constexpr DWORD kKilledCode = 0xDEADu;
+// How often a kill that came too late is tried again from a fresh start.
+constexpr int kKillAttempts = 4;
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool JournalLeft() { return ReadRegValue(LM, kJournalKey, kJournalValue).exists; }
+
+// The payload's file names (folders left out), read once from its archive.
+const std::set<std::string>& PayloadFileNames() {
+  static const std::set<std::string> names = [] {
+    std::set<std::string> files;
+    for (const auto& entry : faulttest::PayloadFiles()) {
+      if (!entry.first.empty() && entry.first.back() != '\\') files.insert(entry.first);
+    }
+    return files;
+  }();
+  return names;
+}
+
+// How far the unpacking into the program folder got: files under their own
+// payload name and files still under their staged name.
+struct Unpacking {
+  std::size_t inPlace = 0;
+  std::size_t staged = 0;
+};
+
+Unpacking LookAtUnpacking() {
+  Unpacking seen;
+  for (const std::string& name : ListFolder(kProgramFolder)) {
+    if (EndsWith(name, ".pxnew")) ++seen.staged;
+    else if (PayloadFileNames().count(name) != 0) ++seen.inPlace;
+  }
+  return seen;
+}
+
+// Files a run leaves only while it is under way.
+std::vector<std::string> StagedOrReplacedFiles(const std::string& folder) {
+  std::vector<std::string> left;
+  for (const std::string& name : ListFolder(folder)) {
+    if (EndsWith(name, ".pxnew") || EndsWith(name, ".pxold")) left.push_back(name);
+  }
+  return left;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+// A snapshot's entry as a person reads it: registry texts ("type:hex", the
+// form both snapshot helpers use) as their characters, line breaks as " | ".
+std::string Readable(const std::string& value) {
+  const std::size_t colon = value.find(':');
+  const std::string type = colon == std::string::npos ? "" : value.substr(0, colon);
+  if (type != "1" && type != "2" && type != "3" && type != "7") return value;
+  std::string text;
+  for (std::size_t i = colon + 1; i + 1 < value.size(); i += 2) {
+    const char c = static_cast<char>(std::stoi(value.substr(i, 2), nullptr, 16));
+    const bool last = i + 3 >= value.size();
+    if (c == '\r' || (c == '\0' && last)) continue;
+    if (c == '\n' || c == '\0') text += " | ";
+    else if (static_cast<unsigned char>(c) < 0x20) return value;
+    else text += c;
+  }
+  return "\"" + text + "\"";
+}
+
+// Each of two long texts cut to the part around where they first differ.
+void AroundTheDifference(std::string* left, std::string* right) {
+  std::size_t at = 0;
+  while (at < left->size() && at < right->size() && (*left)[at] == (*right)[at]) ++at;
+  const std::size_t from = at > 60 ? at - 60 : 0;
+  for (std::string* text : {left, right}) {
+    const std::string part = text->substr(std::min(from, text->size()), 160);
+    *text = (from > 0 ? "..." : "") + part + (from + part.size() < text->size() ? "..." : "");
+  }
+}
+
+// One line per difference between two snapshots: "+ added = value",
+// "- removed", "~ changed: before -> now"; "" when they are equal.
+std::string Difference(const std::map<std::string, std::string>& before,
+                       const std::map<std::string, std::string>& now) {
+  std::ostringstream report;
+  for (const auto& entry : before) {
+    const auto found = now.find(entry.first);
+    if (found == now.end()) {
+      report << "- " << entry.first << "\n";
+    } else if (found->second != entry.second) {
+      std::string old = Readable(entry.second), changed = Readable(found->second);
+      AroundTheDifference(&old, &changed);
+      report << "~ " << entry.first << ": " << old << " -> " << changed << "\n";
+    }
+  }
+  for (const auto& entry : now) {
+    if (before.count(entry.first) == 0) {
+      std::string added = Readable(entry.second), none;
+      AroundTheDifference(&added, &none);
+      report << "+ " << entry.first << " = " << added << "\n";
+    }
+  }
+  return report.str();
+}
+
+// Registry keys and values, files and links an installation leaves.
+struct Installation {
+  RegistryState registry;
+  DiskState files;  // below the program folder: size and checksum of the bytes
+  std::map<std::string, std::string> links;
+};
+
+std::map<std::string, std::string> LinksIn(const std::string& folder) {
+  std::map<std::string, std::string> links;
+  for (const std::string& name : ListFolder(folder, false)) {
+    if (!EndsWith(name, ".lnk")) continue;
+    const LinkFields link = ReadShellLink(folder + name);
+    links[folder + name] = link.target + " | " + link.arguments;
+  }
+  return links;
+}
+
+Installation LookAtInstallation(const std::string& folder = kProgramFolder) {
+  Installation now;
+  now.registry = faulttest::SnapshotSetupRegistry();
+  RegistryState journal;
+  faulttest::SnapshotRegistry(LM, kJournalKey, &journal);
+  for (const auto& entry : journal) now.registry["HKLM\\" + entry.first] = entry.second;
+  now.files = faulttest::SnapshotTree(folder, false);
+  for (const std::string& place : {shelltest::GroupFolder(false), shelltest::DesktopFolder(false)}) {
+    const auto links = LinksIn(place);
+    now.links.insert(links.begin(), links.end());
+  }
+  return now;
+}
+
+// What the installation of `expected` and `now` do not share, by kind; ""
+// when they are equal.
+std::string InstallationDifference(const Installation& expected, const Installation& now) {
+  std::string text;
+  const std::string registry = Difference(expected.registry, now.registry);
+  const std::string files = Difference(expected.files, now.files);
+  const std::string links = Difference(expected.links, now.links);
+  if (!registry.empty()) text += "registry:\n" + registry;
+  if (!files.empty()) text += "files of the program folder:\n" + files;
+  if (!links.empty()) text += "links:\n" + links;
+  return text;
+}
+
+// The whole machine as the uninstaller must leave it.
+struct Machine {
+  uninstalltest::Snapshot registry, disk;
+};
+
+Machine LookAtMachine() { return Machine{uninstalltest::RegistrySnapshot(), uninstalltest::DiskSnapshot()}; }
+
+std::string MachineDifference(const Machine& before, const Machine& now) {
+  std::string text;
+  const std::string registry = Difference(before.registry, now.registry);
+  const std::string disk = Difference(before.disk, now.disk);
+  if (!registry.empty()) text += "registry:\n" + registry;
+  if (!disk.empty()) text += "disk:\n" + disk;
+  return text;
+}
+
+// A key that everybody may read and delete but nobody may write to or
+// below, as HKEY_LOCAL_MACHINE is for a standard user; created when missing.
+class DeniedKey {
+ public:
+  explicit DeniedKey(const std::string& key) : key_(key) {
+    HKEY handle = nullptr;
+    ok_ = RegCreateKeyExA(LM, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &handle,
+                          nullptr) == ERROR_SUCCESS;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ok_ = ok_ && ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(D;;0x6;;;WD)(A;;KA;;;WD)",
+                                                                     SDDL_REVISION_1, &sd, nullptr);
+    ok_ = ok_ && RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    if (sd != nullptr) LocalFree(sd);
+    if (handle != nullptr) RegCloseKey(handle);
+    // The denial holds before the setup meets it.
+    ok_ = ok_ && RegSetValueA(LM, key.c_str(), REG_SZ, "x", 1) == ERROR_ACCESS_DENIED;
+  }
+  // Writable again; the key itself stays for the test to clean.
+  ~DeniedKey() {
+    HKEY handle = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (RegOpenKeyExA(LM, key_.c_str(), 0, WRITE_DAC | KEY_WOW64_64KEY, &handle) == ERROR_SUCCESS &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KA;;;WD)", SDDL_REVISION_1, &sd, nullptr)) {
+      RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd);
+    }
+    if (sd != nullptr) LocalFree(sd);
+    if (handle != nullptr) RegCloseKey(handle);
+  }
+  DeniedKey(const DeniedKey&) = delete;
+  DeniedKey& operator=(const DeniedKey&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  std::string key_;
+  bool ok_ = false;
+};
+
+// Removes the key itself when it is a registry link (not what it leads to),
+// or the plain key with everything below it.
+void DeleteKeyOrLink(const std::string& key) {
+  using NtDeleteKeyFunction = LONG(WINAPI*)(HANDLE);
+  const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  HKEY handle = nullptr;
+  if (ntDeleteKey != nullptr &&
+      RegOpenKeyExA(LM, key.c_str(), REG_OPTION_OPEN_LINK, DELETE | KEY_QUERY_VALUE | KEY_WOW64_64KEY, &handle) ==
+          ERROR_SUCCESS) {
+    DWORD type = 0;
+    const bool isLink = RegQueryValueExA(handle, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+                            ERROR_SUCCESS && type == REG_LINK;
+    if (isLink) ntDeleteKey(handle);
+    RegCloseKey(handle);
+  }
+  DeleteRegTree(LM, key);
+}
+
+// Every run of these tests starts from a machine without any installation
+// where .jpg belongs to another program, so that data the setup replaces
+// must come back too.
+class CutShort : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    work_ = MakeTempFolder("rollback_work");
+    Reset();
+  }
+  void TearDown() override {
+    Clean();
+    RemoveFolderTree(work_);
+  }
+  static void Clean() {
+    CloseAllViewers();
+    shelltest::CleanRegistry();
+    DeleteRegTree(LM, kOtherJpg);
+    DeleteKeyOrLink(kJournalKey);
+    shelltest::CleanLinks();
+    RemoveFolderTree(kProgramFolder);
+  }
+  static void Reset() {
+    Clean();
+    WriteRegText(LM, kOtherJpg, "", "Anderes Bild");
+    WriteRegText(LM, kJpgKey, "", "Other.jpg");
+    WriteRegText(LM, kJpgKey, "Content Type", "image/jpeg");
+  }
+
+  RunResult Setup(const std::string& args, const std::string& exe = SetupExePath()) {
+    DeleteFileA((work_ + kLogName).c_str());
+    return RunProgram(exe, "/silent " + args, work_);
+  }
+  std::string Log() const { return ReadFileBytes(work_ + kLogName); }
+
+  // The folder's uninstaller, silently, as the uninstall entry runs it; it
+  // goes on from a copy of itself, so its end is the program folder's end.
+  DWORD Uninstall(const std::string& folder = kProgramFolder) {
+    const RunResult run = RunProgram(folder + "pv_uninstall.exe", "/silent", work_);
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    if (run.exitCode == 0) WaitFor([&] { return !FolderExists(folder); }, 15000);
+    return run.exitCode;
+  }
+
+  std::string work_;
+};
+
+// --- Runs killed at each step -------------------------------------------
+
+struct KillPoint {
+  const char* name;
+  const char* effect;  // what shows that the run got there
+  bool (*reached)();
+};
+
+void PrintTo(const KillPoint& point, std::ostream* out) { *out << point.name; }
+
+const KillPoint kKillPoints[] = {
+    {"AfterTheFolder", "the program folder exists", [] { return FolderExists(kProgramFolder); }},
+    {"DuringTheUnpacking", "some payload or staged file exists, not every payload file in place",
+     [] {
+       const Unpacking seen = LookAtUnpacking();
+       return seen.inPlace + seen.staged > 0 && seen.inPlace < PayloadFileNames().size();
+     }},
+    {"AfterTheUnpacking", "every payload file is in place",
+     [] { return LookAtUnpacking().inPlace == PayloadFileNames().size(); }},
+    {"DuringTheLinks", "a link of the Start-menu group exists",
+     [] { return !LinksIn(shelltest::GroupFolder(false)).empty(); }},
+    {"DuringTheRegistration", "the product's class key exists or .jpg is ours",
+     [] {
+       return RegKeyExists(LM, "SOFTWARE\\Classes\\Pixorra") ||
+              ReadRegValue(LM, kJpgKey, "").text == "Pixorra.jpg";
+     }},
+    {"BeforeTheRecordIsFinished", "the record or its copy exists while the journal is still there",
+     [] {
+       const bool record = FileExists(kProgramFolder + "pv_uninstall.dat") ||
+                           FileExists(kProgramFolder + "pv_uninstall.dat.new") ||
+                           ReadRegValue(LM, shelltest::kUninstallKey, "InstallRecord").exists;
+       return record && JournalLeft();
+     }},
+};
+
+class KilledRun : public CutShort, public ::testing::WithParamInterface<KillPoint> {
+ protected:
+  // What an uninterrupted run with the same options leaves, from the same
+  // start; the machine is reset afterwards.
+  Installation Uninterrupted() {
+    Reset();
+    const RunResult run = Setup(kFullOptions);
+    EXPECT_EQ(0u, run.exitCode) << "the uninterrupted run failed: " << Log();
+    const Installation installed = LookAtInstallation();
+    Reset();
+    return installed;
+  }
+
+  // Starts the setup, kills it once the point's effect shows, and tells
+  // whether the kill caught the run before its end (the journal still
+  // there). A run that ended first is tried again from a fresh start, at
+  // most kKillAttempts times; `beforeRun` is called after each reset.
+  // `tries` says what each attempt that did not count saw.
+  bool KillAt(const KillPoint& point, const std::function<void()>& beforeRun, std::string* tries) {
+    for (int attempt = 1; attempt <= kKillAttempts; ++attempt) {
+      Reset();
+      if (beforeRun) beforeRun();
+      StartedProgram setup = StartProgram(SetupExePath(), "/silent " + kFullOptions, work_);
+      if (!setup.started()) {
+        *tries += "attempt " + std::to_string(attempt) + ": the setup did not start\n";
+        continue;
+      }
+      bool reached = false;
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < 60000) {
+        if (point.reached()) {
+          reached = true;
+          break;
+        }
+        if (WaitForSingleObject(setup.process(), 0) == WAIT_OBJECT_0) break;
+        Sleep(1);
+      }
+      if (reached) TerminateProcess(setup.process(), kKilledCode);
+      DWORD code = pxtest::kNoExitCode;
+      setup.Wait(20000, &code);
+      const bool journal = JournalLeft();
+      if (reached && code == kKilledCode && journal) return true;
+      std::ostringstream seen;
+      seen << "attempt " << attempt << ": ";
+      if (!reached) seen << "the run ended (exit code " << code << ") before " << point.effect;
+      else if (code != kKilledCode) seen << "the run ended (exit code " << code << ") before the kill";
+      else seen << "killed once " << point.effect << ", but no journal was left";
+      *tries += seen.str() + "\n";
+    }
+    return false;
+  }
+};
+
+TEST_P(KilledRun, TheNextRunEndsAsAnUninterruptedOne) {
+  const KillPoint& point = GetParam();
+  const Installation expected = Uninterrupted();
+  ASSERT_FALSE(expected.files.empty());
+  std::string tries;
+  ASSERT_TRUE(KillAt(point, nullptr, &tries)) << point.name << ": the kill never caught the run:\n" << tries;
+  if (!tries.empty()) std::cout << point.name << ": tried again after a run that ended first:\n" << tries;
+
+  const RunResult retry = Setup(kFullOptions);
+  EXPECT_EQ(0u, retry.exitCode) << point.name << ": the run after the kill failed: " << Log();
+  EXPECT_EQ("", InstallationDifference(expected, LookAtInstallation()))
+      << point.name << " (killed once " << point.effect
+      << "): after the next run, what differs from an uninterrupted run's installation";
+  EXPECT_EQ("", Lines(StagedOrReplacedFiles(kProgramFolder))) << point.name;
+}
+
+TEST_P(KilledRun, TheUninstallerLeavesTheMachineAsBefore) {
+  const KillPoint& point = GetParam();
+  Machine before;
+  std::string tries;
+  ASSERT_TRUE(KillAt(point, [&] { before = LookAtMachine(); }, &tries))
+      << point.name << ": the kill never caught the run:\n" << tries;
+  if (!tries.empty()) std::cout << point.name << ": tried again after a run that ended first:\n" << tries;
+
+  // Nothing to uninstall with before the uninstaller is unpacked: the user
+  // then runs the setup again first.
+  const bool unpacked = FileExists(kProgramFolder + "pv_uninstall.exe");
+  if (!unpacked) {
+    const RunResult retry = Setup(kFullOptions);
+    EXPECT_EQ(0u, retry.exitCode) << point.name << ": the run after the kill failed: " << Log();
+  }
+  const DWORD code = Uninstall();
+  EXPECT_EQ("", MachineDifference(before, LookAtMachine()))
+      << point.name << " (killed once " << point.effect << "), then "
+      << (unpacked ? "the uninstaller" : "the setup and the uninstaller") << " (exit code " << code
+      << "): what differs from the machine before the installation";
+  EXPECT_EQ("Other.jpg", ReadRegValue(LM, kJpgKey, "").text) << point.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, KilledRun, ::testing::ValuesIn(kKillPoints),
+                         [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.name); });
+
+// --- Faults -------------------------------------------------------------
+
+enum class Fault {
+  kNone,
+  kFullDrive,         // the target's drive has no room for the payload
+  kHeldFile,          // a file at a payload name is open without sharing
+  kDamagedEntry,      // the viewer's packed data fails its checksum
+  kCutArchive,        // the archive ends halfway
+  kNoPayload,         // the setup carries no payload
+  kNoTemporaryFolder, // TEMP names a folder that does not exist
+  kOpenCommandDenied, // the open command's key may not be written
+  kEntryDenied,       // the uninstall entry's key may not be written
+};
+
+struct FaultCase {
+  const char* name;
+  Fault fault;
+  const char* variant;  // the broken-payload build of the setup, "" = the real one
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
+
+// Fills drive R: (a small tmpfs, see host_faults.sh) until `leave` bytes are free.
+std::string FillDrive(ULONGLONG leave) {
+  const std::string filler = "R:\\filler.bin";
+  HANDLE file = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  const std::string chunk(65536, 'f');
+  for (;;) {
+    ULARGE_INTEGER free = {};
+    if (!GetDiskFreeSpaceExA("R:\\", &free, nullptr, nullptr) || free.QuadPart <= leave + chunk.size()) break;
+    DWORD written = 0;
+    if (!WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) || written == 0) break;
+  }
+  CloseHandle(file);
+  return filler;
+}
+
+// A fault in place for as long as it lives, made before the run's "before"
+// snapshots: what it creates belongs to the state the run must leave.
+class FaultInPlace {
+ public:
+  FaultInPlace(Fault fault, const std::string& folder) {
+    switch (fault) {
+      case Fault::kFullDrive: {
+        std::string reason;
+        if (!faulttest::HostFaultsReady(&reason)) {
+          skip_ = reason;
+          return;
+        }
+        RemoveFolderTree(folder);
+        filler_ = FillDrive(256 * 1024);
+        ok_ = !filler_.empty();
+        break;
+      }
+      case Fault::kHeldFile:
+        // A user's files at payload names: one the setup can set aside, and
+        // one that is open for reading, which no one may move or change.
+        CreateDirectoryA(folder.c_str(), nullptr);
+        WriteFileBytes(folder + "px_about.txt", "my own about");
+        WriteFileBytes(folder + "px_main64.exe", "my own program");
+        held_ = CreateFileA((folder + "px_main64.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+        ok_ = held_ != INVALID_HANDLE_VALUE;
+        break;
+      case Fault::kOpenCommandDenied:
+        denied_ = std::make_unique<DeniedKey>(kOpenCommandKey);
+        ok_ = denied_->ok();
+        break;
+      case Fault::kEntryDenied:
+        denied_ = std::make_unique<DeniedKey>(shelltest::kUninstallKey);
+        ok_ = denied_->ok();
+        break;
+      default:
+        break;
+    }
+  }
+  ~FaultInPlace() {
+    if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+    if (!filler_.empty()) DeleteFileA(filler_.c_str());
+  }
+  FaultInPlace(const FaultInPlace&) = delete;
+  FaultInPlace& operator=(const FaultInPlace&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::string& skip() const { return skip_; }
+
+  // The setup started with the fault's environment; only the run gets it,
+  // so that the snapshots around it look at the same folders.
+  static RunResult Run(Fault fault, const std::string& exe, const std::string& args, const std::string& workDir) {
+    std::unique_ptr<faulttest::ScopedEnv> temp, tmp;
+    if (fault == Fault::kNoTemporaryFolder) {
+      temp = std::make_unique<faulttest::ScopedEnv>("TEMP", "C:\\pxtest\\rollback_no_temp");
+      tmp = std::make_unique<faulttest::ScopedEnv>("TMP", "C:\\pxtest\\rollback_no_temp");
+    }
+    return RunProgram(exe, "/silent " + args, workDir);
+  }
+
+ private:
+  bool ok_ = true;
+  std::string skip_;
+  std::string filler_;
+  HANDLE held_ = INVALID_HANDLE_VALUE;
+  std::unique_ptr<DeniedKey> denied_;
+};
+
+std::string SetupFor(const FaultCase& c) {
+  return c.variant[0] == '\0' ? SetupExePath() : faulttest::VariantSetupPath(c.variant);
+}
+
+class FailedFirstInstallation : public CutShort, public ::testing::WithParamInterface<FaultCase> {
+ protected:
+  void TearDown() override {
+    RemoveFolderTree("R:\\Pixorra\\");
+    CutShort::TearDown();
+  }
+};
+
+TEST_P(FailedFirstInstallation, LeavesNothing) {
+  const FaultCase& c = GetParam();
+  const std::string folder = c.fault == Fault::kFullDrive ? "R:\\Pixorra\\" : kProgramFolder;
+  const std::string folderOption = c.fault == Fault::kFullDrive ? "/folder=R:\\Pixorra " : "";
+  Machine before;
+  DiskState target;
+  bool targetExisted = false;
+  {
+    FaultInPlace fault(c.fault, folder);
+    if (!fault.skip().empty()) GTEST_SKIP() << fault.skip();
+    ASSERT_TRUE(fault.ok()) << c.name << ": the fault could not be made";
+    before = LookAtMachine();
+    targetExisted = FolderExists(folder);
+    target = faulttest::SnapshotTree(folder, false);
+
+    DeleteFileA((work_ + kLogName).c_str());
+    const RunResult run = fault.Run(c.fault, SetupFor(c), folderOption + kFullOptions, work_);
+    EXPECT_EQ(1603u, run.exitCode) << c.name << ": " << Log();
+    EXPECT_NE(std::string::npos, Log().find(kTakenBack)) << c.name << ": the log does not say so: " << Log();
+    EXPECT_FALSE(JournalLeft()) << c.name;
+  }
+  // The fault is gone (nothing held, nothing denied) before looking.
+  EXPECT_EQ("", MachineDifference(before, LookAtMachine())) << c.name << ": what the failed run left";
+  EXPECT_EQ(targetExisted, FolderExists(folder)) << c.name << ": " << folder;
+  EXPECT_EQ("", Difference(target, faulttest::SnapshotTree(folder, false)))
+      << c.name << ": what the failed run left in " << folder;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FailedFirstInstallation,
+                         ::testing::Values(FaultCase{"FullDrive", Fault::kFullDrive, ""},
+                                           FaultCase{"HeldFile", Fault::kHeldFile, ""},
+                                           FaultCase{"DamagedEntry", Fault::kDamagedEntry, "damaged"},
+                                           FaultCase{"CutArchive", Fault::kCutArchive, "truncated"},
+                                           FaultCase{"NoPayload", Fault::kNoPayload, "missing"},
+                                           FaultCase{"NoTemporaryFolder", Fault::kNoTemporaryFolder, ""},
+                                           FaultCase{"OpenCommandDenied", Fault::kOpenCommandDenied, ""},
+                                           FaultCase{"UninstallEntryDenied", Fault::kEntryDenied, ""}),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+// --- Failed upgrades ----------------------------------------------------
+
+class FailedUpgrade : public CutShort, public ::testing::WithParamInterface<FaultCase> {
+ protected:
+  // An installation that differs from what the setup carries now in every
+  // payload file and in its uninstall entry, as an earlier version would.
+  void InstallEarlierVersion() {
+    ASSERT_EQ(0u, Setup(kFullOptions).exitCode) << Log();
+    for (const std::string& name : PayloadFileNames()) {
+      const std::string path = kProgramFolder + name;
+      WriteFileBytes(path, ReadFileBytes(path) + "\r\n(4.41)");
+    }
+    WriteRegText(LM, shelltest::kUninstallKey, "DisplayVersion", "4.41");
+  }
+};
+
+TEST_P(FailedUpgrade, KeepsTheEarlierVersion) {
+  const FaultCase& c = GetParam();
+  InstallEarlierVersion();
+  if (HasFatalFailure()) return;
+  FaultInPlace fault(c.fault, kProgramFolder);
+  ASSERT_TRUE(fault.ok()) << c.name << ": the fault could not be made";
+  const Installation earlier = LookAtInstallation();
+
+  const RunResult run = Setup(kFullOptions, SetupFor(c));
+  EXPECT_EQ(1603u, run.exitCode) << c.name << ": " << Log();
+  EXPECT_EQ("", InstallationDifference(earlier, LookAtInstallation()))
+      << c.name << ": what the failed upgrade changed in the earlier installation";
+  EXPECT_EQ("", Lines(StagedOrReplacedFiles(kProgramFolder))) << c.name;
+  EXPECT_NE(std::string::npos, Log().find(kTakenBack)) << c.name << ": the log does not say so: " << Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FailedUpgrade,
+                         ::testing::Values(FaultCase{"DamagedEntry", Fault::kDamagedEntry, "damaged"},
+                                           FaultCase{"OpenCommandDenied", Fault::kOpenCommandDenied, ""},
+                                           FaultCase{"UninstallEntryDenied", Fault::kEntryDenied, ""}),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+// --- A journal that cannot be written ------------------------------------
+
+// The journal's key made a registry link to a key nobody may write to.
+// Returns "" when done, else why not.
+std::string LinkJournalKeyTo(const std::string& target) {
+  HKEY targetKey = nullptr;
+  if (RegCreateKeyExA(LM, target.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &targetKey,
+                      nullptr) != ERROR_SUCCESS) {
+    return "the link's target key cannot be made";
+  }
+  RegCloseKey(targetKey);
+  HKEY link = nullptr;
+  LONG made = RegCreateKeyExA(LM, kJournalKey, 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK | KEY_WOW64_64KEY, nullptr, &link, nullptr);
+  if (made != ERROR_SUCCESS) return "RegCreateKeyEx with REG_OPTION_CREATE_LINK: " + std::to_string(made);
+  const std::wstring path = L"\\Registry\\Machine\\Software\\PixorraSetupTarget";
+  made = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.c_str()),
+                        static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+  RegCloseKey(link);
+  if (made != ERROR_SUCCESS) return "SymbolicLinkValue: " + std::to_string(made);
+  // A value written under the link's name must land in the target.
+  WriteRegText(LM, kJournalKey, "probe", "through the link");
+  const bool followed = ReadRegValue(LM, target, "probe").text == "through the link";
+  DeleteRegValue(LM, target, "probe");
+  return followed ? "" : "this Wine does not follow a registry link";
+}
+
+struct JournalBlock {
+  const char* name;
+  bool link;  // the key is a link to a denied key; else the key itself is denied
+};
+
+void PrintTo(const JournalBlock& block, std::ostream* out) { *out << block.name; }
+
+class UnwritableJournal : public CutShort, public ::testing::WithParamInterface<JournalBlock> {
+ protected:
+  void TearDown() override {
+    DeleteKeyOrLink(kJournalKey);
+    DeleteRegTree(LM, "SOFTWARE\\PixorraSetupTarget");
+    CutShort::TearDown();
+  }
+};
+
+TEST_P(UnwritableJournal, ChangesNothing) {
+  const JournalBlock& block = GetParam();
+  std::unique_ptr<DeniedKey> denied;
+  if (block.link) {
+    const std::string linked = LinkJournalKeyTo("SOFTWARE\\PixorraSetupTarget");
+    ASSERT_EQ("", linked);
+    denied = std::make_unique<DeniedKey>("SOFTWARE\\PixorraSetupTarget");
+  } else {
+    denied = std::make_unique<DeniedKey>(kJournalKey);
+  }
+  ASSERT_TRUE(denied->ok()) << block.name << ": the key cannot be denied";
+  ASSERT_NE(ERROR_SUCCESS, RegSetValueA(LM, kJournalKey, REG_SZ, "x", 1)) << block.name << ": the journal's key takes a value";
+  const Machine before = LookAtMachine();
+
+  const RunResult run = Setup(kFullOptions);
+  EXPECT_EQ(1603u, run.exitCode) << block.name << ": " << Log();
+  EXPECT_EQ("", MachineDifference(before, LookAtMachine())) << block.name << ": what the run changed";
+  EXPECT_FALSE(FolderExists(kProgramFolder)) << block.name;
+  EXPECT_NE(std::string::npos, Log().find("PixorraSetup")) << block.name << ": the log does not name the journal's key: "
+                                                           << Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, UnwritableJournal,
+                         ::testing::Values(JournalBlock{"KeyIsALinkToADeniedKey", true},
+                                           JournalBlock{"KeyIsDenied", false}),
+                         [](const ::testing::TestParamInfo<JournalBlock>& info) { return std::string(info.param.name); });
+
+}  // namespace
