@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <ostream>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ using installtest::kViewerRunning;
 using installtest::LogTexts;
 
 namespace {
+
+const std::string kTakenBack = "Die Installation wurde zur\xFC" "ckgenommen.";
 
 const std::vector<std::string> kNoChanges;
 using Texts = std::vector<std::string>;
@@ -109,10 +112,14 @@ TEST_F(Faults, TargetOnAFullDrive) {
   const RunResult run = Silent("/folder=R:\\Pixorra");
   EXPECT_EQ(kFailed, run.exitCode);
   // The uninstaller, the archive's first program and larger than the room
-  // left, is the file the full drive cuts short.
-  EXPECT_EQ(Texts{"R:\\Pixorra\\: " + kInstallFailed + "\r\nR:\\Pixorra\\pv_uninstall.exe: " + ErrorText(ERROR_DISK_FULL)},
+  // left, is the file the full drive cuts short (under the name it is
+  // unpacked with); what was unpacked goes again.
+  EXPECT_EQ((Texts{"R:\\Pixorra\\: " + kInstallFailed + "\r\nR:\\Pixorra\\pv_uninstall.exe.pxnew: " +
+                       ErrorText(ERROR_DISK_FULL),
+                   kTakenBack}),
             LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
+  EXPECT_FALSE(FolderExists("R:\\Pixorra\\")) << "the folder the run made goes too";
   EXPECT_FALSE(FileExists(TempArchiveIn(UserTemp())));
 
   ASSERT_TRUE(DeleteFileA(filler.c_str()));
@@ -133,7 +140,8 @@ TEST_F(Faults, TemporaryFolderOnAFullDrive) {
     const RunResult run = Silent("/folder=" + target);
     EXPECT_EQ(kFailed, run.exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nR:\\temp\\pxmaing_x64.zip: " + ErrorText(ERROR_DISK_FULL)},
+  EXPECT_EQ((Texts{target + ": " + kInstallFailed + "\r\nR:\\temp\\pxmaing_x64.zip: " + ErrorText(ERROR_DISK_FULL),
+                   kTakenBack}),
             LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_EQ(Texts{}, ListFolder(target)) << "nothing may be unpacked from a cut archive";
@@ -183,11 +191,12 @@ TEST_F(Faults, TargetFileHeldOpenByAnotherProgram) {
   const RunResult run = Silent("/folder=" + target);
   CloseHandle(lock);
   EXPECT_EQ(kFailed, run.exitCode) << "a file left out must not be reported as success";
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\n" + held + ": " + ErrorText(ERROR_SHARING_VIOLATION)},
+  EXPECT_EQ((Texts{target + ": " + kInstallFailed + "\r\n" + held + ": " + ErrorText(ERROR_SHARING_VIOLATION),
+                   kTakenBack}),
             LogTexts(start_));
-  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
+  EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}))
+      << "the earlier installation's files stay as they were, the held one too";
   EXPECT_EQ("an older viewer", ReadFileBytes(held));
-  EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target)) << "every other file is unpacked";
 
   ExpectSecondRunInstalls(target);
 }
@@ -233,11 +242,11 @@ TEST_F(Faults, ReadOnlyTargetFile) {
 
   const RunResult run = Silent("/folder=" + target);
   EXPECT_EQ(kFailed, run.exitCode);
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\n" + file + ": " + ErrorText(ERROR_ACCESS_DENIED)},
+  EXPECT_EQ((Texts{target + ": " + kInstallFailed + "\r\n" + file + ": " + ErrorText(ERROR_ACCESS_DENIED), kTakenBack}),
             LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_}));
   EXPECT_EQ("an older viewer", ReadFileBytes(file));
-  EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target));
+  EXPECT_EQ(Texts{"px_main64.exe"}, MissingOrDifferent(target)) << "the earlier files stay as they were";
 
   ASSERT_TRUE(SetHostReadOnly(onR, false));
   ExpectSecondRunInstalls(target);
@@ -252,8 +261,9 @@ TEST_F(Faults, TemporaryFolderMissing) {
     ScopedEnv temp("TEMP", "C:\\pxtest\\faults\\no_such_temp"), tmp("TMP", "C:\\pxtest\\faults\\no_such_temp");
     EXPECT_EQ(kFailed, Silent("/folder=" + target).exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nC:\\pxtest\\faults\\no_such_temp\\pxmaing_x64.zip: " +
-                  ErrorText(ERROR_PATH_NOT_FOUND)},
+  EXPECT_EQ((Texts{target + ": " + kInstallFailed + "\r\nC:\\pxtest\\faults\\no_such_temp\\pxmaing_x64.zip: " +
+                       ErrorText(ERROR_PATH_NOT_FOUND),
+                   kTakenBack}),
             LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_FALSE(FolderExists("C:\\pxtest\\faults\\no_such_temp\\"));
@@ -359,8 +369,10 @@ TEST_F(Faults, TargetFolderOf259Characters) {
 }
 
 TEST_F(Faults, TargetFolderThatFitsExactly) {
-  // Folder, backslash and the longest entry name make exactly 259 characters.
-  const std::size_t longest = LongestPayloadName();
+  // Folder, backslash and the longest name a run writes make exactly 259
+  // characters: the longest entry name with the suffix of the name it is
+  // unpacked under.
+  const std::size_t longest = LongestPayloadName() + std::strlen(".pxnew");
   ASSERT_GT(longest, 0u);
   const std::string fits = FolderOfLength(area_, 259 - longest - 1);
   const DiskState before = SnapshotDisk();

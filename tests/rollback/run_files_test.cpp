@@ -175,6 +175,9 @@ TEST(RunFilesUndo, EveryCutOffStateGoesBackToTheFolderBefore) {
     journal.kept = row.kept;
     journal.payloadFolders = row.payloadFolders;
     journal.files = row.files;
+    // Whether or not the run came to the record, undoing it by what stands
+    // there gives the folder before.
+    journal.recordStep = true;
     journal.recordReplaced = row.recordReplaced;
 
     EXPECT_TRUE(runfiles::UndoRunFiles(journal));
@@ -199,6 +202,7 @@ TEST(RunFilesForward, StagedFilesTakeTheirNamesAndTheEarlierOnesGoAtTheEnd) {
   journal::Journal journal;
   journal.folder = folder;
   journal.files = StagedEntries(folder, before);
+  journal.recordStep = true;
   journal.recordReplaced = true;
   ASSERT_EQ(journal.files.size(), 5u);
   ASSERT_TRUE(runfiles::PutStagedFilesInPlace(folder, journal.files));
