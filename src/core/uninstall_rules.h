@@ -87,6 +87,17 @@ enum class RecordVerdict { kUsable, kForeign, kDamaged };
 RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFolder,
                           const std::vector<std::string>& payloadNames, std::string* why);
 
+// A record another version of the setup wrote may name files, kept files and
+// created folders that this payload does not have. Those that are plain
+// relative names are taken out of record and returned ("\" separated,
+// folders ending in one): they stay where they are, neither removed nor
+// merged as ours. Anything else stays in, for CheckRecord to refuse.
+std::vector<std::string> TakeOutOtherPayloadNames(InstallRecord* record, const std::vector<std::string>& payloadNames);
+// How a setup or an uninstaller takes a parsed record: other payloads' names
+// taken out (TakeOutOtherPayloadNames), then CheckRecord on the rest.
+RecordVerdict AdoptRecord(InstallRecord* record, const std::string& ownFolder,
+                          const std::vector<std::string>& payloadNames, std::string* why);
+
 // The program folder must not be a drive or share root, a system folder or
 // a parent of one, or lie inside the Windows folder: its removal would take
 // what is not ours. folder and every entry end in a backslash (added when

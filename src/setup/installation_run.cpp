@@ -182,6 +182,11 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   outcome.failedLinks = sideWork.FinishLinks();
   const bool recorded = recording.Finish(outcome.essential.ok);
   ReportNotices(reporter, outcome, recorded, folder);
+  if (recording.UnreadLines() > 0) {
+    std::string unread = LoadResourceString(IDS_RECORD_LINES_UNREAD);
+    if (unread.find("%u") != std::string::npos) unread.replace(unread.find("%u"), 2, std::to_string(recording.UnreadLines()));
+    reporter.Notice(unread, std::string(folder) + installrecord::kRecordFileName);
+  }
   // Without its open command or uninstall entry the installation is not
   // usable, whatever was unpacked: a standard user's run ends here.
   if (!outcome.essential.ok) {

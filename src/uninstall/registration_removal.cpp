@@ -32,8 +32,18 @@ bool IsRegisteredProgId(const std::string& progId) {
          RegKeyPresent(HKEY_CURRENT_USER, "Software\\Classes\\" + progId);
 }
 
+// Earlier data goes back only while the program it names is still there:
+// an extension's or a user choice's ProgID has its class key, another
+// application's entry in RegisteredApplications its capabilities key (a
+// path below the same root). A program removed since gets no value that
+// leads nowhere; the value goes instead.
 bool IsRegistered(const KnownValue& value, const installrecord::EarlierValue* earlier) {
   if (earlier == nullptr || !earlier->existed) return false;
+  if (value.kind == ValueKind::kRegisteredApplication) {
+    const std::string capabilities = DataText(earlier->data);
+    return !capabilities.empty() && capabilities.size() < 255 && capabilities.front() != '\\' &&
+           RegKeyPresent(RootKey(value.root), capabilities);
+  }
   const std::string progId = EarlierProgId(value, *earlier);
   return progId.empty() || IsRegisteredProgId(progId);
 }
@@ -154,7 +164,7 @@ bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>
                        InstallRecord* record, Scope scope) {
   std::string text;
   return ReadRecordCopy(&text, scope) && installrecord::Parse(text, record, nullptr) && record->scope == scope &&
-         CheckRecord(*record, folder, payloadNames, nullptr) == RecordVerdict::kUsable;
+         AdoptRecord(record, folder, payloadNames, nullptr) == RecordVerdict::kUsable;
 }
 
 void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* failed, Scope scope) {
