@@ -349,6 +349,10 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   // Older facts first, in their order, then what only the newer run saw: an
   // installation repeated with the same choices leaves the same record.
   InstallRecord merged = older;
+  // This build's record, whatever format the older one was read from.
+  merged.format = kRecordFormat;
+  merged.version.clear();
+  merged.unreadLines = 0;
   merged.folder = newer.folder;
   merged.scope = newer.scope;
   auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };

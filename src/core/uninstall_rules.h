@@ -4,7 +4,9 @@
 // Everything the uninstaller removes is what some installation writes
 // (footprint.h, over every choice); the install record (install_record.h)
 // only has to agree with it. A record that names anything else was not
-// written by the setup and counts as damaged.
+// written by the setup and counts as damaged; only plain file names of
+// another version's payload are set apart instead (AdoptRecord), and left
+// where they are.
 #pragma once
 
 #include <cstddef>
