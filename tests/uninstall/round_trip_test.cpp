@@ -83,6 +83,7 @@ class UninstallRoundTrip : public ::testing::Test {
     DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Other.jpg");
     DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Third.jpg");
     DeleteRegTree(HKEY_LOCAL_MACHINE, kOtherCapabilities);
+    DeleteRegTree(HKEY_CURRENT_USER, "Software\\Classes\\Mine.jpg");
     shelltest::CleanLinks();
     RemoveFolderTree(kProgramFolder);
     RemoveFolderTree(SpecialFolder(CSIDL_APPDATA) + "Pixorra\\");
@@ -824,4 +825,20 @@ TEST_F(UninstallRoundTrip, ALaterVersionsRecordKeepsItsEarlierData) {
     DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
     Clean();
   }
+}
+
+// A class that only the current user registers: it counts for the user's
+// own choice, not for the machine's extension, which every user sees.
+TEST_F(UninstallRoundTrip, OnlyAClassOfTheMachineComesBackForTheMachine) {
+  WriteRegText(HKEY_CURRENT_USER, "Software\\Classes\\Mine.jpg", "", "Mein Bild");
+  WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "", "Mine.jpg");
+  WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Progid", "Mine.jpg");
+  WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Hash", "m1");
+  Install("/assoc=1");
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  EXPECT_TRUE(ProgramFolderGone());
+  const RegValue jpg = ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "");
+  EXPECT_FALSE(jpg.exists) << jpg.text;
+  EXPECT_EQ("Mine.jpg", ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Progid").text);
+  EXPECT_EQ("m1", ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Hash").text);
 }
