@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "core/footprint.h"
+#include "core/product.h"
 #include "core/record_text.h"
+#include "core/uninstall_rules.h"
 
 namespace installrecord {
 
@@ -15,8 +18,29 @@ using recordtext::ParseNumber;
 using recordtext::SplitFields;
 using recordtext::Unescape;
 
-constexpr const char* kHeader = "Pixorra 4.42 install record";
+// Format 2 on: the header names no version; the Format and Version lines
+// follow it. Format 1 named its version in the header.
+constexpr const char* kHeader = "Pixorra install record";
+constexpr const char* kFormatOneStart = "Pixorra ";
+constexpr const char* kFormatOneEnd = " install record";
 constexpr const char* kEnd = "End";
+
+std::string ThisVersion() { return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
+
+// "Pixorra <version> install record", the version being digits and dots.
+bool IsFormatOneHeader(const std::string& line) {
+  const std::string start = kFormatOneStart, end = kFormatOneEnd;
+  if (line.size() <= start.size() + end.size() || line.compare(0, start.size(), start) != 0 ||
+      line.compare(line.size() - end.size(), end.size(), end) != 0) {
+    return false;
+  }
+  const std::string version = line.substr(start.size(), line.size() - start.size() - end.size());
+  if (version.size() > 16 || version.front() == '.' || version.back() == '.') return false;
+  for (char c : version) {
+    if (!((c >= '0' && c <= '9') || c == '.')) return false;
+  }
+  return true;
+}
 
 const char* RootText(Root root) { return root == Root::kLocalMachine ? "HKLM" : "HKCU"; }
 
@@ -54,6 +78,11 @@ bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool*
     if (!Unescape(raw[i], &f[i])) return false;
   }
   const std::string& kind = f[0];
+  // Told once, and only by a text that has a Format line.
+  if (kind == "Version" && f.size() == 2 && record->format >= 2 && record->version.empty() && !f[1].empty()) {
+    record->version = f[1];
+    return true;
+  }
   if (kind == "Folder" && f.size() == 3 && !*sawFolder) {
     if (f[2] != "created" && f[2] != "found") return false;
     record->folder = f[1];
@@ -157,6 +186,46 @@ bool IsBelow(const KeyName& inner, const KeyName& outer) {
          inner.key[outer.key.size()] == '\\' && SameName(inner.key.substr(0, outer.key.size()), outer.key);
 }
 
+const footprint::KnownValue* FindKnownValue(Scope scope, const EarlierValue& value) {
+  for (const footprint::KnownValue& known : footprint::KnownReplacedValues(scope)) {
+    if (known.root == value.root && SameName(known.key, value.key) && SameName(known.name, value.name)) return &known;
+  }
+  return nullptr;
+}
+
+// The data the setup itself writes into value (any version's ProgID for an
+// extension or a user choice): then an earlier installation of ours had set
+// it, and what it held before that is the older record's to tell.
+bool IsOwnData(const footprint::KnownValue& known, const EarlierValue& found) {
+  if (!found.existed) return false;
+  const std::string text = uninstallrules::DataText(found.data);
+  switch (known.kind) {
+    case footprint::ValueKind::kExtensionDefault:
+    case footprint::ValueKind::kUserChoice: return uninstallrules::IsProductProgId(text);
+    case footprint::ValueKind::kRegisteredApplication: return SameName(text, known.ours);
+    // Anybody's NoOpenWith is the same empty string as ours: as before, the
+    // first run that saw it tells.
+    case footprint::ValueKind::kNoOpenWith: return true;
+    case footprint::ValueKind::kUserChoiceHash:
+    case footprint::ValueKind::kNone: break;
+  }
+  return false;
+}
+
+// Whether the newer run's earlier data of value replaces the older record's:
+// only for values the setup replaces, and only when the newer run found
+// somebody else's data (or none) there.
+bool NewerEarlierCounts(const InstallRecord& newer, const EarlierValue& value) {
+  const footprint::KnownValue* known = FindKnownValue(newer.scope, value);
+  if (known == nullptr) return false;
+  if (known->kind == footprint::ValueKind::kUserChoiceHash) {
+    // The hash belongs to the choice it was found with.
+    const EarlierValue* choice = FindEarlier(newer, value.root, value.key, footprint::kProgIdValue);
+    return choice != nullptr && NewerEarlierCounts(newer, *choice);
+  }
+  return !IsOwnData(*known, value);
+}
+
 template <typename T, typename Same>
 void AddMissing(std::vector<T>& into, const std::vector<T>& from, Same same) {
   for (const T& item : from) {
@@ -182,6 +251,8 @@ bool SameName(const std::string& a, const std::string& b) {
 std::string Serialize(const InstallRecord& record) {
   std::string out;
   AddLine(out, {kHeader});
+  AddLine(out, {"Format", std::to_string(kRecordFormat)});
+  AddLine(out, {"Version", Escape(ThisVersion())});
   AddLine(out, {"Folder", Escape(record.folder), record.folderCreated ? "created" : "found"});
   if (record.scope == Scope::kUser) AddLine(out, {"Scope", "user"});
   for (const RecordedFile& file : record.files) {
@@ -221,7 +292,9 @@ bool Parse(const std::string& text, InstallRecord* record, std::string* why) {
     return false;
   };
   if (text.size() > kMaxRecordSize) return fail("too large");
-  bool sawHeader = false, sawFolder = false, sawEnd = false;
+  // The header, then (format 2 on) the Format line, then the facts.
+  enum class Expect { kHeader, kFormat, kFacts } expect = Expect::kHeader;
+  bool sawFolder = false, sawEnd = false;
   std::size_t start = 0;
   int lineNumber = 0;
   while (start < text.size()) {
@@ -232,20 +305,43 @@ bool Parse(const std::string& text, InstallRecord* record, std::string* why) {
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (sawEnd) return fail("text after the end line");
-    if (!sawHeader) {
-      if (line != kHeader) return fail("not an install record");
-      sawHeader = true;
+    if (expect == Expect::kHeader) {
+      if (line == kHeader) {
+        expect = Expect::kFormat;
+      } else if (IsFormatOneHeader(line)) {
+        record->format = 1;
+        expect = Expect::kFacts;
+      } else {
+        return fail("not an install record");
+      }
+      continue;
+    }
+    if (expect == Expect::kFormat) {
+      const std::vector<std::string> f = SplitFields(line);
+      unsigned long format = 0;
+      if (f.size() != 2 || f[0] != "Format" || !ParseNumber(f[1], &format) || format < 2) {
+        return fail("no format line");
+      }
+      record->format = format;
+      expect = Expect::kFacts;
       continue;
     }
     if (line == kEnd) {
       sawEnd = true;
       continue;
     }
-    if (!ParseLine(SplitFields(line), record, &sawFolder)) return fail("line " + std::to_string(lineNumber) + " unreadable");
+    if (ParseLine(SplitFields(line), record, &sawFolder)) continue;
+    // A later version's line: what it names is not this reader's to touch.
+    if (record->format > kRecordFormat) {
+      ++record->unreadLines;
+      continue;
+    }
+    return fail("line " + std::to_string(lineNumber) + " unreadable");
   }
-  if (!sawHeader) return fail("empty");
+  if (expect == Expect::kHeader) return fail("empty");
   if (!sawEnd) return fail("no end line");
   if (!sawFolder) return fail("no folder line");
+  if (record->format == kRecordFormat && record->version.empty()) return fail("no version line");
   return true;
 }
 
@@ -253,6 +349,10 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   // Older facts first, in their order, then what only the newer run saw: an
   // installation repeated with the same choices leaves the same record.
   InstallRecord merged = older;
+  // This build's record, whatever format the older one was read from.
+  merged.format = kRecordFormat;
+  merged.version.clear();
+  merged.unreadLines = 0;
   merged.folder = newer.folder;
   merged.scope = newer.scope;
   auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };
@@ -290,9 +390,19 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
     return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
   });
   AddMissing(merged.createdKeys, newer.createdKeys, SameKeyName);
-  AddMissing(merged.earlier, newer.earlier, [](const EarlierValue& a, const EarlierValue& b) {
-    return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
-  });
+  for (const EarlierValue& value : newer.earlier) {
+    EarlierValue* existing = nullptr;
+    for (EarlierValue& known : merged.earlier) {
+      if (known.root == value.root && SameName(known.key, value.key) && SameName(known.name, value.name)) {
+        existing = &known;
+      }
+    }
+    if (existing == nullptr) {
+      merged.earlier.push_back(value);
+    } else if (NewerEarlierCounts(newer, value)) {
+      *existing = value;
+    }
+  }
   return merged;
 }
 

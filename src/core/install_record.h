@@ -30,6 +30,12 @@ constexpr std::size_t kMaxRecordSize = 256 * 1024;
 // The largest earlier data kept for a value found in one of the product's
 // keys (the most the setup reads of a value).
 constexpr std::size_t kMaxFoundValueSize = 64 * 1024;
+// The record text's own format number, counted apart from the product's
+// version so that a later setup and uninstaller can read what an earlier one
+// wrote, and an earlier one can tell a later record from a damaged one.
+// Format 1 is the text without a Format line ("Pixorra <version> install
+// record"); Serialize writes kRecordFormat.
+constexpr unsigned long kRecordFormat = 2;
 
 enum class Root { kLocalMachine, kCurrentUser };
 
@@ -124,23 +130,38 @@ struct InstallRecord {
   std::vector<ValueName> setValues;
   std::vector<KeyName> createdKeys;      // keys that did not exist before
   std::vector<EarlierValue> earlier;
+  // As Parse found the text: its format, the product version that wrote it
+  // ("" in format 1, whose header alone names it) and the lines of a later
+  // format that this reader does not know and left out. Serialize writes
+  // kRecordFormat and this build's version whatever these say.
+  unsigned long format = kRecordFormat;
+  std::string version;
+  std::size_t unreadLines = 0;
 };
 
-// The record as text: a header line, one line per fact (fields separated by
-// tabs, bytes below 32, "%" and 127 written as %XX), an end line; CR LF line
-// ends so that any editor shows it.
+// The record as text: the header line, "Format" and "Version" lines, one
+// line per fact (fields separated by tabs, bytes below 32, "%" and 127
+// written as %XX), an end line; CR LF line ends so that any editor shows it.
 std::string Serialize(const InstallRecord& record);
 
-// Reads what Serialize wrote. False (and why, in English, for the log) when
-// the text is not such a record: wrong header, an unknown or malformed line,
-// a bad escape, no end line (a cut-off file), text after it, or too large.
+// Reads what Serialize wrote, and what earlier versions wrote (format 1).
+// False (and why, in English, for the log) when the text is not such a
+// record: wrong header, an unknown or malformed line, a bad escape, no end
+// line (a cut-off file), text after it, or too large. A record of a later
+// format is read as far as this reader knows its lines: a line of an
+// unknown kind, or of a known kind whose fields it cannot read, is left out
+// and counted in unreadLines, so that what it names is left alone.
 bool Parse(const std::string& text, InstallRecord* record, std::string* why);
 
 // A later installation into the same folder: the result keeps the union of
-// files, folders, links, earlier folders (never its own) and created keys, and for every value the oldest
-// earlier data (older's), since the later run saw what the earlier one had
-// written. older.folderCreated wins for the same reason. older's facts keep
-// their places, so the same installation twice gives the same text.
+// files, folders, links, earlier folders (never its own) and created keys.
+// older.folderCreated wins, since the later run found what the earlier one
+// had made. The earlier data of a value the setup replaces is what the value
+// held right before the run that replaced it: newer's, unless newer found
+// the product's own data there (written by the earlier installation), in
+// which case older's stays; a user choice's Hash goes with its Progid. Values
+// in the product's own keys keep older's. older's facts keep their places,
+// so the same installation twice gives the same text.
 InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer);
 
 // Case-insensitive (ASCII) comparison, as Windows compares file and key names.

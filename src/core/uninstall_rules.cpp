@@ -1,5 +1,6 @@
 #include "core/uninstall_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -239,6 +240,40 @@ RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFol
     }
   }
   return RecordVerdict::kUsable;
+}
+
+std::vector<std::string> TakeOutOtherPayloadNames(InstallRecord* record, const std::vector<std::string>& payloadNames) {
+  std::vector<std::string> taken;
+  auto other = [&](const std::string& name) {
+    if (!IsPlainRelativeName(name) || IsPayloadName(name, payloadNames)) return false;
+    taken.push_back(name);
+    return true;
+  };
+  auto& files = record->files;
+  files.erase(std::remove_if(files.begin(), files.end(),
+                             [&](const installrecord::RecordedFile& file) { return other(file.name); }),
+              files.end());
+  auto& kept = record->kept;
+  kept.erase(std::remove_if(kept.begin(), kept.end(), other), kept.end());
+  auto& folders = record->createdFolders;
+  folders.erase(std::remove_if(folders.begin(), folders.end(),
+                               [&](const std::string& folder) {
+                                 if (folder.size() < 2 || !IsSeparator(folder.back()) ||
+                                     !IsPlainRelativeName(folder.substr(0, folder.size() - 1)) ||
+                                     IsPayloadFolder(folder, payloadNames)) {
+                                   return false;
+                                 }
+                                 taken.push_back(folder);
+                                 return true;
+                               }),
+                folders.end());
+  return taken;
+}
+
+RecordVerdict AdoptRecord(InstallRecord* record, const std::string& ownFolder,
+                          const std::vector<std::string>& payloadNames, std::string* why) {
+  TakeOutOtherPayloadNames(record, payloadNames);
+  return CheckRecord(*record, ownFolder, payloadNames, why);
 }
 
 std::string WithBackslash(const std::string& folder) {

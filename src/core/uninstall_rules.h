@@ -4,7 +4,9 @@
 // Everything the uninstaller removes is what some installation writes
 // (footprint.h, over every choice); the install record (install_record.h)
 // only has to agree with it. A record that names anything else was not
-// written by the setup and counts as damaged.
+// written by the setup and counts as damaged; only plain file names of
+// another version's payload are set apart instead (AdoptRecord), and left
+// where they are.
 #pragma once
 
 #include <cstddef>
@@ -85,6 +87,17 @@ enum class RecordVerdict { kUsable, kForeign, kDamaged };
 // Checks every line of a parsed record against the folder the uninstaller
 // was started from and the rules above. why: the first offending line.
 RecordVerdict CheckRecord(const InstallRecord& record, const std::string& ownFolder,
+                          const std::vector<std::string>& payloadNames, std::string* why);
+
+// A record another version of the setup wrote may name files, kept files and
+// created folders that this payload does not have. Those that are plain
+// relative names are taken out of record and returned ("\" separated,
+// folders ending in one): they stay where they are, neither removed nor
+// merged as ours. Anything else stays in, for CheckRecord to refuse.
+std::vector<std::string> TakeOutOtherPayloadNames(InstallRecord* record, const std::vector<std::string>& payloadNames);
+// How a setup or an uninstaller takes a parsed record: other payloads' names
+// taken out (TakeOutOtherPayloadNames), then CheckRecord on the rest.
+RecordVerdict AdoptRecord(InstallRecord* record, const std::string& ownFolder,
                           const std::vector<std::string>& payloadNames, std::string* why);
 
 // The program folder must not be a drive or share root, a system folder or

@@ -38,6 +38,7 @@
 #define IDS_PROGRESS_REGISTERING 54
 // The welcome page's line for an installation without administrator rights.
 #define IDS_USER_SCOPE_NOTE      55
+#define IDS_RECORD_LINES_UNREAD  56 // "%u": how many lines of a later record format were left out
 #define IDS_OTHER_RUN            60
 // The installation journal: it cannot be written (nothing changed, exit
 // 1603); a failed run was taken back; an interrupted run was taken back

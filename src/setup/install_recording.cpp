@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/folder_text.h"
@@ -23,7 +24,7 @@ bool IsFolder(const std::string& path) {
 bool ParseUsable(const std::string& text, const std::string& folder, const PayloadContents& payload,
                  InstallRecord* record) {
   return installrecord::Parse(text, record, nullptr) &&
-         uninstallrules::CheckRecord(*record, folder, payload.files, nullptr) == uninstallrules::RecordVerdict::kUsable;
+         uninstallrules::AdoptRecord(record, folder, payload.files, nullptr) == uninstallrules::RecordVerdict::kUsable;
 }
 
 // The record file of folder when it is one the setup wrote for that folder.
@@ -37,7 +38,7 @@ bool ReadUsableRecord(const std::string& folder, const PayloadContents& payload,
 bool ReadUsableCopy(const PayloadContents& payload, installrecord::Scope scope, InstallRecord* record) {
   std::string text;
   if (!ReadRecordCopy(&text, scope) || !installrecord::Parse(text, record, nullptr)) return false;
-  return uninstallrules::CheckRecord(*record, record->folder, payload.files, nullptr) ==
+  return uninstallrules::AdoptRecord(record, record->folder, payload.files, nullptr) ==
          uninstallrules::RecordVerdict::kUsable;
 }
 
@@ -93,6 +94,7 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
 
   InstallRecord file, copy;
   const bool haveFile = ReadUsableRecord(record_.folder, payload_, &file);
+  const std::size_t unreadInFile = haveFile ? file.unreadLines : 0;
   // The other scope's installation in this folder: its files are known, its
   // registration stays that scope's own.
   if (haveFile && file.scope != scope_) {
@@ -100,6 +102,7 @@ bool InstallRecording::BeforeUnpacking(const char* folder, int resourceId, const
     file.scope = scope_;
   }
   const bool haveCopy = ReadUsableCopy(payload_, scope_, &copy);
+  unreadLines_ = std::max(unreadInFile, haveCopy ? copy.unreadLines : std::size_t{0});
   if (haveCopy && installrecord::SameName(copy.folder, record_.folder)) {
     older_ = copy;
     haveOlder_ = true;

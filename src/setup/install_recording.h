@@ -44,6 +44,11 @@ class InstallRecording {
   // and says so itself, the copy is not asked for.
   bool Finish(bool registered);
 
+  // Lines of a later version's record (the folder's or the entry's copy)
+  // that this setup could not read: what they name is left alone, and they
+  // are not written again.
+  std::size_t UnreadLines() const { return unreadLines_; }
+
   // The payload's size once unpacked (0 before BeforeUnpacking).
   unsigned long long PayloadBytes() const { return payload_.unpackedBytes; }
   // The payload's names and stamps (valid after BeforeUnpacking).
@@ -70,4 +75,5 @@ class InstallRecording {
   bool haveHanded_ = false;
   std::vector<std::string> earlierFiles_;
   std::vector<installrecord::LinkPlace> handedGroups_;
+  std::size_t unreadLines_ = 0;
 };

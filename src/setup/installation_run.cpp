@@ -268,6 +268,12 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     return false;
   }
   ReportNotices(reporter, outcome, recorded, folder);
+  if (recording.UnreadLines() > 0) {
+    std::string unread = LoadResourceString(IDS_RECORD_LINES_UNREAD);
+    const std::size_t at = unread.find("%u");
+    if (at != std::string::npos) unread.replace(at, 2, std::to_string(recording.UnreadLines()));
+    reporter.Notice(unread, std::string(folder) + installrecord::kRecordFileName);
+  }
   runprogress::BeginStage(progressrule::Stage::kDone, 0);
   return true;
 }

@@ -22,7 +22,7 @@ void RemoveEarlierFolders(const installrecord::InstallRecord& record, RemovalRep
     std::string text;
     installrecord::InstallRecord earlier;
     if (ReadRecordFile(folder, &text) != RecordFileState::kRead || !installrecord::Parse(text, &earlier, nullptr) ||
-        CheckRecord(earlier, folder, PayloadNames(), nullptr) != RecordVerdict::kUsable) {
+        AdoptRecord(&earlier, folder, PayloadNames(), nullptr) != RecordVerdict::kUsable) {
       continue;
     }
     if (IsViewerProcessRunning(folder.c_str())) continue;

@@ -24,18 +24,30 @@ void Note(const StepResult& done, Root root, const std::string& key, const std::
   failed->push_back(RootName(root) + key + (name != nullptr ? ": " + (name->empty() ? "(Standard)" : *name) : ""));
 }
 
-// A ProgID is registered while its class key exists, for the machine or the
-// user.
-bool IsRegisteredProgId(const std::string& progId) {
+// A ProgID is registered while its class key exists where the value that
+// names it looks: a machine value only among the machine's classes (a
+// class of one user's means nothing to the others), a user's value among
+// the user's or the machine's, as Windows merges them for the user.
+bool IsRegisteredProgId(const std::string& progId, Root root) {
   if (progId.empty()) return false;
   return RegKeyPresent(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\" + progId) ||
-         RegKeyPresent(HKEY_CURRENT_USER, "Software\\Classes\\" + progId);
+         (root == Root::kCurrentUser && RegKeyPresent(HKEY_CURRENT_USER, "Software\\Classes\\" + progId));
 }
 
+// Earlier data goes back only while the program it names is still there:
+// an extension's or a user choice's ProgID has its class key, another
+// application's entry in RegisteredApplications its capabilities key (a
+// path below the same root). A program removed since gets no value that
+// leads nowhere; the value goes instead.
 bool IsRegistered(const KnownValue& value, const installrecord::EarlierValue* earlier) {
   if (earlier == nullptr || !earlier->existed) return false;
+  if (value.kind == ValueKind::kRegisteredApplication) {
+    const std::string capabilities = DataText(earlier->data);
+    return !capabilities.empty() && capabilities.size() < 255 && capabilities.front() != '\\' &&
+           RegKeyPresent(RootKey(value.root), capabilities);
+  }
   const std::string progId = EarlierProgId(value, *earlier);
-  return progId.empty() || IsRegisteredProgId(progId);
+  return progId.empty() || IsRegisteredProgId(progId, value.root);
 }
 
 bool Lists(const std::vector<KeyName>& keys, Root root, const std::string& key) {
@@ -154,7 +166,7 @@ bool ReadTrustedRecord(const std::string& folder, const std::vector<std::string>
                        InstallRecord* record, Scope scope) {
   std::string text;
   return ReadRecordCopy(&text, scope) && installrecord::Parse(text, record, nullptr) && record->scope == scope &&
-         CheckRecord(*record, folder, payloadNames, nullptr) == RecordVerdict::kUsable;
+         AdoptRecord(record, folder, payloadNames, nullptr) == RecordVerdict::kUsable;
 }
 
 void RemoveRegistration(const InstallRecord* trusted, std::vector<std::string>* failed, Scope scope) {

@@ -27,4 +27,5 @@
 #define IDS_UN_CLEANUP_FAILED        123
 #define IDS_UN_HELP                  124
 #define IDS_UN_UNKNOWN_OPTION        125
+#define IDS_UN_UNREAD_LINES          126
 #define IDS_UN_OTHER_RUN             140

@@ -198,7 +198,7 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   } else if (!installrecord::Parse(text, &record, &why)) {
     refusal = IDS_UN_DAMAGED_RECORD;
   } else {
-    switch (CheckRecord(record, folder, PayloadNames(), &why)) {
+    switch (AdoptRecord(&record, folder, PayloadNames(), &why)) {
       case RecordVerdict::kUsable: break;
       case RecordVerdict::kForeign: refusal = IDS_UN_FOREIGN_RECORD; break;
       case RecordVerdict::kDamaged: refusal = IDS_UN_DAMAGED_RECORD; break;
@@ -208,6 +208,13 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
     record = trusted;
   } else if (refusal != 0) {
     return RefuseDisk(refusal, folder, owned, scope, ui);
+  }
+  if (record.unreadLines > 0) {
+    // A later version's record: what its unread lines name is left alone.
+    std::string notice = LoadResourceString(IDS_UN_UNREAD_LINES);
+    const std::size_t count = notice.find("%u");
+    if (count != std::string::npos) notice.replace(count, 2, std::to_string(record.unreadLines));
+    ui.Notice(notice, folder + footprint::kRecordFileName);
   }
 
   const std::string settingsFolder = SettingsFolderOf(folder);

@@ -53,6 +53,10 @@ void SilentUi::FailureWithCause(FailedStep, const std::string& message, const st
   Write(entry);
 }
 
+void SilentUi::Notice(const std::string& message, const std::string& subject) {
+  Write(subject.empty() ? message : subject + ": " + message);
+}
+
 void SilentUi::NotRemoved(const std::vector<LeftItem>& items) {
   for (const LeftItem& item : items) Write(item.path + ": " + item.why);
 }

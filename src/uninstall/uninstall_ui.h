@@ -39,6 +39,8 @@ class SilentUi : public Reporter {
   bool RetryWhileViewerRuns(const std::string& warning) override;
   // One entry each, "path: why".
   void NotRemoved(const std::vector<LeftItem>& items) override;
+  // "subject: message" (message alone without a subject).
+  void Notice(const std::string& message, const std::string& subject) override;
   // One entry each, "path: message".
   void LeftAsUsers(const std::vector<std::string>& paths) override;
   // Only a log the caller named gets the closing line.

@@ -198,7 +198,8 @@ TEST(UserRecord, TheScopeLineRoundTripsAndOnlyTheUsersIsWritten) {
                {"Scope\tuser\tuser", false}};
   for (const auto& l : lines) {
     std::string text = installrecord::Serialize(machine);
-    text.insert(text.find("\r\n") + 2, std::string(l.line) + "\r\n");
+    // Among the facts: before the folder line, after the header's lines.
+    text.insert(text.find("\r\nFolder\t") + 2, std::string(l.line) + "\r\n");
     installrecord::InstallRecord read;
     EXPECT_EQ(l.parses, installrecord::Parse(text, &read, nullptr)) << l.line;
   }

@@ -28,7 +28,18 @@ constexpr const char* kJpgKey = "SOFTWARE\\Classes\\.jpg";
 constexpr const char* kJpgChoice = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice";
 constexpr const char* kBoxCaption = "Pixorra deinstallieren";
 
+constexpr const char* kOtherCapabilities = "SOFTWARE\\Andere\\Capabilities";
+
 std::string Record() { return std::string(kProgramFolder) + "pv_uninstall.dat"; }
+
+// The uninstall entry's copy of the record, as a setup writes it.
+void WriteRecordCopy(const std::string& text) {
+  HKEY entry = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &entry));
+  EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(entry, "InstallRecord", 0, REG_BINARY,
+                                          reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size())));
+  RegCloseKey(entry);
+}
 
 // The record's copy in the uninstall entry, as an installation made before
 // the entry kept one would leave it: without.
@@ -70,6 +81,9 @@ class UninstallRoundTrip : public ::testing::Test {
   static void Clean() {
     shelltest::CleanRegistry();
     DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Other.jpg");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Third.jpg");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kOtherCapabilities);
+    DeleteRegTree(HKEY_CURRENT_USER, "Software\\Classes\\Mine.jpg");
     shelltest::CleanLinks();
     RemoveFolderTree(kProgramFolder);
     RemoveFolderTree(SpecialFolder(CSIDL_APPDATA) + "Pixorra\\");
@@ -547,6 +561,7 @@ TEST_F(UninstallRoundTrip, WhatOthersHadInTheProductsKeysStays) {
   WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg\\shell\\print\\command", "", "drucker.exe \"%1\"");
   WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Pixorra", "Icon", "x.ico");
   WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra", "SOFTWARE\\Andere\\Capabilities");
+  WriteRegText(HKEY_LOCAL_MACHINE, kOtherCapabilities, "ApplicationName", "Andere");
   RoundTrip({"/thumbs=1 /assoc=1"});
   EXPECT_EQ("ABC-123", ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pixorra", "License").text);
   EXPECT_EQ("SOFTWARE\\Andere\\Capabilities",
@@ -686,3 +701,144 @@ TEST_F(UninstallRoundTrip, InteractiveWaitsForTheViewerAndNamesWhatStays) {
 }
 
 }  // namespace
+
+// Another program's entry in the list of registered applications comes back
+// only while its capabilities are still there.
+TEST_F(UninstallRoundTrip, AnotherApplicationsEntryComesBackOnlyWhileItIsRegistered) {
+  const struct {
+    const char* what;
+    bool removedSince;
+  } cases[] = {
+      {"still registered", false},
+      {"removed since", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra", kOtherCapabilities);
+    WriteRegText(HKEY_LOCAL_MACHINE, kOtherCapabilities, "ApplicationName", "Andere");
+    Install("/assoc=1");
+    if (c.removedSince) DeleteRegTree(HKEY_LOCAL_MACHINE, kOtherCapabilities);
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    const RegValue entry = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra");
+    EXPECT_EQ(!c.removedSince, entry.exists) << entry.text;
+    if (!c.removedSince) EXPECT_EQ(kOtherCapabilities, entry.text);
+    Clean();
+  }
+}
+
+// The setup runs again over an installation: the earlier data that counts
+// is what each value held right before the run that took it, unless that run
+// found the product's own data there. What comes back must still be
+// registered.
+TEST_F(UninstallRoundTrip, ARepeatedSetupGivesBackWhatItsRunReplaced) {
+  // Another program takes .jpg: its class, the extension and the user's choice.
+  const auto thirdTakesJpg = [] {
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Other.jpg");
+    WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Third.jpg", "", "Drittes Bild");
+    WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "", "Third.jpg");
+    DeleteRegTree(HKEY_CURRENT_USER, kJpgChoice);
+    WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Progid", "Third.jpg");
+    WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Hash", "t3");
+  };
+  const struct {
+    const char* what;
+    std::function<void()> betweenRuns;
+    std::function<void()> beforeRemoval;
+    const char* jpg;  // .jpg's default afterwards; nullptr: none
+    const char* choice;
+    const char* hash;
+  } cases[] = {
+      {"nobody changed .jpg", [] {}, [] {}, "Other.jpg", "Other.jpg", "h4sh"},
+      {"another program took .jpg between the runs", thirdTakesJpg, [] {}, "Third.jpg", "Third.jpg", "t3"},
+      {"and was removed before the uninstallation", thirdTakesJpg,
+       [] { DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Third.jpg"); }, nullptr, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeedAnotherProgramsJpg();
+    Install("/assoc=1");
+    c.betweenRuns();
+    Install("/assoc=1");
+    EXPECT_EQ("Pixorra.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text);
+    c.beforeRemoval();
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_TRUE(ProgramFolderGone());
+    const RegValue jpg = ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "");
+    const RegValue choice = ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Progid");
+    const RegValue hash = ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Hash");
+    EXPECT_EQ(c.jpg != nullptr, jpg.exists) << jpg.text;
+    EXPECT_EQ(c.choice != nullptr, choice.exists) << choice.text;
+    if (c.jpg != nullptr) EXPECT_EQ(c.jpg, jpg.text);
+    if (c.choice != nullptr) EXPECT_EQ(c.choice, choice.text);
+    if (c.hash != nullptr) EXPECT_EQ(c.hash, hash.text);
+    EXPECT_EQ("image/jpeg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "Content Type").text);
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    Clean();
+  }
+}
+
+// The next version's setup installed over this one and wrote its record in
+// a later format, naming a file this payload does not have. This version's
+// setup and uninstaller read what they know of it: the earlier data comes
+// back, the unknown file stays, and the logs say that lines were left unread.
+TEST_F(UninstallRoundTrip, ALaterVersionsRecordKeepsItsEarlierData) {
+  const struct {
+    const char* what;
+    bool setupAgain;
+  } cases[] = {
+      {"this version's setup runs again", true},
+      {"this version's uninstaller alone", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeedAnotherProgramsJpg();
+    const Snapshot registry = RegistrySnapshot();
+    Install("/assoc=1");
+    const std::string text = ReadFileBytes(Record());
+    const std::string start = "Pixorra install record\r\nFormat\t2\r\nVersion\t4.42\r\n";
+    ASSERT_EQ(0u, text.find(start)) << text;
+    ASSERT_EQ("End\r\n", text.substr(text.size() - 5));
+    const std::string later = "Pixorra install record\r\nFormat\t3\r\nVersion\t4.50\r\n" +
+                              text.substr(start.size(), text.size() - 5 - start.size()) +
+                              "File\tpx_neu.dll\t3\t123\r\nSignatur\tab12\r\nKept\tpx_main64.exe\tverschoben\r\nEnd\r\n";
+    WriteFileBytes(Record(), later);
+    WriteRecordCopy(later);
+    WriteFileBytes(std::string(kProgramFolder) + "px_neu.dll", "neu");
+
+    if (c.setupAgain) {
+      DeleteFileA((work_ + "Pixorra_Install.log").c_str());
+      Install("/assoc=1");
+      EXPECT_NE(std::string::npos, ReadFileBytes(work_ + "Pixorra_Install.log").find("2 Zeilen eines neueren Formats"))
+          << ReadFileBytes(work_ + "Pixorra_Install.log");
+      const std::string rewritten = ReadFileBytes(Record());
+      EXPECT_EQ(0u, rewritten.find(start)) << rewritten;
+      EXPECT_EQ(std::string::npos, rewritten.find("px_neu.dll")) << "not ours to record";
+    }
+    EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+    EXPECT_EQ(!c.setupAgain, Log().find("2 Zeilen eines neueren Formats") != std::string::npos) << Log();
+    const std::vector<std::string> left = {"px_neu.dll"};
+    EXPECT_TRUE(WaitFor([&] { return ListFolder(kProgramFolder) == left; }, 15000)) << ListFolder(kProgramFolder).size();
+    EXPECT_EQ("neu", ReadFileBytes(std::string(kProgramFolder) + "px_neu.dll"));
+    EXPECT_EQ("Other.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "").text);
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    Clean();
+  }
+}
+
+// A class that only the current user registers: it counts for the user's
+// own choice, not for the machine's extension, which every user sees.
+TEST_F(UninstallRoundTrip, OnlyAClassOfTheMachineComesBackForTheMachine) {
+  WriteRegText(HKEY_CURRENT_USER, "Software\\Classes\\Mine.jpg", "", "Mein Bild");
+  WriteRegText(HKEY_LOCAL_MACHINE, kJpgKey, "", "Mine.jpg");
+  WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Progid", "Mine.jpg");
+  WriteRegText(HKEY_CURRENT_USER, kJpgChoice, "Hash", "m1");
+  Install("/assoc=1");
+  EXPECT_EQ(0u, RunQuietUninstall()) << Log();
+  EXPECT_TRUE(ProgramFolderGone());
+  const RegValue jpg = ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "");
+  EXPECT_FALSE(jpg.exists) << jpg.text;
+  EXPECT_EQ("Mine.jpg", ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Progid").text);
+  EXPECT_EQ("m1", ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Hash").text);
+}

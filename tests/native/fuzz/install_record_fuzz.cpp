@@ -37,5 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!uninstallrules::IsProductLinkName(link.place, link.name)) pxfuzz::Require("accepted link " + link.name);
     }
   }
+  // Taken as a setup or an uninstaller takes it: other payloads' names out,
+  // the rest checked. What remains usable names only this payload's files.
+  installrecord::InstallRecord adopted = record;
+  if (uninstallrules::AdoptRecord(&adopted, record.folder, payload, &why) == uninstallrules::RecordVerdict::kUsable) {
+    for (const installrecord::RecordedFile& file : adopted.files) {
+      if (!uninstallrules::IsPayloadName(file.name, payload)) pxfuzz::Require("adopted " + file.name);
+    }
+    for (const std::string& folder : adopted.createdFolders) {
+      if (!uninstallrules::IsPayloadFolder(folder, payload)) pxfuzz::Require("adopted folder " + folder);
+    }
+  }
   return 0;
 }
