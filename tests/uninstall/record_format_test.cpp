@@ -102,7 +102,9 @@ TEST(RecordFormat, HeadersAndFormatLines) {
     InstallRecord r;
     std::string why;
     EXPECT_EQ(c.read, Parse(c.text, &r, &why)) << c.what << ": " << why;
-    if (c.read) EXPECT_EQ(c.format, r.format) << c.what;
+    if (c.read) {
+      EXPECT_EQ(c.format, r.format) << c.what;
+    }
   }
 }
 
@@ -245,7 +247,9 @@ TEST(RecordFormat, MergeKeepsTheEarlierDataOfTheRunThatReplacedIt) {
     const EarlierValue* value = FindEarlier(merged, c.root, c.key, c.name);
     ASSERT_NE(nullptr, value) << c.what;
     EXPECT_EQ(c.kept != nullptr, value->existed) << c.what;
-    if (c.kept != nullptr) EXPECT_EQ(std::string(c.kept) + '\0', value->data) << c.what;
+    if (c.kept != nullptr) {
+      EXPECT_EQ(std::string(c.kept) + '\0', value->data) << c.what;
+    }
   }
 }
 

@@ -722,7 +722,9 @@ TEST_F(UninstallRoundTrip, AnotherApplicationsEntryComesBackOnlyWhileItIsRegiste
     EXPECT_TRUE(ProgramFolderGone());
     const RegValue entry = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\RegisteredApplications", "Pixorra");
     EXPECT_EQ(!c.removedSince, entry.exists) << entry.text;
-    if (!c.removedSince) EXPECT_EQ(kOtherCapabilities, entry.text);
+    if (!c.removedSince) {
+      EXPECT_EQ(kOtherCapabilities, entry.text);
+    }
     Clean();
   }
 }
@@ -769,9 +771,15 @@ TEST_F(UninstallRoundTrip, ARepeatedSetupGivesBackWhatItsRunReplaced) {
     const RegValue hash = ReadRegValue(HKEY_CURRENT_USER, kJpgChoice, "Hash");
     EXPECT_EQ(c.jpg != nullptr, jpg.exists) << jpg.text;
     EXPECT_EQ(c.choice != nullptr, choice.exists) << choice.text;
-    if (c.jpg != nullptr) EXPECT_EQ(c.jpg, jpg.text);
-    if (c.choice != nullptr) EXPECT_EQ(c.choice, choice.text);
-    if (c.hash != nullptr) EXPECT_EQ(c.hash, hash.text);
+    if (c.jpg != nullptr) {
+      EXPECT_EQ(c.jpg, jpg.text);
+    }
+    if (c.choice != nullptr) {
+      EXPECT_EQ(c.choice, choice.text);
+    }
+    if (c.hash != nullptr) {
+      EXPECT_EQ(c.hash, hash.text);
+    }
     EXPECT_EQ("image/jpeg", ReadRegValue(HKEY_LOCAL_MACHINE, kJpgKey, "Content Type").text);
     DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
     Clean();
