@@ -5,6 +5,7 @@
 
 #include "install/archive_reader.h"
 #include "install/entry_writer.h"
+#include "platform/thread_stack.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ void TakeEntries(unzFile archive, SharedWalk& walk, EntryWriter& writer, FirstFa
 }
 
 DWORD WINAPI SecondReader(void* parameter) {
+  ReleaseUnusedStack();
   SharedWalk& walk = *static_cast<SharedWalk*>(parameter);
   KeptArchive kept(walk.file, 0);
   unzFile archive = OpenKeptArchive(&kept);
