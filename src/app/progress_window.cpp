@@ -10,6 +10,7 @@
 #include "core/progress_rule.h"
 #include "framework/common_controls.h"
 #include "platform/run_progress.h"
+#include "platform/thread_stack.h"
 #include "resources/resource.h"
 #include "setup/silent_start.h"
 
@@ -38,6 +39,7 @@ class ProgressWindow {
   // Runs on the window's thread: creates, shows and pumps until the run has
   // ended.
   static DWORD WINAPI Thread(void* self) {
+    ReleaseUnusedStack();
     auto* window = static_cast<ProgressWindow*>(self);
     window->Run();
     SetEvent(window->onScreen_);  // also when no window could be made

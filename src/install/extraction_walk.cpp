@@ -6,6 +6,7 @@
 #include "core/footprint_names.h"
 #include "install/archive_reader.h"
 #include "install/entry_writer.h"
+#include "platform/thread_stack.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ void TakeEntries(unzFile archive, SharedWalk& walk, EntryWriter& writer, FirstFa
 }
 
 DWORD WINAPI SecondReader(void* parameter) {
+  ReleaseUnusedStack();
   SharedWalk& walk = *static_cast<SharedWalk*>(parameter);
   KeptArchive kept(walk.file, 0);
   unzFile archive = OpenKeptArchive(&kept);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/shell_links.h"
+#include "platform/thread_stack.h"
 #include "setup/install_recording.h"
 
 SideWork::SideWork(InstallRecording& recording, bool allUsers, bool withLinks)
@@ -25,6 +26,7 @@ SideWork::~SideWork() {
 void SideWork::TakeNotes() { recording_.BeforeRegistration(allUsers_); }
 
 DWORD WINAPI SideWork::Run(void* self) {
+  ReleaseUnusedStack();
   SideWork& work = *static_cast<SideWork*>(self);
   if (!work.withLinks_) {
     work.figures_ = AskScreenMetrics();
