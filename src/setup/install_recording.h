@@ -32,6 +32,8 @@ class InstallRecording {
   // Before the registration: the earlier data for the record, and the
   // registry as it is for the journal (RegistryBefore).
   void BeforeRegistration(bool allUsers);
+  // Whether the Start-menu group folder existed (valid after BeforeRegistration).
+  bool GroupExisted() const { return groupExisted_; }
   // The registry lists of a journal, as BeforeRegistration found them.
   const journal::Journal& RegistryBefore() const { return registryBefore_; }
   // After the registration, while its links may still be written: the keys

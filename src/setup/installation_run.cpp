@@ -166,10 +166,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // names): every later entry names its files there.
   journal.entries().folder = uninstallrules::WithBackslash(folder);
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
-  if (!PrepareFolder(folder, createdFolders, recording, journal, reporter)) {
-    journal.RollBack();
-    return false;
-  }
+  if (!PrepareFolder(folder, createdFolders, recording, journal, reporter)) return TakeBack(reporter, journal);
   // Every file and folder of the payload, each with what stands at its name
   // now, before the first is written.
   const StepResult payloadNoted = NotePayload(folder, recording.Payload(), journal);
@@ -202,13 +199,22 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // must be seen before any link is written. The links are written from now
   // on while the rest goes on; the record waits for the last of them.
   const ScreenMetrics metrics = sideWork.WaitForNotes();
-  // The settings file, the links and the registry as they are now, in one
-  // write before any of them changes.
-  std::vector<ProductLink> links = ProductLinks(options, folder);
+  // The group folder, the settings files and the registry as they are now,
+  // in one write before any of them changes; then the links, once their
+  // names are known (naming them makes the group folder).
+  if (options.startMenuGroup && !recording.GroupExisted()) {
+    journal.entries().createdGroups.push_back(options.allUsers ? installrecord::LinkPlace::kCommonPrograms
+                                                               : installrecord::LinkPlace::kUserPrograms);
+  }
   NoteSettings(folder, options.iniFolder, &journal.entries());
-  NoteLinks(links, options.allUsers, &journal.entries());
   NoteRegistry(recording.RegistryBefore(), &journal.entries());
-  const StepResult noted = journal.Write();
+  StepResult noted = journal.Write();
+  std::vector<ProductLink> links;
+  if (noted) {
+    links = ProductLinks(options, folder);
+    NoteLinks(links, options.allUsers, &journal.entries());
+    noted = journal.Write();
+  }
   if (!noted) {
     FailJournal(reporter, noted);
     return TakeBack(reporter, journal);
@@ -252,8 +258,11 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     return TakeBack(reporter, journal);
   }
   // The earlier record stays until the run has ended, for a failure to
-  // put back.
-  const StepResult setAside = runfiles::SetRecordAside(recordFolder);
+  // put back. Something else at its name (a folder) is no record: the
+  // record then cannot be written, which the log tells without failing the
+  // run, as the entry's copy still lets the uninstaller take it back.
+  const StepResult setAside =
+      journal.entries().recordReplaced ? runfiles::SetRecordAside(recordFolder) : StepResult::Done();
   if (!setAside) {
     FailWithCause(reporter, FailedStep::kRegistration, IDS_RECORD_FAILED, recordFolder + installrecord::kRecordFileName,
                   setAside.subject, setAside.error);

@@ -21,11 +21,6 @@
 
 namespace {
 
-bool FolderPresent(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool StartsWith(const std::string& text, const std::string& start) {
   return !start.empty() && text.size() >= start.size() && installrecord::SameName(text.substr(0, start.size()), start);
 }
@@ -137,7 +132,6 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
   const std::string desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
   const LinkPlace programsPlace = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
   const LinkPlace desktopPlace = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
-  bool groupNoted = false;
   for (const ProductLink& link : links) {
     if (link.folder.empty()) continue;
     journal::Link entry;
@@ -145,10 +139,6 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
     if (StartsWith(path, programs)) {
       entry.place = programsPlace;
       entry.name = path.substr(programs.size());
-      if (!groupNoted) {
-        groupNoted = true;
-        if (!FolderPresent(link.folder)) entries->createdGroups.push_back(programsPlace);
-      }
     } else if (StartsWith(path, desktop)) {
       entry.place = desktopPlace;
       entry.name = path.substr(desktop.size());

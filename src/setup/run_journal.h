@@ -61,8 +61,7 @@ std::vector<std::string> UsersFilesAtPayloadNames(const std::string& folder, con
 // whether a file stands at its name, and writes the journal.
 StepResult NotePayload(const std::string& folder, const PayloadContents& payload, RunJournal& journal);
 
-// Notes each link the run will save (whether one stands there) and the
-// groups it will create.
+// Notes each link the run will save, and whether one stands there.
 void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Journal* entries);
 
 bool FilePresent(const std::string& path);

@@ -318,8 +318,9 @@ TEST(SilentInstall, FileThatCannotBeWrittenIsSkippedAndReported) {
   // A file of the user's at a payload name is moved aside before anything
   // is unpacked; one held by another program cannot be, and the run ends
   // there, naming it.
-  EXPECT_EQ(LogTexts(start), std::vector<std::string>{kNotSetAside + ": " + target + "\r\n" + target +
-                                                      "px_about.txt: " + ErrorText(ERROR_SHARING_VIOLATION)});
+  EXPECT_EQ(LogTexts(start), (std::vector<std::string>{kNotSetAside + ": " + target + "\r\n" + target +
+                                                           "px_about.txt: " + ErrorText(ERROR_SHARING_VIOLATION),
+                                                       "Die Installation wurde zur\xFC" "ckgenommen."}));
   EXPECT_EQ(ReadFileBytes(target + "px_about.txt"), "in use");
   EXPECT_EQ(ListFolder(target), std::vector<std::string>{"px_about.txt"});  // nothing unpacked, no pv_kept
   EXPECT_FALSE(FileExists(TempArchivePath()));

@@ -209,8 +209,9 @@ TEST_F(FolderLinks, AFileKeptEarlierIsNeverOverwritten) {
   WriteFileWithFolders(target_ + "Html\\index.htm", "<p>my page</p>");
   const RunResult run = Install();
   EXPECT_EQ(kFailed, run.exitCode);
-  EXPECT_EQ(Texts{kNotSetAside + ": " + target_ + "\r\n" + target_ + "pv_kept\\px_about.txt: " +
-                  ErrorText(ERROR_ALREADY_EXISTS)},
+  EXPECT_EQ((Texts{kNotSetAside + ": " + target_ + "\r\n" + target_ + "pv_kept\\px_about.txt: " +
+                       ErrorText(ERROR_ALREADY_EXISTS),
+                   "Die Installation wurde zur\xFC" "ckgenommen."}),
             LogTexts(start_));
   EXPECT_EQ("kept by an earlier run", ReadFileBytes(target_ + "pv_kept\\px_about.txt"));
   EXPECT_EQ("my newer about text", ReadFileBytes(target_ + "px_about.txt"));

@@ -280,7 +280,7 @@ TEST_F(Faults, TemporaryFolderReadOnly) {
     ScopedEnv temp("TEMP", "S:\\"), tmp("TMP", "S:\\");
     EXPECT_EQ(kFailed, Silent("/folder=" + target).exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nS:\\pxmaing_x64.zip: " + ErrorText(ERROR_ACCESS_DENIED)},
+  EXPECT_EQ((Texts{target + ": " + kInstallFailed + "\r\nS:\\pxmaing_x64.zip: " + ErrorText(ERROR_ACCESS_DENIED), kTakenBack}),
             LogTexts(start_));
   EXPECT_EQ(kNoChanges, ChangedOutside(before, SnapshotDisk(), {start_, target}));
   EXPECT_EQ(Texts{}, ListFolder(target));
