@@ -87,8 +87,9 @@ void ReportNotices(Reporter& reporter, const RegistrationOutcome& outcome, bool 
 // Before anything is unpacked: the program folder and its folders must be
 // where their names say, and the user's files at payload names are moved
 // aside into pv_kept (an earlier installation's files are simply replaced).
+// movedAny: on failure, whether files had been moved aside (and went back).
 bool PrepareFolder(const char* folder, const std::vector<std::string>& createdFolders, InstallRecording& recording,
-                   RunJournal& journal, Reporter& reporter) {
+                   RunJournal& journal, Reporter& reporter, bool* movedAny) {
   PayloadContents payload;
   ReadPayloadContents(IDR_PAYLOAD, kPayloadType, &payload);
   // The run made the folder itself when the last folder it created is it.
@@ -108,6 +109,7 @@ bool PrepareFolder(const char* folder, const std::vector<std::string>& createdFo
     return true;
   }
   const StepResult& failure = prepared.result;
+  *movedAny = prepared.problem != PreparationProblem::kLinkedFolder;
   if (prepared.problem == PreparationProblem::kLinkedFolder) {
     return Fail(reporter, FailedStep::kTargetFolder, IDS_FOLDER_IS_LINK, failure.subject);
   }
@@ -166,7 +168,14 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // names): every later entry names its files there.
   journal.entries().folder = uninstallrules::WithBackslash(folder);
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
-  if (!PrepareFolder(folder, createdFolders, recording, journal, reporter)) return TakeBack(reporter, journal);
+  bool movedAny = false;
+  if (!PrepareFolder(folder, createdFolders, recording, journal, reporter, &movedAny)) {
+    // The files moved so far went back: the log says so; a folder that
+    // leads elsewhere was refused before anything was touched.
+    if (movedAny) return TakeBack(reporter, journal);
+    journal.RollBack();
+    return false;
+  }
   // Every file and folder of the payload, each with what stands at its name
   // now, before the first is written.
   const StepResult payloadNoted = NotePayload(folder, recording.Payload(), journal);
