@@ -47,11 +47,14 @@ TEST(PX_SUITE, FailsWithTheFolderFirstInTheLog) {
   const std::string start = FreshFolder(PX_CASE "_start");
   const std::string target = FreshFolder(PX_CASE "_target");
   EXPECT_EQ(RunFrom(start, target.substr(0, target.size() - 1)), 0);
-  // A damaged entry is named itself; an archive cut short is named whole.
+  // A damaged entry is named itself, by the name it is unpacked under; an
+  // archive cut short is named whole. Then the run says it took back what
+  // it had done.
   const std::string cause = std::string(PX_CASE) == "truncated"
                                 ? TempArchivePath() + ": " + ErrorText(ERROR_INVALID_DATA)
-                                : target + "big.bin: " + ErrorText(ERROR_CRC);
-  EXPECT_EQ(LogTexts(start), std::vector<std::string>{target + ": " + kInstallFailed + "\r\n" + cause});
+                                : target + "big.bin.pxnew: " + ErrorText(ERROR_CRC);
+  EXPECT_EQ(LogTexts(start), (std::vector<std::string>{target + ": " + kInstallFailed + "\r\n" + cause,
+                                                       "Die Installation wurde zur\xFC" "ckgenommen."}));
   EXPECT_EQ(CurrentFolder(), start);  // the log went where the run started
   EXPECT_EQ(GetFileAttributesA(TempArchivePath().c_str()), INVALID_FILE_ATTRIBUTES);
   // No settings file: the run stopped before it.
