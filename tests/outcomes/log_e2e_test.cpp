@@ -106,10 +106,14 @@ TEST_F(LogFile, FailuresNameTheirCauseThere) {
   }
   ASSERT_EQ(kFailed, Run("/silent /folder=relpix" + logArgument).exitCode);
 
+  // Each run that had begun to install says that it took that back.
+  const std::string takenBack = "Die Installation wurde zur\xFC" "ckgenommen.";
   Texts expected = {
       target_ + ": " + kInstallFailed + "\r\n" + afile + "\\pxmaing_x64.zip: " + ErrorText(ERROR_PATH_NOT_FOUND),
+      takenBack,
       heldTarget + ": " + kInstallFailed + "\r\n" + heldTarget + "px_main64.exe: " +
           ErrorText(ERROR_SHARING_VIOLATION),
+      takenBack,
   };
   // Wine answers "file not found" for a folder on a drive that does not exist.
   if (noQ) expected.push_back(kCannotCreate + ": Q:\\Pixorra\\\r\nQ:\\Pixorra: " + ErrorText(ERROR_FILE_NOT_FOUND));
