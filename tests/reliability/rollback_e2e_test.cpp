@@ -1,10 +1,11 @@
 // Setup runs that do not end as planned, end to end with the real programs:
-// a run killed at each of its steps, a first installation or an upgrade that
+// a run killed at each of its steps (also a current user's run), the
+// uninstaller killed at its steps, a first installation or an upgrade that
 // fails on a fault, and a run that cannot keep its journal. Whatever happened,
 // the next ordinary run must leave what an uninterrupted run leaves, the
-// uninstaller must leave the machine as it was before the installation, and
-// a failed run must leave nothing of its own and the earlier installation
-// as it was.
+// uninstaller (started again after its own kill) must leave the machine as
+// it was before the installation, and a failed run must leave nothing of its
+// own and the earlier installation as it was.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <sddl.h>
@@ -440,6 +441,268 @@ TEST_P(KilledRun, TheUninstallerLeavesTheMachineAsBefore) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, KilledRun, ::testing::ValuesIn(kKillPoints),
+                         [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.name); });
+
+// --- The uninstaller killed at each step --------------------------------
+
+// Stops `program` once `reached` says so (tried every millisecond for up to
+// a minute); true when it was still running then, so that the kill caught it.
+bool KillWhen(const StartedProgram& program, const std::function<bool()>& reached, DWORD* code) {
+  bool caught = false;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 60000) {
+    if (reached()) {
+      caught = true;
+      break;
+    }
+    if (WaitForSingleObject(program.process(), 0) == WAIT_OBJECT_0) break;
+    Sleep(1);
+  }
+  if (caught) TerminateProcess(program.process(), kKilledCode);
+  *code = pxtest::kNoExitCode;
+  WaitForSingleObject(program.process(), 20000);
+  GetExitCodeProcess(program.process(), code);
+  return caught && *code == kKilledCode;
+}
+
+// Processes of a job: all there have been, and those still running.
+struct JobProcesses {
+  DWORD total = 0;
+  DWORD active = 0;
+};
+
+JobProcesses CountJobProcesses(HANDLE job) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+  if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)) return {};
+  return JobProcesses{info.TotalProcesses, info.ActiveProcesses};
+}
+
+// What becomes of the uninstaller's copy in TEMP at a kill point.
+enum class Copy {
+  kNotYet,    // the point comes before the copy is started
+  kLivesOn,   // only the uninstaller itself is killed: its copy goes on
+  kKilledToo, // both die, as when the machine goes off
+};
+
+struct UninstallKillPoint {
+  const char* name;
+  const char* effect;
+  bool (*reached)();
+  Copy copy;
+};
+
+void PrintTo(const UninstallKillPoint& point, std::ostream* out) { *out << point.name; }
+
+bool EveryPayloadFileLeft() { return LookAtUnpacking().inPlace == PayloadFileNames().size(); }
+
+const UninstallKillPoint kUninstallKillPoints[] = {
+    {"AfterTheRegistration", "the product's class key is gone, .jpg is Other's again, every payload file is there",
+     [] {
+       return !RegKeyExists(LM, "SOFTWARE\\Classes\\Pixorra") && ReadRegValue(LM, kJpgKey, "").text == "Other.jpg" &&
+              EveryPayloadFileLeft();
+     },
+     Copy::kNotYet},
+    {"DuringTheFiles", "some payload files besides the uninstaller are gone, others are there",
+     [] {
+       const std::size_t left = LookAtUnpacking().inPlace;
+       return left > 1 && left < PayloadFileNames().size();
+     },
+     Copy::kNotYet},
+    {"AfterTheRecord", "the record is gone, the folder is there",
+     [] { return !FileExists(kProgramFolder + "pv_uninstall.dat") && FolderExists(kProgramFolder); }, Copy::kLivesOn},
+    {"AfterTheRecordWithItsCopy", "the record is gone, the folder is there",
+     [] { return !FileExists(kProgramFolder + "pv_uninstall.dat") && FolderExists(kProgramFolder); },
+     Copy::kKilledToo},
+};
+
+// A kill of the uninstaller that came too late is tried more often than one
+// of the setup: its steps after the registration are short.
+constexpr int kUninstallKillAttempts = 8;
+
+class KilledUninstall : public CutShort, public ::testing::WithParamInterface<UninstallKillPoint> {
+ protected:
+  // Installs from a fresh start (`before` is that start), starts the
+  // uninstaller and kills it once the point's effect shows; true when the
+  // kill caught it. A run that ended first is tried again from a fresh start.
+  bool KillAt(const UninstallKillPoint& point, Machine* before, std::string* tries) {
+    for (int attempt = 1; attempt <= kUninstallKillAttempts; ++attempt) {
+      Reset();
+      *before = LookAtMachine();
+      const std::string prefix = "attempt " + std::to_string(attempt) + ": ";
+      if (Setup(kFullOptions).exitCode != 0) {
+        *tries += prefix + "the installation failed: " + Log() + "\n";
+        continue;
+      }
+      StartedProgram uninstaller = StartProgram(kProgramFolder + "pv_uninstall.exe", "/silent", work_);
+      if (!uninstaller.started()) {
+        *tries += prefix + "the uninstaller did not start\n";
+        continue;
+      }
+      // The uninstaller's copy in TEMP is started into the same job: the
+      // job's second process. It waits for the uninstaller's end.
+      HANDLE job = CreateJobObjectA(nullptr, nullptr);
+      if (job == nullptr || !AssignProcessToJobObject(job, uninstaller.process())) {
+        if (job != nullptr) CloseHandle(job);
+        *tries += prefix + "no job for the uninstaller\n";
+        continue;
+      }
+      bool copyFound = false;
+      const auto reached = [&] {
+        if (!point.reached()) return false;
+        if (point.copy == Copy::kNotYet) return true;
+        copyFound = CountJobProcesses(job).total >= 2;
+        if (copyFound && point.copy == Copy::kKilledToo) TerminateJobObject(job, kKilledCode);
+        return copyFound;
+      };
+      DWORD code = pxtest::kNoExitCode;
+      const bool caught = KillWhen(uninstaller, reached, &code);
+      // The copy that lives on (also the one of a run that ended first)
+      // finishes before anyone looks.
+      WaitFor([&] { return CountJobProcesses(job).active == 0; }, 30000);
+      CloseHandle(job);
+      if (caught) return true;
+      *tries += prefix + "the uninstaller ended (exit code " + std::to_string(code) + ") " +
+                (point.copy != Copy::kNotYet && !copyFound ? "before its copy in TEMP was seen\n" : "first\n");
+    }
+    return false;
+  }
+};
+
+TEST_P(KilledUninstall, TheNextUninstallLeavesTheMachineAsBefore) {
+  const UninstallKillPoint& point = GetParam();
+  Machine before;
+  std::string tries;
+  ASSERT_TRUE(KillAt(point, &before, &tries)) << point.name << ": the kill never caught the uninstaller:\n" << tries;
+  if (!tries.empty()) std::cout << point.name << ": tried again after a run that ended first:\n" << tries;
+
+  // The user starts the folder's uninstaller again, if there is one left:
+  // only a copy in TEMP that lived on can have removed it.
+  const bool again = FileExists(kProgramFolder + "pv_uninstall.exe");
+  EXPECT_EQ(point.copy != Copy::kLivesOn, again) << point.name << ": the uninstaller after the kill";
+  const DWORD code = again ? Uninstall() : 0u;
+  EXPECT_EQ(0u, code) << point.name << ": the second uninstaller run failed: "
+                      << ReadFileBytes(work_ + "Pixorra_Uninstall.log");
+  EXPECT_EQ("", MachineDifference(before, LookAtMachine()))
+      << point.name << " (killed once " << point.effect << "), then "
+      << (again ? "the uninstaller again" : "nothing left to run")
+      << ": what differs from the machine before the installation";
+  EXPECT_EQ("Other.jpg", ReadRegValue(LM, kJpgKey, "").text) << point.name;
+  EXPECT_FALSE(FolderExists(kProgramFolder)) << point.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, KilledUninstall, ::testing::ValuesIn(kUninstallKillPoints),
+                         [](const ::testing::TestParamInfo<UninstallKillPoint>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// --- The current user's run killed ----------------------------------------
+
+const HKEY CU = HKEY_CURRENT_USER;
+const std::string kUserOptions = "/scope=user " + kFullOptions;
+
+std::string UserProgramFolder() { return SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs\\Pixorra\\"; }
+
+bool UserJournalLeft() { return ReadRegValue(CU, kJournalKey, kJournalValue).exists; }
+
+const KillPoint kUserKillPoints[] = {
+    {"DuringTheRegistration", "the user's class key of the product exists or the user's .jpg is ours",
+     [] {
+       return RegKeyExists(CU, "Software\\Classes\\Pixorra") ||
+              ReadRegValue(CU, "Software\\Classes\\.jpg", "").text == "Pixorra.jpg";
+     }},
+    {"BeforeTheRecordIsFinished", "the record or its copy exists while the user's journal is still there",
+     [] {
+       const std::string folder = UserProgramFolder();
+       const bool record = FileExists(folder + "pv_uninstall.dat") || FileExists(folder + "pv_uninstall.dat.new") ||
+                           ReadRegValue(CU, shelltest::kUninstallKey, "InstallRecord").exists;
+       return record && UserJournalLeft();
+     }},
+};
+
+// The whole machine and the bytes of the user's program folder.
+struct UserInstallation {
+  Machine machine;
+  DiskState files;
+};
+
+class KilledUserRun : public CutShort, public ::testing::WithParamInterface<KillPoint> {
+ protected:
+  void SetUp() override {
+    CutShort::SetUp();
+    // Windows has the user's folder for programs of their own; a new Wine
+    // prefix does not, and the setup leaves it once it made it.
+    CreateDirectoryA((SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs").c_str(), nullptr);
+    RemoveFolderTree(UserProgramFolder());
+    start_ = LookAtUserInstallation();
+  }
+  void TearDown() override {
+    CleanUser(start_.machine);
+    CutShort::TearDown();
+  }
+  // What a current user's installation may have written: its folder, its
+  // links, and every key and value of the user's registry that `start`
+  // does not have.
+  static void CleanUser(const Machine& start) {
+    for (const auto& entry : uninstalltest::RegistrySnapshot()) {
+      if (entry.first.compare(0, 5, "HKCU\\") != 0 || start.registry.count(entry.first) != 0) continue;
+      const std::string path = entry.first.substr(5);
+      const std::size_t value = path.find("\\\\");
+      if (value == std::string::npos) DeleteRegTree(CU, path.substr(0, path.size() - 1));
+      else DeleteRegValue(CU, path.substr(0, value), path.substr(value + 2));
+    }
+    shelltest::CleanLinks();
+    RemoveFolderTree(UserProgramFolder());
+  }
+
+  UserInstallation LookAtUserInstallation() {
+    return UserInstallation{LookAtMachine(), faulttest::SnapshotTree(UserProgramFolder(), false)};
+  }
+
+  std::string UserDifference(const UserInstallation& expected, const UserInstallation& now) {
+    std::string text = MachineDifference(expected.machine, now.machine);
+    const std::string files = Difference(expected.files, now.files);
+    if (!files.empty()) text += "bytes of the user's program folder:\n" + files;
+    return text;
+  }
+
+  UserInstallation start_;  // the machine before any of the test's runs
+};
+
+TEST_P(KilledUserRun, TheNextRunEndsAsAnUninterruptedOne) {
+  const KillPoint& point = GetParam();
+  ASSERT_EQ(0u, Setup(kUserOptions).exitCode) << "the uninterrupted run failed: " << Log();
+  const UserInstallation expected = LookAtUserInstallation();
+  ASSERT_FALSE(expected.files.empty());
+
+  std::string tries;
+  bool caught = false;
+  for (int attempt = 1; attempt <= kKillAttempts && !caught; ++attempt) {
+    Reset();
+    CleanUser(start_.machine);
+    // Every attempt starts where the uninterrupted run started.
+    ASSERT_EQ("", UserDifference(start_, LookAtUserInstallation())) << "what the cleaning left";
+    StartedProgram setup = StartProgram(SetupExePath(), "/silent " + kUserOptions, work_);
+    ASSERT_TRUE(setup.started());
+    DWORD code = pxtest::kNoExitCode;
+    caught = KillWhen(setup, point.reached, &code) && UserJournalLeft();
+    if (!caught) {
+      tries += "attempt " + std::to_string(attempt) + ": exit code " + std::to_string(code) +
+               (UserJournalLeft() ? "" : ", no journal left") + "\n";
+    }
+  }
+  ASSERT_TRUE(caught) << point.name << ": the kill never caught the run:\n" << tries;
+  if (!tries.empty()) std::cout << point.name << ": tried again after a run that ended first:\n" << tries;
+  EXPECT_FALSE(JournalLeft()) << point.name << ": a current user's run keeps no journal for the machine";
+
+  const RunResult retry = Setup(kUserOptions);
+  EXPECT_EQ(0u, retry.exitCode) << point.name << ": the run after the kill failed: " << Log();
+  EXPECT_EQ("", UserDifference(expected, LookAtUserInstallation()))
+      << point.name << " (killed once " << point.effect
+      << "): after the next run, what differs from an uninterrupted current user's run";
+  EXPECT_EQ("", Lines(StagedOrReplacedFiles(UserProgramFolder()))) << point.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, KilledUserRun, ::testing::ValuesIn(kUserKillPoints),
                          [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.name); });
 
 // --- Faults -------------------------------------------------------------
