@@ -111,8 +111,9 @@ TEST_F(RefusedFolders, AFailedRunTakesAwayTheEmptyFoldersItMade) {
     const RunResult run = RunWide(SetupLine(L"/silent /folder=" + Wide(target)), start_);
     EXPECT_EQ(kFailed, run.exitCode);
   }
-  EXPECT_EQ(Texts{target + ": " + kInstallFailed + "\r\nC:\\pxtest\\outcomes\\no_such_temp\\pxmaing_x64.zip: " +
-                  ErrorText(ERROR_PATH_NOT_FOUND)},
+  EXPECT_EQ((Texts{target + ": " + kInstallFailed + "\r\nC:\\pxtest\\outcomes\\no_such_temp\\pxmaing_x64.zip: " +
+                       ErrorText(ERROR_PATH_NOT_FOUND),
+                   "Die Installation wurde zur\xFC" "ckgenommen."}),
             LogTexts(start_));
   EXPECT_FALSE(FolderExists("C:\\pxtest\\outcomes\\area\\new\\"));
   EXPECT_EQ(Texts{}, ChangedOutside(before.disk, Snapshot().disk, {start_ + kLogName}));
