@@ -274,6 +274,26 @@ class CutShort : public ::testing::Test {
   void SetUp() override {
     work_ = MakeTempFolder("rollback_work");
     Reset();
+    origin_ = uninstalltest::RegistrySnapshot();
+  }
+  // Back to the test's start: the cleaning above goes by the product's
+  // names, and a run also makes keys that earlier tests may or may not have
+  // left (the user's FileExts entries, say), which would then be found or
+  // created depending on the order the tests ran in.
+  void ResetToOrigin() {
+    Reset();
+    for (const auto& entry : uninstalltest::RegistrySnapshot()) {
+      if (origin_.count(entry.first) != 0) continue;
+      const bool user = entry.first.compare(0, 5, "HKCU\\") == 0;
+      if (!user && entry.first.compare(0, 5, "HKLM\\") != 0) continue;
+      const std::string path = entry.first.substr(5);
+      const std::size_t value = path.find("\\\\");
+      if (value == std::string::npos) {
+        DeleteRegTree(user ? CU : LM, path.substr(0, path.size() - 1));
+      } else {
+        DeleteRegValue(user ? CU : LM, path.substr(0, value), path.substr(value + 2));
+      }
+    }
   }
   void TearDown() override {
     Clean();
@@ -311,6 +331,7 @@ class CutShort : public ::testing::Test {
   }
 
   std::string work_;
+  uninstalltest::Snapshot origin_;  // the registry as each run starts from
 };
 
 // --- Runs killed at each step -------------------------------------------
@@ -353,11 +374,11 @@ class KilledRun : public CutShort, public ::testing::WithParamInterface<KillPoin
   // What an uninterrupted run with the same options leaves, from the same
   // start; the machine is reset afterwards.
   Installation Uninterrupted() {
-    Reset();
+    ResetToOrigin();
     const RunResult run = Setup(kFullOptions);
     EXPECT_EQ(0u, run.exitCode) << "the uninterrupted run failed: " << Log();
     const Installation installed = LookAtInstallation();
-    Reset();
+    ResetToOrigin();
     return installed;
   }
 
@@ -368,7 +389,7 @@ class KilledRun : public CutShort, public ::testing::WithParamInterface<KillPoin
   // `tries` says what each attempt that did not count saw.
   bool KillAt(const KillPoint& point, const std::function<void()>& beforeRun, std::string* tries) {
     for (int attempt = 1; attempt <= kKillAttempts; ++attempt) {
-      Reset();
+      ResetToOrigin();
       if (beforeRun) beforeRun();
       StartedProgram setup = StartProgram(SetupExePath(), "/silent " + kFullOptions, work_);
       if (!setup.started()) {

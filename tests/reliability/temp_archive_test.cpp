@@ -105,6 +105,16 @@ TEST_F(TempArchive, GoneWhenTheSetupIsKilledWhileUnpacking) {
     EXPECT_TRUE(WaitFor([&] { return !FileExists(archive_); }, 5000)) << "run " << run;
   }
   if (!killedWhileThere) GTEST_SKIP() << "the setup never was caught in its unpacking";
+  // The killed run left its journal; the next run takes it back before it
+  // looks at anything else, even one that then refuses its folder.
+  HKEY journal = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\PixorraSetup", 0, KEY_READ, &journal));
+  RegCloseKey(journal);
+  EXPECT_EQ(kFailed, RunProgram(SetupExePath(), "/silent /folder=relpix", temp_).exitCode);
+  EXPECT_NE(ReadFileBytes(temp_ + "Pixorra_Install.log").find("Eine unterbrochene Installation wurde zur\xFC" "ckgenommen."),
+            std::string::npos);
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\PixorraSetup", 0, KEY_READ, &journal));
+  EXPECT_FALSE(FolderExists(target_)) << "what the killed run unpacked is taken back with the folder it made";
 }
 
 TEST_F(TempArchive, AFileInTheWayFailsTheRunAndStaysUntouched) {
