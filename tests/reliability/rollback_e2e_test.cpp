@@ -33,6 +33,7 @@ using faulttest::RegistryState;
 namespace {
 
 const HKEY LM = HKEY_LOCAL_MACHINE;
+const HKEY CU = HKEY_CURRENT_USER;
 const std::string kProgramFolder = "C:\\Program Files\\Pixorra\\";
 const std::string kFullOptions = "/group=1 /desktop=1 /thumbs=1 /assoc=1";
 constexpr char kJournalKey[] = "SOFTWARE\\PixorraSetup";
@@ -618,7 +619,6 @@ INSTANTIATE_TEST_SUITE_P(Points, KilledUninstall, ::testing::ValuesIn(kUninstall
 
 // --- The current user's run killed ----------------------------------------
 
-const HKEY CU = HKEY_CURRENT_USER;
 const std::string kUserOptions = "/scope=user " + kFullOptions;
 
 std::string UserProgramFolder() { return SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs\\Pixorra\\"; }
