@@ -179,21 +179,65 @@ std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   return names;
 }
 
+namespace {
+
+// The names of open's values and sub-keys, in the order the registry lists
+// them.
+std::vector<std::string> OpenValueNames(HKEY open) {
+  std::vector<std::string> names;
+  std::vector<char> name(16384);
+  for (DWORD index = 0;; ++index) {
+    DWORD length = static_cast<DWORD>(name.size());
+    const LONG status = RegEnumValueA(open, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name.data(), length);
+  }
+  return names;
+}
+
+std::vector<std::string> OpenSubkeyNames(HKEY open) {
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD length = sizeof name;
+    const LONG status = RegEnumKeyExA(open, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;  // no key name is that long
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+// path (open) and everything below it, parents first: each key is opened
+// once, below its parent, which costs far less than opening every key by
+// its whole path from the root several times.
+void ReadOpenTree(HKEY open, const std::string& path, std::size_t maxData, std::vector<std::string>* keys,
+                  std::vector<RegTreeValue>* values) {
+  keys->push_back(path);
+  for (const std::string& name : OpenValueNames(open)) {
+    RegData read = QueryData(open, name);
+    if (read.exists && read.data.size() <= maxData) values->push_back({path, name, std::move(read)});
+  }
+  for (const std::string& sub : OpenSubkeyNames(open)) {
+    HKEY child = nullptr;
+    if (RegOpenKeyExA(open, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &child) != ERROR_SUCCESS) {
+      // Not readable now: listed, as the walk by names did, without values.
+      keys->push_back(path + "\\" + sub);
+      continue;
+    }
+    ReadOpenTree(child, path + "\\" + sub, maxData, keys, values);
+    RegCloseKey(child);
+  }
+}
+
+}  // namespace
+
 bool ReadRegTree(HKEY root, const std::string& key, std::size_t maxData, std::vector<std::string>* keys,
                  std::vector<RegTreeValue>* values) {
-  if (!RegKeyPresent(root, key)) return false;
-  std::vector<std::string> pending = {key};
-  while (!pending.empty()) {
-    const std::string current = pending.back();
-    pending.pop_back();
-    keys->push_back(current);
-    const std::vector<std::string> names = RegValueNames(root, current);
-    const std::vector<RegData> read = ReadRegValues(root, current, names);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      if (read[i].exists && read[i].data.size() <= maxData) values->push_back({current, names[i], read[i]});
-    }
-    const std::vector<std::string> subkeys = RegSubkeyNames(root, current);
-    for (auto sub = subkeys.rbegin(); sub != subkeys.rend(); ++sub) pending.push_back(current + "\\" + *sub);
-  }
+  HKEY open = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &open) != ERROR_SUCCESS) return false;
+  ReadOpenTree(open, key, maxData, keys, values);
+  RegCloseKey(open);
   return true;
 }
