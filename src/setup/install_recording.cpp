@@ -179,7 +179,7 @@ void InstallRecording::BeforeRegistration(bool allUsers) {
   // The product's keys that someone else made before: what they hold stays.
   for (const footprint::KnownKey& own : footprint::OwnKeys(scope_)) {
     const KeyName key{own.root, own.key};
-    if (!CreatedByUs(key)) CaptureFoundKey(key, &record_);
+    if (!CreatedByUs(key)) CaptureFoundKey(key, registryBefore_, &record_);
   }
   if (haveHanded_) {
     record_ = installrecord::Merge(handed_, record_);

@@ -141,6 +141,91 @@ void CaptureFoundKey(const installrecord::KeyName& key, InstallRecord* record) {
   }
 }
 
+namespace {
+
+std::string Utf8ToAnsi(const std::string& text) {
+  if (text.empty()) return text;
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::string();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string ansi(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &ansi[0], size, nullptr, nullptr);
+  return ansi;
+}
+
+// Text data as the ANSI calls hand it out: the stored UTF-16 in the code page.
+std::string TextDataToAnsi(const std::string& data) {
+  const int length = static_cast<int>(data.size() / 2);
+  if (length == 0) return std::string();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  for (int i = 0; i < length; ++i) {
+    wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(data[2 * i]) |
+                                   (static_cast<unsigned char>(data[2 * i + 1]) << 8));
+  }
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string ansi(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &ansi[0], size, nullptr, nullptr);
+  return ansi;
+}
+
+bool AtOrBelow(const std::string& key, const std::string& top) {
+  return SameName(key, top) ||
+         (key.size() > top.size() && key[top.size()] == '\\' && SameName(key.substr(0, top.size()), top));
+}
+
+}  // namespace
+
+void CaptureFoundKey(const installrecord::KeyName& key, const journal::Journal& before, InstallRecord* record) {
+  const journal::Key* own = nullptr;
+  for (const journal::Key& listed : before.ownKeys) {
+    if (listed.root == key.root && SameName(listed.key, key.key)) own = &listed;
+  }
+  bool linked = own != nullptr && own->link;
+  for (const journal::Key& sub : before.ownSubKeys) {
+    linked = linked || (sub.root == key.root && sub.link && AtOrBelow(sub.key, key.key));
+  }
+  // Not noted, or a link somewhere in it (which the reading by names goes
+  // through): read it as always.
+  if (own == nullptr || linked) {
+    CaptureFoundKey(key, record);
+    return;
+  }
+  if (!own->existed) return;
+  // Nested own keys were noted each with its own tree: every key and value
+  // once, in the order first noted.
+  std::vector<std::string> keys = {key.key};
+  for (const journal::Key& sub : before.ownSubKeys) {
+    if (sub.root != key.root || !AtOrBelow(sub.key, key.key)) continue;
+    const std::string name = Utf8ToAnsi(sub.key);
+    bool listed = false;
+    for (const std::string& seen : keys) listed = listed || SameName(seen, name);
+    if (!listed) keys.push_back(name);
+  }
+  for (const std::string& found : keys) record->foundKeys.push_back({key.root, found});
+  const std::size_t firstValue = record->earlier.size();
+  for (const journal::Value& value : before.ownValues) {
+    if (value.root != key.root || value.tooLarge || !AtOrBelow(value.key, key.key)) continue;
+    installrecord::EarlierValue earlier;
+    earlier.root = key.root;
+    earlier.key = Utf8ToAnsi(value.key);
+    earlier.name = Utf8ToAnsi(value.name);
+    earlier.existed = true;
+    earlier.type = value.type;
+    const bool text = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
+    earlier.data = text ? TextDataToAnsi(value.data) : value.data;
+    if (earlier.data.size() > installrecord::kMaxFoundValueSize) continue;
+    bool listed = false;
+    for (std::size_t i = firstValue; i < record->earlier.size() && !listed; ++i) {
+      listed = SameName(record->earlier[i].key, earlier.key) && SameName(record->earlier[i].name, earlier.name);
+    }
+    if (!listed) record->earlier.push_back(earlier);
+  }
+}
+
 bool GroupFolderExists(bool allUsers) {
   const std::string programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
   if (programs.empty()) return false;

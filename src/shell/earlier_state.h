@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/journal.h"
 #include "platform/registry_edit.h"
 
 // The registry before the registration, read once for the install record and
@@ -35,6 +36,11 @@ void CaptureEarlierState(installrecord::InstallRecord* record, std::vector<RegDa
 // kMaxFoundValueSize) as earlier data: someone else made them, and only what
 // the setup adds to them may go again.
 void CaptureFoundKey(const installrecord::KeyName& key, installrecord::InstallRecord* record);
+// The same from the journal's notes of the registry (before: CaptureRegistry's
+// lists), without reading the key again; a key the notes do not have, or
+// one with a registry link in it, is read.
+void CaptureFoundKey(const installrecord::KeyName& key, const journal::Journal& before,
+                     installrecord::InstallRecord* record);
 
 // After the registration: the product's keys it wrote and the values that
 // now hold the setup's data (the record's list of what was set; the
