@@ -138,14 +138,39 @@ bool QueryValue(HKEY open, const std::wstring& name, std::size_t maxData, DWORD*
   return false;
 }
 
-void ReadBelow(HKEY open, const std::string& path, std::size_t maxData, std::vector<TreeKey>* keys,
-               std::vector<TreeValue>* values) {
-  for (const std::wstring& name : ValueNames(open)) {
+// Every value of open with its name, type and bytes: each in one call when it
+// fits the buffers (most do), else by name as QueryValue reads it.
+void ReadValues(HKEY open, const std::string& path, std::size_t maxData, std::vector<TreeValue>* values) {
+  std::vector<wchar_t> name(kMaxValueName + 1);
+  std::vector<BYTE> bytes(4096);
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = kMaxValueName + 1;
+    DWORD size = static_cast<DWORD>(bytes.size());
+    DWORD type = REG_NONE;
+    LONG status = RegEnumValueW(open, index, name.data(), &nameLength, nullptr, &type, bytes.data(), &size);
     TreeValue value;
     value.key = path;
-    value.name = Narrow(name.c_str(), static_cast<DWORD>(name.size()));
-    if (QueryValue(open, name, maxData, &value.type, &value.data, &value.tooLarge)) values->push_back(value);
+    if (status == ERROR_SUCCESS && size <= maxData) {
+      value.name = Narrow(name.data(), nameLength);
+      value.type = type;
+      value.data.assign(reinterpret_cast<const char*>(bytes.data()), size);
+      values->push_back(value);
+      continue;
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) break;
+    // Larger than the buffer: its name alone, then the value by name.
+    nameLength = kMaxValueName + 1;
+    status = RegEnumValueW(open, index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) continue;
+    const std::wstring wide(name.data(), nameLength);
+    value.name = Narrow(wide.c_str(), nameLength);
+    if (QueryValue(open, wide, maxData, &value.type, &value.data, &value.tooLarge)) values->push_back(value);
   }
+}
+
+void ReadBelow(HKEY open, const std::string& path, std::size_t maxData, std::vector<TreeKey>* keys,
+               std::vector<TreeValue>* values) {
+  ReadValues(open, path, maxData, values);
   for (const std::wstring& name : SubkeyNames(open)) {
     const std::string child = path + "\\" + Narrow(name.c_str(), static_cast<DWORD>(name.size()));
     HKEY sub = nullptr;

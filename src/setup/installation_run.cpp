@@ -176,18 +176,20 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     journal.RollBack();
     return false;
   }
+  // Started now, the one helper thread works while the payload is noted and
+  // unpacked (see SideWork); nothing is written unless the unpacking
+  // succeeds.
+  const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
+  SideWork sideWork(recording, options.allUsers, withLinks);
   // Every file and folder of the payload, each with what stands at its name
   // now, before the first is written.
   const StepResult payloadNoted = NotePayload(folder, recording.Payload(), journal);
   if (!payloadNoted) {
+    sideWork.WaitForNotes();
     FailJournal(reporter, payloadNoted);
     return TakeBack(reporter, journal);
   }
   runprogress::BeginStage(progressrule::Stage::kUnpacking, recording.PayloadBytes());
-  // Started now, the one helper thread works while the payload is unpacked
-  // (see SideWork); nothing is written unless the unpacking succeeds.
-  const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
-  SideWork sideWork(recording, options.allUsers, withLinks);
   char destination[kPathSize];
   std::memcpy(destination, folder, sizeof destination);
   // Each file is unpacked beside the one it replaces and put in place only

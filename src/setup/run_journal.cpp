@@ -49,6 +49,18 @@ StepResult RunJournal::Write() { return WriteJournal(entries_.scope, journal::Se
 
 StepResult RunJournal::Finish() {
   if (!begun_ || ended_) return StepResult::Done();
+  // Nothing replaced is left to delete: removing the journal is the end.
+  bool leftToComplete = entries_.recordReplaced;
+  for (const journal::File& file : entries_.files) leftToComplete = leftToComplete || file.replaces;
+  if (!leftToComplete) {
+    const StepResult removed = RemoveJournal(entries_.scope);
+    if (!removed) {
+      RollBack();
+      return removed;
+    }
+    ended_ = true;
+    return removed;
+  }
   entries_.state = journal::State::kFinished;
   // Once this write has happened, a cut-off clean-up is completed by the
   // next run, never undone. Without it the run's end is known nowhere: the
