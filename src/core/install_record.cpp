@@ -25,7 +25,6 @@ constexpr const char* kFormatOneStart = "Pixorra ";
 constexpr const char* kFormatOneEnd = " install record";
 constexpr const char* kEnd = "End";
 
-std::string ThisVersion() { return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
 
 // "Pixorra <version> install record", the version being digits and dots.
 bool IsFormatOneHeader(const std::string& line) {
@@ -42,35 +41,6 @@ bool IsFormatOneHeader(const std::string& line) {
   return true;
 }
 
-const char* RootText(Root root) { return root == Root::kLocalMachine ? "HKLM" : "HKCU"; }
-
-bool ParseRoot(const std::string& text, Root* root) {
-  if (text == "HKLM") *root = Root::kLocalMachine;
-  else if (text == "HKCU") *root = Root::kCurrentUser;
-  else return false;
-  return true;
-}
-
-const char* PlaceText(LinkPlace place) {
-  switch (place) {
-    case LinkPlace::kUserPrograms: return "user-programs";
-    case LinkPlace::kCommonPrograms: return "common-programs";
-    case LinkPlace::kUserDesktop: return "user-desktop";
-    case LinkPlace::kCommonDesktop: return "common-desktop";
-  }
-  return "";
-}
-
-bool ParsePlace(const std::string& text, LinkPlace* place) {
-  for (LinkPlace candidate : {LinkPlace::kUserPrograms, LinkPlace::kCommonPrograms, LinkPlace::kUserDesktop,
-                              LinkPlace::kCommonDesktop}) {
-    if (text == PlaceText(candidate)) {
-      *place = candidate;
-      return true;
-    }
-  }
-  return false;
-}
 
 bool ParseLine(const std::vector<std::string>& raw, InstallRecord* record, bool* sawFolder) {
   std::vector<std::string> f(raw.size());
@@ -237,6 +207,38 @@ void AddMissing(std::vector<T>& into, const std::vector<T>& from, Same same) {
 
 }  // namespace
 
+std::string VersionText() { return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
+
+const char* RootText(Root root) { return root == Root::kLocalMachine ? "HKLM" : "HKCU"; }
+
+bool ParseRoot(const std::string& text, Root* root) {
+  if (text == "HKLM") *root = Root::kLocalMachine;
+  else if (text == "HKCU") *root = Root::kCurrentUser;
+  else return false;
+  return true;
+}
+
+const char* PlaceText(LinkPlace place) {
+  switch (place) {
+    case LinkPlace::kUserPrograms: return "user-programs";
+    case LinkPlace::kCommonPrograms: return "common-programs";
+    case LinkPlace::kUserDesktop: return "user-desktop";
+    case LinkPlace::kCommonDesktop: return "common-desktop";
+  }
+  return "";
+}
+
+bool ParsePlace(const std::string& text, LinkPlace* place) {
+  for (LinkPlace candidate : {LinkPlace::kUserPrograms, LinkPlace::kCommonPrograms, LinkPlace::kUserDesktop,
+                              LinkPlace::kCommonDesktop}) {
+    if (text == PlaceText(candidate)) {
+      *place = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool SameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -252,7 +254,7 @@ std::string Serialize(const InstallRecord& record) {
   std::string out;
   AddLine(out, {kHeader});
   AddLine(out, {"Format", std::to_string(kRecordFormat)});
-  AddLine(out, {"Version", Escape(ThisVersion())});
+  AddLine(out, {"Version", Escape(VersionText())});
   AddLine(out, {"Folder", Escape(record.folder), record.folderCreated ? "created" : "found"});
   if (record.scope == Scope::kUser) AddLine(out, {"Scope", "user"});
   for (const RecordedFile& file : record.files) {

@@ -164,6 +164,17 @@ bool Parse(const std::string& text, InstallRecord* record, std::string* why);
 // so the same installation twice gives the same text.
 InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer);
 
+// This build's product version as the record and the journal write it ("4.42").
+std::string VersionText();
+
+// The spellings of roots ("HKLM", "HKCU") and link places ("user-programs",
+// ...) that the record and the journal share; the parsers accept exactly
+// those.
+const char* RootText(Root root);
+bool ParseRoot(const std::string& text, Root* root);
+const char* PlaceText(LinkPlace place);
+bool ParsePlace(const std::string& text, LinkPlace* place);
+
 // Case-insensitive (ASCII) comparison, as Windows compares file and key names.
 bool SameName(const std::string& a, const std::string& b);
 

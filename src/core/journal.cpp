@@ -7,7 +7,11 @@ namespace journal {
 namespace {
 
 using installrecord::LinkPlace;
+using installrecord::ParsePlace;
+using installrecord::ParseRoot;
+using installrecord::PlaceText;
 using installrecord::Root;
+using installrecord::RootText;
 using recordtext::AddLine;
 using recordtext::Escape;
 using recordtext::ParseNumber;
@@ -16,36 +20,6 @@ using recordtext::Unescape;
 
 constexpr const char* kHeader = "Pixorra installation journal";
 constexpr const char* kEnd = "End";
-
-const char* RootText(Root root) { return root == Root::kLocalMachine ? "HKLM" : "HKCU"; }
-
-bool ParseRoot(const std::string& text, Root* root) {
-  if (text == "HKLM") *root = Root::kLocalMachine;
-  else if (text == "HKCU") *root = Root::kCurrentUser;
-  else return false;
-  return true;
-}
-
-const LinkPlace kPlaces[] = {LinkPlace::kUserPrograms, LinkPlace::kCommonPrograms, LinkPlace::kUserDesktop,
-                             LinkPlace::kCommonDesktop};
-const char* const kPlaceTexts[] = {"user-programs", "common-programs", "user-desktop", "common-desktop"};
-
-const char* PlaceText(LinkPlace place) {
-  for (int i = 0; i < 4; ++i) {
-    if (kPlaces[i] == place) return kPlaceTexts[i];
-  }
-  return "";
-}
-
-bool ParsePlace(const std::string& text, LinkPlace* place) {
-  for (int i = 0; i < 4; ++i) {
-    if (text == kPlaceTexts[i]) {
-      *place = kPlaces[i];
-      return true;
-    }
-  }
-  return false;
-}
 
 bool ParseYesNo(const std::string& text, const char* yes, const char* no, bool* value) {
   if (text == yes) *value = true;

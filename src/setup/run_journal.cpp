@@ -5,7 +5,6 @@
 #include <shlobj.h>
 
 #include "core/footprint_names.h"
-#include "core/product.h"
 #include "core/reporter.h"
 #include "core/uninstall_rules.h"
 #include "install/install_record_file.h"
@@ -28,7 +27,7 @@ bool StartsWith(const std::string& text, const std::string& start) {
 }  // namespace
 
 RunJournal::RunJournal(installrecord::Scope scope, const std::string& folder) {
-  entries_.version = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+  entries_.version = installrecord::VersionText();
   entries_.scope = scope;
   entries_.folder = folder;
   if (!entries_.folder.empty() && entries_.folder.back() != '\\') entries_.folder += '\\';
