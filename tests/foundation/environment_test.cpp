@@ -109,7 +109,8 @@ TEST_F(ViewerWindow, NotRunningWhenNoViewerWindowExists) {
 TEST_F(ViewerWindow, RunningWhileShownAndWhileHidden) {
   HWND window = StartViewer();
   ASSERT_NE(nullptr, window);
-  EXPECT_TRUE(IsWindowVisible(window));
+  // The window exists before the viewer shows it.
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }, 5000));
   EXPECT_TRUE(IsViewerRunning());
 
   ShowWindow(window, SW_HIDE);

@@ -44,7 +44,8 @@ TEST_F(StandInPrograms, ViewerNamesTheShownFileInItsTitle) {
   HWND window = WaitForViewer();
   ASSERT_NE(nullptr, window);
   EXPECT_EQ("Urlaub am See.jpg - Pixorra", WindowText(window));
-  EXPECT_TRUE(IsWindowVisible(window));
+  // The window exists before the viewer shows it.
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }, 5000));
 }
 
 TEST_F(StandInPrograms, ViewerThumbnailsModeSaysSo) {
