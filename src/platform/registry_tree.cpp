@@ -1,5 +1,6 @@
 #include "platform/registry_tree.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -138,40 +139,86 @@ bool QueryValue(HKEY open, const std::wstring& name, std::size_t maxData, DWORD*
   return false;
 }
 
-// Every value of open with its name, type and bytes: each in one call when it
-// fits the buffers (most do), else by name as QueryValue reads it.
-void ReadValues(HKEY open, const std::string& path, std::size_t maxData, std::vector<TreeValue>* values) {
-  std::vector<wchar_t> name(kMaxValueName + 1);
-  std::vector<BYTE> bytes(4096);
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = kMaxValueName + 1;
-    DWORD size = static_cast<DWORD>(bytes.size());
+// The buffers of one reading, grown as the keys need and reused.
+struct ReadBuffers {
+  std::vector<wchar_t> name;
+  std::vector<BYTE> bytes;
+};
+
+void Fit(std::vector<wchar_t>* buffer, std::size_t size) {
+  if (buffer->size() < size) buffer->resize(size);
+}
+
+// Every value of open with its name, type and bytes, each in one call: the
+// key's counts and largest sizes are asked first, so no call is spent on the
+// end of a list. A value that grew meanwhile is read by name as QueryValue
+// reads it. False when open is a link: its target is one of its values.
+bool ReadValues(HKEY open, const std::string& path, std::size_t maxData, DWORD count, DWORD longestName,
+                DWORD largestData, ReadBuffers* buffers, std::vector<TreeValue>* values) {
+  const std::size_t first = values->size();
+  Fit(&buffers->name, std::min<DWORD>(longestName, kMaxValueName) + 1);
+  if (buffers->bytes.size() < largestData && largestData <= maxData) buffers->bytes.resize(largestData);
+  if (buffers->bytes.empty()) buffers->bytes.resize(1);
+  for (DWORD index = 0; index < count; ++index) {
+    DWORD nameLength = static_cast<DWORD>(buffers->name.size());
+    DWORD size = static_cast<DWORD>(buffers->bytes.size());
     DWORD type = REG_NONE;
-    LONG status = RegEnumValueW(open, index, name.data(), &nameLength, nullptr, &type, bytes.data(), &size);
+    LONG status =
+        RegEnumValueW(open, index, buffers->name.data(), &nameLength, nullptr, &type, buffers->bytes.data(), &size);
     TreeValue value;
     value.key = path;
     if (status == ERROR_SUCCESS && size <= maxData) {
-      value.name = Narrow(name.data(), nameLength);
+      value.name = Narrow(buffers->name.data(), nameLength);
       value.type = type;
-      value.data.assign(reinterpret_cast<const char*>(bytes.data()), size);
+      value.data.assign(reinterpret_cast<const char*>(buffers->bytes.data()), size);
       values->push_back(value);
       continue;
     }
     if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) break;
-    // Larger than the buffer: its name alone, then the value by name.
-    nameLength = kMaxValueName + 1;
-    status = RegEnumValueW(open, index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+    // Larger than the buffers: its name alone, then the value by name.
+    Fit(&buffers->name, kMaxValueName + 1);
+    nameLength = static_cast<DWORD>(buffers->name.size());
+    status = RegEnumValueW(open, index, buffers->name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) continue;
-    const std::wstring wide(name.data(), nameLength);
+    const std::wstring wide(buffers->name.data(), nameLength);
     value.name = Narrow(wide.c_str(), nameLength);
     if (QueryValue(open, wide, maxData, &value.type, &value.data, &value.tooLarge)) values->push_back(value);
   }
+  for (std::size_t i = first; i < values->size(); ++i) {
+    if ((*values)[i].type == REG_LINK && SameRegName((*values)[i].name, "SymbolicLinkValue")) {
+      values->resize(first);
+      return false;
+    }
+  }
+  return true;
 }
 
-void ReadBelow(HKEY open, const std::string& path, std::size_t maxData, std::vector<TreeKey>* keys,
-               std::vector<TreeValue>* values) {
-  ReadValues(open, path, maxData, values);
-  for (const std::wstring& name : SubkeyNames(open)) {
+// Lists the key open (at path) with its values, then every key below it.
+void ReadKey(HKEY open, const std::string& path, std::size_t maxData, ReadBuffers* buffers,
+             std::vector<TreeKey>* keys, std::vector<TreeValue>* values) {
+  DWORD subkeys = 0, longestSubkey = 0, valueCount = 0, longestName = 0, largestData = 0;
+  if (RegQueryInfoKeyW(open, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &valueCount, &longestName,
+                       &largestData, nullptr, nullptr) != ERROR_SUCCESS) {
+    // Read to the end of each list instead.
+    subkeys = valueCount = 0xFFFFFFFF;
+    longestName = kMaxValueName;
+  }
+  const std::size_t at = keys->size();
+  keys->push_back({path, false});
+  if (!ReadValues(open, path, maxData, valueCount, longestName, largestData, buffers, values)) {
+    (*keys)[at].link = true;
+    return;
+  }
+  std::vector<std::wstring> names;
+  for (DWORD index = 0; index < subkeys; ++index) {
+    wchar_t name[kMaxKeyName];
+    DWORD length = kMaxKeyName;
+    const LONG status = RegEnumKeyExW(open, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  for (const std::wstring& name : names) {
     const std::string child = path + "\\" + Narrow(name.c_str(), static_cast<DWORD>(name.size()));
     HKEY sub = nullptr;
     const LONG status = OpenAsIs(open, name, KEY_READ, &sub);
@@ -181,9 +228,7 @@ void ReadBelow(HKEY open, const std::string& path, std::size_t maxData, std::vec
       continue;
     }
     Handle held(sub);
-    const bool link = IsLink(sub);
-    keys->push_back({child, link});
-    if (!link) ReadBelow(sub, child, maxData, keys, values);
+    ReadKey(sub, child, maxData, buffers, keys, values);
   }
 }
 
@@ -316,9 +361,8 @@ bool ReadTreeAsIs(HKEY root, const std::string& key, std::size_t maxData, std::v
     return true;
   }
   Handle held(opened);
-  const bool link = IsLink(opened);
-  keys->push_back({key, link});
-  if (!link) ReadBelow(opened, key, maxData, keys, values);
+  ReadBuffers buffers;
+  ReadKey(opened, key, maxData, &buffers, keys, values);
   return true;
 }
 

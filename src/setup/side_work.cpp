@@ -34,9 +34,11 @@ DWORD WINAPI SideWork::Run(void* self) {
     SetEvent(work.notesTaken_);
     return 0;
   }
-  const ShellLinkThread linkThread;
+  // The notes first: the caller waits for them right after the unpacking,
+  // and the links come only after that.
   work.TakeNotes();
   SetEvent(work.notesTaken_);
+  const ShellLinkThread linkThread;
   WaitForSingleObject(work.linksReady_, INFINITE);
   work.SaveRemainingLinks();
   return 0;

@@ -12,16 +12,17 @@
 class InstallRecording;
 
 // Its jobs, in this order on its thread:
-//  1. in a run with links: COM and the shell's link class set up, so that
-//     the first link does not pay for them after the unpacking; in a run
-//     without links: the screen figures for the settings file (the first
-//     call that needs the display costs about 30 ms under Wine, and nothing
-//     before the settings file needs them; with links they are asked on the
-//     caller's thread when the settings file needs them, as measured);
-//  2. the install record's notes of what the registration may replace
-//     (InstallRecording::BeforeRegistration; nothing changes those values
-//     while the payload is unpacked);
-//  3. in a run with links: the links handed over by SaveLinks, saved while
+//  1. in a run without links: the screen figures for the settings file (the
+//     first call that needs the display costs about 30 ms under Wine, and
+//     nothing before the settings file needs them; with links they are asked
+//     on the caller's thread when the settings file needs them, as measured);
+//  2. the install record's and the journal's notes of what the registration
+//     may replace (InstallRecording::BeforeRegistration; nothing changes
+//     those values while the payload is unpacked); the caller waits for
+//     them after the unpacking;
+//  3. in a run with links: COM and the shell's link class set up, so that
+//     the first link does not pay for them on the caller's thread;
+//  4. in a run with links: the links handed over by SaveLinks, saved while
 //     the caller writes the registry (under Wine every saved link waits about
 //     35 ms for a helper process, which made the links most of a full
 //     installation's time when they were saved one after the other).

@@ -215,11 +215,17 @@ TEST_F(RegistryJournal, FoundValuesComeBackByteForByte) {
   const std::string large(300 * 1024, 'x');
   RegSetValueExW(open, L"Large", 0, REG_BINARY, reinterpret_cast<const BYTE*>(large.data()),
                  static_cast<DWORD>(large.size()));
+  // Larger than the values read before it in the same key, and with every byte.
+  std::string medium(20 * 1024, '\0');
+  for (std::size_t i = 0; i < medium.size(); ++i) medium[i] = static_cast<char>(i * 7);
+  RegSetValueExW(open, L"Medium", 0, REG_BINARY, reinterpret_cast<const BYTE*>(medium.data()),
+                 static_cast<DWORD>(medium.size()));
   RegCloseKey(open);
   journal::Journal journal;
   CaptureRegistry(Scope::kMachine, &journal);
   Register(kFolder, Choice::Images);
   pxtest::WriteRegText(HKEY_LOCAL_MACHINE, key, "Large", "changed by the run");
+  pxtest::WriteRegText(HKEY_LOCAL_MACHINE, key, "Medium", "changed by the run");
   DWORD type = 0;
   ASSERT_FALSE(WideValue(HKEY_LOCAL_MACHINE, key, nullptr, &type) == text + L'\0');
 
@@ -227,6 +233,9 @@ TEST_F(RegistryJournal, FoundValuesComeBackByteForByte) {
   EXPECT_TRUE(WideValue(HKEY_LOCAL_MACHINE, key, nullptr, &type) == text + L'\0');
   EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
   EXPECT_EQ("changed by the run", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, key, "Large").text);
+  const pxtest::RegValue back = pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, key, "Medium");
+  EXPECT_EQ(static_cast<DWORD>(REG_BINARY), back.type);
+  EXPECT_TRUE(std::string(back.raw.begin(), back.raw.end()) == medium);
 }
 
 // A registry link in or at one of the product's keys: what it points to is
