@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -162,6 +164,48 @@ bool DeleteThroughHandle(void* handle) {
   disposition.DeleteFile = TRUE;
   return SetFileInformationByHandle(static_cast<HANDLE>(handle), FileDispositionInfo, &disposition,
                                     sizeof disposition) != FALSE;
+}
+
+bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size, unsigned long* error) {
+  *error = 0;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 10 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    const std::wstring fresh = path + (attempt == 0 ? L"" : L"." + std::to_wstring(attempt)) + L".pxnew";
+    file = CreateFileW(fresh.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+      break;
+    }
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
+  const char* next = static_cast<const char*>(bytes);
+  std::size_t left = size;
+  bool ok = true;
+  while (ok && left > 0) {
+    const DWORD piece = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
+    DWORD written = 0;
+    ok = WriteFile(file, next, piece, &written, nullptr) != FALSE && written == piece;
+    next += piece;
+    left -= piece;
+  }
+  if (ok) {
+    // The rename's record: the header, then the name without terminator.
+    std::vector<unsigned char> rename(sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(rename.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, path.data(), info->FileNameLength);
+    ok = SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(rename.size())) != FALSE;
+  }
+  if (!ok) {
+    *error = GetLastError();
+    DeleteThroughHandle(file);
+  }
+  CloseHandle(file);
+  return ok;
 }
 
 std::wstring FullLongFolderPath(const std::string& folder) {

@@ -62,6 +62,15 @@ bool HandleLeadsTo(void* handle, const std::wstring& expected);
 // that made it, never through a name.
 bool DeleteThroughHandle(void* handle);
 
+// Makes bytes the content of path: written first into a new file beside it
+// (path with ".pxnew", or ".N.pxnew" while that name is taken), which then
+// takes the name through its own handle, replacing what stood there. Neither
+// a link planted at path nor one at the new name is written through: the
+// link at path is replaced as a name, and the new file is made only where
+// nothing stood. False (error in *error) when it could not; nothing is left
+// behind then.
+bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size, unsigned long* error);
+
 // folder (ANSI) as a full path with long names and no trailing backslash,
 // the form ResolvedFolderPath gives for a folder that is what it says; ""
 // when it cannot be formed.

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "core/shell_text.h"
+#include "platform/file_identity.h"
 
 namespace {
 
@@ -13,6 +14,34 @@ namespace {
 // with code page 1251 too.
 constexpr UINT kProductTextCodePage = 1252;
 
+// The link's bytes as the shell writes them, put in place by
+// ReplaceFileWith: no link planted at its name is written through, and the
+// shell's own file writing (which under Wine starts a helper program for
+// every link saved) is not needed.
+bool WriteLinkFile(IShellLinkA* link, const WCHAR* widePath) {
+  IPersistStream* persist = nullptr;
+  if (FAILED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist)))) return false;
+  bool saved = false;
+  IStream* memory = nullptr;
+  if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &memory))) {
+    HGLOBAL block = nullptr;
+    STATSTG stat = {};
+    if (SUCCEEDED(persist->Save(memory, TRUE)) && SUCCEEDED(memory->Stat(&stat, STATFLAG_NONAME)) &&
+        stat.cbSize.QuadPart <= 0x100000 && SUCCEEDED(GetHGlobalFromStream(memory, &block))) {
+      const void* bytes = GlobalLock(block);
+      unsigned long error = 0;
+      const bool existed = GetFileAttributesW(widePath) != INVALID_FILE_ATTRIBUTES;
+      saved = bytes != nullptr &&
+              ReplaceFileWith(widePath, bytes, static_cast<std::size_t>(stat.cbSize.QuadPart), &error);
+      if (bytes != nullptr) GlobalUnlock(block);
+      if (saved) SHChangeNotify(existed ? SHCNE_UPDATEITEM : SHCNE_CREATE, SHCNF_PATHW, widePath, nullptr);
+    }
+    memory->Release();
+  }
+  persist->Release();
+  return saved;
+}
+
 bool SaveWideShellLink(const WCHAR* widePath, const char* target, const char* arguments, const char* iconPath,
                        int iconIndex, const char* description) {
   bool saved = false;
@@ -20,15 +49,11 @@ bool SaveWideShellLink(const WCHAR* widePath, const char* target, const char* ar
   IShellLinkA* link = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  reinterpret_cast<void**>(&link)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      if (iconPath != nullptr) link->SetIconLocation(iconPath, iconIndex);
-      link->SetPath(target);  // S_FALSE while the target does not exist yet
-      if (arguments != nullptr) link->SetArguments(arguments);
-      if (description != nullptr) link->SetDescription(description);
-      if (SUCCEEDED(file->Save(widePath, TRUE))) saved = true;
-      file->Release();
-    }
+    if (iconPath != nullptr) link->SetIconLocation(iconPath, iconIndex);
+    link->SetPath(target);  // S_FALSE while the target does not exist yet
+    if (arguments != nullptr) link->SetArguments(arguments);
+    if (description != nullptr) link->SetDescription(description);
+    saved = WriteLinkFile(link, widePath);
     link->Release();
   }
   if (SUCCEEDED(init)) CoUninitialize();

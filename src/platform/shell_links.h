@@ -10,8 +10,10 @@
 #include "core/product.h"
 
 // One link named linkName (the product's own text, Windows-1252) in folder
-// (ANSI code page, ending in a backslash), written through IShellLinkA and
-// IPersistFile, with COM initialised and released around it; the path is
+// (ANSI code page, ending in a backslash), made through IShellLinkA and
+// written as a new file that then replaces the name (a link planted there is
+// replaced, never written through), with COM initialised and released
+// around it; the path is
 // put together in UTF-16. Only the given fields are set, in the order icon,
 // target, arguments, description (iconPath, arguments or description
 // nullptr: not set); never a working folder. False when folder is "", the

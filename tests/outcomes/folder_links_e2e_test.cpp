@@ -6,6 +6,7 @@
 // pv_kept; an earlier installation's files are simply replaced.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -159,6 +160,35 @@ TEST_F(FolderLinks, NothingIsWrittenThroughALink) {
       EXPECT_EQ(targetBefore, ListFolder(target_)) << "something was written into the program folder";
     }
   }
+}
+
+// --- The links the run saves ---------------------------------------------------
+
+// A link's name that already leads elsewhere (a host link, a hard link):
+// the saved link takes the name, and the file it led to keeps its bytes.
+TEST_F(FolderLinks, ALinkAtALinksNameIsReplacedNotWrittenThrough) {
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  ASSERT_FALSE(desktop.empty());
+  const std::string main = desktop + "Pixorra 64.lnk";
+  const std::string thumbs = desktop + "Pixorra 64 Thumbnails.lnk";
+  DeleteFileA(main.c_str());
+  DeleteFileA(thumbs.c_str());
+  WriteFileWithFolders(outside_ + "notes.txt", "the user's notes elsewhere");
+  WriteFileWithFolders(outside_ + "win.ini", "[fonts]\r\n[extensions]\r\n");
+  ASSERT_TRUE(MakeHostLink(outside_ + "notes.txt", main));
+  ASSERT_TRUE(CreateHardLinkA(thumbs.c_str(), (outside_ + "win.ini").c_str(), nullptr));
+  const DiskState outsideBefore = SnapshotTree(outside_);
+  const Texts desktopBefore = ListFolder(desktop, false);
+
+  const RunResult run = RunWide(SetupLine(Wide("/silent /folder=" + target_ + " /desktop=1 /thumbs=1")), start_);
+  EXPECT_EQ(kInstalled, run.exitCode);
+  EXPECT_EQ(Texts{}, LogTexts(start_));
+  EXPECT_EQ(outsideBefore, SnapshotTree(outside_)) << "a link was written through";
+  EXPECT_EQ(target_ + "px_main64.exe", ReadShellLink(main).target);
+  EXPECT_EQ(target_ + "px_main64.exe", ReadShellLink(thumbs).target);
+  EXPECT_EQ(desktopBefore, ListFolder(desktop, false)) << "a new name was left beside the links";
+  DeleteFileA(main.c_str());
+  DeleteFileA(thumbs.c_str());
 }
 
 // --- The user's files --------------------------------------------------------
