@@ -124,6 +124,20 @@ TEST_F(Outcomes, AFileWhereTheGroupBelongsIsLoggedAndNotFatal) {
   DeleteFileA((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk").c_str());
 }
 
+TEST_F(Outcomes, AFolderAtALinksNameIsLoggedAndNothingIsLeftBeside) {
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::string blocker = desktop + "Pixorra 64.lnk";
+  RemoveFolderTree(blocker + "\\");
+  ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+  const Texts before = ListFolder(desktop, false);
+  const RunResult run = Run("/silent /folder=" + target_ + " /desktop=1");
+  const Texts after = ListFolder(desktop, false);
+  RemoveDirectoryA(blocker.c_str());
+  EXPECT_EQ(kInstalled, run.exitCode);
+  EXPECT_EQ(Texts{kLinkFailed + ": " + blocker}, LogTexts(start_));
+  EXPECT_EQ(before, after) << "the link's bytes were left under another name";
+}
+
 // --- The install record ------------------------------------------------------
 
 TEST_F(Outcomes, ARecordThatCannotBeWrittenIsLoggedAndNotFatal) {
