@@ -76,7 +76,7 @@ struct Link {
   // at its name on undo. Without them the earlier link is left as the run
   // made it.
   bool kept = false;
-  std::string content;
+  std::string content = std::string();
 };
 
 // What the run did to the viewer's settings file.
