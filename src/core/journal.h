@@ -66,6 +66,10 @@ struct Key {
 // a second hard link, locked) is noted as found without its content, and
 // undo leaves whatever the run made of it.
 constexpr std::size_t kMostLinkBytes = 64 * 1024;
+// The most bytes of all earlier links of one run together (twice as much
+// journal text): the journal must stay far below what its store takes.
+// Links found after that much are noted without their content.
+constexpr std::size_t kMostLinkBytesOfARun = 128 * 1024;
 
 // A link the run saves, or an earlier version's link it deletes.
 struct Link {

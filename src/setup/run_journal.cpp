@@ -146,6 +146,7 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
   const std::string desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
   const LinkPlace programsPlace = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
   const LinkPlace desktopPlace = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
+  std::size_t room = journal::kMostLinkBytesOfARun;
   for (const ProductLink& link : links) {
     if (link.folder.empty()) continue;
     journal::Link entry;
@@ -164,9 +165,10 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
     // An earlier link is kept with its bytes, to be put back if the run is
     // undone. The shell folders themselves are left as they are: the link
     // step only asks the shell to make a missing one, as the shell would.
-    CaptureLink(placeFolder, &entry);
+    CaptureLink(placeFolder, room, &entry);
     // An earlier version's link that is not there is not deleted either.
     if (link.earlierVersion && !entry.existed) continue;
+    room -= entry.content.size();
     entries->links.push_back(std::move(entry));
   }
 }

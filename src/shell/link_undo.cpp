@@ -35,11 +35,10 @@ StepResult DeleteLink(const std::string& path, const std::wstring& expected) {
 }
 
 // The bytes of the file at path, when it is a file exactly at expected of
-// at most kMostLinkBytes; false otherwise.
+// at most mostBytes; false otherwise.
 bool ReadLinkBytes(const std::string& path, const FileIdentity& identity, const std::wstring& expected,
-                   std::string* bytes) {
-  if (identity.directory || expected.empty() || identity.size > journal::kMostLinkBytes ||
-      !IsExactlyAt(identity, expected)) {
+                   std::size_t mostBytes, std::string* bytes) {
+  if (identity.directory || expected.empty() || identity.size > mostBytes || !IsExactlyAt(identity, expected)) {
     return false;
   }
   bytes->clear();
@@ -62,7 +61,8 @@ StepResult WriteLinkBack(const std::string& path, const std::wstring& expected, 
       return StepResult::Failed(path, identity.error != 0 ? identity.error : ERROR_CANT_RESOLVE_FILENAME);
     }
     std::string now;
-    if (identity.size == content.size() && ReadLinkBytes(path, identity, expected, &now) && now == content) {
+    if (identity.size == content.size() && ReadLinkBytes(path, identity, expected, content.size(), &now) &&
+        now == content) {
       return StepResult::Done();
     }
   }
@@ -107,7 +107,7 @@ std::string LinkPlaceFolder(installrecord::LinkPlace place) {
   return std::string();
 }
 
-void CaptureLink(const std::string& placeFolder, journal::Link* link) {
+void CaptureLink(const std::string& placeFolder, std::size_t mostBytes, journal::Link* link) {
   link->existed = false;
   link->kept = false;
   link->content.clear();
@@ -115,7 +115,9 @@ void CaptureLink(const std::string& placeFolder, journal::Link* link) {
   const FileIdentity identity = IdentifyFile(path);
   if (!identity.exists) return;
   link->existed = true;
-  link->kept = identity.error == 0 && ReadLinkBytes(path, identity, ExpectedBelow(placeFolder, link->name), &link->content);
+  const std::size_t most = mostBytes < journal::kMostLinkBytes ? mostBytes : journal::kMostLinkBytes;
+  link->kept = identity.error == 0 &&
+               ReadLinkBytes(path, identity, ExpectedBelow(placeFolder, link->name), most, &link->content);
   if (!link->kept) link->content.clear();
 }
 

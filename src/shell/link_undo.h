@@ -3,6 +3,7 @@
 // folders as it found them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/journal.h"
@@ -14,8 +15,9 @@ std::string LinkPlaceFolder(installrecord::LinkPlace place);
 
 // What stands at link->name below placeFolder (a shell folder ending in a
 // backslash) before the run changes it: existed, and its bytes when it is a
-// file exactly where its name says of at most journal::kMostLinkBytes.
-void CaptureLink(const std::string& placeFolder, journal::Link* link);
+// file exactly where its name says of at most mostBytes (itself at most
+// journal::kMostLinkBytes).
+void CaptureLink(const std::string& placeFolder, std::size_t mostBytes, journal::Link* link);
 
 // Deletes the link name below placeFolder only when it is a file exactly
 // where its name says (never what a link there leads to); a missing one is

@@ -444,11 +444,16 @@ TEST(RunFilesLinks, EarlierLinksComeBackByteForByte) {
     bool kept;            // the capture took the bytes
     bool undone;          // UndoLinks succeeds
     const char* after;    // what the name holds after undo: "earlier", "new", "outside"
+    std::size_t room = journal::kMostLinkBytes;  // what the run has left to keep
   };
   const std::vector<Case> cases = {
       {"overwritten by the run", Before::kBytes, Run::kOverwrites, true, true, "earlier"},
       {"deleted by the run", Before::kBytes, Run::kDeletes, true, true, "earlier"},
+      {"just as much as the run has room for", Before::kBytes, Run::kOverwrites, true, true, "earlier",
+       earlier.size()},
+      {"more than the run has room for", Before::kBytes, Run::kOverwrites, false, true, "new", earlier.size() - 1},
       {"too large to keep", Before::kTooLarge, Run::kOverwrites, false, true, "new"},
+      {"too large even with more room", Before::kTooLarge, Run::kOverwrites, false, true, "new", tooLarge.size()},
       {"a host link before the run", Before::kHostLink, Run::kLeavesHostLink, false, true, "outside"},
       {"a host link planted after the capture", Before::kBytes, Run::kLeavesHostLink, true, false, "outside"},
   };
@@ -468,7 +473,7 @@ TEST(RunFilesLinks, EarlierLinksComeBackByteForByte) {
     journal::Link link;
     link.place = installrecord::LinkPlace::kUserDesktop;
     link.name = "Pixorra 64.lnk";
-    CaptureLink(desk, &link);
+    CaptureLink(desk, row.room, &link);
     EXPECT_TRUE(link.existed);
     ASSERT_EQ(link.kept, row.kept);
     if (row.kept) {
@@ -509,7 +514,7 @@ TEST(RunFilesLinks, NothingThereIsNotedAsAbsent) {
   link.existed = true;
   link.kept = true;
   link.content = "stale";
-  CaptureLink(programs + (programs.back() == '\\' ? "" : "\\"), &link);
+  CaptureLink(programs + (programs.back() == '\\' ? "" : "\\"), journal::kMostLinkBytes, &link);
   EXPECT_FALSE(link.existed);
   EXPECT_FALSE(link.kept);
   EXPECT_EQ(link.content, "");
