@@ -505,19 +505,4 @@ TEST(RunFilesLinks, EarlierLinksComeBackByteForByte) {
   EXPECT_TRUE(clear());
 }
 
-// A name that holds nothing before the run is noted as absent.
-TEST(RunFilesLinks, NothingThereIsNotedAsAbsent) {
-  const std::string programs = pxtest::SpecialFolder(CSIDL_PROGRAMS);
-  ASSERT_FALSE(programs.empty());
-  journal::Link link;
-  link.name = "Pixorra\\nowhere.lnk";
-  link.existed = true;
-  link.kept = true;
-  link.content = "stale";
-  CaptureLink(programs + (programs.back() == '\\' ? "" : "\\"), journal::kMostLinkBytes, &link);
-  EXPECT_FALSE(link.existed);
-  EXPECT_FALSE(link.kept);
-  EXPECT_EQ(link.content, "");
-}
-
 }  // namespace
