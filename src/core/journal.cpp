@@ -1,5 +1,7 @@
 #include "core/journal.h"
 
+#include <utility>
+
 #include "core/record_text.h"
 
 namespace journal {
@@ -31,6 +33,61 @@ bool ParseYesNo(const std::string& text, const char* yes, const char* no, bool* 
 const char* KeyState(const Key& key) {
   if (key.link) return "link";
   return key.existed ? "found" : "absent";
+}
+
+// A kept link's bytes as one field: two upper-case hex digits per byte, so
+// that the bytes need no escape and have one spelling.
+std::string HexText(const std::string& bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    text += kHex[c >> 4];
+    text += kHex[c & 15];
+  }
+  return text;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Exactly what HexText writes for at most kMostLinkBytes bytes.
+bool ParseHexText(const std::string& text, std::string* bytes) {
+  if (text.size() % 2 != 0 || text.size() / 2 > kMostLinkBytes) return false;
+  bytes->clear();
+  bytes->reserve(text.size() / 2);
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const int high = HexValue(text[i]);
+    const int low = HexValue(text[i + 1]);
+    if (high < 0 || low < 0) return false;
+    *bytes += static_cast<char>(high * 16 + low);
+  }
+  return true;
+}
+
+// "Link place name found|absent", and for a found link whose bytes were
+// kept, those bytes as a fifth field. A journal of an earlier build has the
+// four fields only; its found links are left on undo.
+void AddLink(std::string& out, const Link& link) {
+  if (link.existed && link.kept) {
+    AddLine(out, {"Link", PlaceText(link.place), Escape(link.name), "found", HexText(link.content)});
+  } else {
+    AddLine(out, {"Link", PlaceText(link.place), Escape(link.name), link.existed ? "found" : "absent"});
+  }
+}
+
+bool ParseLink(const std::vector<std::string>& f, Link* link) {
+  if ((f.size() != 4 && f.size() != 5) || !ParsePlace(f[1], &link->place) ||
+      !ParseYesNo(f[3], "found", "absent", &link->existed)) {
+    return false;
+  }
+  link->name = f[2];
+  if (f.size() == 4) return true;
+  link->kept = true;
+  return link->existed && ParseHexText(f[4], &link->content);
 }
 
 void AddKey(std::string& out, const char* kind, const Key& key) {
@@ -114,11 +171,10 @@ bool ParseEntry(const std::vector<std::string>& f, Journal* j) {
     j->createdGroups.push_back(place);
     return true;
   }
-  if (kind == "Link" && f.size() == 4) {
+  if (kind == "Link") {
     Link link;
-    if (!ParsePlace(f[1], &link.place) || !ParseYesNo(f[3], "found", "absent", &link.existed)) return false;
-    link.name = f[2];
-    j->links.push_back(link);
+    if (!ParseLink(f, &link)) return false;
+    j->links.push_back(std::move(link));
     return true;
   }
   if (kind == "OwnKey" || kind == "OwnSubKey" || kind == "Key") {
@@ -195,9 +251,7 @@ std::string Serialize(const Journal& j) {
     }
   }
   for (const LinkPlace place : j.createdGroups) AddLine(out, {"CreatedGroup", PlaceText(place)});
-  for (const Link& link : j.links) {
-    AddLine(out, {"Link", PlaceText(link.place), Escape(link.name), link.existed ? "found" : "absent"});
-  }
+  for (const Link& link : j.links) AddLink(out, link);
   for (const Key& key : j.ownKeys) AddKey(out, "OwnKey", key);
   for (const Key& key : j.ownSubKeys) AddKey(out, "OwnSubKey", key);
   for (const Value& value : j.ownValues) AddValue(out, "OwnValue", value);

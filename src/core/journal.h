@@ -9,6 +9,7 @@
 // folder a user may prepare.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -60,10 +61,26 @@ struct Key {
   bool link = false;
 };
 
+// The most bytes of an earlier link the journal keeps. A link file is a few
+// KB; a larger one (or one that could not be read as it is: behind a link,
+// a second hard link, locked) is noted as found without its content, and
+// undo leaves whatever the run made of it.
+constexpr std::size_t kMostLinkBytes = 64 * 1024;
+// The most bytes of all earlier links of one run together (twice as much
+// journal text): the journal must stay far below what its store takes.
+// Links found after that much are noted without their content.
+constexpr std::size_t kMostLinkBytesOfARun = 128 * 1024;
+
+// A link the run saves, or an earlier version's link it deletes.
 struct Link {
   installrecord::LinkPlace place = installrecord::LinkPlace::kUserPrograms;
   std::string name;  // as the install record names it
-  bool existed = false;  // an earlier link stood there (it is left on undo)
+  bool existed = false;  // an earlier link stood there
+  // existed: its bytes as they were (at most kMostLinkBytes), written back
+  // at its name on undo. Without them the earlier link is left as the run
+  // made it.
+  bool kept = false;
+  std::string content = std::string();
 };
 
 // What the run did to the viewer's settings file.

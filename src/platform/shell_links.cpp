@@ -99,10 +99,6 @@ void GetSpecialFolder(int csidl, char folder[kPathSize]) {
   shelltext::AppendBackslash(folder, MAX_PATH);
 }
 
-void DeleteLinkFile(const char* path) {
-  DeleteFileA(path);
-}
-
 void RefreshShellAssociations() {
   // Wine does not implement SPI_SETICONS and answers FALSE, which changes
   // nothing here.

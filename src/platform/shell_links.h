@@ -41,9 +41,6 @@ class ShellLinkThread {
 // missing; "" when the shell can neither locate nor create it.
 void GetSpecialFolder(int csidl, char folder[kPathSize]);
 
-// Removes a file (an older version's link); a missing file is no error.
-void DeleteLinkFile(const char* path);
-
 // Tells the shell that icons and associations changed: reload the system
 // icons, then announce SHCNE_ASSOCCHANGED and wait for the flush.
 void RefreshShellAssociations();

@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <utility>
+
 #include "core/footprint_names.h"
 #include "core/reporter.h"
 #include "core/uninstall_rules.h"
@@ -16,6 +18,7 @@
 #include "platform/shell_links.h"
 #include "resources/resource.h"
 #include "rollback/rollback.h"
+#include "shell/link_undo.h"
 #include "shell/shortcuts.h"
 
 namespace {
@@ -143,21 +146,30 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
   const std::string desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
   const LinkPlace programsPlace = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
   const LinkPlace desktopPlace = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
+  std::size_t room = journal::kMostLinkBytesOfARun;
   for (const ProductLink& link : links) {
     if (link.folder.empty()) continue;
     journal::Link entry;
     const std::string path = link.folder + link.name;
+    std::string placeFolder;
     if (StartsWith(path, programs)) {
       entry.place = programsPlace;
-      entry.name = path.substr(programs.size());
+      placeFolder = programs;
     } else if (StartsWith(path, desktop)) {
       entry.place = desktopPlace;
-      entry.name = path.substr(desktop.size());
+      placeFolder = desktop;
     } else {
       continue;
     }
-    entry.existed = FilePresent(path);
-    entries->links.push_back(entry);
+    entry.name = path.substr(placeFolder.size());
+    // An earlier link is kept with its bytes, to be put back if the run is
+    // undone. The shell folders themselves are left as they are: the link
+    // step only asks the shell to make a missing one, as the shell would.
+    CaptureLink(placeFolder, room, &entry);
+    // An earlier version's link that is not there is not deleted either.
+    if (link.earlierVersion && !entry.existed) continue;
+    room -= entry.content.size();
+    entries->links.push_back(std::move(entry));
   }
 }
 

@@ -61,7 +61,8 @@ std::vector<std::string> UsersFilesAtPayloadNames(const std::string& folder, con
 // whether a file stands at its name, and writes the journal.
 StepResult NotePayload(const std::string& folder, const PayloadContents& payload, RunJournal& journal);
 
-// Notes each link the run will save, and whether one stands there.
+// Notes each link the run will save or delete, and whether one stands there
+// (with its bytes, see CaptureLink).
 void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Journal* entries);
 
 bool FilePresent(const std::string& path);

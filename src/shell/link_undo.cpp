@@ -34,6 +34,67 @@ StepResult DeleteLink(const std::string& path, const std::wstring& expected) {
   return StepResult::Failed(path, error);
 }
 
+// The bytes of the file at path, when it is a file exactly at expected of
+// at most mostBytes; false otherwise.
+bool ReadLinkBytes(const std::string& path, const FileIdentity& identity, const std::wstring& expected,
+                   std::size_t mostBytes, std::string* bytes) {
+  if (identity.directory || expected.empty() || identity.size > mostBytes || !IsExactlyAt(identity, expected)) {
+    return false;
+  }
+  bytes->clear();
+  unsigned long error = 0;
+  return ReadExactly(
+      path, identity, expected,
+      [bytes](const unsigned char* data, std::size_t count) { bytes->append(reinterpret_cast<const char*>(data), count); },
+      &error);
+}
+
+// Puts content at path (expected: where path must lead). What stands at the
+// name now must be a file exactly there; it is replaced as a name: the bytes
+// go into a new file beside it, checked to be where its name says, which
+// then takes the name. A file that already holds content is left as it is.
+StepResult WriteLinkBack(const std::string& path, const std::wstring& expected, const std::string& content) {
+  if (expected.empty()) return StepResult::Failed(path, ERROR_CANT_RESOLVE_FILENAME);
+  const FileIdentity identity = IdentifyFile(path);
+  if (identity.exists) {
+    if (identity.directory || !IsExactlyAt(identity, expected)) {
+      return StepResult::Failed(path, identity.error != 0 ? identity.error : ERROR_CANT_RESOLVE_FILENAME);
+    }
+    std::string now;
+    if (identity.size == content.size() && ReadLinkBytes(path, identity, expected, content.size(), &now) &&
+        now == content) {
+      return StepResult::Done();
+    }
+  }
+  const std::string fresh = path + footprint::kStagedSuffix;
+  const std::wstring freshAt = expected + Wide(footprint::kStagedSuffix);
+  const StepResult cleared = DeleteLink(fresh, freshAt);
+  if (!cleared) return cleared;
+  const std::wstring freshWide = Wide(fresh);
+  HANDLE file = CreateFileW(freshWide.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return StepResult::Failed(fresh, GetLastError());
+  if (!HandleLeadsTo(file, freshAt)) {
+    DeleteThroughHandle(file);
+    CloseHandle(file);
+    return StepResult::Failed(fresh, ERROR_CANT_RESOLVE_FILENAME);
+  }
+  DWORD written = 0;
+  const bool wrote = content.empty() || (WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
+                                                   &written, nullptr) &&
+                                         written == content.size());
+  const DWORD writeError = wrote ? ERROR_SUCCESS : GetLastError();
+  if (!wrote) DeleteThroughHandle(file);
+  CloseHandle(file);
+  if (!wrote) return StepResult::Failed(fresh, writeError != ERROR_SUCCESS ? writeError : ERROR_DISK_FULL);
+  if (!MoveFileExW(freshWide.c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteLink(fresh, freshAt);
+    return StepResult::Failed(path, error);
+  }
+  return StepResult::Done();
+}
+
 }  // namespace
 
 std::string LinkPlaceFolder(installrecord::LinkPlace place) {
@@ -46,13 +107,34 @@ std::string LinkPlaceFolder(installrecord::LinkPlace place) {
   return std::string();
 }
 
+void CaptureLink(const std::string& placeFolder, std::size_t mostBytes, journal::Link* link) {
+  link->existed = false;
+  link->kept = false;
+  link->content.clear();
+  const std::string path = placeFolder + link->name;
+  const FileIdentity identity = IdentifyFile(path);
+  if (!identity.exists) return;
+  link->existed = true;
+  const std::size_t most = mostBytes < journal::kMostLinkBytes ? mostBytes : journal::kMostLinkBytes;
+  link->kept = identity.error == 0 &&
+               ReadLinkBytes(path, identity, ExpectedBelow(placeFolder, link->name), most, &link->content);
+  if (!link->kept) link->content.clear();
+}
+
+StepResult DeleteLinkBelow(const std::string& placeFolder, const std::string& name) {
+  return DeleteLink(placeFolder + name, ExpectedBelow(placeFolder, name));
+}
+
 StepResult UndoLinks(const journal::Journal& journal) {
   StepResult result;
   for (auto it = journal.links.rbegin(); it != journal.links.rend(); ++it) {
-    if (it->existed) continue;
+    // An earlier link whose bytes were not kept is left as the run made it.
+    if (it->existed && !it->kept) continue;
     const std::string place = LinkPlaceFolder(it->place);
     if (place.empty()) continue;
-    result.KeepFirst(DeleteLink(place + it->name, ExpectedBelow(place, it->name)));
+    const std::string path = place + it->name;
+    const std::wstring expected = ExpectedBelow(place, it->name);
+    result.KeepFirst(it->existed ? WriteLinkBack(path, expected, it->content) : DeleteLink(path, expected));
   }
   for (installrecord::LinkPlace place : journal.createdGroups) {
     const std::string programs = LinkPlaceFolder(place);

@@ -13,6 +13,7 @@
 #include "core/shell_text.h"
 #include "platform/folders.h"
 #include "platform/shell_links.h"
+#include "shell/link_undo.h"
 #include "shell/registration.h"
 
 using namespace shelltext;
@@ -83,7 +84,7 @@ void CreateDesktopLink(Links& links, const char* target, const char* linkName, c
 
 // The group's links (those of a programs place, in their order) in the
 // product's group of the current user's or all users' programs folder; the
-// 4.41 and 4.40 main links go once the main link is given. folder is the
+// 4.41 and 4.40 main links found there follow the main link, to be deleted. folder is the
 // normalised install folder (ending in a backslash).
 void CreateProgramGroup(Links& links, const char* folder, bool allUsers,
                         const std::vector<footprint::LinkItem>& groupLinks) {
@@ -117,10 +118,17 @@ void CreateProgramGroup(Links& links, const char* folder, bool allUsers,
       LinkToInstalledFile(links, group, link.name.c_str(), folder, file, arguments, icon, link.iconIndex);
     }
     if (i != 0) continue;
-    // The main link replaces those of the versions before.
+    // The main link replaces those of the versions before: each that is
+    // there is deleted along with the saving, after the journal has noted it.
     for (const char* version : kPreviousVersions) {
       char oldLink[kPathSize];
-      if (ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) DeleteLinkFile(oldLink);
+      if (!ComposeOldMainLinkPath(group, version, oldLink, sizeof(oldLink))) continue;
+      if (GetFileAttributesA(oldLink) == INVALID_FILE_ATTRIBUTES) continue;
+      ProductLink earlier;
+      earlier.folder = programs;
+      earlier.name = oldLink + std::strlen(programs);
+      earlier.earlierVersion = true;
+      links.push_back(std::move(earlier));
     }
   }
 }
@@ -150,6 +158,12 @@ std::vector<ProductLink> ProductLinks(const InstallOptions& options, const char*
 
 StepResult SaveProductLink(const ProductLink& link) {
   if (!link.given) return link.given;
+  // Not being able to delete an older link (one that leads elsewhere) does
+  // not make this installation's links any less complete.
+  if (link.earlierVersion) {
+    DeleteLinkBelow(link.folder, link.name);
+    return StepResult::Done();
+  }
   const auto text = [](const std::optional<std::string>& field) { return field ? field->c_str() : nullptr; };
   if (SaveNamedShellLink(link.folder.c_str(), link.name.c_str(), link.target.c_str(), text(link.arguments),
                          text(link.iconPath), link.iconIndex, text(link.description))) {

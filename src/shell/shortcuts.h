@@ -25,14 +25,19 @@ struct ProductLink {
   int iconIndex = 0;
   std::optional<std::string> description;
   StepResult given;
+  // An earlier version's main link found in the group: saving it deletes
+  // it (folder is then the programs folder and name starts with the
+  // group's), so that the journal can note it before it goes.
+  bool earlierVersion = false;
 };
 
 // The links that options choose for the installation in installedFolder (the
 // folder as it was created), in the order they are to be saved: the group's
 // (main link, thumbnails, the uninstaller before Windows 8, the documents),
-// then the desktop's. Done now, as the links are given: the group's folder
-// is created, and the 4.41 and 4.40 main links in it are deleted. Nothing
-// when the folder cannot name the viewer in a 259-character path.
+// then the desktop's; after the main link, the 4.41 and 4.40 main links that
+// are in the group (earlierVersion: deleted as the links are saved). Done
+// now, as the links are given: the group's folder is created. Nothing when
+// the folder cannot name the viewer in a 259-character path.
 std::vector<ProductLink> ProductLinks(const InstallOptions& options, const char* installedFolder);
 
 // Saves one link through the platform. Failed with the path to report when

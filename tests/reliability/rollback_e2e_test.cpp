@@ -744,6 +744,9 @@ struct FaultCase {
   const char* name;
   Fault fault;
   const char* variant;  // the broken-payload build of the setup, "" = the real one
+  // An upgrade's target folder, "" = the earlier installation's own: in
+  // another folder every new link would lead somewhere else.
+  const char* upgradeFolder = "";
 };
 
 void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
@@ -885,8 +888,36 @@ INSTANTIATE_TEST_SUITE_P(Faults, FailedFirstInstallation,
 
 // --- Failed upgrades ----------------------------------------------------
 
+// Each link file of the group and the desktop with its bytes in hex.
+std::map<std::string, std::string> LinkFileBytes() {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::map<std::string, std::string> files;
+  for (const std::string& place : {shelltest::GroupFolder(false), shelltest::DesktopFolder(false)}) {
+    for (const std::string& name : ListFolder(place, false)) {
+      if (!EndsWith(name, ".lnk")) continue;
+      std::string hex;
+      for (unsigned char c : ReadFileBytes(place + name)) {
+        hex += kHex[c >> 4];
+        hex += kHex[c & 15];
+      }
+      files[place + name] = hex;
+    }
+  }
+  return files;
+}
+
 class FailedUpgrade : public CutShort, public ::testing::WithParamInterface<FaultCase> {
  protected:
+  void TearDown() override {
+    if (GetParam().upgradeFolder[0] != '\0') RemoveFolderTree(GetParam().upgradeFolder);
+    CutShort::TearDown();
+  }
+  // The main link of the version before, as that version left it in the
+  // group: the run replaces it by its own.
+  static void PlantEarlierMainLink() {
+    const std::string group = shelltest::GroupFolder(false);
+    WriteFileBytes(group + "Pixorra 64 4.41.lnk", ReadFileBytes(group + shelltest::kGroupLinks[0].name));
+  }
   // An installation that differs from what the setup carries now in every
   // payload file and in its uninstall entry, as an earlier version would.
   void InstallEarlierVersion() {
@@ -903,14 +934,23 @@ TEST_P(FailedUpgrade, KeepsTheEarlierVersion) {
   const FaultCase& c = GetParam();
   InstallEarlierVersion();
   if (HasFatalFailure()) return;
+  PlantEarlierMainLink();
   FaultInPlace fault(c.fault, kProgramFolder);
   ASSERT_TRUE(fault.ok()) << c.name << ": the fault could not be made";
   const Installation earlier = LookAtInstallation();
+  const std::map<std::string, std::string> earlierLinks = LinkFileBytes();
+  ASSERT_EQ(1u, earlierLinks.count(shelltest::GroupFolder(false) + "Pixorra 64 4.41.lnk"));
 
-  const RunResult run = Setup(kFullOptions, SetupFor(c));
+  const std::string folderOption =
+      c.upgradeFolder[0] != '\0' ? "/folder=\"" + std::string(c.upgradeFolder) + "\" " : std::string();
+  const RunResult run = Setup(folderOption + kFullOptions, SetupFor(c));
   EXPECT_EQ(1603u, run.exitCode) << c.name << ": " << Log();
   EXPECT_EQ("", InstallationDifference(earlier, LookAtInstallation()))
       << c.name << ": what the failed upgrade changed in the earlier installation";
+  EXPECT_EQ("", Difference(earlierLinks, LinkFileBytes())) << c.name << ": the earlier link files";
+  if (c.upgradeFolder[0] != '\0') {
+    EXPECT_FALSE(FolderExists(c.upgradeFolder)) << c.name;
+  }
   EXPECT_EQ("", Lines(StagedOrReplacedFiles(kProgramFolder))) << c.name;
   EXPECT_NE(std::string::npos, Log().find(kTakenBack)) << c.name << ": the log does not say so: " << Log();
 }
@@ -918,7 +958,9 @@ TEST_P(FailedUpgrade, KeepsTheEarlierVersion) {
 INSTANTIATE_TEST_SUITE_P(Faults, FailedUpgrade,
                          ::testing::Values(FaultCase{"DamagedEntry", Fault::kDamagedEntry, "damaged"},
                                            FaultCase{"OpenCommandDenied", Fault::kOpenCommandDenied, ""},
-                                           FaultCase{"UninstallEntryDenied", Fault::kEntryDenied, ""}),
+                                           FaultCase{"UninstallEntryDenied", Fault::kEntryDenied, ""},
+                                           FaultCase{"OpenCommandDeniedInAnotherFolder", Fault::kOpenCommandDenied,
+                                                     "", "C:\\Program Files\\Pixorra Neu\\"}),
                          [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 // --- A journal that cannot be written ------------------------------------

@@ -14,6 +14,7 @@
 #include "install/extraction_walk.h"
 #include "install/run_files.h"
 #include "install/viewer_settings.h"
+#include "platform/file_identity.h"
 #include "shell/link_undo.h"
 #include "support/px_test_support.h"
 
@@ -419,6 +420,89 @@ TEST(RunFilesLinks, OnlyTheRunsOwnLinksAndEmptyGroupsGo) {
     }
   }
   pxtest::RemoveFolderTree(group);
+}
+
+// An earlier link is kept with its bytes before the run changes it, and
+// undo puts exactly those bytes back at its name, whether the run replaced
+// or deleted it; one whose bytes were not kept, or whose name leads
+// elsewhere by then, is left as it is.
+TEST(RunFilesLinks, EarlierLinksComeBackByteForByte) {
+  const std::string desktop = pxtest::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  ASSERT_FALSE(desktop.empty());
+  const std::string desk = desktop + (desktop.back() == '\\' ? "" : "\\");
+  const std::string path = desk + "Pixorra 64.lnk";
+  const std::string outside = pxtest::MakeTempFolder("rollback\\earlier_links") + "elsewhere.lnk";
+  const std::string earlier("L\0\0\0\x01\x14\x02\0\t\n\r%\xFF earlier", 21);
+  const std::string tooLarge(journal::kMostLinkBytes + 1, 'x');
+
+  enum class Before { kBytes, kTooLarge, kHostLink };
+  enum class Run { kOverwrites, kDeletes, kLeavesHostLink };
+  struct Case {
+    const char* name;
+    Before before;
+    Run run;
+    bool kept;            // the capture took the bytes
+    bool undone;          // UndoLinks succeeds
+    const char* after;    // what the name holds after undo: "earlier", "new", "outside"
+    std::size_t room = journal::kMostLinkBytes;  // what the run has left to keep
+  };
+  const std::vector<Case> cases = {
+      {"overwritten by the run", Before::kBytes, Run::kOverwrites, true, true, "earlier"},
+      {"deleted by the run", Before::kBytes, Run::kDeletes, true, true, "earlier"},
+      {"just as much as the run has room for", Before::kBytes, Run::kOverwrites, true, true, "earlier",
+       earlier.size()},
+      {"more than the run has room for", Before::kBytes, Run::kOverwrites, false, true, "new", earlier.size() - 1},
+      {"too large to keep", Before::kTooLarge, Run::kOverwrites, false, true, "new"},
+      {"too large even with more room", Before::kTooLarge, Run::kOverwrites, false, true, "new", tooLarge.size()},
+      {"a host link before the run", Before::kHostLink, Run::kLeavesHostLink, false, true, "outside"},
+      {"a host link planted after the capture", Before::kBytes, Run::kLeavesHostLink, true, false, "outside"},
+  };
+  // The host's removal runs on its own: started only for a name that is
+  // there, so that it cannot take a file written after it.
+  const auto clear = [&] { return !Present(path) || RemoveHostName(path); };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(clear());
+    pxtest::WriteFileBytes(outside, "someone else's");
+    if (row.before == Before::kHostLink) {
+      ASSERT_TRUE(MakeHostLink(outside, path));
+    } else {
+      pxtest::WriteFileBytes(path, row.before == Before::kBytes ? earlier : tooLarge);
+    }
+    journal::Journal journal;
+    journal::Link link;
+    link.place = installrecord::LinkPlace::kUserDesktop;
+    link.name = "Pixorra 64.lnk";
+    CaptureLink(desk, row.room, &link);
+    EXPECT_TRUE(link.existed);
+    ASSERT_EQ(link.kept, row.kept);
+    if (row.kept) {
+      EXPECT_EQ(link.content, earlier);
+    }
+    journal.links = {link};
+
+    if (row.run == Run::kOverwrites) pxtest::WriteFileBytes(path, "new");
+    if (row.run == Run::kDeletes) DeleteFileA(path.c_str());
+    if (row.run == Run::kLeavesHostLink && row.before != Before::kHostLink) {
+      DeleteFileA(path.c_str());
+      ASSERT_TRUE(MakeHostLink(outside, path));
+    }
+
+    EXPECT_EQ(static_cast<bool>(UndoLinks(journal)), row.undone);
+    const std::string after = row.after;
+    EXPECT_EQ(pxtest::ReadFileBytes(path), after == "earlier" ? earlier : after == "new" ? "new" : "someone else's");
+    EXPECT_EQ(pxtest::ReadFileBytes(outside), "someone else's");
+    EXPECT_FALSE(pxtest::FileExists(path + ".pxnew"));
+    if (row.undone) {
+      // Undone again: the name keeps the very file the first undo left.
+      const FileIdentity once = IdentifyFile(path);
+      EXPECT_TRUE(UndoLinks(journal));
+      const FileIdentity twice = IdentifyFile(path);
+      EXPECT_EQ(once.fileIndex, twice.fileIndex);
+      EXPECT_EQ(once.writeTime, twice.writeTime);
+    }
+  }
+  EXPECT_TRUE(clear());
 }
 
 }  // namespace

@@ -199,4 +199,49 @@ TEST_F(ProductLinksTest, GroupThatCannotBeMadeIsReportedByItsFolderTheOthersAreS
   EXPECT_EQ("", CompareLink(DesktopFolder(false), kDesktopThumbsLink, kFolder));
 }
 
+// The versions before this one leave their main link in the group: each is
+// handed over after the main link, named below the programs folder, and
+// stays until the links are saved, so that the journal can note it first.
+// Saving deletes it only where it is a file of its own.
+TEST_F(ProductLinksTest, EarlierMainLinksGoWhenSavedNotWhenGiven) {
+  const std::string group = GroupFolder(false);
+  const std::string programs = group.substr(0, group.size() - std::string("Pixorra\\").size());
+  const std::string outside = pxtest::MakeTempFolder("earlier_main_link") + "elsewhere.lnk";
+  struct Case {
+    const char* version;
+    bool hardLinked;  // a second name of a file elsewhere: not deleted
+  };
+  // 4.39 is older than the two versions replaced: left alone.
+  const Case cases[] = {{"4.41", false}, {"4.40", true}, {"4.39", false}};
+  CreateDirectoryA(group.c_str(), nullptr);
+  pxtest::WriteFileBytes(outside, "someone else's");
+  for (const Case& c : cases) {
+    const std::string path = group + "Pixorra 64 " + c.version + ".lnk";
+    if (c.hardLinked) {
+      ASSERT_TRUE(CreateHardLinkA(path.c_str(), outside.c_str(), nullptr)) << c.version;
+    } else {
+      pxtest::WriteFileBytes(path, std::string("earlier ") + c.version);
+    }
+  }
+  const std::vector<ProductLink> links = ProductLinks(Options(true, false, false), kFolder);
+  std::vector<std::string> earlier;
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    if (!links[i].earlierVersion) continue;
+    EXPECT_EQ(programs, links[i].folder);
+    earlier.push_back(links[i].name);
+    EXPECT_TRUE(i == 1 || links[i - 1].earlierVersion) << links[i].name << " does not follow the main link";
+  }
+  EXPECT_EQ((std::vector<std::string>{"Pixorra\\Pixorra 64 4.41.lnk", "Pixorra\\Pixorra 64 4.40.lnk"}), earlier);
+  for (const Case& c : cases) {
+    EXPECT_TRUE(pxtest::FileExists(group + "Pixorra 64 " + c.version + ".lnk")) << c.version << " before saving";
+  }
+
+  EXPECT_TRUE(SaveProductLinks(links).empty());
+  EXPECT_FALSE(pxtest::FileExists(group + "Pixorra 64 4.41.lnk"));
+  EXPECT_TRUE(pxtest::FileExists(group + "Pixorra 64 4.40.lnk"));
+  EXPECT_EQ("someone else's", pxtest::ReadFileBytes(outside));
+  EXPECT_EQ("earlier 4.39", pxtest::ReadFileBytes(group + "Pixorra 64 4.39.lnk"));
+  EXPECT_EQ("", CompareLink(group, kGroupLinks[0], kFolder));
+}
+
 }  // namespace

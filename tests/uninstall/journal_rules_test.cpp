@@ -26,7 +26,9 @@ journal::Journal FullJournal() {
                 {"C:\\Users\\me\\AppData\\Roaming\\Pixorra\\px_main64.ini", true, "[Start]\r\nSkin=1\r\n"}};
   j.createdGroups = {LinkPlace::kCommonPrograms};
   j.links = {{LinkPlace::kCommonPrograms, "Pixorra\\Pixorra 4.42.lnk", false},
-             {LinkPlace::kUserDesktop, "Pixorra 64.lnk", true}};
+             {LinkPlace::kUserDesktop, "Pixorra 64.lnk", true},
+             {LinkPlace::kCommonPrograms, "Pixorra\\Pixorra 64 4.41.lnk", true, true,
+              std::string("L\0\0\0\t\n\r%\x7F\xFF", 10)}};
   j.ownKeys = {{Root::kLocalMachine, "SOFTWARE\\Pixorra", true}, {Root::kLocalMachine, "SOFTWARE\\Classes\\Pixorra", false}};
   j.ownSubKeys = {{Root::kLocalMachine, "SOFTWARE\\Pixorra\\Capabilities", true, false},
                   {Root::kLocalMachine, "SOFTWARE\\Pixorra\\Elsewhere", true, true}};
@@ -81,6 +83,13 @@ TEST(JournalText, WhatARunWritesReadsBackTheSame) {
     for (std::size_t i = 0; i < read.ownSubKeys.size(); ++i) {
       EXPECT_EQ(read.ownSubKeys[i].link, c.journal.ownSubKeys[i].link);
     }
+    ASSERT_EQ(read.links.size(), c.journal.links.size());
+    for (std::size_t i = 0; i < read.links.size(); ++i) {
+      EXPECT_EQ(read.links[i].name, c.journal.links[i].name);
+      EXPECT_EQ(read.links[i].existed, c.journal.links[i].existed);
+      EXPECT_EQ(read.links[i].kept, c.journal.links[i].kept);
+      EXPECT_EQ(read.links[i].content, c.journal.links[i].content);
+    }
     ASSERT_EQ(read.files.size(), c.journal.files.size());
     for (std::size_t i = 0; i < read.files.size(); ++i) {
       EXPECT_EQ(read.files[i].replaces, c.journal.files[i].replaces);
@@ -122,6 +131,7 @@ TEST(JournalText, WhatNoRunWroteIsRefused) {
       {"sub-key that was not there", Changed(text, "\tSOFTWARE\\Pixorra\\Capabilities\tfound", "\tSOFTWARE\\Pixorra\\Capabilities\tabsent"), false},
       {"unknown value state", Changed(text, "\tHuge\tlarge", "\tHuge\thuge"), false},
       {"unknown key state", Changed(text, "\tSOFTWARE\\Pixorra\tfound", "\tSOFTWARE\\Pixorra\tmaybe"), false},
+      {"link bytes cut in a byte", Changed(text, "\t4C0000", "\t4C000"), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -131,6 +141,56 @@ TEST(JournalText, WhatNoRunWroteIsRefused) {
     EXPECT_FALSE(journal::Parse(c.text, &read, &why, &later));
     EXPECT_FALSE(why.empty());
     EXPECT_EQ(later, c.later);
+  }
+}
+
+// One Link line in an otherwise complete journal: the lines of earlier
+// builds (no bytes) read as a link left on undo; the bytes are read only in
+// the one spelling they are written in, and only as much as a run keeps.
+TEST(JournalText, LinkLinesOfEveryShape) {
+  journal::Journal base;
+  base.version = "4.42";
+  base.folder = "C:\\Program Files\\Pixorra\\";
+  const std::string text = journal::Serialize(base);
+  const std::string most = std::string(journal::kMostLinkBytes, '\xA5');
+  std::string mostHex;
+  for (std::size_t i = 0; i < most.size(); ++i) mostHex += "A5";
+  struct Case {
+    const char* name;
+    std::string fields;  // after "Link\tuser-desktop\tPixorra 64.lnk\t"
+    bool read;
+    bool existed;
+    bool kept;
+    std::string content;
+  };
+  const Case cases[] = {
+      {"created by the run", "absent", true, false, false, ""},
+      {"found, earlier build", "found", true, true, false, ""},
+      {"found with bytes", "found\t4C00090AFF", true, true, true, std::string("L\0\t\n\xFF", 5)},
+      {"found, empty file", "found\t", true, true, true, ""},
+      {"found, the most bytes kept", "found\t" + mostHex, true, true, true, most},
+      {"more bytes than a run keeps", "found\t" + mostHex + "00", false, false, false, ""},
+      {"odd number of digits", "found\t4C0", false, false, false, ""},
+      {"lower-case digits", "found\t4c", false, false, false, ""},
+      {"not a digit", "found\t4G", false, false, false, ""},
+      {"escaped instead of hex", "found\tL%00", false, false, false, ""},
+      {"bytes of a link that was absent", "absent\t4C", false, false, false, ""},
+      {"a sixth field", "found\t4C\t4C", false, false, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string line = "Link\tuser-desktop\tPixorra 64.lnk\t" + c.fields + "\r\n";
+    journal::Journal read;
+    std::string why;
+    const bool parsed = journal::Parse(Changed(text, "End\r\n", line + "End\r\n"), &read, &why);
+    ASSERT_EQ(parsed, c.read) << why;
+    if (!c.read) continue;
+    ASSERT_EQ(read.links.size(), 1u);
+    EXPECT_EQ(read.links[0].place, LinkPlace::kUserDesktop);
+    EXPECT_EQ(read.links[0].name, "Pixorra 64.lnk");
+    EXPECT_EQ(read.links[0].existed, c.existed);
+    EXPECT_EQ(read.links[0].kept, c.kept);
+    EXPECT_EQ(read.links[0].content, c.content);
   }
 }
 
