@@ -166,11 +166,14 @@ bool DeleteThroughHandle(void* handle) {
                                     sizeof disposition) != FALSE;
 }
 
-bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size, unsigned long* error) {
+bool ReplaceFileWith(const std::wstring& path, const std::wstring& expectedFinal, const void* bytes, std::size_t size,
+                     unsigned long* error) {
   *error = 0;
   HANDLE file = INVALID_HANDLE_VALUE;
+  std::wstring suffix;
   for (int attempt = 0; attempt < 10 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    const std::wstring fresh = path + (attempt == 0 ? L"" : L"." + std::to_wstring(attempt)) + L".pxnew";
+    suffix = (attempt == 0 ? L"" : L"." + std::to_wstring(attempt)) + L".pxnew";
+    const std::wstring fresh = path + suffix;
     file = CreateFileW(fresh.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
       break;
@@ -180,9 +183,10 @@ bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t si
     *error = GetLastError();
     return false;
   }
+  bool ok = expectedFinal.empty() || HandleLeadsTo(file, expectedFinal + suffix);
+  if (!ok) SetLastError(ERROR_CANT_RESOLVE_FILENAME);
   const char* next = static_cast<const char*>(bytes);
   std::size_t left = size;
-  bool ok = true;
   while (ok && left > 0) {
     const DWORD piece = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
     DWORD written = 0;

@@ -67,9 +67,11 @@ bool DeleteThroughHandle(void* handle);
 // takes the name through its own handle, replacing what stood there. Neither
 // a link planted at path nor one at the new name is written through: the
 // link at path is replaced as a name, and the new file is made only where
-// nothing stood. False (error in *error) when it could not; nothing is left
-// behind then.
-bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size, unsigned long* error);
+// nothing stood. With expectedFinal (where path must lead, "" for no check)
+// the new file must also lead exactly beside it, not through a folder link.
+// False (error in *error) when it could not; nothing is left behind then.
+bool ReplaceFileWith(const std::wstring& path, const std::wstring& expectedFinal, const void* bytes, std::size_t size,
+                     unsigned long* error);
 
 // folder (ANSI) as a full path with long names and no trailing backslash,
 // the form ResolvedFolderPath gives for a folder that is what it says; ""

@@ -32,7 +32,7 @@ bool WriteLinkFile(IShellLinkA* link, const WCHAR* widePath) {
       unsigned long error = 0;
       const bool existed = GetFileAttributesW(widePath) != INVALID_FILE_ATTRIBUTES;
       saved = bytes != nullptr &&
-              ReplaceFileWith(widePath, bytes, static_cast<std::size_t>(stat.cbSize.QuadPart), &error);
+              ReplaceFileWith(widePath, std::wstring(), bytes, static_cast<std::size_t>(stat.cbSize.QuadPart), &error);
       if (bytes != nullptr) GlobalUnlock(block);
       if (saved) SHChangeNotify(existed ? SHCNE_UPDATEITEM : SHCNE_CREATE, SHCNF_PATHW, widePath, nullptr);
     }

@@ -50,9 +50,8 @@ bool ReadLinkBytes(const std::string& path, const FileIdentity& identity, const 
 }
 
 // Puts content at path (expected: where path must lead). What stands at the
-// name now must be a file exactly there; it is replaced as a name: the bytes
-// go into a new file beside it, checked to be where its name says, which
-// then takes the name. A file that already holds content is left as it is.
+// name now must be a file exactly there; it is replaced as a name
+// (ReplaceFileWith). A file that already holds content is left as it is.
 StepResult WriteLinkBack(const std::string& path, const std::wstring& expected, const std::string& content) {
   if (expected.empty()) return StepResult::Failed(path, ERROR_CANT_RESOLVE_FILENAME);
   const FileIdentity identity = IdentifyFile(path);
@@ -66,30 +65,8 @@ StepResult WriteLinkBack(const std::string& path, const std::wstring& expected, 
       return StepResult::Done();
     }
   }
-  const std::string fresh = path + footprint::kStagedSuffix;
-  const std::wstring freshAt = expected + Wide(footprint::kStagedSuffix);
-  const StepResult cleared = DeleteLink(fresh, freshAt);
-  if (!cleared) return cleared;
-  const std::wstring freshWide = Wide(fresh);
-  HANDLE file = CreateFileW(freshWide.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return StepResult::Failed(fresh, GetLastError());
-  if (!HandleLeadsTo(file, freshAt)) {
-    DeleteThroughHandle(file);
-    CloseHandle(file);
-    return StepResult::Failed(fresh, ERROR_CANT_RESOLVE_FILENAME);
-  }
-  DWORD written = 0;
-  const bool wrote = content.empty() || (WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
-                                                   &written, nullptr) &&
-                                         written == content.size());
-  const DWORD writeError = wrote ? ERROR_SUCCESS : GetLastError();
-  if (!wrote) DeleteThroughHandle(file);
-  CloseHandle(file);
-  if (!wrote) return StepResult::Failed(fresh, writeError != ERROR_SUCCESS ? writeError : ERROR_DISK_FULL);
-  if (!MoveFileExW(freshWide.c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
-    DeleteLink(fresh, freshAt);
+  unsigned long error = 0;
+  if (!ReplaceFileWith(Wide(path), expected, content.data(), content.size(), &error)) {
     return StepResult::Failed(path, error);
   }
   return StepResult::Done();
