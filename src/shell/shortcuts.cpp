@@ -84,8 +84,8 @@ void CreateDesktopLink(Links& links, const char* target, const char* linkName, c
 
 // The group's links (those of a programs place, in their order) in the
 // product's group of the current user's or all users' programs folder; the
-// 4.41 and 4.40 main links found there follow the main link, to be deleted. folder is the
-// normalised install folder (ending in a backslash).
+// 4.41 and 4.40 main links found there follow the main link, to be deleted.
+// folder is the normalised install folder (ending in a backslash).
 void CreateProgramGroup(Links& links, const char* folder, bool allUsers,
                         const std::vector<footprint::LinkItem>& groupLinks) {
   char programs[kPathSize];
