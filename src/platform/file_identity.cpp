@@ -234,6 +234,36 @@ std::wstring FullLongFolderPath(const std::string& folder) {
   return WithoutTrailingBackslash(path);
 }
 
+bool ReadFileAt(const std::wstring& path, const std::wstring& expectedFinal, std::size_t mostBytes,
+                FileIdentity* identity, std::string* bytes) {
+  bytes->clear();
+  HANDLE handle = OpenNoFollow(path, GENERIC_READ);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *identity = FileIdentity();
+    const DWORD error = GetLastError();
+    if (!IsMissing(error)) {
+      identity->exists = true;  // something is there that cannot be read
+      identity->error = error;
+    }
+    return false;
+  }
+  *identity = Describe(handle);
+  bool ok = identity->error == 0 && !identity->directory && identity->size <= mostBytes && !expectedFinal.empty() &&
+            IsExactlyAt(*identity, expectedFinal);
+  if (ok) bytes->resize(static_cast<std::size_t>(identity->size));
+  std::size_t done = 0;
+  while (ok && done < bytes->size()) {
+    DWORD got = 0;
+    const std::size_t left = bytes->size() - done;
+    const DWORD wanted = left < 0x100000 ? static_cast<DWORD>(left) : 0x100000;
+    ok = ReadFile(handle, &(*bytes)[done], wanted, &got, nullptr) != FALSE && got > 0;
+    done += got;
+  }
+  CloseHandle(handle);
+  if (!ok) bytes->clear();
+  return ok;
+}
+
 bool ReadExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
                  const std::function<void(const unsigned char*, std::size_t)>& consume, unsigned long* error) {
   *error = 0;

@@ -85,6 +85,13 @@ std::wstring FullLongFolderPath(const std::string& folder);
 bool ReadExactly(const std::string& path, const FileIdentity& expected, const std::wstring& expectedFinal,
                  const std::function<void(const unsigned char*, std::size_t)>& consume, unsigned long* error);
 
+// The whole file at path, through one handle opened without following a
+// link, when it is a file of at most mostBytes that leads exactly to
+// expectedFinal. *identity tells what stands at the name either way (exists
+// false when nothing); *bytes is filled only when true is returned.
+bool ReadFileAt(const std::wstring& path, const std::wstring& expectedFinal, std::size_t mostBytes,
+                FileIdentity* identity, std::string* bytes);
+
 // The stamp of the file at path (see leftover_rules.h) when it leads exactly
 // to expectedFinal; false when it is missing or not that.
 bool TakeFileStamp(const std::wstring& path, const std::wstring& expectedFinal, leftoverrules::FileStamp* stamp);

@@ -12,6 +12,7 @@
 #include "install/install_record_file.h"
 #include "install/run_files.h"
 #include "install/viewer_settings.h"
+#include "platform/file_identity.h"
 #include "platform/journal_store.h"
 #include "platform/registry.h"
 #include "platform/resource_text.h"
@@ -146,18 +147,23 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
   const std::string desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
   const LinkPlace programsPlace = allUsers ? LinkPlace::kCommonPrograms : LinkPlace::kUserPrograms;
   const LinkPlace desktopPlace = allUsers ? LinkPlace::kCommonDesktop : LinkPlace::kUserDesktop;
+  const std::wstring resolvedPrograms = ResolvedFolderPath(programs);
+  const std::wstring resolvedDesktop = ResolvedFolderPath(desktop);
   std::size_t room = journal::kMostLinkBytesOfARun;
   for (const ProductLink& link : links) {
     if (link.folder.empty()) continue;
     journal::Link entry;
     const std::string path = link.folder + link.name;
     std::string placeFolder;
+    const std::wstring* resolved = nullptr;
     if (StartsWith(path, programs)) {
       entry.place = programsPlace;
       placeFolder = programs;
+      resolved = &resolvedPrograms;
     } else if (StartsWith(path, desktop)) {
       entry.place = desktopPlace;
       placeFolder = desktop;
+      resolved = &resolvedDesktop;
     } else {
       continue;
     }
@@ -165,7 +171,7 @@ void NoteLinks(const std::vector<ProductLink>& links, bool allUsers, journal::Jo
     // An earlier link is kept with its bytes, to be put back if the run is
     // undone. The shell folders themselves are left as they are: the link
     // step only asks the shell to make a missing one, as the shell would.
-    CaptureLink(placeFolder, room, &entry);
+    CaptureLink(placeFolder, *resolved, room, &entry);
     // An earlier version's link that is not there is not deleted either.
     if (link.earlierVersion && !entry.existed) continue;
     room -= entry.content.size();

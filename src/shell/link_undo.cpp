@@ -85,17 +85,17 @@ std::string LinkPlaceFolder(installrecord::LinkPlace place) {
 }
 
 void CaptureLink(const std::string& placeFolder, std::size_t mostBytes, journal::Link* link) {
-  link->existed = false;
-  link->kept = false;
-  link->content.clear();
-  const std::string path = placeFolder + link->name;
-  const FileIdentity identity = IdentifyFile(path);
-  if (!identity.exists) return;
-  link->existed = true;
+  CaptureLink(placeFolder, ResolvedFolderPath(placeFolder), mostBytes, link);
+}
+
+void CaptureLink(const std::string& placeFolder, const std::wstring& resolvedPlace, std::size_t mostBytes,
+                 journal::Link* link) {
+  const std::wstring name = Wide(link->name);
+  const std::wstring expected = resolvedPlace.empty() || name.empty() ? std::wstring() : resolvedPlace + L"\\" + name;
   const std::size_t most = mostBytes < journal::kMostLinkBytes ? mostBytes : journal::kMostLinkBytes;
-  link->kept = identity.error == 0 &&
-               ReadLinkBytes(path, identity, ExpectedBelow(placeFolder, link->name), most, &link->content);
-  if (!link->kept) link->content.clear();
+  FileIdentity identity;
+  link->kept = ReadFileAt(Wide(placeFolder + link->name), expected, most, &identity, &link->content);
+  link->existed = identity.exists;
 }
 
 StepResult DeleteLinkBelow(const std::string& placeFolder, const std::string& name) {

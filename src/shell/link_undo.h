@@ -18,6 +18,10 @@ std::string LinkPlaceFolder(installrecord::LinkPlace place);
 // file exactly where its name says of at most mostBytes (itself at most
 // journal::kMostLinkBytes).
 void CaptureLink(const std::string& placeFolder, std::size_t mostBytes, journal::Link* link);
+// The same with placeFolder resolved once for several links
+// (ResolvedFolderPath; "" when it cannot be: no bytes are kept then).
+void CaptureLink(const std::string& placeFolder, const std::wstring& resolvedPlace, std::size_t mostBytes,
+                 journal::Link* link);
 
 // Deletes the link name below placeFolder only when it is a file exactly
 // where its name says (never what a link there leads to); a missing one is
