@@ -79,19 +79,55 @@ StepResult DeleteOwnFile(const std::string& path, const std::wstring& expected) 
   return deleted ? StepResult::Done() : StepResult::Failed(path, error);
 }
 
-// Renames the file from (exactly there) to the name to. replace: a plain
-// file of its own at to is overwritten; anything else there fails.
-StepResult RenameOwnFile(const std::string& from, const std::wstring& fromExpected, const std::string& to,
-                         const std::wstring& toExpected, bool replace) {
-  if (Look(from, fromExpected) != Found::kOwnFile) return Refused(from);
+// Opens the file at path for renaming when it is a file of its own exactly
+// there (a second hard link of it included, as with Look): *handle is then
+// to be closed by the caller. Missing or anything else: refused; a file held
+// by another program: the system's answer.
+StepResult OpenOwnFile(const std::string& path, const std::wstring& expected, HANDLE* handle) {
+  *handle = INVALID_HANDLE_VALUE;
+  if (expected.empty()) return Refused(path);
+  HANDLE opened = CreateFileW(Wide(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Refused(path)
+                                                                           : StepResult::Failed(path, error);
+  }
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!GetFileInformationByHandle(opened, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+      !HandleLeadsTo(opened, expected)) {
+    CloseHandle(opened);
+    return Refused(path);
+  }
+  *handle = opened;
+  return StepResult::Done();
+}
+
+// Gives the file of handle (opened by OpenOwnFile at from) the name to.
+// replace: a plain file of its own at to is overwritten; anything else there
+// fails.
+StepResult RenameOpenFile(HANDLE handle, const std::string& from, const std::string& to,
+                          const std::wstring& toExpected, bool replace) {
   const Found target = Look(to, toExpected);
   if (target != Found::kNothing && !(replace && target == Found::kOwnFile)) {
     return StepResult::Failed(to, target == Found::kOther ? ERROR_CANT_RESOLVE_FILENAME : ERROR_ALREADY_EXISTS);
   }
-  if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), target == Found::kNothing ? 0 : MOVEFILE_REPLACE_EXISTING)) {
-    return StepResult::Failed(from, GetLastError());
-  }
+  if (!RenameThroughHandle(handle, Wide(to), target != Found::kNothing)) return StepResult::Failed(from, GetLastError());
   return StepResult::Done();
+}
+
+// Renames the file from (exactly there, checked through the handle that
+// renames it) to the name to, as RenameOpenFile.
+StepResult RenameOwnFile(const std::string& from, const std::wstring& fromExpected, const std::string& to,
+                         const std::wstring& toExpected, bool replace) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const StepResult opened = OpenOwnFile(from, fromExpected, &handle);
+  if (!opened) return opened;
+  const StepResult renamed = RenameOpenFile(handle, from, to, toExpected, replace);
+  CloseHandle(handle);
+  return renamed;
 }
 
 // Removes the folder at path when it is exactly there and empty.
@@ -209,23 +245,27 @@ StepResult PutStagedFilesInPlace(const std::string& folderPath, const std::vecto
   if (!folder.Usable()) return Refused(folder.path);
   for (const journal::File& file : files) {
     const Names names(folder, file.name);
-    if (Look(names.staged, names.stagedAt) != Found::kOwnFile) return Refused(names.staged);
+    // The staged file is checked once, and renamed through the handle that
+    // checked it.
+    HANDLE staged = INVALID_HANDLE_VALUE;
+    if (!OpenOwnFile(names.staged, names.stagedAt, &staged)) return Refused(names.staged);
+    StepResult placed;
     const Found existing = Look(names.name, names.nameAt);
     if (existing != Found::kNothing && file.replaces) {
-      const StepResult aside = RenameOwnFile(names.name, names.nameAt, names.replaced, names.replacedAt, true);
-      if (!aside) return aside;
+      placed = RenameOwnFile(names.name, names.nameAt, names.replaced, names.replacedAt, true);
     } else if (existing == Found::kOther) {
       // A link under a name that was free of files: the new file replaces
       // the name itself, as an unpacking always has.
-      if (!MoveFileExW(Wide(names.staged).c_str(), Wide(names.name).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        return StepResult::Failed(names.name, GetLastError());
-      }
+      if (!RenameThroughHandle(staged, Wide(names.name), true)) placed = StepResult::Failed(names.name, GetLastError());
+      CloseHandle(staged);
+      if (!placed) return placed;
       if (Look(names.name, names.nameAt) != Found::kOwnFile) return Refused(names.name);
       continue;
     } else if (existing != Found::kNothing) {
-      return StepResult::Failed(names.name, ERROR_ALREADY_EXISTS);
+      placed = StepResult::Failed(names.name, ERROR_ALREADY_EXISTS);
     }
-    const StepResult placed = RenameOwnFile(names.staged, names.stagedAt, names.name, names.nameAt, false);
+    if (placed) placed = RenameOpenFile(staged, names.staged, names.name, names.nameAt, false);
+    CloseHandle(staged);
     if (!placed) return placed;
   }
   return StepResult::Done();

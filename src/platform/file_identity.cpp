@@ -166,6 +166,18 @@ bool DeleteThroughHandle(void* handle) {
                                     sizeof disposition) != FALSE;
 }
 
+bool RenameThroughHandle(void* handle, const std::wstring& to, bool replace) {
+  // The rename's record: the header, then the name without terminator.
+  std::vector<unsigned char> rename(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(rename.data());
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, to.data(), info->FileNameLength);
+  return SetFileInformationByHandle(static_cast<HANDLE>(handle), FileRenameInfo, info,
+                                    static_cast<DWORD>(rename.size())) != FALSE;
+}
+
 bool ReplaceFileWith(const std::wstring& path, const std::wstring& expectedFinal, const void* bytes, std::size_t size,
                      unsigned long* error) {
   *error = 0;
@@ -194,16 +206,7 @@ bool ReplaceFileWith(const std::wstring& path, const std::wstring& expectedFinal
     next += piece;
     left -= piece;
   }
-  if (ok) {
-    // The rename's record: the header, then the name without terminator.
-    std::vector<unsigned char> rename(sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(rename.data());
-    info->ReplaceIfExists = TRUE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, path.data(), info->FileNameLength);
-    ok = SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(rename.size())) != FALSE;
-  }
+  if (ok) ok = RenameThroughHandle(file, path, true);
   if (!ok) {
     *error = GetLastError();
     DeleteThroughHandle(file);

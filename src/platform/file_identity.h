@@ -62,6 +62,13 @@ bool HandleLeadsTo(void* handle, const std::wstring& expected);
 // that made it, never through a name.
 bool DeleteThroughHandle(void* handle);
 
+// Gives the file of handle (opened with DELETE access) the name to, through
+// that very handle: what is renamed is the file that was checked, never
+// something swapped in under its name. replace: a file at to is replaced (a
+// link there as a name, never written through); without it an existing name
+// fails.
+bool RenameThroughHandle(void* handle, const std::wstring& to, bool replace);
+
 // Makes bytes the content of path: written first into a new file beside it
 // (path with ".pxnew", or ".N.pxnew" while that name is taken), which then
 // takes the name through its own handle, replacing what stood there. Neither
