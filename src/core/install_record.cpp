@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/footprint.h"
 #include "core/product.h"
@@ -156,11 +159,49 @@ bool IsBelow(const KeyName& inner, const KeyName& outer) {
          inner.key[outer.key.size()] == '\\' && SameName(inner.key.substr(0, outer.key.size()), outer.key);
 }
 
-const footprint::KnownValue* FindKnownValue(Scope scope, const EarlierValue& value) {
+// One text per name as SameName compares them (ASCII letters folded), each
+// part after its length: equal texts are the same value, key or folder.
+void AddFolded(std::string& out, const std::string& part) {
+  out += std::to_string(part.size());
+  out += ':';
+  for (char c : part) out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string FoldedName(const std::string& name) {
+  std::string out;
+  AddFolded(out, name);
+  return out;
+}
+
+std::string FoldedKey(Root root, const std::string& key) {
+  std::string out = RootText(root);
+  AddFolded(out, key);
+  return out;
+}
+
+std::string FoldedValue(Root root, const std::string& key, const std::string& name) {
+  std::string out = FoldedKey(root, key);
+  AddFolded(out, name);
+  return out;
+}
+
+using KnownIndex = std::unordered_map<std::string, const footprint::KnownValue*>;
+
+KnownIndex IndexKnownValues(Scope scope) {
+  KnownIndex index;
+  // The first of equal names counts, as a search from the front finds it.
   for (const footprint::KnownValue& known : footprint::KnownReplacedValues(scope)) {
-    if (known.root == value.root && SameName(known.key, value.key) && SameName(known.name, value.name)) return &known;
+    index.emplace(FoldedValue(known.root, known.key, known.name), &known);
   }
-  return nullptr;
+  return index;
+}
+
+const footprint::KnownValue* FindKnownValue(Scope scope, const EarlierValue& value) {
+  static const KnownIndex machine = IndexKnownValues(Scope::kMachine);
+  static const KnownIndex user = IndexKnownValues(Scope::kUser);
+  const KnownIndex& index = scope == Scope::kUser ? user : machine;
+  const auto found = index.find(FoldedValue(value.root, value.key, value.name));
+  return found == index.end() ? nullptr : found->second;
 }
 
 // The data the setup itself writes into value (any version's ProgID for an
@@ -196,14 +237,18 @@ bool NewerEarlierCounts(const InstallRecord& newer, const EarlierValue& value) {
   return !IsOwnData(*known, value);
 }
 
-template <typename T, typename Same>
-void AddMissing(std::vector<T>& into, const std::vector<T>& from, Same same) {
+// Appends each item of from that into does not hold yet, as folded(item)
+// tells: the same text is the same item.
+template <typename T, typename Folded>
+void AddMissing(std::vector<T>& into, const std::vector<T>& from, Folded folded) {
+  std::unordered_set<std::string> present;
+  for (const T& existing : into) present.insert(folded(existing));
   for (const T& item : from) {
-    bool present = false;
-    for (const T& existing : into) present = present || same(existing, item);
-    if (!present) into.push_back(item);
+    if (present.insert(folded(item)).second) into.push_back(item);
   }
 }
+
+std::string FoldedKeyName(const KeyName& key) { return FoldedKey(key.root, key.key); }
 
 }  // namespace
 
@@ -357,52 +402,60 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   merged.unreadLines = 0;
   merged.folder = newer.folder;
   merged.scope = newer.scope;
-  auto same = [](const std::string& a, const std::string& b) { return SameName(a, b); };
   // A file keeps its place; its stamp is the newer run's, which wrote it last.
+  std::unordered_map<std::string, std::size_t> fileAt;
+  for (std::size_t i = 0; i < merged.files.size(); ++i) fileAt[FoldedName(merged.files[i].name)] = i;
   for (const RecordedFile& file : newer.files) {
-    bool present = false;
-    for (RecordedFile& existing : merged.files) {
-      if (!SameName(existing.name, file.name)) continue;
-      existing = file;
-      present = true;
+    const std::string name = FoldedName(file.name);
+    const auto known = fileAt.find(name);
+    if (known != fileAt.end()) {
+      // Every earlier entry of that name takes it, as names may repeat.
+      for (RecordedFile& existing : merged.files) {
+        if (SameName(existing.name, file.name)) existing = file;
+      }
+    } else {
+      fileAt[name] = merged.files.size();
+      merged.files.push_back(file);
     }
-    if (!present) merged.files.push_back(file);
   }
-  AddMissing(merged.kept, newer.kept, same);
-  AddMissing(merged.createdFolders, newer.createdFolders, same);
+  AddMissing(merged.kept, newer.kept, FoldedName);
+  AddMissing(merged.createdFolders, newer.createdFolders, FoldedName);
   AddMissing(merged.links, newer.links,
-             [](const Link& a, const Link& b) { return a.place == b.place && SameName(a.name, b.name); });
-  AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace a, LinkPlace b) { return a == b; });
+             [](const Link& link) { return std::string(PlaceText(link.place)) + FoldedName(link.name); });
+  AddMissing(merged.createdGroups, newer.createdGroups, [](LinkPlace place) { return std::string(PlaceText(place)); });
   // Moved back into a folder it had left: that folder is this installation's
   // own again.
-  AddMissing(merged.earlierFolders, newer.earlierFolders, same);
+  AddMissing(merged.earlierFolders, newer.earlierFolders, FoldedName);
   merged.earlierFolders.erase(std::remove_if(merged.earlierFolders.begin(), merged.earlierFolders.end(),
                                              [&](const std::string& folder) { return SameName(folder, merged.folder); }),
                               merged.earlierFolders.end());
   // A key that the older run wrote and did not find was created by it: the
   // newer run finding it does not make it anybody else's.
+  std::unordered_set<std::string> olderFound;
+  for (const KeyName& key : older.foundKeys) olderFound.insert(FoldedKeyName(key));
   for (const KeyName& found : newer.foundKeys) {
-    bool known = false;
-    for (const KeyName& key : older.foundKeys) known = known || SameKeyName(key, found);
+    bool known = olderFound.count(FoldedKeyName(found)) > 0;
     for (const KeyName& own : older.ownKeys) known = known || SameKeyName(own, found) || IsBelow(found, own);
     if (!known) merged.foundKeys.push_back(found);
   }
-  AddMissing(merged.ownKeys, newer.ownKeys, SameKeyName);
-  AddMissing(merged.setValues, newer.setValues, [](const ValueName& a, const ValueName& b) {
-    return a.root == b.root && SameName(a.key, b.key) && SameName(a.name, b.name);
-  });
-  AddMissing(merged.createdKeys, newer.createdKeys, SameKeyName);
+  AddMissing(merged.ownKeys, newer.ownKeys, FoldedKeyName);
+  AddMissing(merged.setValues, newer.setValues,
+             [](const ValueName& value) { return FoldedValue(value.root, value.key, value.name); });
+  AddMissing(merged.createdKeys, newer.createdKeys, FoldedKeyName);
+  // The last earlier entry of a name is the one a later one meets.
+  std::unordered_map<std::string, std::size_t> earlierAt;
+  for (std::size_t i = 0; i < merged.earlier.size(); ++i) {
+    const EarlierValue& known = merged.earlier[i];
+    earlierAt[FoldedValue(known.root, known.key, known.name)] = i;
+  }
   for (const EarlierValue& value : newer.earlier) {
-    EarlierValue* existing = nullptr;
-    for (EarlierValue& known : merged.earlier) {
-      if (known.root == value.root && SameName(known.key, value.key) && SameName(known.name, value.name)) {
-        existing = &known;
-      }
-    }
-    if (existing == nullptr) {
+    const std::string name = FoldedValue(value.root, value.key, value.name);
+    const auto existing = earlierAt.find(name);
+    if (existing == earlierAt.end()) {
+      earlierAt[name] = merged.earlier.size();
       merged.earlier.push_back(value);
     } else if (NewerEarlierCounts(newer, value)) {
-      *existing = value;
+      merged.earlier[existing->second] = value;
     }
   }
   return merged;
