@@ -158,7 +158,7 @@ void InstallRecording::NoteEarlierFolders(const InstallRecord& previous) {
 }
 
 void InstallRecording::NoteSetAside(const std::vector<std::string>& names) {
-  if (listed_) record_.kept.insert(record_.kept.end(), names.begin(), names.end());
+  if (listed_) setAside_.insert(setAside_.end(), names.begin(), names.end());
 }
 
 bool InstallRecording::CreatedByUs(const KeyName& key) const {
@@ -193,6 +193,11 @@ void InstallRecording::AfterRegistration(const bool* chosenRows, bool associated
 
 bool InstallRecording::Finish(bool registered) {
   if (!listed_) return false;
+  for (const std::string& name : setAside_) {
+    bool listed = false;
+    for (const std::string& kept : record_.kept) listed = listed || installrecord::SameName(kept, name);
+    if (!listed) record_.kept.push_back(name);
+  }
   RecordLinks(record_.folder, allUsers_, groupExisted_, &record_);
   for (const installrecord::LinkPlace place : handedGroups_) {
     bool listed = false;

@@ -27,7 +27,9 @@ class InstallRecording {
   // folder (valid after BeforeUnpacking): only those may be replaced; any
   // other file at a payload name is the user's.
   const std::vector<std::string>& FilesOfEarlierInstallation() const { return earlierFiles_; }
-  // The user's files that were moved to kKeptFolder before the unpacking.
+  // The user's files that were moved to kKeptFolder before the unpacking;
+  // they join the record in Finish, so this may be called while
+  // BeforeRegistration runs on another thread.
   void NoteSetAside(const std::vector<std::string>& names);
   // Before the registration: the earlier data for the record, and the
   // registry as it is for the journal (RegistryBefore).
@@ -76,6 +78,7 @@ class InstallRecording {
   bool haveOlder_ = false;
   bool haveHanded_ = false;
   std::vector<std::string> earlierFiles_;
+  std::vector<std::string> setAside_;
   std::vector<installrecord::LinkPlace> handedGroups_;
   std::size_t unreadLines_ = 0;
 };

@@ -168,19 +168,20 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   // names): every later entry names its files there.
   journal.entries().folder = uninstallrules::WithBackslash(folder);
   recording.BeforeUnpacking(folder, IDR_PAYLOAD, kPayloadType);
+  // Started now, the one helper thread works while the folder is prepared
+  // and the payload noted and unpacked (see SideWork); nothing is written
+  // unless the unpacking succeeds.
+  const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
+  SideWork sideWork(recording, options.allUsers, withLinks);
   bool movedAny = false;
   if (!PrepareFolder(folder, createdFolders, recording, journal, reporter, &movedAny)) {
+    sideWork.WaitForNotes();
     // The files moved so far went back: the log says so; a folder that
     // leads elsewhere was refused before anything was touched.
     if (movedAny) return TakeBack(reporter, journal);
     journal.RollBack();
     return false;
   }
-  // Started now, the one helper thread works while the payload is noted and
-  // unpacked (see SideWork); nothing is written unless the unpacking
-  // succeeds.
-  const bool withLinks = options.startMenuGroup || options.desktopLink || options.thumbsLink;
-  SideWork sideWork(recording, options.allUsers, withLinks);
   // Every file and folder of the payload, each with what stands at its name
   // now, before the first is written.
   const StepResult payloadNoted = NotePayload(folder, recording.Payload(), journal);
