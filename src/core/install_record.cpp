@@ -403,19 +403,16 @@ InstallRecord Merge(const InstallRecord& older, const InstallRecord& newer) {
   merged.folder = newer.folder;
   merged.scope = newer.scope;
   // A file keeps its place; its stamp is the newer run's, which wrote it last.
-  std::unordered_map<std::string, std::size_t> fileAt;
-  for (std::size_t i = 0; i < merged.files.size(); ++i) fileAt[FoldedName(merged.files[i].name)] = i;
+  std::unordered_set<std::string> fileNames;
+  for (const RecordedFile& existing : merged.files) fileNames.insert(FoldedName(existing.name));
   for (const RecordedFile& file : newer.files) {
-    const std::string name = FoldedName(file.name);
-    const auto known = fileAt.find(name);
-    if (known != fileAt.end()) {
-      // Every earlier entry of that name takes it, as names may repeat.
-      for (RecordedFile& existing : merged.files) {
-        if (SameName(existing.name, file.name)) existing = file;
-      }
-    } else {
-      fileAt[name] = merged.files.size();
+    if (fileNames.insert(FoldedName(file.name)).second) {
       merged.files.push_back(file);
+      continue;
+    }
+    // Every earlier entry of that name takes it, as names may repeat.
+    for (RecordedFile& existing : merged.files) {
+      if (SameName(existing.name, file.name)) existing = file;
     }
   }
   AddMissing(merged.kept, newer.kept, FoldedName);

@@ -61,27 +61,9 @@ Found Look(const std::string& path, const std::wstring& expected) {
 
 StepResult Refused(const std::string& path) { return StepResult::Failed(path, ERROR_CANT_RESOLVE_FILENAME); }
 
-// Deletes the file at path when it is exactly there; done when it is missing.
-StepResult DeleteOwnFile(const std::string& path, const std::wstring& expected) {
-  const Found found = Look(path, expected);
-  if (found == Found::kNothing) return StepResult::Done();
-  if (found != Found::kOwnFile) return Refused(path);
-  const std::wstring wide = Wide(path);
-  HANDLE handle = CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return StepResult::Failed(path, GetLastError());
-  // Checked once more through the handle that deletes it.
-  const bool there = HandleLeadsTo(handle, expected);
-  const bool deleted = there && DeleteThroughHandle(handle);
-  const DWORD error = there ? GetLastError() : static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME);
-  CloseHandle(handle);
-  return deleted ? StepResult::Done() : StepResult::Failed(path, error);
-}
-
-// Opens the file at path for renaming when it is a file of its own exactly
-// there (a second hard link of it included, as with Look): *handle is then
-// to be closed by the caller. Missing or anything else: refused; a file held
+// Opens the file at path for renaming or deleting when it is a file of its
+// own exactly there (a second hard link of it included, as with Look):
+// *handle is then to be closed by the caller. Missing or anything else: refused; a file held
 // by another program: the system's answer.
 StepResult OpenOwnFile(const std::string& path, const std::wstring& expected, HANDLE* handle) {
   *handle = INVALID_HANDLE_VALUE;
@@ -103,6 +85,19 @@ StepResult OpenOwnFile(const std::string& path, const std::wstring& expected, HA
   }
   *handle = opened;
   return StepResult::Done();
+}
+
+// Deletes the file at path when it is exactly there (checked through the
+// handle that deletes it); done when it is missing.
+StepResult DeleteOwnFile(const std::string& path, const std::wstring& expected) {
+  if (Look(path, expected) == Found::kNothing) return StepResult::Done();
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const StepResult opened = OpenOwnFile(path, expected, &handle);
+  if (!opened) return opened;
+  const bool deleted = DeleteThroughHandle(handle);
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  return deleted ? StepResult::Done() : StepResult::Failed(path, error);
 }
 
 // Gives the file of handle (opened by OpenOwnFile at from) the name to.

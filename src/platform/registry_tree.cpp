@@ -86,9 +86,11 @@ LONG DeleteOpenKey(HKEY open) {
   return toError != nullptr ? static_cast<LONG>(toError(status)) : ERROR_ACCESS_DENIED;
 }
 
-std::vector<std::wstring> SubkeyNames(HKEY open) {
+// The names of open's sub-keys; count: how many the key said it has (the
+// list is read to its end without it).
+std::vector<std::wstring> SubkeyNames(HKEY open, DWORD count = 0xFFFFFFFF) {
   std::vector<std::wstring> names;
-  for (DWORD index = 0;; ++index) {
+  for (DWORD index = 0; index < count; ++index) {
     wchar_t name[kMaxKeyName];
     DWORD length = kMaxKeyName;
     const LONG status = RegEnumKeyExW(open, index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -196,8 +198,8 @@ bool ReadValues(HKEY open, const std::string& path, std::size_t maxData, DWORD c
 // Lists the key open (at path) with its values, then every key below it.
 void ReadKey(HKEY open, const std::string& path, std::size_t maxData, ReadBuffers* buffers,
              std::vector<TreeKey>* keys, std::vector<TreeValue>* values) {
-  DWORD subkeys = 0, longestSubkey = 0, valueCount = 0, longestName = 0, largestData = 0;
-  if (RegQueryInfoKeyW(open, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &valueCount, &longestName,
+  DWORD subkeys = 0, valueCount = 0, longestName = 0, largestData = 0;
+  if (RegQueryInfoKeyW(open, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &valueCount, &longestName,
                        &largestData, nullptr, nullptr) != ERROR_SUCCESS) {
     // Read to the end of each list instead.
     subkeys = valueCount = 0xFFFFFFFF;
@@ -209,16 +211,7 @@ void ReadKey(HKEY open, const std::string& path, std::size_t maxData, ReadBuffer
     (*keys)[at].link = true;
     return;
   }
-  std::vector<std::wstring> names;
-  for (DWORD index = 0; index < subkeys; ++index) {
-    wchar_t name[kMaxKeyName];
-    DWORD length = kMaxKeyName;
-    const LONG status = RegEnumKeyExW(open, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) break;
-    names.emplace_back(name, length);
-  }
-  for (const std::wstring& name : names) {
+  for (const std::wstring& name : SubkeyNames(open, subkeys)) {
     const std::string child = path + "\\" + Narrow(name.c_str(), static_cast<DWORD>(name.size()));
     HKEY sub = nullptr;
     const LONG status = OpenAsIs(open, name, KEY_READ, &sub);
