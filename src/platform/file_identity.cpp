@@ -178,13 +178,18 @@ bool RenameThroughHandle(void* handle, const std::wstring& to, bool replace) {
                                     static_cast<DWORD>(rename.size())) != FALSE;
 }
 
+std::string ReplacementSuffix(int attempt) {
+  return (attempt == 0 ? std::string() : "." + std::to_string(attempt)) + ".pxnew";
+}
+
 bool ReplaceFileWith(const std::wstring& path, const std::wstring& expectedFinal, const void* bytes, std::size_t size,
                      unsigned long* error) {
   *error = 0;
   HANDLE file = INVALID_HANDLE_VALUE;
   std::wstring suffix;
-  for (int attempt = 0; attempt < 10 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    suffix = (attempt == 0 ? L"" : L"." + std::to_wstring(attempt)) + L".pxnew";
+  for (int attempt = 0; attempt < kReplacementNames && file == INVALID_HANDLE_VALUE; ++attempt) {
+    const std::string ansi = ReplacementSuffix(attempt);
+    suffix.assign(ansi.begin(), ansi.end());
     const std::wstring fresh = path + suffix;
     file = CreateFileW(fresh.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {

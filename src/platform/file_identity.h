@@ -77,6 +77,11 @@ bool RenameThroughHandle(void* handle, const std::wstring& to, bool replace);
 // nothing stood. With expectedFinal (where path must lead, "" for no check)
 // the new file must also lead exactly beside it, not through a folder link.
 // False (error in *error) when it could not; nothing is left behind then.
+// The names ReplaceFileWith writes under, attempt 0 to kReplacementNames - 1:
+// what a cut-off write may leave beside path.
+constexpr int kReplacementNames = 10;
+std::string ReplacementSuffix(int attempt);
+
 bool ReplaceFileWith(const std::wstring& path, const std::wstring& expectedFinal, const void* bytes, std::size_t size,
                      unsigned long* error);
 

@@ -105,10 +105,18 @@ StepResult DeleteLinkBelow(const std::string& placeFolder, const std::string& na
 StepResult UndoLinks(const journal::Journal& journal) {
   StepResult result;
   for (auto it = journal.links.rbegin(); it != journal.links.rend(); ++it) {
-    // An earlier link whose bytes were not kept is left as the run made it.
-    if (it->existed && !it->kept) continue;
     const std::string place = LinkPlaceFolder(it->place);
     if (place.empty()) continue;
+    // A run cut off while it wrote the link leaves the new file beside it;
+    // only a file of its own there goes.
+    for (int attempt = 0; attempt < kReplacementNames; ++attempt) {
+      const std::string name = it->name + ReplacementSuffix(attempt);
+      if (GetFileAttributesA((place + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        DeleteLink(place + name, ExpectedBelow(place, name));
+      }
+    }
+    // An earlier link whose bytes were not kept is left as the run made it.
+    if (it->existed && !it->kept) continue;
     const std::string path = place + it->name;
     const std::wstring expected = ExpectedBelow(place, it->name);
     result.KeepFirst(it->existed ? WriteLinkBack(path, expected, it->content) : DeleteLink(path, expected));

@@ -398,6 +398,8 @@ TEST(RunFilesLinks, OnlyTheRunsOwnLinksAndEmptyGroupsGo) {
     DeleteFileA((desk + "Pixorra 64.lnk").c_str());
     CreateDirectoryA(group.c_str(), nullptr);
     pxtest::WriteFileBytes(group + "Pixorra Hilfe.lnk", "ours");
+    // What a run cut off while writing a link leaves beside it.
+    pxtest::WriteFileBytes(group + "Pixorra Hilfe.lnk.pxnew", "half a link");
     if (row.earlierLinkInGroup) pxtest::WriteFileBytes(group + "Was ist neu.lnk", "earlier");
     if (row.linkedDesktopLink) {
       ASSERT_TRUE(MakeHostLink(outside, desk + "Pixorra 64.lnk"));
@@ -412,6 +414,7 @@ TEST(RunFilesLinks, OnlyTheRunsOwnLinksAndEmptyGroupsGo) {
 
     EXPECT_EQ(static_cast<bool>(UndoLinks(journal)), !row.linkedDesktopLink);
     EXPECT_FALSE(pxtest::FileExists(group + "Pixorra Hilfe.lnk"));
+    EXPECT_FALSE(pxtest::FileExists(group + "Pixorra Hilfe.lnk.pxnew"));
     EXPECT_EQ(pxtest::FolderExists(group), row.earlierLinkInGroup);
     EXPECT_EQ(pxtest::FileExists(desk + "Pixorra 64.lnk"), row.linkedDesktopLink);
     EXPECT_EQ(pxtest::ReadFileBytes(outside), "someone else's");
