@@ -167,7 +167,9 @@ MessageBoxSeen WizardDriver::WaitForMessageBox(DWORD timeoutMs) const {
   pxtest::WaitFor(
       [&] {
         std::vector<MessageBoxSeen> boxes = OpenMessageBoxes();
-        if (boxes.empty()) return false;
+        // Every box has a caption: an empty one was not read in time (a
+        // busy box thread answers WM_GETTEXT late), so it is read again.
+        if (boxes.empty() || boxes.front().caption.empty()) return false;
         seen = boxes.front();
         return true;
       },
