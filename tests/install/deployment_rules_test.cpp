@@ -26,6 +26,7 @@ const AccountCase kAccountCases[] = {
     {"S-1-5-18", true, AccountKind::kMachine},
     {"S-1-5-19", true, AccountKind::kMachine},
     {"S-1-5-20", false, AccountKind::kMachine},
+    {"S-1-5-20", true, AccountKind::kMachine},
     // A person's account: decided by the window station.
     {"S-1-5-21-1004336348-1177238915-682003330-1001", true, AccountKind::kPerson},
     {"S-1-5-21-1004336348-1177238915-682003330-1001", false, AccountKind::kMachine},

@@ -965,7 +965,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, FailedUpgrade,
 
 // --- A journal that cannot be written ------------------------------------
 
-// The journal's key made a registry link to a key nobody may write to.
+// The journal's key made a registry link to target (made when missing).
 // Returns "" when done, else why not.
 std::string LinkJournalKeyTo(const std::string& target) {
   HKEY targetKey = nullptr;
@@ -992,7 +992,8 @@ std::string LinkJournalKeyTo(const std::string& target) {
 
 struct JournalBlock {
   const char* name;
-  bool link;  // the key is a link to a denied key; else the key itself is denied
+  bool link;  // the key is a link to another key; else the key itself is denied
+  bool targetDenied = true;  // that other key is denied too
 };
 
 void PrintTo(const JournalBlock& block, std::ostream* out) { *out << block.name; }
@@ -1012,12 +1013,15 @@ TEST_P(UnwritableJournal, ChangesNothing) {
   if (block.link) {
     const std::string linked = LinkJournalKeyTo("SOFTWARE\\PixorraSetupTarget");
     ASSERT_EQ("", linked);
-    denied = std::make_unique<DeniedKey>("SOFTWARE\\PixorraSetupTarget");
+    if (block.targetDenied) denied = std::make_unique<DeniedKey>("SOFTWARE\\PixorraSetupTarget");
   } else {
     denied = std::make_unique<DeniedKey>(kJournalKey);
   }
-  ASSERT_TRUE(denied->ok()) << block.name << ": the key cannot be denied";
-  ASSERT_NE(ERROR_SUCCESS, RegSetValueA(LM, kJournalKey, REG_SZ, "x", 1)) << block.name << ": the journal's key takes a value";
+  if (denied != nullptr) {
+    ASSERT_TRUE(denied->ok()) << block.name << ": the key cannot be denied";
+    ASSERT_NE(ERROR_SUCCESS, RegSetValueA(LM, kJournalKey, REG_SZ, "x", 1))
+        << block.name << ": the journal's key takes a value";
+  }
   const Machine before = LookAtMachine();
 
   const RunResult run = Setup(kFullOptions);
@@ -1030,6 +1034,7 @@ TEST_P(UnwritableJournal, ChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Blocks, UnwritableJournal,
                          ::testing::Values(JournalBlock{"KeyIsALinkToADeniedKey", true},
+                                           JournalBlock{"KeyIsALinkToAWritableKey", true, false},
                                            JournalBlock{"KeyIsDenied", false}),
                          [](const ::testing::TestParamInfo<JournalBlock>& info) { return std::string(info.param.name); });
 

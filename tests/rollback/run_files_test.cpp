@@ -265,15 +265,34 @@ TEST(RunFilesForward, AHeldEarlierFileFailsThePlacingAndUndoStillRestores) {
 
 // --- Staged names and what stands there ---------------------------------------
 
+// A folder link in the payload's way, or the unpacking folder itself a
+// link: the walk is refused there, and no file lands where it leads.
 TEST(RunFilesStaged, NamesBehindAFolderLinkAreRefusedAndNothingLandsElsewhere) {
-  const std::string folder = pxtest::MakeTempFolder("rollback\\linked");
-  const std::string elsewhere = pxtest::MakeTempFolder("rollback\\elsewhere");
-  ASSERT_TRUE(MakeHostLink(elsewhere, folder + "Sub"));
-  const StepResult unpacked = UnpackStaged(TestArchive("late_dirs.zip"), folder);
-  EXPECT_FALSE(unpacked);
-  EXPECT_EQ(unpacked.error, static_cast<unsigned long>(ERROR_CANT_RESOLVE_FILENAME));
-  for (const std::string& name : pxtest::ListFolder(elsewhere)) {
-    EXPECT_EQ(name.back(), '\\') << "a file landed behind the link: " << name;
+  struct Case {
+    const char* name;
+    const char* link;     // below the area; the unpacking folder is the area, or the link itself
+    bool intoTheLink;     // the link is the unpacking folder: refused as a whole, not even a folder lands
+  };
+  const Case cases[] = {
+      {"a payload folder a link", "Sub", false},
+      {"the unpacking folder a link", "Pixorra", true},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.name);
+    const std::string area = pxtest::MakeTempFolder("rollback\\linked");
+    const std::string elsewhere = pxtest::MakeTempFolder("rollback\\elsewhere");
+    ASSERT_TRUE(MakeHostLink(elsewhere, area + row.link));
+    const std::string folder = row.intoTheLink ? area + row.link + "\\" : area;
+    const StepResult unpacked = UnpackStaged(TestArchive("late_dirs.zip"), folder);
+    EXPECT_FALSE(unpacked);
+    EXPECT_EQ(unpacked.error, static_cast<unsigned long>(ERROR_CANT_RESOLVE_FILENAME));
+    for (const std::string& name : pxtest::ListFolder(elsewhere)) {
+      EXPECT_TRUE(name.back() == '\\' && !row.intoTheLink) << "landed behind the link: " << name;
+    }
+    if (row.intoTheLink) {
+      EXPECT_EQ(unpacked.subject, folder);
+    }
+    ASSERT_TRUE(RemoveHostName(area + row.link));
   }
 }
 
@@ -381,25 +400,32 @@ TEST(RunFilesLinks, OnlyTheRunsOwnLinksAndEmptyGroupsGo) {
   const std::string desk = desktop + (desktop.back() == '\\' ? "" : "\\");
   const std::string outside = pxtest::MakeTempFolder("rollback\\links_outside") + "target.lnk";
   pxtest::WriteFileBytes(outside, "someone else's");
+  const std::string outsideFolder = pxtest::MakeTempFolder("rollback\\links_outside_folder");
 
   struct Case {
     const char* name;
     bool earlierLinkInGroup;  // a link the run found there stays, and so does the group
     bool linkedDesktopLink;   // the desktop name leads elsewhere: left, failed
+    bool linkedGroup = false;  // the group leads to an empty folder elsewhere: left, failed
   };
   const std::vector<Case> cases = {
       {"only the run's own", false, false},
       {"an earlier link stays", true, false},
       {"a link leading elsewhere", false, true},
+      {"the group leading elsewhere", false, false, true},
   };
   for (const Case& row : cases) {
     SCOPED_TRACE(row.name);
     pxtest::RemoveFolderTree(group);
     DeleteFileA((desk + "Pixorra 64.lnk").c_str());
-    CreateDirectoryA(group.c_str(), nullptr);
-    pxtest::WriteFileBytes(group + "Pixorra Hilfe.lnk", "ours");
-    // What a run cut off while writing a link leaves beside it.
-    pxtest::WriteFileBytes(group + "Pixorra Hilfe.lnk.pxnew", "half a link");
+    if (row.linkedGroup) {
+      ASSERT_TRUE(MakeHostLink(outsideFolder, group.substr(0, group.size() - 1)));
+    } else {
+      CreateDirectoryA(group.c_str(), nullptr);
+      pxtest::WriteFileBytes(group + "Pixorra Hilfe.lnk", "ours");
+      // What a run cut off while writing a link leaves beside it.
+      pxtest::WriteFileBytes(group + "Pixorra Hilfe.lnk.pxnew", "half a link");
+    }
     if (row.earlierLinkInGroup) pxtest::WriteFileBytes(group + "Was ist neu.lnk", "earlier");
     if (row.linkedDesktopLink) {
       ASSERT_TRUE(MakeHostLink(outside, desk + "Pixorra 64.lnk"));
@@ -412,14 +438,18 @@ TEST(RunFilesLinks, OnlyTheRunsOwnLinksAndEmptyGroupsGo) {
                      {installrecord::LinkPlace::kUserPrograms, "Pixorra\\Was ist neu.lnk", row.earlierLinkInGroup},
                      {installrecord::LinkPlace::kUserDesktop, "Pixorra 64.lnk", false}};
 
-    EXPECT_EQ(static_cast<bool>(UndoLinks(journal)), !row.linkedDesktopLink);
+    EXPECT_EQ(static_cast<bool>(UndoLinks(journal)), !row.linkedDesktopLink && !row.linkedGroup);
     EXPECT_FALSE(pxtest::FileExists(group + "Pixorra Hilfe.lnk"));
     EXPECT_FALSE(pxtest::FileExists(group + "Pixorra Hilfe.lnk.pxnew"));
-    EXPECT_EQ(pxtest::FolderExists(group), row.earlierLinkInGroup);
+    EXPECT_EQ(pxtest::FolderExists(group), row.earlierLinkInGroup || row.linkedGroup);
     EXPECT_EQ(pxtest::FileExists(desk + "Pixorra 64.lnk"), row.linkedDesktopLink);
     EXPECT_EQ(pxtest::ReadFileBytes(outside), "someone else's");
+    EXPECT_TRUE(pxtest::FolderExists(outsideFolder));
     if (row.linkedDesktopLink) {
       ASSERT_TRUE(RemoveHostName(desk + "Pixorra 64.lnk"));
+    }
+    if (row.linkedGroup) {
+      ASSERT_TRUE(RemoveHostName(group.substr(0, group.size() - 1)));
     }
   }
   pxtest::RemoveFolderTree(group);

@@ -195,6 +195,10 @@ struct SideCase {
   bool machineFirst;
   const char* machineOptions;
   const char* userOptions;
+  const char* version = "win7";  // from Windows 8 on the user choices are written too
+  // The second's removal fails once (a file of it held open) after its
+  // registration has gone, and is run again.
+  bool secondRemovedTwice = false;
 };
 
 const SideCase kSideCases[] = {
@@ -202,24 +206,41 @@ const SideCase kSideCases[] = {
      "/scope=user /group=1 /desktop=1 /assoc=1"},
     {"user first, machine's removed first", false, "/group=1 /desktop=1 /allusers=1 /thumbs=1",
      "/scope=user /group=1 /desktop=1 /assoc=1"},
+    {"user choices, machine first, user's removed first twice", true, "/assoc=1", "/scope=user /assoc=1", "win8",
+     true},
+    {"user choices, user first, machine's removed first twice", false, "/assoc=1", "/scope=user /assoc=1", "win8",
+     true},
 };
 
 TEST_F(ScopeTest, BothScopesSideBySideEachRemovedAlone) {
+  // Every Windows user's hive has its classes key; a new Wine prefix's has
+  // not (the user's installation alone makes it and removes it again).
+  HKEY classes = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Classes", &classes));
+  RegCloseKey(classes);
   for (const SideCase& c : kSideCases) {
     SCOPED_TRACE(c.name);
     const Snapshot registry = RegistrySnapshot();
     const Snapshot disk = DiskSnapshot();
     const std::string first = c.machineFirst ? c.machineOptions : c.userOptions;
     const std::string second = c.machineFirst ? c.userOptions : c.machineOptions;
-    Install(Start::kElevated, first);
+    Install(Start::kElevated, first, c.version);
     const Snapshot registryOfFirst = RegistrySnapshot();
     const Snapshot diskOfFirst = DiskSnapshot();
-    Install(Start::kElevated, second);
+    Install(Start::kElevated, second, c.version);
     EXPECT_EQ(kMachineFolder, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
     EXPECT_EQ(UserFolder(), ReadRegValue(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation").text);
 
     // The second goes; the first is as it was before the second came.
     const bool userSecond = c.machineFirst;
+    if (c.secondRemovedTwice) {
+      const std::string folder = userSecond ? UserFolder() : kMachineFolder;
+      HANDLE held = CreateFileA((folder + "px_main64.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+      ASSERT_NE(INVALID_HANDLE_VALUE, held);
+      EXPECT_EQ(1603u, RunProgram(folder + "pv_uninstall.exe", "/silent", work_).exitCode) << Log();
+      CloseHandle(held);
+    }
     Uninstall(Start::kElevated, userSecond ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
               userSecond ? UserFolder() : kMachineFolder);
     EXPECT_EQ("", Difference(registryOfFirst, RegistrySnapshot()));

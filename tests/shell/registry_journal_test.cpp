@@ -59,7 +59,7 @@ void MakeLink(const std::string& key, const std::string& target) {
 
 void Clean() {
   // The links some tests make go as links, before anything opens them.
-  for (const char* key : {"SOFTWARE\\Classes\\Pixorra", "SOFTWARE\\Classes\\Pixorra.jpg"}) {
+  for (const char* key : {"SOFTWARE\\Classes\\Pixorra", "SOFTWARE\\Classes\\Pixorra.jpg", "SOFTWARE\\Classes\\.jpg"}) {
     RemoveTreeAsIs(HKEY_LOCAL_MACHINE, key);
   }
   CleanRegistry();
@@ -238,19 +238,26 @@ TEST_F(RegistryJournal, FoundValuesComeBackByteForByte) {
   EXPECT_TRUE(std::string(back.raw.begin(), back.raw.end()) == medium);
 }
 
-// A registry link in or at one of the product's keys: what it points to is
-// never read, written or removed by putting back.
+// A registry link in or at one of the product's keys, or at the key of a
+// value the run replaces: what it points to is never read, written or
+// removed by putting back.
 struct LinkCase {
   const char* name;
   const char* link;        // where the link is made
   bool beforeCapture;      // made before the capture (else during the run)
+  const char* earlierDefault;  // the key's default value before the run; the run puts the link in its place
+  KeyKind after;           // what stands at the link's name afterwards
 };
 
 TEST_F(RegistryJournal, LinksAreNeverFollowed) {
   const LinkCase cases[] = {
-      {"a link below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", true},
-      {"a link made during the run below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", false},
-      {"a link made during the run at a product key that was missing", "SOFTWARE\\Classes\\Pixorra.jpg", false},
+      {"a link below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", true, nullptr, KeyKind::kLink},
+      {"a link made during the run below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", false, nullptr,
+       KeyKind::kMissing},
+      {"a link made during the run at a product key that was missing", "SOFTWARE\\Classes\\Pixorra.jpg", false,
+       nullptr, KeyKind::kMissing},
+      {"a link made during the run where a replaced value's key was", "SOFTWARE\\Classes\\.jpg", false, "Other.jpg",
+       KeyKind::kLink},
   };
   for (const LinkCase& row : cases) {
     SCOPED_TRACE(row.name);
@@ -258,14 +265,17 @@ TEST_F(RegistryJournal, LinksAreNeverFollowed) {
     pxtest::WriteRegText(HKEY_LOCAL_MACHINE, kVictim, "Kept", "yes");
     pxtest::WriteRegText(HKEY_LOCAL_MACHINE, std::string(kVictim) + "\\Sub", "Also", "yes");
     pxtest::WriteRegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Foreign", "kept");
+    if (row.earlierDefault != nullptr) pxtest::WriteRegText(HKEY_LOCAL_MACHINE, row.link, "", row.earlierDefault);
     if (row.beforeCapture) MakeLink(row.link, kVictim);
     journal::Journal journal;
     CaptureRegistry(Scope::kMachine, &journal);
+    if (row.earlierDefault != nullptr) ASSERT_TRUE(RemoveTreeAsIs(HKEY_LOCAL_MACHINE, row.link).ok);
     if (!row.beforeCapture) MakeLink(row.link, kVictim);
     ASSERT_EQ(KeyKind::kLink, ProbeKey(HKEY_LOCAL_MACHINE, row.link));
 
     EXPECT_TRUE(RestoreRegistry(journal).ok);
-    EXPECT_EQ(row.beforeCapture ? KeyKind::kLink : KeyKind::kMissing, ProbeKey(HKEY_LOCAL_MACHINE, row.link));
+    EXPECT_EQ(row.after, ProbeKey(HKEY_LOCAL_MACHINE, row.link));
+    EXPECT_FALSE(pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kVictim, "").exists);
     EXPECT_EQ("yes", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kVictim, "Kept").text);
     EXPECT_EQ("yes", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, std::string(kVictim) + "\\Sub", "Also").text);
     EXPECT_EQ("kept", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra", "Foreign").text);

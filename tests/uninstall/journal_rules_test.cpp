@@ -107,6 +107,10 @@ std::string Changed(std::string text, const std::string& from, const std::string
 
 TEST(JournalText, WhatNoRunWroteIsRefused) {
   const std::string text = journal::Serialize(FullJournal());
+  journal::Journal begun;
+  begun.version = "4.42";
+  begun.folder = "C:\\Program Files\\Pixorra\\";
+  const std::string head = journal::Serialize(begun);
   struct Case {
     const char* name;
     std::string text;
@@ -120,6 +124,7 @@ TEST(JournalText, WhatNoRunWroteIsRefused) {
       {"other header", Changed(text, "Pixorra installation journal", "Pixorra 4.42 install record"), false},
       {"later format", Changed(text, "Format\t1", "Format\t2"), true},
       {"format zero", Changed(text, "Format\t1", "Format\t0"), false},
+      {"head alone, without its state line", Changed(head, "State\tunfinished\r\n", ""), false},
       {"head out of order", Changed(Changed(text, "Version\t4.42\r\n", ""), "Scope\tmachine\r\n",
                                     "Scope\tmachine\r\nVersion\t4.42\r\n"), false},
       {"unknown state", Changed(text, "State\tunfinished", "State\tdone"), false},

@@ -165,6 +165,34 @@ TEST(InstallRecord, MergeTakesTheNewestStampsAndKeepsKeysOursThatWereOurs) {
   EXPECT_EQ(std::vector<std::string>{"Html\\bild.htm"}, merged.kept);
 }
 
+// A file is one file however a run spelled its name (names fold case
+// everywhere else too): it keeps one entry, and the newer stamp.
+TEST(InstallRecord, MergeKnowsAFileInEveryCase) {
+  const struct {
+    const char* what;
+    std::vector<RecordedFile> older;
+    const char* newer;
+  } cases[] = {
+      {"the file's name in other case", {RecordedFile("Html\\bild.htm", 10, 1)}, "Html\\BILD.HTM"},
+      {"its folder in other case, listed twice",
+       {RecordedFile("Html\\bild.htm", 10, 1), RecordedFile("HTML\\Bild.htm", 10, 1)},
+       "html\\bild.HTM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallRecord older = SampleRecord();
+    older.files = c.older;
+    InstallRecord newer = SampleRecord();
+    newer.files = {RecordedFile(c.newer, 20, 2)};
+    const InstallRecord merged = Merge(older, newer);
+    ASSERT_EQ(c.older.size(), merged.files.size());
+    for (const RecordedFile& file : merged.files) {
+      EXPECT_EQ(20u, file.size) << file.name;
+      EXPECT_EQ(2u, file.crc) << file.name;
+    }
+  }
+}
+
 TEST(UninstallRules, EarlierDataGoesBackOnlyAsData) {
   const KnownValue* extension = nullptr;
   const KnownValue* registered = nullptr;

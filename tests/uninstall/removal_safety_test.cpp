@@ -316,10 +316,12 @@ TEST_F(RemovalSafety, KeptFilesComeBack) {
     std::vector<std::string> kept;
     const char* blocker;  // a file left at the name (the user changed ours)
     DWORD exitCode;
+    const char* linkedFolder = nullptr;  // the folder on the way back, now a link to an empty folder outside
   } cases[] = {
       {"one file", {"px_about.txt"}, nullptr, 0},
       {"files in folders", {"px_about.txt", "Html\\index.htm", "Help\\px_faq_deutsch.htm"}, nullptr, 0},
       {"our file changed at its name", {"px_about.txt"}, "px_about.txt", 1603},
+      {"its folder made a link", {"Html\\index.htm"}, nullptr, 1603, "Html"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -338,6 +340,11 @@ TEST_F(RemovalSafety, KeptFilesComeBack) {
       const std::string blocker = std::string(kFolder) + c.blocker;
       WriteFileBytes(blocker, ReadFileBytes(blocker) + "geaendert");
     }
+    const std::string linked = c.linkedFolder != nullptr ? std::string(kFolder) + c.linkedFolder : std::string();
+    if (!linked.empty()) {
+      RemoveFolderTree(linked);
+      ASSERT_TRUE(MakeHostLink(outside_, linked));
+    }
 
     EXPECT_EQ(c.exitCode, Uninstall()) << Log();
     ASSERT_TRUE(CopiesEnded());
@@ -352,8 +359,13 @@ TEST_F(RemovalSafety, KeptFilesComeBack) {
         EXPECT_TRUE(FileExists(Record()));
       }
     }
+    EXPECT_EQ(std::vector<std::string>(), ListFolder(outside_)) << "moved through the link";
     ForgetLog();
-    Clean();
+    if (linked.empty()) {
+      Clean();
+    } else {
+      UnlinkAndClean(linked);
+    }
   }
 }
 
