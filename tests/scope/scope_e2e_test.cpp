@@ -216,7 +216,9 @@ TEST_F(ScopeTest, BothScopesSideBySideEachRemovedAlone) {
   // Every Windows user's hive has its classes key; a new Wine prefix's has
   // not (the user's installation alone makes it and removes it again).
   HKEY classes = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Classes", &classes));
+  DWORD made = 0;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr,
+                                           &classes, &made));
   RegCloseKey(classes);
   for (const SideCase& c : kSideCases) {
     SCOPED_TRACE(c.name);
@@ -251,6 +253,7 @@ TEST_F(ScopeTest, BothScopesSideBySideEachRemovedAlone) {
     EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
     EXPECT_EQ("", Difference(disk, DiskSnapshot()));
   }
+  if (made == REG_CREATED_NEW_KEY) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes");
 }
 
 // ------------------------------------------------- the earlier installation
