@@ -49,21 +49,15 @@ void AppendBroken(const std::string& text, std::size_t firstIndent, std::size_t 
 std::string UsageForBox(const std::string& usage) {
   std::string out;
   bool first = true;
-  for (const std::string& line : SplitLines(usage)) {
+  for (std::string line : SplitLines(usage)) {
     if (!first) out += '\n';
     first = false;
     const std::size_t tab = line.find('\t');
-    if (tab == std::string::npos) {
-      AppendBroken(line, 0, kUsageIndent, &out);
-      continue;
-    }
-    AppendBroken(line.substr(0, tab), 0, kUsageIndent, &out);
-    out += '\n';
-    std::string meaning = line.substr(tab + 1);
-    for (char& c : meaning) {
+    if (tab != std::string::npos) line.replace(tab, 1, ": ");
+    for (char& c : line) {
       if (c == '\t') c = ' ';
     }
-    AppendBroken(meaning, kUsageIndent, kUsageIndent, &out);
+    AppendBroken(line, 0, kUsageIndent, &out);
   }
   return out;
 }

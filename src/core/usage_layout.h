@@ -8,13 +8,15 @@
 // A message box honours no tab stops of ours: a tab jumps to the next stop
 // of its own, which a long option has already passed, and a line wider than
 // the box wraps back to its left margin. So the box gets a layout without
-// tabs that reads the same at every DPI: each "option<TAB>meaning" line
-// becomes the option on a line of its own and the meaning on the lines below
-// it, indented by kUsageIndent blanks; every line is broken at blanks to at
-// most kUsageLineWidth characters, its continuation lines indented alike
-// (a word longer than that stays whole on a line of its own). Lines without
-// a tab and empty lines are kept, broken the same way when too long.
-constexpr std::size_t kUsageLineWidth = 48;
+// columns that reads the same at every DPI: each "option<TAB>meaning" line
+// becomes "option: meaning", as the usage writes the aliases of "/silent";
+// every line is broken at blanks to at most kUsageLineWidth characters, its
+// continuation lines indented by kUsageIndent blanks under the line's start.
+// (The box gives its text about 300 pixels at 96 DPI, the same share of the
+// line at every DPI: some 50 characters of the message font; 44 leave room
+// for wide letters.) A word
+// longer than that stays whole on a line of its own. Empty lines are kept.
+constexpr std::size_t kUsageLineWidth = 44;
 constexpr std::size_t kUsageIndent = 4;
 
 std::string UsageForBox(const std::string& usage);

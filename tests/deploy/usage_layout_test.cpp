@@ -1,5 +1,5 @@
-// The usage text as the "/?" box shows it: no tabs, options on lines of
-// their own, meanings indented below them, no line the box would wrap.
+// The usage text as the "/?" box shows it: no tabs, no line the box would
+// wrap, continuation lines indented.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,24 +14,21 @@ TEST(UsageLayout, Lines) {
     const char* box;
   };
   const Row rows[] = {
-      // The meaning goes below its option, however long the option.
-      {"/silent\tohne Fenster installieren", "/silent\n    ohne Fenster installieren"},
-      {"/scope=machine\tf\xfcr den Computer", "/scope=machine\n    f\xfcr den Computer"},
-      // A long meaning is broken at blanks, each line indented alike.
+      // No column: the meaning follows its option, however long the option.
+      {"/silent\tohne Fenster installieren", "/silent: ohne Fenster installieren"},
+      {"/scope=machine\tf\xfcr den Computer", "/scope=machine: f\xfcr den Computer"},
+      // A long line is broken at blanks, its continuation indented.
       {"/log=Datei\tProtokolldatei (sonst Pixorra_Install.log im Startordner), fehlende Ordner werden angelegt",
-       "/log=Datei\n    Protokolldatei (sonst Pixorra_Install.log im\n    Startordner), fehlende Ordner werden\n"
-       "    angelegt"},
-      // A long line without a tab: its continuation is indented.
+       "/log=Datei: Protokolldatei (sonst\n    Pixorra_Install.log im Startordner),\n    fehlende Ordner werden angelegt"},
       {"Exit-Codes: 0 entfernt, 1602 abgebrochen, 1603 Fehler (siehe Protokoll), 1618 Pixorra l\xe4uft,",
-       "Exit-Codes: 0 entfernt, 1602 abgebrochen, 1603\n    Fehler (siehe Protokoll), 1618 Pixorra\n    l\xe4uft,"},
-      // Empty lines, short lines and a further tab are kept as text.
+       "Exit-Codes: 0 entfernt, 1602 abgebrochen,\n    1603 Fehler (siehe Protokoll), 1618\n    Pixorra l\xe4uft,"},
+      // Empty lines and short lines are kept; a further tab is a blank.
       {"Aufruf: x.exe\n\nOhne /silent.", "Aufruf: x.exe\n\nOhne /silent."},
-      {"/a\tb\tc", "/a\n    b c"},
-      {"/a\t", "/a\n"},
-      // A word longer than a line stays whole.
-      {"/ini=Ordner\tC:\\ein\\sehr\\langer\\Ordnername\\ohne\\jedes\\Leerzeichen\\darin x",
-       "/ini=Ordner\n    C:\\ein\\sehr\\langer\\Ordnername\\ohne\\jedes\\Leerzeichen\\darin\n    x"},
+      {"/a\tb\tc", "/a: b c"},
       {"", ""},
+      // A word longer than a line stays whole.
+      {"/ini=Ordner\tC:\\ein\\sehr\\langer\\Ordnername\\ohne\\jedes\\Leerzeichen\\darin\\x x",
+       "/ini=Ordner:\n    C:\\ein\\sehr\\langer\\Ordnername\\ohne\\jedes\\Leerzeichen\\darin\\x\n    x"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.box, UsageForBox(row.usage)) << row.usage;
