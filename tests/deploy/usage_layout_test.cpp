@@ -35,22 +35,4 @@ TEST(UsageLayout, Lines) {
   }
 }
 
-TEST(UsageLayout, NoLineWiderThanTheBoxTakesWithoutWrapping) {
-  std::string usage = "Aufruf: PixorraSetup64.exe [Optionen]\n\n";
-  for (int i = 0; i < 40; ++i) {
-    usage += "/option" + std::to_string(i) + "\t" + std::string(i % 9 + 1, 'x');
-    for (int word = 0; word < i; ++word) usage += " Wort" + std::string(word % 5, 'e');
-    usage += "\n";
-  }
-  const std::string box = UsageForBox(usage);
-  EXPECT_EQ(std::string::npos, box.find('\t'));
-  std::size_t start = 0;
-  while (start <= box.size()) {
-    std::size_t end = box.find('\n', start);
-    if (end == std::string::npos) end = box.size();
-    EXPECT_LE(end - start, kUsageLineWidth) << box.substr(start, end - start);
-    start = end + 1;
-  }
-}
-
 }  // namespace
