@@ -6,6 +6,13 @@ makes them (packaging/make_packages.py), checked the way the tools read them:
   1.10.0 (tests/packaging/schemas), and a manifest with a wrong enum value
   does not (so the check really bites);
 - every package names the setup's real SHA-256;
+- the Chocolatey package meets the package validator's published rules
+  that a package of its kind can meet (choco does not run here), each rule
+  also shown to refuse a package that breaks it; its install script's
+  /log= and its message for 1618 are read from the script's text
+  (PowerShell does not run here either);
+- winget's per-user installer has no elevation requirement of its own or
+  inherited, and the de-DE description names both scopes;
 - every switch and command line the packages name is run for real under
   Wine, through package_probe.exe (it sees the full exit code), and each exit
   code is looked up in the package's own table: winget's Silent,
@@ -13,7 +20,9 @@ makes them (packaging/make_packages.py), checked the way the tools read them:
   entry's QuietUninstallString; Chocolatey's silentArgs, validExitCodes and
   its uninstall script's reading of the entry; Intune's install and uninstall
   commands, return codes and detection rule. 1618 comes from a run while the
-  installed viewer is running.
+  installed viewer is running. The Chocolatey and Intune runs leave the
+  setup's log where each tool's administrators look, with the result line or
+  the viewer's warning.
 
 Codes that need the command-line work of the setup (1602 from a cancelled
 wizard, 1622, 1639, the /progress switch) are run once the setup's usage text
