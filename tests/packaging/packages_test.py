@@ -236,50 +236,55 @@ def has_file(files, *names):
 # "choco pack" packs: (rule, requirement or guideline, what it asks, check).
 CHOCOLATEY_RULES = [
     ("CPMR0001", "requirement", "a copyright of four characters or more",
-     lambda meta, files: len(meta.get("copyright", "")) >= 4),
-    ("CPMR0002", "requirement", "a description", lambda meta, files: bool(meta.get("description"))),
+     lambda meta, files, scripts: len(meta.get("copyright", "")) >= 4),
+    ("CPMR0002", "requirement", "a description", lambda meta, files, scripts: bool(meta.get("description"))),
     ("description", "requirement", "a description of at least 30 characters (since 2022-09)",
-     lambda meta, files: len(meta.get("description", "")) >= 30),
+     lambda meta, files, scripts: len(meta.get("description", "")) >= 30),
     ("CPMR0026", "requirement", "a description of at most 4000 characters",
-     lambda meta, files: len(meta.get("description", "")) <= 4000),
+     lambda meta, files, scripts: len(meta.get("description", "")) <= 4000),
     ("CPMR0003", "requirement", "the install script is tools/chocolateyinstall.ps1",
-     lambda meta, files: has_file(files, "tools/chocolateyinstall.ps1")),
+     lambda meta, files, scripts: has_file(files, "tools/chocolateyinstall.ps1")),
     ("CPMR0015", "requirement", "the uninstall script is tools/chocolateyuninstall.ps1",
-     lambda meta, files: has_file(files, "tools/chocolateyuninstall.ps1")
+     lambda meta, files, scripts: has_file(files, "tools/chocolateyuninstall.ps1")
      or not any("uninstall" in f.lower() and f.lower().endswith(".ps1") for f in files)),
     ("CPMR0004", "requirement", "no internal files (.nupkg, _rels/, package/, [Content_Types].xml)",
-     lambda meta, files: not any(f.lower().endswith(".nupkg") or f.startswith(("_rels/", "package/"))
+     lambda meta, files, scripts: not any(f.lower().endswith(".nupkg") or f.startswith(("_rels/", "package/"))
                                  or f == "[Content_Types].xml" for f in files)),
     ("CPMR0005", "requirement", "LICENSE.txt beside included binaries",
-     lambda meta, files: not any(f.lower().endswith(BINARIES) for f in files)
+     lambda meta, files, scripts: not any(f.lower().endswith(BINARIES) for f in files)
      or has_file(files, "tools/LICENSE.txt", "legal/LICENSE.txt")),
     ("CPMR0006", "requirement", "VERIFICATION.txt beside included binaries",
-     lambda meta, files: not any(f.lower().endswith(BINARIES) for f in files)
+     lambda meta, files, scripts: not any(f.lower().endswith(BINARIES) for f in files)
      or has_file(files, "tools/VERIFICATION.txt", "legal/VERIFICATION.txt")),
     ("CPMR0007", "requirement", "a licenseUrl, and no licence acceptance without one",
-     lambda meta, files: bool(meta.get("licenseUrl")) or meta.get("requireLicenseAcceptance") != "true"),
-    ("CPMR0009", "requirement", "a projectUrl", lambda meta, files: bool(meta.get("projectUrl"))),
-    ("CPMR0014", "requirement", "tags without commas", lambda meta, files: "," not in meta.get("tags", "")),
-    ("CPMR0023", "requirement", "tags", lambda meta, files: bool(meta.get("tags"))),
+     lambda meta, files, scripts: bool(meta.get("licenseUrl")) or meta.get("requireLicenseAcceptance") != "true"),
+    ("CPMR0009", "requirement", "a projectUrl", lambda meta, files, scripts: bool(meta.get("projectUrl"))),
+    ("CPMR0014", "requirement", "tags without commas", lambda meta, files, scripts: "," not in meta.get("tags", "")),
+    ("CPMR0023", "requirement", "tags", lambda meta, files, scripts: bool(meta.get("tags"))),
     ("CPMR0019", "requirement", "no template values left in the nuspec",
-     lambda meta, files: not any(re.search(r"__REPLACE|\{\{|@[A-Z_]+@", v) for v in meta.values())),
+     lambda meta, files, scripts: not any(re.search(r"__REPLACE|\{\{|@[A-Z_]+@", v) for v in meta.values())),
     ("CPMR0020", "requirement", "no e-mail address in the nuspec",
-     lambda meta, files: not any(re.search(r"[\w.+-]+@[\w-]+\.[\w.]+", v) for v in meta.values())),
-    ("CPMR0033", "guideline", "an iconUrl", lambda meta, files: bool(meta.get("iconUrl"))),
-    ("CPMR0040", "guideline", "a packageSourceUrl", lambda meta, files: bool(meta.get("packageSourceUrl"))),
-    ("CPMR0042", "guideline", "releaseNotes", lambda meta, files: bool(meta.get("releaseNotes"))),
+     lambda meta, files, scripts: not any(re.search(r"[\w.+-]+@[\w-]+\.[\w.]+", v) for v in meta.values())),
+    ("CPMR0010", "requirement", "no choco commands in the scripts",
+     lambda meta, files, scripts: not re.search(r"(?im)^\s*(&\s*)?choco(\.exe)?\s", scripts)),
+    ("CPMR0016", "requirement", "no use of the installation arguments in the scripts",
+     lambda meta, files, scripts: "chocolateyinstallarguments" not in scripts.lower()),
+    ("CPMR0033", "guideline", "an iconUrl", lambda meta, files, scripts: bool(meta.get("iconUrl"))),
+    ("CPMR0040", "guideline", "a packageSourceUrl", lambda meta, files, scripts: bool(meta.get("packageSourceUrl"))),
+    ("CPMR0042", "guideline", "releaseNotes", lambda meta, files, scripts: bool(meta.get("releaseNotes"))),
 ]
 
 
-def chocolatey_findings(meta, files):
-    return [rule for rule, _, _, test in CHOCOLATEY_RULES if not test(meta, files)]
+def chocolatey_findings(meta, files, scripts):
+    return [rule for rule, _, _, test in CHOCOLATEY_RULES if not test(meta, files, scripts)]
 
 
 def check_chocolatey_rules(chocolatey, source):
     meta = nuspec_metadata(chocolatey)
     files = package_files(chocolatey)
+    scripts = "\n".join(path.read_text(encoding="utf-8") for path in sorted(chocolatey.rglob("*.ps1")))
     for rule, kind, what, test in CHOCOLATEY_RULES:
-        check(test(meta, files), f"chocolatey package-validator {rule} ({kind}): {what}")
+        check(test(meta, files, scripts), f"chocolatey package-validator {rule} ({kind}): {what}")
     notes = (source / "src/resources/release_notes.txt").read_bytes().decode("cp1252").splitlines()[1:]
     check(meta.get("releaseNotes", "").splitlines() == [line.rstrip() for line in notes if line.strip()],
           "chocolatey releaseNotes are the release notes' lines after the first")
@@ -291,11 +296,13 @@ def check_chocolatey_rules(chocolatey, source):
         "tools/VERIFICATION.txt": "CPMR0006",
     }
     for name, rule in without.items():
-        check(chocolatey_findings(meta, [f for f in files if f != name]) == [rule],
+        check(chocolatey_findings(meta, [f for f in files if f != name], scripts) == [rule],
               f"a package without {name} is refused by {rule}")
     for tag, rule in (("iconUrl", "CPMR0033"), ("packageSourceUrl", "CPMR0040"), ("releaseNotes", "CPMR0042")):
-        check(chocolatey_findings({k: v for k, v in meta.items() if k != tag}, files) == [rule],
+        check(chocolatey_findings({k: v for k, v in meta.items() if k != tag}, files, scripts) == [rule],
               f"a nuspec without {tag} is flagged by {rule}")
+    check(chocolatey_findings(meta, files, scripts + "\nchoco install other -y\n") == ["CPMR0010"],
+          "a script that runs choco is refused by CPMR0010")
 
 
 # The environment Chocolatey gives a package's scripts, as far as ours read it.
