@@ -13,7 +13,8 @@ OUT    folder for the packages (made anew: winget/, chocolatey/, intune/)
 
 The version and the release date come from the first line of
 src/resources/release_notes.txt ("Pixorra 4.42 (64 bit) - Neuerungen vom
-14.10.2026"), as for the release itself.
+14.10.2026"), as for the release itself; its other lines are the Chocolatey
+package's release notes.
 """
 import argparse
 import hashlib
@@ -21,6 +22,7 @@ import pathlib
 import re
 import shutil
 import sys
+from xml.sax.saxutils import escape
 
 HERE = pathlib.Path(__file__).resolve().parent
 ROOT = HERE.parent
@@ -35,6 +37,7 @@ TEMPLATES = {
     "chocolatey/tools/chocolateyinstall.ps1.in": "chocolatey/tools/chocolateyinstall.ps1",
     "chocolatey/tools/chocolateyuninstall.ps1": "chocolatey/tools/chocolateyuninstall.ps1",
     "chocolatey/tools/VERIFICATION.txt.in": "chocolatey/tools/VERIFICATION.txt",
+    "chocolatey/tools/LICENSE.txt.in": "chocolatey/tools/LICENSE.txt",
     "chocolatey/tools/PixorraSetup64.exe.ignore": "chocolatey/tools/PixorraSetup64.exe.ignore",
     "intune/Pixorra.win32app.json.in": "intune/Pixorra.win32app.json",
 }
@@ -44,12 +47,18 @@ SETUP_COPIES = ["chocolatey/tools/PixorraSetup64.exe", "intune/source/PixorraSet
 
 
 def release_facts():
-    first = (ROOT / "src/resources/release_notes.txt").read_bytes().split(b"\n", 1)[0].decode("cp1252").strip()
+    """The version, the release date (YYYY-MM-DD) and the notes' lines
+    after the first, as one text."""
+    lines = (ROOT / "src/resources/release_notes.txt").read_bytes().decode("cp1252").splitlines()
+    first = lines[0].strip() if lines else ""
     match = re.match(r"^Pixorra ([0-9]+\.[0-9]+) .* ([0-9]{2})\.([0-9]{2})\.([0-9]{4})$", first)
     if not match:
         sys.exit(f"make_packages: no version and date in the release notes' first line: {first}")
     version, day, month, year = match.groups()
-    return version, f"{year}-{month}-{day}"
+    notes = "\n".join(line.rstrip() for line in lines[1:] if line.strip())
+    if not notes:
+        sys.exit("make_packages: the release notes have no lines after the first")
+    return version, f"{year}-{month}-{day}", notes
 
 
 def sha256_of(path):
@@ -76,11 +85,12 @@ def main():
     parser.add_argument("--url", default=None)
     args = parser.parse_args()
 
-    version, release_date = release_facts()
+    version, release_date, notes = release_facts()
     url = (args.url or DEFAULT_URL).replace("@VERSION@", version)
     if not re.match(r"^https?://\S+$", url, re.IGNORECASE):
         sys.exit(f"make_packages: --url must be an http(s) address without blanks: {url}")
-    values = {"VERSION": version, "RELEASE_DATE": release_date, "URL": url, "SHA256": sha256_of(args.setup)}
+    values = {"VERSION": version, "RELEASE_DATE": release_date, "URL": url, "SHA256": sha256_of(args.setup),
+              "RELEASE_NOTES": escape(notes)}
 
     if args.out.exists():
         shutil.rmtree(args.out)

@@ -11,6 +11,7 @@
 #include "core/footprint_names.h"
 #include "core/install_options.h"
 #include "core/target_folder.h"
+#include "core/usage_layout.h"
 #include "install/install_folder.h"
 #include "install/install_log.h"
 #include "platform/environment.h"
@@ -137,7 +138,7 @@ void WriteResultLine(const char* targetFolder, unsigned textId, const char* comm
 }
 
 void ShowCommandLineHelp() {
-  const std::string text = LoadResourceString(IDS_HELP);
+  const std::string text = UsageForBox(LoadResourceString(IDS_HELP));
   const std::string caption = LoadResourceString(IDS_CAPTION);
   MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }

@@ -7,6 +7,7 @@
 
 #include "core/command_arguments.h"
 #include "core/uninstall_rules.h"
+#include "core/usage_layout.h"
 #include "install/install_log.h"
 #include "core/leftover_rules.h"
 #include "platform/dll_search.h"
@@ -68,7 +69,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string text = options.help ? LoadResourceString(IDS_UN_HELP)
                                           : LoadResourceString(IDS_UN_UNKNOWN_OPTION) + ": " + options.unknownOption;
     if (!options.silent) {
-      MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+      const std::string shown = options.help ? UsageForBox(text) : text;
+      MessageBoxA(nullptr, shown.c_str(), caption.c_str(),
                   (options.help ? MB_ICONINFORMATION : MB_ICONERROR) | MB_OK | MB_SETFOREGROUND);
     } else {
       WriteInstallLog(text.c_str());

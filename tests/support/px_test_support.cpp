@@ -555,4 +555,22 @@ ScopedImmutableFile::~ScopedImmutableFile() {
   WaitFor([this] { return !FileExists(path_) || OpensForWriting(path_); }, 10000);
 }
 
+namespace {
+const char kDesktopKey[] = "Control Panel\\Desktop";
+}  // namespace
+
+ScopedLogPixels::ScopedLogPixels() : saved_(ReadRegValue(HKEY_CURRENT_USER, kDesktopKey, "LogPixels")) {}
+
+ScopedLogPixels::~ScopedLogPixels() {
+  if (saved_.exists && saved_.type == REG_DWORD) {
+    WriteRegDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", saved_.number);
+  } else {
+    DeleteRegValue(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
+  }
+}
+
+void ScopedLogPixels::Set(int dpi) {
+  WriteRegDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", static_cast<DWORD>(dpi));
+}
+
 }  // namespace pxtest

@@ -173,6 +173,20 @@ class ScopedWineVersion {
   std::string exe_;
 };
 
+// The screen's DPI (Wine's LogPixels below HKCU\Control Panel\Desktop) for
+// programs started while it lives; the setting before comes back at the end.
+class ScopedLogPixels {
+ public:
+  ScopedLogPixels();
+  ~ScopedLogPixels();
+  ScopedLogPixels(const ScopedLogPixels&) = delete;
+  ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
+  void Set(int dpi);
+
+ private:
+  RegValue saved_;
+};
+
 // GUI bench (tests added with px_add_gui_test): a Wine virtual desktop on an
 // Xvfb display, so windows have real pixels. True when this test runs there.
 bool OnGuiBench();

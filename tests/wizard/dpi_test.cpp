@@ -19,7 +19,6 @@ using namespace wiztest;
 
 namespace {
 
-const char kDesktopKey[] = "Control Panel\\Desktop";
 
 // What the test saw of one page's controls.
 struct TextBox {
@@ -217,26 +216,6 @@ void ShootSheet(HWND sheet, const std::string& name) {
 
 const char* const kPageNames[] = {"page0_welcome", "page1_whats_new", "page2_associations", "page3_ready",
                                   "page4_finish"};
-
-// The screen's DPI for programs started while it lives; the bench's own
-// setting comes back at the end.
-class ScopedLogPixels {
- public:
-  ScopedLogPixels() : saved_(ReadRegValue(HKEY_CURRENT_USER, kDesktopKey, "LogPixels")) {}
-  ~ScopedLogPixels() {
-    if (saved_.exists && saved_.type == REG_DWORD) {
-      WriteRegDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", saved_.number);
-    } else {
-      DeleteRegValue(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
-    }
-  }
-  ScopedLogPixels(const ScopedLogPixels&) = delete;
-  ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
-  void Set(int dpi) { WriteRegDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", static_cast<DWORD>(dpi)); }
-
- private:
-  RegValue saved_;
-};
 
 class WizardDpiTest : public WizardTest, public ::testing::WithParamInterface<int> {
  protected:
