@@ -21,4 +21,5 @@ set(PX_CORE_SOURCES
   leftover_rules.cpp
   account_placement.cpp
   install_scope.cpp
-  progress_rule.cpp)
+  progress_rule.cpp
+  registry_link_rule.cpp)

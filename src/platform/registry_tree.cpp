@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/registry_link_rule.h"
 #include "platform/registry.h"
 
 namespace {
@@ -68,27 +69,19 @@ bool IsLink(HKEY open) {
 }
 
 // On Windows HKEY_CURRENT_USER\Software\Classes is the system's link into
-// the user's own class hive; it is followed when it leads there. opened is
-// that key opened as itself; sofar its path from the root.
+// the user's own class hive: the one link followed (registry_link_rule.h).
+// opened is the link opened as itself; sofar its path from the root.
 bool SystemClassesLink(HKEY root, const std::wstring& sofar, HKEY opened) {
-  static const wchar_t kClasses[] = L"Software\\Classes";
-  static const wchar_t kUserHives[] = L"\\REGISTRY\\USER\\";
-  if (root != HKEY_CURRENT_USER ||
-      CompareStringOrdinal(sofar.c_str(), static_cast<int>(sofar.size()), kClasses, -1, TRUE) != CSTR_EQUAL) {
-    return false;
-  }
   wchar_t target[512] = {};
   DWORD type = REG_NONE;
   DWORD size = sizeof target - sizeof(wchar_t);
-  if (RegQueryValueExW(opened, L"SymbolicLinkValue", nullptr, &type, reinterpret_cast<BYTE*>(target), &size) !=
+  if (root != HKEY_CURRENT_USER ||
+      RegQueryValueExW(opened, L"SymbolicLinkValue", nullptr, &type, reinterpret_cast<BYTE*>(target), &size) !=
           ERROR_SUCCESS ||
       type != REG_LINK) {
     return false;
   }
-  const int prefix = static_cast<int>(sizeof kUserHives / sizeof kUserHives[0]) - 1;
-  const int length = static_cast<int>(size / sizeof(wchar_t));
-  return length > prefix && CompareStringOrdinal(target, prefix, kUserHives, prefix, TRUE) == CSTR_EQUAL &&
-         std::wstring(target, static_cast<std::size_t>(length)).find(L"..") == std::wstring::npos;
+  return registrylink::FollowsSystemLink(true, sofar, std::wstring(target, size / sizeof(wchar_t)));
 }
 
 // A key handle that is closed at the end unless it is a root.

@@ -68,6 +68,24 @@ void RemoveUserLink(const std::string& key) {
   }
 }
 
+// The names of the values HKCU\key holds itself (a link: only its
+// "SymbolicLinkValue"); "" when it does not open as itself.
+std::string OwnValueNames(const std::string& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+    return "";
+  }
+  std::string names;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD size = sizeof name;
+    if (RegEnumValueA(handle, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names += std::string(names.empty() ? "" : " ") + name;
+  }
+  RegCloseKey(handle);
+  return names;
+}
+
 // The target's part of the whole registry.
 uninstalltest::Snapshot TargetPart() {
   const std::string prefix = "HKLM\\software\\pxlinktarget";  // the snapshot spells keys in lower case
@@ -85,9 +103,6 @@ class RegistryLinks : public ::testing::Test {
     RemoveFolderTree(kArea);
     start_ = MakeTempFolder("reglinks\\start");
     target_ = std::string(kArea) + "Pixorra\\";
-    DeleteRegTree(HKEY_LOCAL_MACHINE, kTarget);
-    WriteRegText(HKEY_LOCAL_MACHINE, kTarget, "Progid", "Victim.jpg");
-    WriteRegText(HKEY_LOCAL_MACHINE, std::string(kTarget) + "\\Below", "", "kept");
   }
   void TearDown() override {
     for (const char* link : {"\\.jpg\\UserChoice", "\\.png", ""}) RemoveUserLink(kFileExts + link);
@@ -110,6 +125,9 @@ TEST_F(RegistryLinks, AreNeverFollowedByTheSetupOrTheUninstaller) {
     const std::string link = kFileExts + c.link;
     SCOPED_TRACE(link);
     ForgetInstallations();
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kTarget);
+    WriteRegText(HKEY_LOCAL_MACHINE, kTarget, "Progid", "Victim.jpg");
+    WriteRegText(HKEY_LOCAL_MACHINE, std::string(kTarget) + "\\Below", "", "kept");
     ASSERT_EQ("", MakeUserLink(link));
     const uninstalltest::Snapshot before = TargetPart();
     ASSERT_FALSE(before.empty());
@@ -117,12 +135,14 @@ TEST_F(RegistryLinks, AreNeverFollowedByTheSetupOrTheUninstaller) {
     const RunResult setup = RunWide(SetupLine(Wide("/silent /assoc=1 /folder=" + target_)), start_);
     EXPECT_EQ(kInstalled, setup.exitCode);
     EXPECT_EQ("", uninstalltest::Difference(before, TargetPart())) << "what the setup did through the link";
+    EXPECT_EQ("SymbolicLinkValue", OwnValueNames(link)) << "the link stands, and nothing is written into it";
     EXPECT_EQ("Pixorra.gif", ReadRegValue(HKEY_CURRENT_USER, kFileExts + "\\.gif\\UserChoice", "Progid").text)
         << "the other user choices are written";
 
     const RunResult removal = RunProgram(target_ + "pv_uninstall.exe", "/silent", start_, 120000);
     EXPECT_EQ(0u, removal.exitCode);
     EXPECT_EQ("", uninstalltest::Difference(before, TargetPart())) << "what the uninstaller did through the link";
+    EXPECT_EQ("SymbolicLinkValue", OwnValueNames(link)) << "the link stands";
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra")) << "the removal went through";
     RemoveUserLink(link);
   }
