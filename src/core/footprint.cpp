@@ -214,6 +214,7 @@ void DescribeAssociations(const Choices& choices, const InstallTexts& texts, Bui
           RegistryItem& item = add.SetDefault(Hive::kMachine, key, progId);
           item.extension = extension;
           item.replaces = ValueKind::kExtensionDefault;
+          item.progId = progId;
           footprint->createdKeys.push_back({Root::kLocalMachine, key});
         }
         const auto seen = written.find(sfx);
@@ -221,9 +222,15 @@ void DescribeAssociations(const Choices& choices, const InstallTexts& texts, Bui
           char description[kShortSize];
           if (ComposeProgIdKey(sfx, key, sizeof(key)) &&
               ComposeTypeDescription(sfx, description, sizeof(description))) {
-            add.SetDefault(Hive::kMachine, key, description);
+            RegistryItem& item = add.SetDefault(Hive::kMachine, key, description);
+            item.progId = progId;
+            item.progIdKey = true;
           }
-          if (ComposeProgIdCommandKey(sfx, key, sizeof(key))) add.SetDefault(Hive::kMachine, key, texts.openCommand);
+          if (ComposeProgIdCommandKey(sfx, key, sizeof(key))) {
+            RegistryItem& item = add.SetDefault(Hive::kMachine, key, texts.openCommand);
+            item.progId = progId;
+            item.progIdKey = true;
+          }
           if (ComposeProgIdIconKey(sfx, key, sizeof(key))) add.SetDefault(Hive::kMachine, key, iconText);
         }
         // Only into the key that the registration created: its absence means
@@ -239,9 +246,11 @@ void DescribeAssociations(const Choices& choices, const InstallTexts& texts, Bui
           RegistryItem& removal = add.DeleteKey(Hive::kUser, key);
           removal.name = kHashValue;
           removal.replaces = ValueKind::kUserChoiceHash;
+          removal.progId = progId;
           RegistryItem& choice = add.SetText(Hive::kUser, key, Opening::kCreate, kProgIdValue, progId);
           choice.extension = extension;
           choice.replaces = ValueKind::kUserChoice;
+          choice.progId = progId;
           footprint->createdKeys.push_back({Root::kCurrentUser, std::string(kFileExtsKey) + "\\" + extension});
           anyChoice = true;
         }

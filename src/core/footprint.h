@@ -104,6 +104,13 @@ struct RegistryItem {
   // A value whose earlier data the record notes (kNone: none). A kDeleteKey
   // item names the value its deletion takes.
   ValueKind replaces = ValueKind::kNone;
+  // The ProgID an extension's association stands on: set on the ProgID's
+  // own essential writes (progIdKey: its key and open command) and on the
+  // writes that make an extension name it (its default, the user choice).
+  // Those come after the ProgID's in their row, and are left out when one
+  // of the ProgID's failed: the extension keeps what it named before.
+  std::string progId;
+  bool progIdKey = false;
 };
 
 // A key of the registry, for the lists below.

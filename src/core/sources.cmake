@@ -22,4 +22,5 @@ set(PX_CORE_SOURCES
   account_placement.cpp
   install_scope.cpp
   progress_rule.cpp
-  usage_layout.cpp)
+  usage_layout.cpp
+  registry_link_rule.cpp)

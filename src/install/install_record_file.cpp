@@ -8,6 +8,7 @@
 #include "core/uninstall_rules.h"
 #include "platform/file_identity.h"
 #include "platform/registry_edit.h"
+#include "platform/registry_tree.h"
 
 namespace {
 
@@ -97,8 +98,8 @@ HKEY EntryRoot(installrecord::Scope scope) {
 
 bool WriteRecordCopy(const installrecord::InstallRecord& record) {
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(EntryRoot(record.scope), footprint::kUninstallEntryKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                    &entry) != ERROR_SUCCESS) {
+  if (OpenKeyAsIs(EntryRoot(record.scope), AnsiKeyName(footprint::kUninstallEntryKey), KEY_SET_VALUE, &entry) !=
+      ERROR_SUCCESS) {
     return false;
   }
   const std::string text = installrecord::Serialize(record);
@@ -111,8 +112,8 @@ bool WriteRecordCopy(const installrecord::InstallRecord& record) {
 bool ReadRecordCopy(std::string* text, installrecord::Scope scope) {
   text->clear();
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(EntryRoot(scope), footprint::kUninstallEntryKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                    &entry) != ERROR_SUCCESS) {
+  if (OpenKeyAsIs(EntryRoot(scope), AnsiKeyName(footprint::kUninstallEntryKey), KEY_QUERY_VALUE, &entry) !=
+      ERROR_SUCCESS) {
     return false;
   }
   DWORD type = REG_NONE, size = 0;

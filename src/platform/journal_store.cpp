@@ -5,6 +5,7 @@
 #include "core/footprint_names.h"
 #include "platform/registry.h"
 #include "platform/registry_edit.h"
+#include "platform/registry_tree.h"
 
 namespace {
 
@@ -14,18 +15,7 @@ HKEY ScopeRoot(installrecord::Scope scope) {
 
 // The key itself, not what it may link to: a key that is a registry link
 // carries the value "SymbolicLinkValue" of type REG_LINK.
-bool IsLinkKey(HKEY root) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, footprint::kJournalKey, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  DWORD type = REG_NONE;
-  const bool link = RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-                    type == REG_LINK;
-  RegCloseKey(key);
-  return link;
-}
+bool IsLinkKey(HKEY root) { return ProbeKeyW(root, AnsiKeyName(footprint::kJournalKey)) == KeyKind::kLink; }
 
 StepResult Failed(HKEY root, LONG error) {
   return StepResult::Failed(RegistryPath(root, footprint::kJournalKey), static_cast<unsigned long>(error));
@@ -38,7 +28,7 @@ JournalFound ReadJournal(installrecord::Scope scope, std::string* text) {
   const HKEY root = ScopeRoot(scope);
   if (IsLinkKey(root)) return JournalFound::kUnreadable;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, footprint::kJournalKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+  if (OpenKeyAsIs(root, AnsiKeyName(footprint::kJournalKey), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
     return JournalFound::kNone;
   }
   DWORD type = REG_NONE, size = 0;
@@ -64,8 +54,7 @@ StepResult WriteJournal(installrecord::Scope scope, const std::string& text) {
   if (IsLinkKey(root)) return Failed(root, ERROR_ACCESS_DENIED);
   if (text.size() > kMaxJournalSize) return Failed(root, ERROR_FILE_TOO_LARGE);
   HKEY key = nullptr;
-  LONG status = RegCreateKeyExA(root, footprint::kJournalKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+  LONG status = CreateKeyAsIs(root, AnsiKeyName(footprint::kJournalKey), KEY_SET_VALUE, &key);
   if (status != ERROR_SUCCESS) return Failed(root, status);
   status = RegSetValueExA(key, footprint::kJournalValue, 0, REG_BINARY, reinterpret_cast<const BYTE*>(text.data()),
                           static_cast<DWORD>(text.size()));

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/registry_tree.h"
+
 std::string RegistryPath(HKEY root, const char* subkey) {
   const char* rootName = root == HKEY_CURRENT_USER   ? "HKEY_CURRENT_USER\\"
                          : root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT\\"
@@ -17,7 +19,7 @@ bool ReadMachineText(const char* keyName, const char* valueName, char text[kPath
 bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, char text[kPathSize]) {
   text[0] = '\0';
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  if (OpenKeyAsIs(root, AnsiKeyName(keyName), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
   char data[kPathSize + 1] = {};
   DWORD size = kPathSize;
   const LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
@@ -31,28 +33,23 @@ bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, cha
 }
 
 StepResult SetDefaultText(HKEY root, const char* subkey, const char* text) {
-  const LONG status = RegSetValueA(root, subkey, REG_SZ, text, static_cast<DWORD>(std::strlen(text)));
-  if (status == ERROR_SUCCESS) return StepResult::Done();
-  return StepResult::Failed(RegistryPath(root, subkey), static_cast<unsigned long>(status));
+  RegKey key = RegKey::Create(root, subkey);
+  return key.SetText(nullptr, text);
 }
 
 StepResult DeleteKeyIfPresent(HKEY root, const char* subkey) {
-  const LONG status = RegDeleteKeyA(root, subkey);
-  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return StepResult::Done();
-  return StepResult::Failed(RegistryPath(root, subkey), static_cast<unsigned long>(status));
+  return RemoveKeyAsIsW(root, AnsiKeyName(subkey), subkey);
 }
 
 RegKey RegKey::Open(HKEY root, const char* subkey, REGSAM access) {
   HKEY key = nullptr;
-  const LONG status = RegOpenKeyExA(root, subkey, 0, access, &key);
-  if (status != ERROR_SUCCESS) key = nullptr;
+  const LONG status = OpenKeyAsIs(root, AnsiKeyName(subkey), access, &key);
   return RegKey(key, RegistryPath(root, subkey), status);
 }
 
 RegKey RegKey::Create(HKEY root, const char* subkey) {
   HKEY key = nullptr;
-  const LONG status = RegCreateKeyA(root, subkey, &key);
-  if (status != ERROR_SUCCESS) key = nullptr;
+  const LONG status = CreateKeyAsIs(root, AnsiKeyName(subkey), KEY_SET_VALUE, &key);
   return RegKey(key, RegistryPath(root, subkey), status);
 }
 

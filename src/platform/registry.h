@@ -1,4 +1,5 @@
-// The registry calls of the setup, kept thin. Writes answer a StepResult
+// The registry calls of the setup, kept thin, all through the registry
+// module (registry_tree.h): never through a link. Writes answer a StepResult
 // whose subject is the key as the log names it ("HKEY_LOCAL_MACHINE\<key>")
 // with the system's error code; a key that does not open only skips its own
 // values.
@@ -24,7 +25,8 @@ bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, cha
 // Sets the unnamed value of root\subkey (REG_SZ), creating missing keys.
 StepResult SetDefaultText(HKEY root, const char* subkey, const char* text);
 
-// Removes one key without subkeys; a missing key is no failure.
+// Removes one key without subkeys; a missing key is no failure, a link is
+// refused.
 StepResult DeleteKeyIfPresent(HKEY root, const char* subkey);
 
 // An open registry key, closed when it goes out of scope. Named values are
@@ -32,9 +34,9 @@ StepResult DeleteKeyIfPresent(HKEY root, const char* subkey);
 // a write fails with the error of the opening.
 class RegKey {
  public:
-  // RegOpenKeyExA with the given access; the key must exist.
+  // Opens with the given access; the key must exist.
   static RegKey Open(HKEY root, const char* subkey, REGSAM access);
-  // RegCreateKeyA: opens the key, creating it and its parents when missing.
+  // Opens the key, creating it and its parents when missing.
   static RegKey Create(HKEY root, const char* subkey);
 
   RegKey(RegKey&& other) noexcept;

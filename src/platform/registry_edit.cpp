@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/registry_tree.h"
 
 namespace {
 
@@ -10,8 +11,9 @@ constexpr DWORD kMaxDataSize = 64 * 1024;
 
 class OpenKey {
  public:
+  // Through the registry module: as itself, never through a link.
   OpenKey(HKEY root, const std::string& key, REGSAM access) {
-    if (RegOpenKeyExA(root, key.c_str(), 0, access | KEY_WOW64_64KEY, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    if (OpenKeyAsIs(root, AnsiKeyName(key), access, &key_) != ERROR_SUCCESS) key_ = nullptr;
   }
   ~OpenKey() {
     if (key_ != nullptr) RegCloseKey(key_);
@@ -76,8 +78,7 @@ std::vector<RegData> ReadRegValues(HKEY root, const std::string& key, const std:
 }
 
 bool RegKeyPresent(HKEY root, const std::string& key) {
-  OpenKey open(root, key, KEY_QUERY_VALUE);
-  return open.get() != nullptr;
+  return ProbeKeyW(root, AnsiKeyName(key)) != KeyKind::kMissing;
 }
 
 namespace {
@@ -92,8 +93,7 @@ StepResult Answer(HKEY root, const std::string& key, LONG status) {
 StepResult WriteRegData(HKEY root, const std::string& key, const std::string& name, DWORD type,
                         const std::string& data) {
   HKEY created = nullptr;
-  const LONG opened = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
-                                      &created, nullptr);
+  const LONG opened = CreateKeyAsIs(root, AnsiKeyName(key), KEY_SET_VALUE, &created);
   if (opened != ERROR_SUCCESS) return Answer(root, key, opened);
   const LONG status = RegSetValueExA(created, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                      static_cast<DWORD>(data.size()));
@@ -104,16 +104,18 @@ StepResult WriteRegData(HKEY root, const std::string& key, const std::string& na
 StepResult CreateRegKey(HKEY root, const std::string& key) {
   if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);
   HKEY created = nullptr;
-  const LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, nullptr,
-                                      &created, nullptr);
+  const LONG status = CreateKeyAsIs(root, AnsiKeyName(key), KEY_QUERY_VALUE, &created);
   if (status == ERROR_SUCCESS) RegCloseKey(created);
   return Answer(root, key, status);
 }
 
 StepResult RemoveRegValue(HKEY root, const std::string& key, const std::string& name) {
   HKEY open = nullptr;
-  const LONG opened = RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &open);
-  if (opened != ERROR_SUCCESS) return RegKeyPresent(root, key) ? Answer(root, key, opened) : StepResult::Done();
+  bool link = false;
+  const LONG opened = OpenKeyAsIs(root, AnsiKeyName(key), KEY_SET_VALUE, &open, &link);
+  // A link holds no value of ours: nothing to remove, and nothing is
+  // removed through it.
+  if (opened != ERROR_SUCCESS) return link || !RegKeyPresent(root, key) ? StepResult::Done() : Answer(root, key, opened);
   const LONG status = RegDeleteValueA(open, name.c_str());
   RegCloseKey(open);
   return Answer(root, key, status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
@@ -121,32 +123,12 @@ StepResult RemoveRegValue(HKEY root, const std::string& key, const std::string& 
 
 StepResult RemoveRegTree(HKEY root, const std::string& key) {
   if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);  // never the root itself
-  if (!RegKeyPresent(root, key)) return StepResult::Done();
-  {
-    HKEY open = nullptr;
-    const LONG opened = RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &open);
-    if (opened != ERROR_SUCCESS) return Answer(root, key, opened);
-    const LONG status = RegDeleteTreeA(open, nullptr);
-    RegCloseKey(open);
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return Answer(root, key, status);
-  }
-  const LONG status = RegDeleteKeyA(root, key.c_str());
-  return Answer(root, key, status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
+  return RemoveTreeAsIsW(root, AnsiKeyName(key), key);
 }
 
 bool RemoveRegKeyIfEmpty(HKEY root, const std::string& key) {
   if (key.empty()) return false;
-  {
-    OpenKey open(root, key, KEY_QUERY_VALUE);
-    if (open.get() == nullptr) return false;
-    DWORD subkeys = 0, values = 0;
-    if (RegQueryInfoKeyA(open.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-        subkeys != 0 || values != 0) {
-      return false;
-    }
-  }
-  return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+  return RemoveKeyIfEmptyAsIsW(root, AnsiKeyName(key));
 }
 
 std::vector<std::string> RegSubkeyNames(HKEY root, const std::string& key) {
@@ -221,8 +203,9 @@ void ReadOpenTree(HKEY open, const std::string& path, std::size_t maxData, std::
   }
   for (const std::string& sub : OpenSubkeyNames(open)) {
     HKEY child = nullptr;
-    if (RegOpenKeyExA(open, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &child) != ERROR_SUCCESS) {
-      // Not readable now: listed, as the walk by names did, without values.
+    if (OpenKeyAsIs(open, AnsiKeyName(sub), KEY_READ, &child) != ERROR_SUCCESS) {
+      // Not readable now, or a link: listed, as the walk by names did,
+      // without values, and never read through.
       keys->push_back(path + "\\" + sub);
       continue;
     }
@@ -236,7 +219,7 @@ void ReadOpenTree(HKEY open, const std::string& path, std::size_t maxData, std::
 bool ReadRegTree(HKEY root, const std::string& key, std::size_t maxData, std::vector<std::string>* keys,
                  std::vector<RegTreeValue>* values) {
   HKEY open = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &open) != ERROR_SUCCESS) return false;
+  if (OpenKeyAsIs(root, AnsiKeyName(key), KEY_READ, &open) != ERROR_SUCCESS) return false;
   ReadOpenTree(open, key, maxData, keys, values);
   RegCloseKey(open);
   return true;

@@ -1,6 +1,8 @@
 // Reading, restoring and removing registry values and keys as they are, for
-// the install record and the uninstaller. Thin: every call answers what
-// happened and never throws; the 64-bit view throughout.
+// the install record and the uninstaller, through the registry module
+// (registry_tree.h): never through a link, a key that is a link reads as
+// one without values. Thin: every call answers what happened and never
+// throws; the 64-bit view throughout.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +26,7 @@ struct RegData {
 RegData ReadRegData(HKEY root, const std::string& key, const std::string& name);
 // ReadRegData for several values of one key, opened once; in the order of names.
 std::vector<RegData> ReadRegValues(HKEY root, const std::string& key, const std::vector<std::string>& names);
+// A key or a link stands at key.
 bool RegKeyPresent(HKEY root, const std::string& key);
 // The writes and removals answer a StepResult whose subject is the key
 // ("HKEY_CURRENT_USER\<key>", see RegistryPath) with the system's error code.
@@ -32,7 +35,7 @@ StepResult WriteRegData(HKEY root, const std::string& key, const std::string& na
                         const std::string& data);
 // Creates the key (and its parents) when missing.
 StepResult CreateRegKey(HKEY root, const std::string& key);
-// A missing value or key counts as removed.
+// A missing value or key, or a key that is a link, counts as removed.
 StepResult RemoveRegValue(HKEY root, const std::string& key, const std::string& name);
 // The key and everything below it; a missing key counts as removed; the
 // root itself (an empty key) is never removed.

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/registry_link_rule.h"
 #include "platform/registry.h"
 
 namespace {
@@ -65,6 +66,92 @@ bool IsLink(HKEY open) {
   DWORD size = 0;
   return RegQueryValueExW(open, L"SymbolicLinkValue", nullptr, &type, nullptr, &size) != ERROR_FILE_NOT_FOUND &&
          type == REG_LINK;
+}
+
+// On Windows HKEY_CURRENT_USER\Software\Classes is the system's link into
+// the user's own class hive: the one link followed (registry_link_rule.h).
+// opened is the link opened as itself; sofar its path from the root.
+bool SystemClassesLink(HKEY root, const std::wstring& sofar, HKEY opened) {
+  wchar_t target[512] = {};
+  DWORD type = REG_NONE;
+  DWORD size = sizeof target - sizeof(wchar_t);
+  if (root != HKEY_CURRENT_USER ||
+      RegQueryValueExW(opened, L"SymbolicLinkValue", nullptr, &type, reinterpret_cast<BYTE*>(target), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_LINK) {
+    return false;
+  }
+  return registrylink::FollowsSystemLink(true, sofar, std::wstring(target, size / sizeof(wchar_t)));
+}
+
+// A key handle that is closed at the end unless it is a root.
+class Walked {
+ public:
+  explicit Walked(HKEY root) : key_(root) {}
+  Walked(const Walked&) = delete;
+  Walked& operator=(const Walked&) = delete;
+  ~Walked() { Reset(nullptr); }
+  void Reset(HKEY next) {
+    if (owned_ && key_ != nullptr) RegCloseKey(key_);
+    key_ = next;
+    owned_ = true;
+  }
+  HKEY get() const { return key_; }
+  HKEY Release() {
+    const HKEY key = key_;
+    key_ = nullptr;
+    return key;
+  }
+
+ private:
+  HKEY key_;
+  bool owned_ = false;
+};
+
+// Walks from root through the names of key; every name is opened as
+// itself (created when create and missing) and refused when it is a link.
+// With parentOnly the walk stops before the last name: *opened is then its
+// parent (root itself for a one-name key, which is not to be closed: see
+// Walked) and *last that name.
+LONG Walk(HKEY root, const std::wstring& key, REGSAM access, bool create, bool parentOnly, Walked* opened,
+          std::wstring* last, bool* link) {
+  if (link != nullptr) *link = false;
+  std::size_t end = key.size();
+  while (end > 0 && key[end - 1] == L'\\') --end;  // a closing backslash names the same key
+  if (end == 0) return ERROR_INVALID_PARAMETER;  // never the root itself
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t stop = std::min(key.find(L'\\', start), end);
+    const std::wstring name = key.substr(start, stop - start);
+    if (name.empty()) return ERROR_INVALID_PARAMETER;
+    const bool final = stop == end;
+    if (final && parentOnly) {
+      if (last != nullptr) *last = name;
+      return ERROR_SUCCESS;
+    }
+    const REGSAM want = KEY_QUERY_VALUE | (final ? access : KEY_ENUMERATE_SUB_KEYS | (create ? KEY_CREATE_SUB_KEY : 0));
+    HKEY next = nullptr;
+    LONG status = OpenAsIs(opened->get(), name, want, &next);
+    if (status == ERROR_FILE_NOT_FOUND && create) {
+      status = RegCreateKeyExW(opened->get(), name.c_str(), 0, nullptr, REG_OPTION_OPEN_LINK, want | kView, nullptr,
+                               &next, nullptr);
+    }
+    if (status != ERROR_SUCCESS) return status;
+    if (IsLink(next)) {
+      const bool followed = !final && SystemClassesLink(root, key.substr(0, stop), next);
+      RegCloseKey(next);
+      next = nullptr;
+      if (!followed) {
+        if (link != nullptr) *link = true;
+        return ERROR_ACCESS_DENIED;
+      }
+      status = RegOpenKeyExW(opened->get(), name.c_str(), 0, want | kView, &next);
+      if (status != ERROR_SUCCESS) return status;
+    }
+    opened->Reset(next);
+    if (final) return ERROR_SUCCESS;
+    start = stop + 1;
+  }
 }
 
 // The key behind the handle itself: RegDeleteKey would open the name again
@@ -336,32 +423,93 @@ StepResult PutBackKey(HKEY root, HKEY parent, const std::wstring& name, const st
 
 }  // namespace
 
-KeyKind ProbeKey(HKEY root, const std::string& key) {
+LONG OpenKeyAsIs(HKEY root, const std::wstring& key, REGSAM access, HKEY* opened, bool* link) {
+  *opened = nullptr;
+  Walked walked(root);
+  const LONG status = Walk(root, key, access, false, false, &walked, nullptr, link);
+  if (status == ERROR_SUCCESS) *opened = walked.Release();
+  return status;
+}
+
+LONG CreateKeyAsIs(HKEY root, const std::wstring& key, REGSAM access, HKEY* opened, bool* link) {
+  *opened = nullptr;
+  Walked walked(root);
+  const LONG status = Walk(root, key, access, true, false, &walked, nullptr, link);
+  if (status == ERROR_SUCCESS) *opened = walked.Release();
+  return status;
+}
+
+std::wstring AnsiKeyName(const std::string& key) {
+  if (key.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(CP_ACP, 0, key.data(), static_cast<int>(key.size()), nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, key.data(), static_cast<int>(key.size()), &wide[0], length);
+  return wide;
+}
+
+KeyKind ProbeKeyW(HKEY root, const std::wstring& key) {
+  Walked parent(root);
+  std::wstring last;
+  bool link = false;
+  if (Walk(root, key, 0, false, true, &parent, &last, &link) != ERROR_SUCCESS) {
+    return link ? KeyKind::kLink : KeyKind::kMissing;
+  }
   HKEY opened = nullptr;
-  if (key.empty() || OpenAsIs(root, Wide(key), KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return KeyKind::kMissing;
+  if (OpenAsIs(parent.get(), last, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return KeyKind::kMissing;
   Handle held(opened);
   return IsLink(opened) ? KeyKind::kLink : KeyKind::kKey;
 }
 
+KeyKind ProbeKey(HKEY root, const std::string& key) { return ProbeKeyW(root, Wide(key)); }
+
 bool ReadTreeAsIs(HKEY root, const std::string& key, std::size_t maxData, std::vector<TreeKey>* keys,
                   std::vector<TreeValue>* values) {
-  HKEY opened = nullptr;
-  if (key.empty()) return false;
-  const LONG status = OpenAsIs(root, Wide(key), KEY_READ, &opened);
-  if (status == ERROR_FILE_NOT_FOUND) return false;
-  if (status != ERROR_SUCCESS) {
-    keys->push_back({key, true});  // unreadable: left as it is, like a link
-    return true;
+  Walked parent(root);
+  std::wstring last;
+  bool link = false;
+  LONG status = Walk(root, Wide(key), 0, false, true, &parent, &last, &link);
+  if (status == ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    status = OpenAsIs(parent.get(), last, KEY_READ, &opened);
+    if (status == ERROR_SUCCESS) {
+      Handle held(opened);
+      ReadBuffers buffers;
+      ReadKey(opened, key, maxData, &buffers, keys, values);
+      return true;
+    }
   }
-  Handle held(opened);
-  ReadBuffers buffers;
-  ReadKey(opened, key, maxData, &buffers, keys, values);
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_INVALID_PARAMETER) return false;
+  keys->push_back({key, true});  // behind a link, or unreadable: left as it is, like a link
   return true;
 }
 
-StepResult RemoveTreeAsIs(HKEY root, const std::string& key) {
-  if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);  // never the root itself
-  return RemoveBelow(root, root, Wide(key), key);
+StepResult RemoveTreeAsIsW(HKEY root, const std::wstring& key, const std::string& shown) {
+  Walked parent(root);
+  std::wstring last;
+  bool link = false;
+  const LONG status = Walk(root, key, 0, false, true, &parent, &last, &link);
+  if (status == ERROR_FILE_NOT_FOUND || link) return StepResult::Done();
+  if (status != ERROR_SUCCESS) return Answer(root, shown, status);
+  return RemoveBelow(root, parent.get(), last, shown);
+}
+
+StepResult RemoveTreeAsIs(HKEY root, const std::string& key) { return RemoveTreeAsIsW(root, Wide(key), key); }
+
+StepResult RemoveKeyAsIsW(HKEY root, const std::wstring& key, const std::string& shown) {
+  Walked parent(root);
+  std::wstring last;
+  bool link = false;
+  LONG status = Walk(root, key, 0, false, true, &parent, &last, &link);
+  if (status == ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    status = OpenAsIs(parent.get(), last, DELETE | KEY_QUERY_VALUE, &opened);
+    if (status == ERROR_SUCCESS) {
+      Handle held(opened);
+      status = IsLink(opened) ? ERROR_ACCESS_DENIED : DeleteOpenKey(opened);
+    }
+  }
+  return Answer(root, shown, status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }
 
 StepResult PutBackTree(HKEY root, const std::string& key, const std::vector<TreeKey>& keys,
@@ -369,12 +517,29 @@ StepResult PutBackTree(HKEY root, const std::string& key, const std::vector<Tree
   if (key.empty()) return Answer(root, key, ERROR_INVALID_PARAMETER);
   const TreeKey* top = Listed(keys, key);
   if (top != nullptr && top->link) return StepResult::Done();  // a link is left as it is
-  return PutBackKey(root, root, Wide(key), key, keys, values);
+  Walked parent(root);
+  std::wstring last;
+  const std::wstring wide = Wide(key);
+  std::size_t cut = wide.find_last_of(L'\\');
+  LONG status = ERROR_SUCCESS;
+  if (cut != std::wstring::npos) {
+    // The parents as themselves, created when missing.
+    status = Walk(root, wide.substr(0, cut), KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS, true, false, &parent,
+                  nullptr, nullptr);
+    last = wide.substr(cut + 1);
+  } else {
+    last = wide;
+  }
+  if (status != ERROR_SUCCESS) return Answer(root, key, status);
+  return PutBackKey(root, parent.get(), last, key, keys, values);
 }
 
-bool RemoveKeyIfEmptyAsIs(HKEY root, const std::string& key) {
+bool RemoveKeyIfEmptyAsIsW(HKEY root, const std::wstring& key) {
+  Walked parent(root);
+  std::wstring last;
+  if (Walk(root, key, 0, false, true, &parent, &last, nullptr) != ERROR_SUCCESS) return false;
   HKEY opened = nullptr;
-  if (key.empty() || OpenAsIs(root, Wide(key), DELETE | KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  if (OpenAsIs(parent.get(), last, DELETE | KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
   Handle held(opened);
   DWORD subkeys = 0, values = 0;
   if (IsLink(opened) ||
@@ -385,3 +550,5 @@ bool RemoveKeyIfEmptyAsIs(HKEY root, const std::string& key) {
   }
   return DeleteOpenKey(opened) == ERROR_SUCCESS;
 }
+
+bool RemoveKeyIfEmptyAsIs(HKEY root, const std::string& key) { return RemoveKeyIfEmptyAsIsW(root, Wide(key)); }

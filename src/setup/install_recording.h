@@ -47,6 +47,9 @@ class InstallRecording {
   // written; registered false: the run failed to write its uninstall entry
   // and says so itself, the copy is not asked for.
   bool Finish(bool registered);
+  // An earlier installation's record (this folder's or one whose
+  // registration moves here) is carried on by the one Finish writes.
+  bool CarriesEarlierRecord() const { return haveOlder_ || haveHanded_; }
 
   // Lines of a later version's record (the folder's or the entry's copy)
   // that this setup could not read: what they name is left alone, and they

@@ -253,9 +253,9 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     return TakeBack(reporter, journal);
   }
   // The record is what lets the uninstaller take the installation back.
-  // Without it the installation is still complete, and the log says so; the
-  // uninstaller then says that it cannot know the files and offers to
-  // remove only the registration. The registry part is noted while the last
+  // Without it a first installation is still complete, and the log says so;
+  // the uninstaller then says that it cannot know the files and offers to
+  // remove only the registration. An update fails without it (below). The registry part is noted while the last
   // links are still being written.
   bool chosenRows[kFormatRowCount];
   for (int row = 0; row < kFormatRowCount; ++row) chosenRows[row] = options.formatSelection[row] && confirmed;
@@ -281,6 +281,12 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     return TakeBack(reporter, journal);
   }
   const bool recorded = recording.Finish(outcome.essential.ok);
+  // An update without its record would leave the earlier installation's
+  // files listed nowhere: it fails, and the earlier record is put back.
+  if (!recorded && (journal.entries().recordReplaced || recording.CarriesEarlierRecord())) {
+    Fail(reporter, FailedStep::kRegistration, IDS_RECORD_FAILED, recordFolder + installrecord::kRecordFileName);
+    return TakeBack(reporter, journal);
+  }
   // The one moment the run becomes the installation.
   const StepResult finished = journal.Finish();
   if (!finished) {

@@ -11,8 +11,10 @@
 // their turn, then what a confirmed association adds (the store apps'
 // open-with entries), then the shell refresh when planned asks for it.
 // Returns the chosen extensions (".jpg") that did not become the viewer's:
-// their default or user choice could not be written. Every other write is
-// tried whatever failed before it.
+// their default or user choice could not be written, or their ProgID's key
+// or open command could not (then the extension keeps what it named, and
+// the ProgID's key that failed follows it: ".jpg (HKEY_...\Pixorra.jpg)").
+// Every other write is tried whatever failed before it.
 std::vector<std::string> WriteAssociations(const footprint::Footprint& planned);
 
 // The whole association stage over the 68 format rows for the viewer at

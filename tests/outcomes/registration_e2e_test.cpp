@@ -9,6 +9,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -217,6 +218,44 @@ TEST_F(Outcomes, AnExtensionThatCannotBeMadeOursIsLoggedUnlessTheRunFails) {
           << "the other formats are still associated";
     }
     DeleteFileA((start_ + kLogName).c_str());
+  }
+}
+
+// A ProgID whose key or open command cannot be written is never named by
+// an extension: .jpg keeps the other program's ProgID, the user choice is
+// not made, and the log names the key that failed.
+TEST_F(Outcomes, AnExtensionKeepsItsProgIdWhenOursCannotBeWritten) {
+  const std::string jpg = "SOFTWARE\\Classes\\.jpg";
+  const std::string userChoice = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice";
+  struct PutBack {
+    std::string key;
+    RegValue value;
+    ~PutBack() {
+      if (value.exists) WriteRegText(HKEY_LOCAL_MACHINE, key, "", value.text);
+      else DeleteRegTree(HKEY_LOCAL_MACHINE, key);
+    }
+  } putBack{jpg, ReadRegValue(HKEY_LOCAL_MACHINE, jpg, "")};
+  for (const char* denied : {"SOFTWARE\\Classes\\Pixorra.jpg", "SOFTWARE\\Classes\\Pixorra.jpg\\shell\\open\\command"}) {
+    SCOPED_TRACE(denied);
+    ForgetInstallations();
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg");
+    DeleteRegTree(HKEY_CURRENT_USER, userChoice);
+    WriteRegText(HKEY_LOCAL_MACHINE, jpg, "", "Other.jpg");
+    {
+      DeniedKey deniedKey(denied);
+      ASSERT_TRUE(deniedKey.ok()) << "this Wine does not deny writing to a key";
+      const RunResult run = Run("/silent /folder=" + target_ + " /assoc=1");
+      EXPECT_EQ(kInstalled, run.exitCode);
+      EXPECT_EQ("Other.jpg", ReadRegValue(HKEY_LOCAL_MACHINE, jpg, "").text);
+      EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, userChoice, "Progid").exists);
+      EXPECT_EQ("Pixorra.gif", ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.gif", "").text)
+          << "the other formats are still associated";
+      const Texts entries = LogTexts(start_);
+      const std::string jpgEntry = kAssociationFailed + ": .jpg (HKEY_LOCAL_MACHINE\\" + denied + ")";
+      EXPECT_NE(entries.end(), std::find(entries.begin(), entries.end(), jpgEntry)) << "no entry " << jpgEntry;
+    }
+    DeleteFileA((start_ + kLogName).c_str());
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra.jpg");
   }
 }
 

@@ -156,6 +156,55 @@ TEST_F(Faults, TemporaryFolderOnAFullDrive) {
   RemoveFolderTree("R:\\temp\\");
 }
 
+// An update on a drive with room for the new files but not for the new
+// record: the run fails and the earlier record stays where it was; it never
+// ends as an installation without one. The room is found by leaving less of
+// it, step by step, until an update no longer completes.
+TEST_F(Faults, AnUpdateWhoseRecordDoesNotFitFailsAndKeepsTheEarlierRecord) {
+  std::string reason;
+  if (!HostFaultsReady(&reason)) GTEST_SKIP() << reason;
+  const std::string folder = "R:\\Pixorra\\";
+  const std::string record = folder + "pv_uninstall.dat";
+  RemoveFolderTree(folder);
+  ASSERT_EQ(kInstalled, Silent("/folder=R:\\Pixorra").exitCode);
+  // Every file is unpacked beside the one it replaces: the update needs
+  // about the payload's size again.
+  constexpr ULONGLONG kPage = 4096;
+  ULONGLONG payload = 0;
+  for (const auto& entry : PayloadFiles()) payload += (entry.second + kPage - 1) / kPage * kPage;
+  const std::string recordFailed = "Deinstallationsdaten konnten nicht gespeichert werden!: " + record;
+  bool met = false;
+  for (ULONGLONG leave = payload + 48 * 1024; leave + 64 * 1024 > payload && !met; leave -= 8 * 1024) {
+    const std::string earlier = ReadFileBytes(record);
+    ASSERT_FALSE(earlier.empty());
+    const std::string filler = FillDrive(leave);
+    ASSERT_FALSE(filler.empty());
+    // The last bytes to the exact room.
+    ULARGE_INTEGER free = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("R:\\", &free, nullptr, nullptr));
+    if (free.QuadPart > leave) {
+      HANDLE file = CreateFileA(filler.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(INVALID_HANDLE_VALUE, file);
+      const std::string rest(static_cast<std::size_t>((free.QuadPart - leave) / kPage * kPage), 'f');
+      DWORD written = 0;
+      WriteFile(file, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr);
+      CloseHandle(file);
+    }
+    DeleteFileA((start_ + installtest::kLogName).c_str());
+    const RunResult run = Silent("/folder=R:\\Pixorra");
+    ASSERT_TRUE(DeleteFileA(filler.c_str()));
+    if (run.exitCode == kInstalled && LogTexts(start_).empty()) continue;  // room enough yet
+    SCOPED_TRACE("room left: " + std::to_string(leave));
+    met = true;
+    EXPECT_EQ(kFailed, run.exitCode) << "an update without its record is no success";
+    EXPECT_EQ((Texts{recordFailed, kTakenBack}), LogTexts(start_));
+    EXPECT_TRUE(earlier == ReadFileBytes(record)) << "the earlier record is put back";
+    EXPECT_EQ(Texts{}, MissingOrDifferent(folder));
+  }
+  EXPECT_TRUE(met) << "no room was found that holds the files but not the record";
+  RemoveFolderTree(folder);
+}
+
 // --- Files in the way ----------------------------------------------------
 
 TEST_F(Faults, ViewerRunningFromTheTarget) {

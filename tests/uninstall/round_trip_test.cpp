@@ -610,7 +610,9 @@ TEST_F(UninstallRoundTrip, AKeyThatCannotGoFailsTheRunAndASecondRunFinishes) {
     LocalFree(sd);
     RegCloseKey(handle);
   };
-  setSecurity("D:P(D;;0x6;;;WD)(A;;KA;;;WD)");
+  // Writing and deleting denied: the tree is removed key by key, each key
+  // opened for deleting only, so a key that denies only writing goes.
+  setSecurity("D:P(D;;0x10006;;;WD)(A;;KA;;;WD)");
   ASSERT_EQ(ERROR_ACCESS_DENIED, RegSetValueA(HKEY_LOCAL_MACHINE, key, REG_SZ, "x", 1)) << "the denial holds";
 
   EXPECT_EQ(1603u, RunQuietUninstall());
