@@ -47,6 +47,13 @@ const char* OptionValueEnd(const char* text, const char* valueStart, bool* quote
   }
   const char* p = valueStart;
   for (; *p != '\0' && (quoted || *p != '/'); ++p) {
+    if (!quoted && (*p == ' ' || *p == '\t')) {
+      // A word that starts with a quoted option ("\"/ini=...\"") ends the
+      // value as a "/" does; its quote is not the value's.
+      const char* next = p;
+      while (*next == ' ' || *next == '\t') ++next;
+      if (next[0] == '"' && next[1] == '/') break;
+    }
     if (*p == '"') quoted = !quoted;
   }
   if (quoteOpen != nullptr) *quoteOpen = quoted;

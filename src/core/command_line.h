@@ -19,7 +19,8 @@ bool HasSilentSwitch(const char* commandLine);
 void CopyCommandLine(const char* commandLine, char copy[kCommandLineCopySize]);
 
 // Where a value that starts at valueStart (inside text) ends: at the first
-// "/" outside double quotes, or at the terminator. Quotes are counted from
+// "/" outside double quotes, at the blank before a word that starts with a
+// quote and "/" (a quoted option), or at the terminator. Quotes are counted from
 // text's beginning, so "/folder="C:\My /Apps"" and "\"/folder=C:\My /Apps\""
 // both keep their "/". *quoteOpen (when given) tells whether a quote was
 // still open at the end.

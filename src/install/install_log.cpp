@@ -139,11 +139,12 @@ bool CreateLogFolders(const std::string& path, std::vector<std::string>* made) {
 }
 
 // A run that ends because its log cannot be written has done nothing, so
-// the folders it made for the log go again, innermost first. Only a folder
-// that is still plain, where its name says, and empty is removed.
+// the folders it made for the log go again, innermost first. RemoveDirectory
+// takes only an empty folder (a link put there instead goes itself, never
+// what it leads to); the first that stays keeps those above it.
 void RemoveLogFolders(const std::vector<std::string>& made) {
   for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
-    if (!IsPlainFolderAt(*folder) || !RemoveDirectoryA(folder->c_str())) return;
+    if (!RemoveDirectoryA(folder->c_str())) return;
   }
 }
 

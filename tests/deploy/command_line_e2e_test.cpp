@@ -174,7 +174,12 @@ TEST_F(CommandLine, ValuesWithSlashesAndBlanksAreNoUnknownOptions) {
 TEST_F(CommandLine, AnOptionThatWouldNotBeReadAsWrittenEndsTheRunBeforeAnyChange) {
   const std::string area = kArea;
   const std::string log = area + "logs\\" + std::string(152 - 22, 'g');  // 152 characters
-  const std::string ini = "C:\\" + std::string(255 - 3, 'i');
+  // A settings folder as long as puts "/folder=" at the 517th character
+  // (0-based, the program's quoted path first), as a packaging tool's run did.
+  const std::string head = "\"" + SetupExePath() + "\" /silent /group=1 /desktop=1 /thumbs=1 /allusers=0 "
+                           "/scope=machine /log=" + log + " \"/ini=C:\\";
+  ASSERT_LT(head.size() + 10, 514u);
+  const std::string ini = "C:\\" + std::string(514 - head.size(), 'i');
   struct Row {
     std::string args;
     const char* text;

@@ -262,6 +262,10 @@ TEST(OptionValue, QuotedValuesKeepTheirSlashes) {
       {"\"C:\\a b\\setup.exe\" /folder=C:\\x/y", "/folder=", "C:\\x"},
       {"/folder=C:\\x /group=1", "/folder=", "C:\\x "},
       {"/ini=\"%APPDATA%/Pixorra\" /log=\"C:/logs/x.log\"", "/log=", "\"C:/logs/x.log\""},
+      // A quoted option that follows ends the value as a "/" would.
+      {"/folder=C:\\x \"/ini=C:\\y\"", "/folder=", "C:\\x"},
+      {"/folder=\"C:/x\"  \"/ini=C:\\y\"", "/folder=", "\"C:/x\""},
+      {"\"/folder=C:\\x\" \"/ini=C:\\y\"", "/folder=", "C:\\x\""},
   };
   for (const Row& row : rows) {
     char value[kPathSize];

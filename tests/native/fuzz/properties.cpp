@@ -64,6 +64,11 @@ bool ReferenceOptionValue(const std::string& copy, const std::string& keyword, s
   bool quoted = std::count(copy.begin(), copy.begin() + static_cast<std::ptrdiff_t>(p), '"') % 2 != 0;
   std::string result;
   for (std::size_t i = p + keyword.size(); i < copy.size() && (quoted || copy[i] != '/'); ++i) {
+    // ... and a word of its own that starts with "\"/" ends it too.
+    if (!quoted && (copy[i] == ' ' || copy[i] == '\t')) {
+      const std::size_t next = copy.find_first_not_of(" \t", i);
+      if (next != std::string::npos && copy.compare(next, 2, "\"/") == 0) break;
+    }
     if (copy[i] == '"') quoted = !quoted;
     if (keyword.size() + result.size() + 1 > limit) break;
     result += copy[i];
