@@ -60,8 +60,9 @@ bool ReferenceOptionValue(const std::string& copy, const std::string& keyword, s
   const std::size_t p = copy.find(keyword);
   if (p == std::string::npos) return false;
   const std::size_t limit = std::min<std::size_t>(260, copy.size() - p);
-  // A "/" inside double quotes (counted from the text's start) is the value's.
-  bool quoted = std::count(copy.begin(), copy.begin() + static_cast<std::ptrdiff_t>(p), '"') % 2 != 0;
+  // A "/" inside double quotes (counted from the text's start to the value's) is the value's.
+  const auto valueStart = copy.begin() + static_cast<std::ptrdiff_t>(p + keyword.size());
+  bool quoted = std::count(copy.begin(), valueStart, '"') % 2 != 0;
   std::string result;
   for (std::size_t i = p + keyword.size(); i < copy.size() && (quoted || copy[i] != '/'); ++i) {
     // ... and a word of its own that starts with "\"/" ends it too.
