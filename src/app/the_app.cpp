@@ -1,5 +1,6 @@
 #include "app/the_app.h"
 
+#include <cstring>
 #include <string>
 
 #include "app/progress_window.h"
@@ -48,8 +49,17 @@ void TheApp::InitInstance() {
     SetExitCode(kExitInvalidCommandLine);
     return;
   }
+  unsigned faultText = 0;
+  if (FindCommandLineFault(commandLine.c_str(), &faultText, &unknown)) {
+    ShowCommandLineProblem(faultText, unknown);
+    SetExitCode(kExitInvalidCommandLine);
+    return;
+  }
   if (!ChooseLogOfRun(commandLine.c_str())) {
-    ShowCommandLineProblem(IDS_LOG_NOT_WRITABLE, ChosenInstallLog());
+    const char* logOption = std::strstr(commandLine.c_str(), "/log=");
+    const std::string named = ChosenInstallLog();
+    ShowCommandLineProblem(IDS_LOG_NOT_WRITABLE,
+                           !named.empty() || logOption == nullptr ? named : WordAt(commandLine.c_str(), logOption));
     SetExitCode(kExitLogNotWritable);
     return;
   }

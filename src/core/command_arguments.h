@@ -20,9 +20,13 @@ const char* ProgramArguments(const char* commandLine);
 // An option wholly beyond the window is not seen at all, as before.
 bool OptionValueCut(const char* commandLine, const char* keyword);
 
-// The "/log=" file: its value (ends at the next "/", quotes removed as for
-// folders) when given, not empty and not cut by the window; else false.
-bool ReadLogOption(const char* commandLine, char file[kPathSize]);
+// The "/log=" file: kNamed with its value (quotes removed as for folders);
+// kAbsent without the option or with an empty value; kUnusable (file "")
+// when its value is not read whole: cut by the 519-character window or the
+// value's buffer, lying past the window, split by a "/" inside a word, or
+// with a quote never closed. Such a name would be some other file.
+enum class LogOption { kAbsent, kNamed, kUnusable };
+LogOption ReadLogOption(const char* commandLine, char file[kPathSize]);
 
 // True when the arguments ask for the help text: "/?" or "/help".
 bool AsksForHelp(const char* arguments);
@@ -65,3 +69,19 @@ extern const KnownOptions kUninstallerOptions;
 // options; false when there is none. The word comes back as it was written,
 // cut to 259 characters.
 bool FindUnknownOption(const char* arguments, const KnownOptions& known, std::string* word);
+
+// The setup's options read from the 519-character window (ApplyCommandLineOptions).
+extern const char* const kWindowedSetupOptions[];
+
+// The word of commandLine's arguments that holds the character at, as it was
+// written, cut to 259 characters.
+std::string WordAt(const char* commandLine, const char* at);
+
+// Why a value option of keywords (null-terminated list) would not be read as
+// written: kAmbiguousValue when an unquoted "/" would cut it inside a word of
+// its own, or a quote is never closed; kPastWindow when its value (blanks
+// behind it aside) reaches past the 519-character window, so that it would
+// be dropped or cut. The first such option of the line counts; *word is the
+// word that shows the fault.
+enum class OptionFault { kNone, kAmbiguousValue, kPastWindow };
+OptionFault FindOptionFault(const char* commandLine, const char* const* keywords, std::string* word);

@@ -10,6 +10,14 @@ bool IsDecimalSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// A quoted folder value may hold "/", which Windows reads as "\" in a path:
+// "C:/Apps/Pixorra" is "C:\Apps\Pixorra".
+void UseBackslashes(char* folder) {
+  for (; *folder != '\0'; ++folder) {
+    if (*folder == '/') *folder = '\\';
+  }
+}
+
 void SetFormatRange(InstallOptions& options, int count) {
   for (int row = 0; row < count && row < kFormatRowCount; ++row) options.formatSelection[row] = true;
   options.associate = true;
@@ -30,10 +38,32 @@ void CopyCommandLine(const char* commandLine, char copy[kCommandLineCopySize]) {
   copy[length] = '\0';
 }
 
-// The value runs from behind the keyword to the first "/" or the end of the
-// text. Keyword and value together never take more than L characters, where L
-// is the smaller of 260 and what is left of the text from the keyword on; so
-// a value never exceeds 259 - strlen(keyword) characters and always fits the
+const char* OptionValueEnd(const char* text, const char* valueStart, bool* quoteOpen) {
+  // Quotes are counted from the text's beginning: a keyword inside a quoted
+  // word ("/folder=C:\My /Apps") starts its value inside the quotes.
+  bool quoted = false;
+  for (const char* p = text; p < valueStart; ++p) {
+    if (*p == '"') quoted = !quoted;
+  }
+  const char* p = valueStart;
+  for (; *p != '\0' && (quoted || *p != '/'); ++p) {
+    if (!quoted && (*p == ' ' || *p == '\t')) {
+      // A word that starts with a quoted option ("\"/ini=...\"") ends the
+      // value as a "/" does; its quote is not the value's.
+      const char* next = p;
+      while (*next == ' ' || *next == '\t') ++next;
+      if (next[0] == '"' && next[1] == '/') break;
+    }
+    if (*p == '"') quoted = !quoted;
+  }
+  if (quoteOpen != nullptr) *quoteOpen = quoted;
+  return p;
+}
+
+// The value runs from behind the keyword to its end (OptionValueEnd).
+// Keyword and value together never take more than L characters, where L is
+// the smaller of 260 and what is left of the text from the keyword on; so a
+// value never exceeds 259 - strlen(keyword) characters and always fits the
 // 260-character buffer.
 bool ExtractOptionValue(const char* text, const char* keyword, char value[kPathSize]) {
   const char* found = std::strstr(text, keyword);
@@ -43,8 +73,8 @@ bool ExtractOptionValue(const char* text, const char* keyword, char value[kPathS
   const std::size_t limit = rest < kPathSize ? rest : kPathSize;
   const std::size_t room = limit > keywordLength ? limit - keywordLength : 0;
   const char* start = found + keywordLength;
-  std::size_t length = 0;
-  while (length < room && start[length] != '\0' && start[length] != '/') ++length;
+  const std::size_t whole = static_cast<std::size_t>(OptionValueEnd(text, start, nullptr) - start);
+  std::size_t length = whole < room ? whole : room;
   if (length > kPathSize - 1) length = kPathSize - 1;
   std::memcpy(value, start, length);
   value[length] = '\0';
@@ -99,6 +129,7 @@ void ApplyCommandLineOptions(const char* commandLine, InstallOptions& options) {
     // Even an empty value replaces the folder: the run then reports it.
     std::memcpy(options.targetFolder, value, sizeof value);
     ApplyFolderArgument(options.targetFolder);
+    UseBackslashes(options.targetFolder);
   }
   if (ExtractOptionValue(copy, "/desktop=", value)) options.desktopLink = ReadDecimal(value) != 0;
   if (ExtractOptionValue(copy, "/thumbs=", value)) options.thumbsLink = ReadDecimal(value) != 0;
@@ -114,5 +145,6 @@ void ApplyCommandLineOptions(const char* commandLine, InstallOptions& options) {
   if (ExtractOptionValue(copy, "/ini=", value)) {
     std::memcpy(options.iniFolder, value, sizeof value);
     ApplyFolderArgument(options.iniFolder);
+    UseBackslashes(options.iniFolder);
   }
 }

@@ -18,9 +18,18 @@ bool HasSilentSwitch(const char* commandLine);
 // Copies at most the first 519 characters of commandLine; always terminated.
 void CopyCommandLine(const char* commandLine, char copy[kCommandLineCopySize]);
 
+// Where a value that starts at valueStart (inside text) ends: at the first
+// "/" outside double quotes, at the blank before a word that starts with a
+// quote and "/" (a quoted option), or at the terminator. Quotes are counted from
+// text's beginning, so "/folder="C:\My /Apps"" and "\"/folder=C:\My /Apps\""
+// both keep their "/". *quoteOpen (when given) tells whether a quote was
+// still open at the end.
+const char* OptionValueEnd(const char* text, const char* valueStart, bool* quoteOpen);
+
 // Looks for keyword (e.g. "/folder=") in text. When found, copies its value
-// into value (see ExtractOptionValue's rule in the .cpp) and returns true;
-// otherwise value is left alone and the result is false.
+// (to OptionValueEnd, at most what the buffer rule in the .cpp allows) into
+// value and returns true; otherwise value is left alone and the result is
+// false.
 bool ExtractOptionValue(const char* text, const char* keyword, char value[kPathSize]);
 
 // Cleans a folder value in place: trailing blanks, one closing quote, one
@@ -38,5 +47,6 @@ void SetSilentDefaults(InstallOptions& options);
 
 // Applies every option found in the first 519 characters of commandLine to
 // options ("/folder=", "/desktop=", "/thumbs=", "/group=", "/allusers=",
-// "/assoc=", "/ini="). Options that are absent leave their field alone.
+// "/assoc=", "/ini="). Options that are absent leave their field alone. A
+// "/" of a (quoted) folder value becomes "\", as Windows reads it.
 void ApplyCommandLineOptions(const char* commandLine, InstallOptions& options);

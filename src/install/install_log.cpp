@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log_entry.h"
+#include "install/viewer_settings.h"
 #include "platform/file_identity.h"
 
 namespace {
@@ -117,19 +118,34 @@ bool IsPlainFolderAt(const std::string& folder) {
 
 // Creates the missing folders of the log's chain, one by one, and walks
 // only through folders that are what their names say: an elevated run must
-// not create anything behind somebody's link.
-bool CreateLogFolders(const std::string& path) {
+// not create anything behind somebody's link. Each folder this call made is
+// added to *made, outermost first, also when it fails later on.
+bool CreateLogFolders(const std::string& path, std::vector<std::string>* made) {
   std::vector<std::string> folders;
   if (!FoldersAbove(path, &folders)) return false;
   for (const std::string& folder : folders) {
     const FileIdentity identity = IdentifyFile(folder);
     if (identity.error != 0) return false;
-    if (!identity.exists && !CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-      return false;
+    if (!identity.exists) {
+      if (CreateDirectoryA(folder.c_str(), nullptr)) {
+        made->push_back(folder);
+      } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+      }
     }
     if (!IsPlainFolderAt(folder)) return false;
   }
   return true;
+}
+
+// A run that ends because its log cannot be written has done nothing, so
+// the folders it made for the log go again, innermost first. RemoveDirectory
+// takes only an empty folder (a link put there instead goes itself, never
+// what it leads to); the first that stays keeps those above it.
+void RemoveLogFolders(const std::vector<std::string>& made) {
+  for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+    if (!RemoveDirectoryA(folder->c_str())) return;
+  }
 }
 
 // The log has always been a text-mode file: every line feed becomes CR LF.
@@ -160,11 +176,25 @@ bool InstallLogChosenByUser() { return chosenByUser; }
 
 bool PrepareInstallLog() {
   if (!chosenByUser) return true;
-  if (!CreateLogFolders(chosenLog)) return false;
-  HANDLE log = OpenLogSafely(chosenLog.c_str());
-  if (log == INVALID_HANDLE_VALUE) return false;
+  std::vector<std::string> made;
+  HANDLE log = CreateLogFolders(chosenLog, &made) ? OpenLogSafely(chosenLog.c_str()) : INVALID_HANDLE_VALUE;
+  if (log == INVALID_HANDLE_VALUE) {
+    RemoveLogFolders(made);
+    return false;
+  }
   CloseHandle(log);
   return true;
+}
+
+LogOption ChooseLogOption(const char* commandLine) {
+  char file[kPathSize];
+  char expanded[kPathSize];
+  LogOption option = ReadLogOption(commandLine, file);
+  // A name that grows too long with its variables would be some other file.
+  if (option == LogOption::kNamed && !ExpandPercentVariables(file, expanded)) option = LogOption::kUnusable;
+  if (option == LogOption::kNamed && expanded[0] == '\0') option = LogOption::kAbsent;
+  if (option == LogOption::kNamed) ChooseInstallLog(expanded);
+  return option;
 }
 
 const std::string& ChosenInstallLog() { return chosenLog; }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/command_arguments.h"
+
 // Picks this run's log: file (the "/log=" value; a relative name is taken
 // from the current folder now) or, when null or empty, "Pixorra_Install.log"
 // in the current folder, looked up at each entry (the run never changes its
@@ -17,10 +19,18 @@ bool InstallLogChosenByUser();
 // For a log named with "/log=": creates its missing folders (the whole
 // chain, each folder checked to be a plain folder where its name says, so
 // nothing is created behind a link) and opens the file once as
-// WriteInstallLog does. False when that fails: the caller then ends the run
-// before any change. Always true for the default log, which has always been
-// skipped quietly where it cannot be written (a read-only start folder).
+// WriteInstallLog does. False when that fails (the folders it made are
+// removed again): the caller then ends the run before any change. Always
+// true for the default log, which has always been skipped quietly where it
+// cannot be written (a read-only start folder).
 bool PrepareInstallLog();
+
+// Reads "/log=" from commandLine (ReadLogOption), expands its %NAME%
+// references as "/ini=" does, and chooses the result when kNamed. kAbsent
+// (no option, or a value that expands to nothing): nothing is chosen, the
+// caller picks its default log. kUnusable: a value that was cut, split or
+// would grow too long: the caller ends with 1622 before any change.
+LogOption ChooseLogOption(const char* commandLine);
 
 // The named log's absolute path ("" for the default log and before
 // ChooseInstallLog).

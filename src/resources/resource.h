@@ -47,6 +47,10 @@
 #define IDS_ROLLED_BACK          62
 #define IDS_RECOVERED            63
 #define IDS_LATER_JOURNAL        64
+#define IDS_OPTION_PAST_WINDOW   70  // an option beyond the command line's 519-character window
+#define IDS_OPTION_AMBIGUOUS     71  // a value an unquoted "/" would cut inside its word
+#define IDS_LOCK_UNKNOWN_HOLDER  72  // the run lock is held by a program that may be no setup
+#define IDS_LOCK_NAME_TAKEN      73  // the run lock's name is taken by an object that is no lock
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

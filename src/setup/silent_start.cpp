@@ -43,9 +43,18 @@ void ClearNumberOption(InstallOptions& options, const char* keyword) {
 
 bool ChooseLogOfRun(const char* commandLine) {
   // A relative log name is taken from the start folder, the current one.
-  char logFile[kPathSize];
-  ChooseInstallLog(ReadLogOption(commandLine, logFile) ? logFile : nullptr);
+  ChooseInstallLog(nullptr);
+  if (ChooseLogOption(commandLine) == LogOption::kUnusable) return false;
   return PrepareInstallLog();
+}
+
+bool FindCommandLineFault(const char* commandLine, unsigned* textId, std::string* word) {
+  switch (FindOptionFault(commandLine, kWindowedSetupOptions, word)) {
+    case OptionFault::kNone: return false;
+    case OptionFault::kAmbiguousValue: *textId = IDS_OPTION_AMBIGUOUS; return true;
+    case OptionFault::kPastWindow: *textId = IDS_OPTION_PAST_WINDOW; return true;
+  }
+  return false;
 }
 
 bool PrepareUnattendedRun(const char* commandLine, bool silent, const std::string& stationName, int* exitCode) {
@@ -64,6 +73,13 @@ bool PrepareUnattendedRun(const char* commandLine, bool silent, const std::strin
   std::string unknown;
   if (FindUnknownOption(arguments, kSetupOptions, &unknown)) {
     reporter.Failure(FailedStep::kStart, LoadResourceString(IDS_UNKNOWN_OPTION), unknown);
+    *exitCode = kExitInvalidCommandLine;
+    return false;
+  }
+  // An option that would be dropped or cut: nothing is installed.
+  unsigned faultText = 0;
+  if (FindCommandLineFault(commandLine, &faultText, &unknown)) {
+    reporter.Failure(FailedStep::kStart, LoadResourceString(faultText), unknown);
     *exitCode = kExitInvalidCommandLine;
     return false;
   }
@@ -86,7 +102,7 @@ int RunSilentInstallation(const char* commandLine) {
   // moving it. Held until the run's end.
   RunLock lock;
   if (!lock.Acquire(footprint::kRunWaitMs)) {
-    WriteInstallLog(LoadResourceString(IDS_OTHER_RUN).c_str());
+    WriteInstallLog(LoadResourceString(RunLockRefusalText(lock)).c_str());
     return kExitViewerRunning;
   }
   InstallOptions options;
@@ -109,8 +125,9 @@ int RunSilentInstallation(const char* commandLine) {
     WriteInstallLog(warning);
     return kExitViewerRunning;
   }
-  // A value the window cut is a different value: a cut folder is refused, and
-  // a cut setting keeps its default.
+  // A value its buffer cut is a different value: a cut folder is refused, and
+  // a cut setting keeps its default. (What the window would cut never gets
+  // here: PrepareUnattendedRun refuses it.)
   if (OptionValueCut(commandLine, "/folder=")) {
     reporter.Failure(FailedStep::kTargetFolder, LoadResourceString(IDS_INVALID_FOLDER), options.targetFolder);
     return kExitInstallFailed;
@@ -135,6 +152,14 @@ void WriteResultLine(const char* targetFolder, unsigned textId, const char* comm
   const std::string line = std::string(folder) + ": " + LoadResourceString(textId) + " (" + arguments +
                            "), Exit-Code " + std::to_string(exitCode);
   WriteInstallLog(line.c_str());
+}
+
+unsigned RunLockRefusalText(const RunLock& lock) {
+  switch (lock.holder()) {
+    case RunLock::Holder::kUnknown: return IDS_LOCK_UNKNOWN_HOLDER;
+    case RunLock::Holder::kNotALock: return IDS_LOCK_NAME_TAKEN;
+    default: return IDS_OTHER_RUN;
+  }
 }
 
 void ShowCommandLineHelp() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/command_arguments.h"
+#include "platform/run_lock.h"
 
 // Exit codes of a silent run, in the codes deployment tools already know.
 constexpr int kExitInstalled = 0;
@@ -17,11 +18,16 @@ constexpr int kExitViewerRunning = 1618;   // nothing done; tools retry this cod
 // kExitLogNotWritable before any change).
 bool ChooseLogOfRun(const char* commandLine);
 
+// True with the string for it (*textId) and the word that shows it when an
+// option of the setup would not be read as written (FindOptionFault): the
+// run ends with kExitInvalidCommandLine before any change.
+bool FindCommandLineFault(const char* commandLine, unsigned* textId, std::string* word);
+
 // A run without any window: "/silent" (or an alias), or a start on a window
 // station nobody sees (silent false, stationName its name). Everything it has
 // to say goes into the log: "/?" and "/help" write the usage and end with 0,
-// an unknown option ends with kExitInvalidCommandLine, and so does a run
-// that would need the wizard; otherwise the silent installation. Returns the
+// an unknown option or one that would not be read as written ends with
+// kExitInvalidCommandLine, and so does a run that would need the wizard; otherwise the silent installation. Returns the
 // process exit code.
 int RunUnattended(const char* commandLine, bool silent, const std::string& stationName);
 // RunUnattended's answers before the installation: false with *exitCode
@@ -36,6 +42,10 @@ int RunSilentInstallation(const char* commandLine);
 // The line a log named with "/log=" gets at the end of a run:
 // "<folder>: <text> (<arguments>), Exit-Code <code>", text being string textId.
 void WriteResultLine(const char* targetFolder, unsigned textId, const char* commandLine, int exitCode);
+
+// The string that tells why lock was not taken: another run, or a holder
+// whose origin cannot be checked (never called another installation then).
+unsigned RunLockRefusalText(const RunLock& lock);
 
 // "/?" and "/help": the options and exit codes in a message box; nothing is
 // installed.

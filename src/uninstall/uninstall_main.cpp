@@ -52,9 +52,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   bool named = false;
   if (options.silent) {
     // "/log=FILE" as the setup reads it; else Pixorra_Uninstall.log.
-    char logFile[kPathSize] = {};
-    named = ReadLogOption(arguments, logFile);
-    ChooseInstallLog(named ? logFile : UninstallLogPath(folder).c_str());
+    const LogOption log = ChooseLogOption(arguments);
+    if (log == LogOption::kUnusable) return kExitLogNotWritable;
+    named = log == LogOption::kNamed;
+    if (!named) ChooseInstallLog(UninstallLogPath(folder).c_str());
     // As in the setup: the named log's folders are made, and a log that
     // cannot be written ends the run before anything is removed.
     if (named && !PrepareInstallLog()) return kExitLogNotWritable;

@@ -159,7 +159,10 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   // work on the same folder or registration makes this run change nothing.
   RunLock lock;
   if (!lock.Acquire(footprint::kRunWaitMs)) {
-    ui.Failure(FailedStep::kStart, LoadResourceString(IDS_UN_OTHER_RUN), "");
+    const unsigned text = lock.holder() == RunLock::Holder::kUnknown    ? IDS_UN_LOCK_UNKNOWN_HOLDER
+                          : lock.holder() == RunLock::Holder::kNotALock ? IDS_UN_LOCK_NAME_TAKEN
+                                                                        : IDS_UN_OTHER_RUN;
+    ui.Failure(FailedStep::kStart, LoadResourceString(text), "");
     return kExitViewerRunning;
   }
   // A setup run into this folder that was cut off is taken back first: what

@@ -13,6 +13,7 @@
 #include "platform/run_lock.h"
 #include "resources/resource.h"
 #include "setup/installation_run.h"
+#include "setup/silent_start.h"
 #include "wizard/message_reporter.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -88,7 +89,7 @@ LRESULT CWizPropertyPage::StartInstallation() {
   SetCursor(cursor);
   if (!ours) {
     Sheet().NoteOtherRun();
-    ShowProductMessage(IDS_OTHER_RUN, MB_OK | MB_ICONEXCLAMATION);
+    ShowProductMessage(RunLockRefusalText(lock), MB_OK | MB_ICONEXCLAMATION);
     return -1;
   }
 

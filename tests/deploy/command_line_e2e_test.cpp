@@ -104,6 +104,13 @@ TEST_F(CommandLine, SilentHelpWritesTheUsageIntoTheLogAndInstallsNothing) {
 
 // --- Typos never install elsewhere ---------------------------------------
 
+// The refusals as the log holds them.
+constexpr char kOptionAmbiguous[] = "Ein \"/\" teilt diesen Wert mitten im Wort, oder ein Anf\xFChrungszeichen wird "
+                                "nicht geschlossen; Werte mit \"/\" bitte in Anf\xFChrungszeichen setzen, es wurde "
+                                "nichts installiert";
+constexpr char kOptionPastWindow[] = "Die Befehlszeile ist zu lang: diese Option reicht \xFC""ber ihre ersten 519 "
+                                 "Zeichen hinaus und w\xFCrde nicht gelesen, es wurde nichts installiert";
+
 TEST_F(CommandLine, AnUnknownOptionEndsASilentRunBeforeAnyChange) {
   struct Row {
     const char* args;
@@ -140,9 +147,11 @@ TEST_F(CommandLine, ValuesWithSlashesAndBlanksAreNoUnknownOptions) {
   };
   const std::string area = kArea;
   const Row rows[] = {
-      // The value ends at the next "/", as it always has.
-      {"/silent /folder=" + area + "slash\\Pixorra/sub/inner", area + "slash\\Pixorra\\"},
+      // An unquoted value ends at a "/" that starts a word; a quoted one
+      // keeps its "/", which Windows reads as "\".
       {"/silent /folder=\"" + area + "quoted blank\\Pixorra\"", area + "quoted blank\\Pixorra\\"},
+      {"/silent /folder=\"C:/pxtest/deploy/forward/Pixorra\"", area + "forward\\Pixorra\\"},
+      {"/silent \"/folder=" + area + "My /Apps\" /group=1", area + "My\\Apps\\"},
       {"/silent /folder=" + area + "two words\\Pixorra /group=1", area + "two words\\Pixorra\\"},
       {"/silent /progress /folder=" + area + "progress\\Pixorra", area + "progress\\Pixorra\\"},
       {"/folder=" + area + "alias last\\Pixorra /desktop=0 /VERYSILENT", area + "alias last\\Pixorra\\"},
@@ -156,6 +165,51 @@ TEST_F(CommandLine, ValuesWithSlashesAndBlanksAreNoUnknownOptions) {
     EXPECT_TRUE(InstalledIn(row.installedIn));
     EXPECT_EQ(Texts{}, StartLog());
     faulttest::ForgetInstallations();
+  }
+}
+
+// An option that would not be read as written ends the run before any
+// change, naming it: a "/" that would cut an unquoted value inside its word,
+// or an option beyond the command line's 519-character window.
+TEST_F(CommandLine, AnOptionThatWouldNotBeReadAsWrittenEndsTheRunBeforeAnyChange) {
+  const std::string area = kArea;
+  const std::string log = area + "logs\\" + std::string(152 - 22, 'g');  // 152 characters
+  // A settings folder as long as puts "/folder=" at the 517th character
+  // (0-based, the program's quoted path first), as a packaging tool's run did.
+  const std::string head = "\"" + SetupExePath() + "\" /silent /group=1 /desktop=1 /thumbs=1 /allusers=0 "
+                           "/scope=machine /log=" + log + " \"/ini=C:\\";
+  ASSERT_LT(head.size() + 10, 514u);
+  const std::string ini = "C:\\" + std::string(514 - head.size(), 'i');
+  struct Row {
+    std::string args;
+    const char* text;
+    std::string named;
+  };
+  const Row rows[] = {
+      {"/silent /folder=" + area + "Q7\\Pix/orra", kOptionAmbiguous, "/folder=" + area + "Q7\\Pix/orra"},
+      {"/silent /folder=C:/pxtest/deploy/forward/Pixorra /group=1", kOptionAmbiguous,
+       "/folder=C:/pxtest/deploy/forward/Pixorra"},
+      {"/silent /folder=\"" + area + "unclosed\\Pixorra /group=1", kOptionAmbiguous,
+       "/folder=\"" + area + "unclosed\\Pixorra /group=1"},
+      // A packaging tool's long log and settings folder push the folder
+      // past the window (the program's path comes first).
+      {"/silent /group=1 /desktop=1 /thumbs=1 /allusers=0 /scope=machine /log=" + log + " \"/ini=" + ini +
+           "\" \"/folder=C:\\Apps\\Pixorra\" /assoc=1",
+       kOptionPastWindow, "\"/folder=C:\\Apps\\Pixorra\""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args);
+    DeleteFileA((start_ + installtest::kLogName).c_str());
+    DeleteFileA(log.c_str());
+    const Everything before = Snapshot();
+    const RunResult run = Setup(row.args);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(kInvalidCommandLine, run.exitCode);
+    const Texts expected{std::string(row.text) + ": " + row.named};
+    EXPECT_EQ(expected, row.args.find("/log=") != std::string::npos ? EntriesOf(log) : StartLog());
+    ExpectNothingInstalled(before, {area + "logs\\"});
+    EXPECT_FALSE(FolderExists("C:\\Program Files\\Pixorra\\"));
+    EXPECT_FALSE(FolderExists("C:\\Apps\\"));
   }
 }
 

@@ -228,6 +228,10 @@ struct Refusal {
 };
 const Refusal kRefusals[] = {
     {"/foldr=D:\\Apps", "/foldr=D:\\Apps"},
+    {"/folder=C:\\Q7\\Pix/orra", "/folder=C:\\Q7\\Pix/orra"},
+    {"/folder=C:/Apps/Pixorra", "/folder=C:/Apps/Pixorra"},
+    {"/folder=C:\\x/y", "/folder=C:\\x/y"},
+    {"/log=C:/Logs/x.log", "/log=C:/Logs/x.log"},
 };
 
 TEST(DocExamples, TheRulesReadEachAsTheTextSays) {
@@ -238,8 +242,16 @@ TEST(DocExamples, TheRulesReadEachAsTheTextSays) {
   for (const Example& example : examples) {
     SCOPED_TRACE(example.document + ": " + example.text + " -> [" + example.arguments + "]");
     std::string unknown;
-    const bool refused = FindUnknownOption(example.arguments.c_str(),
-                                           example.uninstaller ? kUninstallerOptions : kSetupOptions, &unknown);
+    bool refused = FindUnknownOption(example.arguments.c_str(),
+                                     example.uninstaller ? kUninstallerOptions : kSetupOptions, &unknown);
+    if (!refused && !example.uninstaller) {
+      refused = FindOptionFault(example.arguments.c_str(), kWindowedSetupOptions, &unknown) != OptionFault::kNone;
+    }
+    char log[kPathSize] = {};
+    if (!refused && ReadLogOption(example.arguments.c_str(), log) == LogOption::kUnusable) {
+      refused = true;
+      unknown = WordAt(example.arguments.c_str(), std::strstr(example.arguments.c_str(), "/log="));
+    }
     const Refusal* said = nullptr;
     for (const Refusal& refusal : kRefusals) {
       if (example.text == refusal.example) said = &refusal;

@@ -43,17 +43,22 @@ class NamedLog : public ::testing::Test {
 TEST_F(NamedLog, MissingFoldersAreCreatedAndGetTheResult) {
   struct Row {
     std::string log;
+    std::string file;  // where it is written
   };
+  const std::string area = kArea;
   const Row rows[] = {
-      {std::string(kArea) + "logs\\run.log"},
-      {std::string(kArea) + "logs\\new\\deeper\\still deeper\\run.log"},
-      {std::string(kArea) + "logs\\quoted one\\run.log"},
+      {area + "logs\\run.log", area + "logs\\run.log"},
+      {area + "logs\\new\\deeper\\still deeper\\run.log", area + "logs\\new\\deeper\\still deeper\\run.log"},
+      {area + "logs\\quoted one\\run.log", area + "logs\\quoted one\\run.log"},
+      // %NAME% references are expanded as in "/ini=", a quoted "/" is kept.
+      {"%SystemDrive%\\pxtest\\deploy\\logs\\%PXNOSUCHNAME%expanded.log", area + "logs\\expanded.log"},
+      {"C:/pxtest/deploy/logs/forward/run.log", area + "logs\\forward\\run.log"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.log);
     const RunResult run = Setup("/silent /folder=" + target_ + " /log=\"" + row.log + "\"");
     EXPECT_EQ(0u, run.exitCode);
-    const Texts entries = EntriesOf(row.log);
+    const Texts entries = EntriesOf(row.file);
     ASSERT_EQ(1u, entries.size());
     EXPECT_EQ(0u, entries[0].find(target_ + ": Installation abgeschlossen ("))
         << entries[0];
@@ -68,23 +73,34 @@ TEST_F(NamedLog, ALogThatCannotBeWrittenEndsTheRunBeforeAnyChange) {
   MakeTempFolder("deploy\\a folder");
   MakeTempFolder("deploy\\elsewhere");
   ASSERT_TRUE(MakeHostLink(area + "elsewhere", area + "linked"));
+  std::string windirs;  // 216 characters that expand to 270
+  for (int i = 0; i < 27; ++i) windirs += "%windir%";
   struct Row {
     const char* name;
     std::string log;
+    std::string behind;  // the text behind the closing quote
   };
   const Row rows[] = {
-      {"a file where a folder must be", area + "a file\\run.log"},
-      {"a file below that file", area + "a file\\deeper\\run.log"},
-      {"the name is a folder", area + "a folder"},
-      {"the folder chain runs through a link", area + "linked\\sub\\run.log"},
-      {"the log's folder is a link", area + "linked\\run.log"},
-      {"no drive", "Q:\\logs\\run.log"},
+      {"a file where a folder must be", area + "a file\\run.log", ""},
+      {"a file below that file", area + "a file\\deeper\\run.log", ""},
+      {"the name is a folder", area + "a folder", ""},
+      {"the folder chain runs through a link", area + "linked\\sub\\run.log", ""},
+      {"the log's folder is a link", area + "linked\\run.log", ""},
+      {"no drive", "Q:\\logs\\run.log", ""},
+      // Folders made for a log that then cannot be opened go again.
+      {"a name that is a folder, below new folders", area + "L5\\L6\\x.log\\", ""},
+      // A name not read whole would be some other file.
+      {"314 characters", area + "logs\\" + std::string(314 - 22 - 4, 'l') + ".log", ""},
+      {"400 blanks behind the name", area + "logs\\run.log", std::string(400, ' ')},
+      {"grows too long with its variables", area + "logs\\" + windirs + ".log", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const Everything before = Snapshot();
-    const RunResult run = Setup("/silent /folder=" + target_ + " /log=\"" + row.log + "\"");
+    const RunResult run = Setup("/silent /folder=" + target_ + " /log=\"" + row.log + "\"" + row.behind);
     EXPECT_EQ(kLogNotWritable, run.exitCode);
+    EXPECT_FALSE(FolderExists(area + "L5")) << "a folder made for the log stayed";
+    EXPECT_FALSE(FolderExists(area + "logs")) << "a log named after a cut name";
     EXPECT_FALSE(FolderExists(target_));
     EXPECT_EQ(Texts{}, installtest::LogTexts(start_)) << "no other log instead";
     const Everything after = Snapshot();

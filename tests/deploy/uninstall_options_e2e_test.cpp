@@ -120,12 +120,30 @@ TEST_F(UninstallerOptions, HelpOrAnUnknownOptionWithoutSilentShowsABoxAndRemoves
   }
 }
 
+// A log that cannot be written, or whose name was not read whole, removes
+// nothing, and the folders made for it go again.
 TEST_F(UninstallerOptions, ALogThatCannotBeWrittenRemovesNothing) {
-  WriteFileBytes(std::string(kArea) + "a file", "not a folder");
-  const Everything before = Snapshot();
-  const RunResult run = RunWithin(Uninstaller(), "/silent /log=" + std::string(kArea) + "a file\\u.log", start_);
-  EXPECT_EQ(1622u, run.exitCode);
-  ExpectNothingRemoved(before, {});
+  const std::string area = kArea;
+  WriteFileBytes(area + "a file", "not a folder");
+  struct Row {
+    const char* name;
+    std::string log;
+  };
+  const Row rows[] = {
+      {"a file where a folder must be", area + "a file\\u.log"},
+      {"a name that is a folder, below new folders", area + "L5\\L6\\x.log\\"},
+      {"longer than its buffer", area + "logs\\" + std::string(300, 'u') + ".log"},
+      {"cut by an unquoted slash", area + "logs/u.log"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Everything before = Snapshot();
+    const RunResult run = RunWithin(Uninstaller(), "/silent /log=" + row.log, start_);
+    EXPECT_EQ(1622u, run.exitCode);
+    ExpectNothingRemoved(before, {});
+    EXPECT_FALSE(FolderExists(area + "L5")) << "a folder made for the log stayed";
+    EXPECT_FALSE(FolderExists(area + "logs")) << "a log named after a cut name";
+  }
 }
 
 TEST_F(UninstallerOptions, EachSilentAliasRemoves) {

@@ -144,6 +144,12 @@ TEST_F(WizardPresets, BoxesInsteadOfTheWizard) {
        "Unbekannte Option, es wurde nichts installiert (Optionen: PixorraSetup64.exe /?):\n\n/foldr=D:\\Apps",
        "deploy_unknown_option_box"},
       {"/Sx", 1639, "Unbekannte Option, es wurde nichts installiert (Optionen: PixorraSetup64.exe /?):\n\n/Sx", ""},
+      {"/folder=C:/Apps/Pixorra", 1639,
+       "Ein \"/\" teilt diesen Wert mitten im Wort, oder ein Anf\xFChrungszeichen wird nicht geschlossen; Werte mit "
+       "\"/\" bitte in Anf\xFChrungszeichen setzen, es wurde nichts installiert:\n\n/folder=C:/Apps/Pixorra",
+       ""},
+      {"/log=C:/Logs/run.log", 1622, "Die Protokolldatei kann nicht geschrieben werden, es wurde nichts installiert:\n\n"
+       "/log=C:/Logs/run.log", ""},
       {"/log=" + std::string(kLogs) + "a file\\run.log", 1622,
        "Die Protokolldatei kann nicht geschrieben werden, es wurde nichts installiert:\n\n" + std::string(kLogs) +
            "a file\\run.log",

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/command_arguments.h"
 #include "core/command_line.h"
 
 namespace {
@@ -211,10 +212,10 @@ TEST(Options, OtherAssocValuesChooseNothing) {
 
 TEST(Options, OptionInsideAnotherValueIsStillFound) {
   // "/desktop=1" hides inside the folder's quotes; every keyword is searched
-  // in the whole copy, and the folder value ends at its "/".
+  // in the whole copy, and the quoted folder value keeps its "/" (as "\").
   const InstallOptions options = Parse(kProgram + std::string("/silent /folder=\"C:\\A /desktop=1\""));
   EXPECT_EQ(options.desktopLink, 1);
-  EXPECT_STREQ(options.targetFolder, "C:\\A");
+  EXPECT_STREQ(options.targetFolder, "C:\\A \\desktop=1");
 }
 
 TEST(Options, KeywordsAreCaseSensitive) {
@@ -244,4 +245,121 @@ TEST(Options, LongFolderFillsButNeverOverflows) {
   const std::string folder = "C:\\" + std::string(400, 'f');
   const InstallOptions options = Parse(kProgram + std::string("/silent /folder=") + folder);
   EXPECT_EQ(std::strlen(options.targetFolder), 252u);
+}
+
+// A quoted value is the text between its quotes, "/" included; quotes are
+// counted from the line's start. Unquoted values still end at a "/".
+TEST(OptionValue, QuotedValuesKeepTheirSlashes) {
+  struct Row {
+    const char* text;
+    const char* keyword;
+    const char* value;
+  };
+  const Row rows[] = {
+      {"/folder=\"C:\\My /Apps\" /group=1", "/folder=", "\"C:\\My /Apps\" "},
+      {"\"/folder=C:\\My /Apps\" /group=1", "/folder=", "C:\\My /Apps\" "},
+      {"/folder=\"C:/Apps/Pixorra\"", "/folder=", "\"C:/Apps/Pixorra\""},
+      {"\"C:\\a b\\setup.exe\" /folder=C:\\x/y", "/folder=", "C:\\x"},
+      {"/folder=C:\\x /group=1", "/folder=", "C:\\x "},
+      {"/ini=\"%APPDATA%/Pixorra\" /log=\"C:/logs/x.log\"", "/log=", "\"C:/logs/x.log\""},
+      // A quoted option that follows ends the value as a "/" would.
+      {"/folder=C:\\x \"/ini=C:\\y\"", "/folder=", "C:\\x"},
+      {"/folder=\"C:/x\"  \"/ini=C:\\y\"", "/folder=", "\"C:/x\""},
+      {"\"/folder=C:\\x\" \"/ini=C:\\y\"", "/folder=", "C:\\x\""},
+  };
+  for (const Row& row : rows) {
+    char value[kPathSize];
+    ASSERT_TRUE(ExtractOptionValue(row.text, row.keyword, value)) << row.text;
+    EXPECT_STREQ(row.value, value) << row.text;
+  }
+}
+
+TEST(Options, SlashesOfQuotedFoldersAreBackslashes) {
+  const InstallOptions options =
+      Parse(kProgram + std::string("/silent /folder=\"C:/Apps/Pixorra\" \"/ini=%APPDATA%/Pixorra\""));
+  EXPECT_STREQ("C:\\Apps\\Pixorra", options.targetFolder);
+  EXPECT_STREQ("%APPDATA%\\Pixorra", options.iniFolder);
+}
+
+namespace {
+
+// A line whose keyword starts at column `at` (0-based) of the whole command line.
+std::string LineWithOptionAt(std::size_t at, const std::string& option) {
+  std::string line = kProgram + std::string("/silent /x=");
+  line += std::string(at - line.size() - 1, 'x') + " ";
+  return line + option;
+}
+
+}  // namespace
+
+TEST(OptionFaults, ValuesThatWouldNotBeReadAsWrittenAreFound) {
+  struct Row {
+    const char* name;
+    std::string line;
+    OptionFault fault;
+    std::string word;
+  };
+  const std::string program = kProgram;
+  const Row rows[] = {
+      {"slash inside the folder's word", program + "/silent /folder=C:\\Q7\\Pix/orra /group=1",
+       OptionFault::kAmbiguousValue, "/folder=C:\\Q7\\Pix/orra"},
+      {"forward slashes unquoted", program + "/S /folder=C:/Apps/Pixorra", OptionFault::kAmbiguousValue,
+       "/folder=C:/Apps/Pixorra"},
+      {"slash inside a later word of the value", program + "/silent /folder=C:\\two wo/rds",
+       OptionFault::kAmbiguousValue, "wo/rds"},
+      {"a value that is a slash", program + "/silent /ini=/group=1", OptionFault::kAmbiguousValue,
+       "/ini=/group=1"},
+      {"a quote never closed", program + "/silent /folder=\"C:\\My Apps /group=1", OptionFault::kAmbiguousValue,
+       "/folder=\"C:\\My Apps /group=1"},
+      {"number glued to the next option", program + "/silent /desktop=1/group=1", OptionFault::kAmbiguousValue,
+       "/desktop=1/group=1"},
+      {"quoted slashes", program + "/silent /folder=\"C:\\My /Apps\" \"/ini=C:/x\" /group=1", OptionFault::kNone, ""},
+      {"slash starting the next word", program + "/silent /folder=C:\\two words /group=1", OptionFault::kNone, ""},
+      {"the log is no option of this list", program + "/silent /log=C:/x.log", OptionFault::kNone, ""},
+      {"folder starting at 517", LineWithOptionAt(517, "\"/folder=C:\\Apps\\Pixorra\" /assoc=1"),
+       OptionFault::kPastWindow, "\"/folder=C:\\Apps\\Pixorra\""},
+      {"keyword cut by the window", LineWithOptionAt(515, "/desktop=1"), OptionFault::kPastWindow, "/desktop=1"},
+      {"value ends at the 519th character", LineWithOptionAt(519 - 10, "/desktop=1"), OptionFault::kNone, ""},
+      {"only blanks lie past the window", LineWithOptionAt(519 - 10, "/desktop=1" + std::string(30, ' ')),
+       OptionFault::kNone, ""},
+      {"value one character past the window", LineWithOptionAt(519 - 9, "/desktop=1"), OptionFault::kPastWindow,
+       "/desktop=1"},
+      {"the first faulty option of the line counts", LineWithOptionAt(400, "/group=1/ /thumbs=1 " + std::string(200, 'y') + " /ini=C:\\x"),
+       OptionFault::kAmbiguousValue, "/group=1/"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string word = "untouched";
+    EXPECT_EQ(row.fault, FindOptionFault(row.line.c_str(), kWindowedSetupOptions, &word));
+    EXPECT_EQ(row.fault == OptionFault::kNone ? "untouched" : row.word, word);
+  }
+}
+
+TEST(LogOptions, ANameNotReadWholeIsUnusable) {
+  struct Row {
+    const char* name;
+    std::string arguments;
+    LogOption option;
+    const char* file;
+  };
+  const std::string program = kProgram;
+  const Row rows[] = {
+      {"plain", program + "/silent /log=C:\\logs\\x.log /group=1", LogOption::kNamed, "C:\\logs\\x.log"},
+      {"quoted with blanks", program + "/silent /log=\"C:\\My Logs\\x.log\"", LogOption::kNamed, "C:\\My Logs\\x.log"},
+      {"quoted forward slashes", program + "/silent /log=\"C:/logs/x.log\"", LogOption::kNamed, "C:/logs/x.log"},
+      {"none", program + "/silent", LogOption::kAbsent, ""},
+      {"empty", program + "/silent /log= /group=1", LogOption::kAbsent, ""},
+      {"slash inside the word", program + "/silent /log=C:/logs/x.log", LogOption::kUnusable, ""},
+      {"longer than its buffer", program + "/silent /log=C:\\" + std::string(300, 'l'), LogOption::kUnusable, ""},
+      {"400 blanks behind it", program + "/silent /log=C:\\x.log" + std::string(400, ' '), LogOption::kUnusable, ""},
+      {"past the window", LineWithOptionAt(530, "/log=C:\\x.log"), LogOption::kUnusable, ""},
+      {"cut by the window", LineWithOptionAt(510, "/log=C:\\x.log"), LogOption::kUnusable, ""},
+      {"a quote never closed", program + "/silent /log=\"C:\\x.log", LogOption::kUnusable, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    char file[kPathSize] = "untouched";
+    EXPECT_EQ(row.option, ReadLogOption(row.arguments.c_str(), file));
+    EXPECT_STREQ(row.file, file);
+  }
 }

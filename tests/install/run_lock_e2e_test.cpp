@@ -2,6 +2,7 @@
 // machine-wide run mutex (this test, or a helper process that is killed).
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 #include <vector>
@@ -25,10 +26,59 @@ constexpr const char* kSetupRefusal = "Eine andere Installation oder Deinstallat
 constexpr const char* kUninstallRefusal = "Eine andere Installation oder Deinstallation von Pixorra l\xE4uft gerade, "
                                           "es wurde nichts entfernt.";
 
+constexpr const char* kSetupUnknownHolder =
+    "Die Sperre \x84PixorraSetupRun\x93, mit der sich Setup und Deinstallation von Pixorra abstimmen, ist von einem "
+    "Programm belegt, dessen Herkunft sich nicht pr\xFC""fen l\xE4sst; ob eine andere Installation l\xE4uft, ist nicht "
+    "bekannt. Es wurde nichts installiert.";
+constexpr const char* kSetupNameTaken = "Der Name der Sperre \x84PixorraSetupRun\x93 ist von einem anderen Programm "
+                                        "belegt, nicht von einem Setup von Pixorra. Es wurde nichts installiert.";
+constexpr const char* kUninstallUnknownHolder =
+    "Die Sperre \x84PixorraSetupRun\x93, mit der sich Setup und Deinstallation von Pixorra abstimmen, ist von einem "
+    "Programm belegt, dessen Herkunft sich nicht pr\xFC""fen l\xE4sst; ob eine andere Installation l\xE4uft, ist nicht "
+    "bekannt. Es wurde nichts entfernt.";
+constexpr const char* kUninstallNameTaken = "Der Name der Sperre \x84PixorraSetupRun\x93 ist von einem anderen "
+                                            "Programm belegt, nicht von einem Setup von Pixorra. Es wurde nichts entfernt.";
+
+// Who made the mutex: an elevated setup (owned by Administrators, as the
+// setup makes it) or any other program (owned by the user).
+enum class Maker { kRun, kOtherProgram };
+
+// The descriptor a maker gives the mutex: "O:BA..." as an elevated run, or
+// the user's own SID as owner.
+std::string DescriptorOf(Maker maker) {
+  if (maker == Maker::kRun) return "O:BAD:(A;;GA;;;BA)(A;;GA;;;SY)";
+  HANDLE token = nullptr;
+  std::string owner = "O:BA";
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    char buffer[256];
+    DWORD size = 0;
+    char* text = nullptr;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+      owner = std::string("O:") + text;
+      LocalFree(text);
+    }
+    CloseHandle(token);
+  }
+  return owner + "D:(A;;GA;;;WD)";
+}
+
+HANDLE CreateRunMutexAs(Maker maker) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(DescriptorOf(maker).c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
+    return nullptr;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  HANDLE mutex = CreateMutexA(&attributes, FALSE, kMutexName);
+  LocalFree(descriptor);
+  return mutex;
+}
+
 // The mutex held by this test process until Release or the object's end.
 class HeldRunMutex {
  public:
-  HeldRunMutex() : mutex_(CreateMutexA(nullptr, FALSE, kMutexName)) {
+  explicit HeldRunMutex(Maker maker = Maker::kRun) : mutex_(CreateRunMutexAs(maker)) {
     held_ = mutex_ != nullptr && WaitForSingleObject(mutex_, 5000) == WAIT_OBJECT_0;
   }
   ~HeldRunMutex() {
@@ -160,6 +210,46 @@ TEST_F(RunLockTest, KilledHolderDoesNotBlock) {
   EXPECT_TRUE(FileExists(folder + "px_main64.exe"));
   EXPECT_EQ(0u, RunProgram(folder + "pv_uninstall.exe", "/silent", work_, kRefusedRunMs).exitCode) << UninstallLog();
   EXPECT_TRUE(WaitFor([&] { return !FolderExists(folder); }, 15000));
+}
+
+// A lock whose maker is not a setup: the run does not wait for it, and
+// its log does not claim another installation.
+TEST_F(RunLockTest, AHolderOfUnknownOriginIsNamedAndNotWaitedFor) {
+  const std::string folder = work_ + "A\\";
+  ASSERT_EQ(0u, Setup(folder).exitCode) << InstallLog();
+  const std::vector<std::string> files = ListFolder(folder);
+  DeleteFileA((work_ + "Pixorra_Install.log").c_str());
+  struct Row {
+    const char* name;
+    bool event;  // an event of the name instead of a mutex
+    const char* setupText;
+    const char* uninstallText;
+  };
+  const Row rows[] = {
+      {"a mutex made by another program", false, kSetupUnknownHolder, kUninstallUnknownHolder},
+      {"an event of that name", true, kSetupNameTaken, kUninstallNameTaken},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    HANDLE event = row.event ? CreateEventA(nullptr, TRUE, FALSE, kMutexName) : nullptr;
+    HeldRunMutex held(Maker::kOtherProgram);
+    ASSERT_TRUE(row.event ? event != nullptr : held.held());
+    const DWORD start = GetTickCount();
+    const RunResult setup = Setup(work_ + "B\\");
+    const RunResult uninstall = RunProgram(folder + "pv_uninstall.exe", "/silent", work_, kRefusedRunMs);
+    EXPECT_LT(GetTickCount() - start, 9000u) << "waited for the holder";
+    EXPECT_EQ(kOtherRun, setup.exitCode);
+    EXPECT_EQ(kOtherRun, uninstall.exitCode);
+    EXPECT_NE(std::string::npos, InstallLog().find(row.setupText)) << InstallLog();
+    EXPECT_NE(std::string::npos, UninstallLog().find(row.uninstallText)) << UninstallLog();
+    EXPECT_EQ(std::string::npos, InstallLog().find(kSetupRefusal)) << InstallLog();
+    EXPECT_FALSE(FolderExists(work_ + "B\\"));
+    EXPECT_EQ(files, ListFolder(folder));
+    EXPECT_EQ(folder, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
+    if (event != nullptr) CloseHandle(event);
+    DeleteFileA((work_ + "Pixorra_Install.log").c_str());
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+  }
 }
 
 ULONGLONG ExitTime(HANDLE process) {

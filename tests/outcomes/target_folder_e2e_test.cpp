@@ -67,7 +67,7 @@ TEST_F(RefusedFolders, StringFiveExit1603AndNothingCreated) {
   const std::vector<Refused> cases = {
       {"relative", L"/silent /folder=relpix", "relpix"},
       {"relative to the drive's folder", L"/silent /folder=C:relative\\px", "C:relative\\px"},
-      {"cut at the first slash", L"/silent /folder=C:/Apps/Pixorra", "C:"},
+      {"quoted forward slashes to the root", L"/silent /folder=\"C:/\"", "C:\\"},
       {"drive without folder", L"/silent /folder=C:", "C:"},
       {"drive root", L"/silent /folder=C:\\", "C:\\"},
       {"drive root with blanks", L"/silent /folder=\"C:\\ \"", "C:\\"},
@@ -93,12 +93,21 @@ TEST_F(RefusedFolders, StringFiveExit1603AndNothingCreated) {
 
 TEST_F(RefusedFolders, AValueCutByTheWindowIsNeverActedOn) {
   // "/folder=" placed so that the 519-character window ends 8 characters
-  // into its value: the setup sees "C:\Progr". The filler is a plain word:
-  // one starting with "/" would be an unknown option, refused before this.
+  // into its value: the setup would see "C:\Progr", and refuses the option
+  // before any change. The filler is a plain word: one starting with "/"
+  // would be an unknown option, refused before this.
   const std::wstring head = SetupLine(L"/silent x=");
   const std::size_t valueStart = 519 - 8;
   const std::wstring filler(valueStart - 9 - head.size(), L'x');
-  ExpectRefused(L"/silent x=" + filler + L" /folder=C:\\Program Files\\Pixorra", "C:\\Progr");
+  const Everything before = Snapshot();
+  const RunResult run = RunWide(SetupLine(L"/silent x=" + filler + L" /folder=C:\\Program Files\\Pixorra"), start_);
+  EXPECT_EQ(1639u, run.exitCode);
+  const Texts entries = LogTexts(start_);
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_NE(std::string::npos, entries[0].find(": /folder=C:\\Program")) << entries[0];
+  const Everything after = Snapshot();
+  EXPECT_EQ(Texts{}, ChangedOutside(before.disk, after.disk, {start_ + kLogName}));
+  EXPECT_EQ(Texts{}, RegistryDifferences(before.registry, after.registry));
   EXPECT_FALSE(FolderExists("C:\\Program Files\\Pixorra\\"));
 }
 

@@ -122,7 +122,13 @@ TEST_F(WizardTest, AnotherRunAtWorkKeepsTheReadyPageAndLeavingEndsWith1618) {
   const char kOtherRun[] = "Eine andere Installation oder Deinstallation von Pixorra l\xe4uft gerade, es wurde "
                            "nichts installiert.\nBitte versuchen Sie es sp\xe4ter noch einmal.";
   const std::string folder = NewInstallFolder("wizard_other_run");
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Global\\PixorraSetupRun");
+  // Made as an elevated setup makes it: owned by Administrators.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("O:BAD:(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1,
+                                                                   &descriptor, nullptr));
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  HANDLE mutex = CreateMutexA(&attributes, FALSE, "Global\\PixorraSetupRun");
+  LocalFree(descriptor);
   ASSERT_NE(nullptr, mutex);
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(mutex, 5000));
   ASSERT_TRUE(StartAtWelcome());

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/command_arguments.h"
 #include "core/command_line.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/properties.h"
@@ -17,6 +18,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InstallOptions after = before;
   ApplyCommandLineOptions(text.c_str(), after);
   pxfuzz::Require(pxprop::CheckCommandLineOptions(text, before, after));
+
+  // The checks before a run: any text, never past a buffer; a named word
+  // fits the 259 characters an entry gives it.
+  std::string word;
+  if (FindOptionFault(text.c_str(), kWindowedSetupOptions, &word) != OptionFault::kNone &&
+      (word.empty() || word.size() > kPathSize - 1)) {
+    pxfuzz::Require("the faulty option's word is empty or too long");
+  }
+  char logFile[kPathSize];
+  std::memset(logFile, 'x', sizeof logFile);
+  const LogOption log = ReadLogOption(text.c_str(), logFile);
+  if (std::memchr(logFile, '\0', sizeof logFile) == nullptr) pxfuzz::Require("the log name is not terminated");
+  if ((log == LogOption::kNamed) != (logFile[0] != '\0')) pxfuzz::Require("a named log without a name");
 
   if (HasSilentSwitch(text.c_str()) != (text.find("/silent") != std::string::npos)) {
     pxfuzz::Require("\"/silent\" was not found the way a substring search finds it");

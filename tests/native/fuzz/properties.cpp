@@ -60,8 +60,17 @@ bool ReferenceOptionValue(const std::string& copy, const std::string& keyword, s
   const std::size_t p = copy.find(keyword);
   if (p == std::string::npos) return false;
   const std::size_t limit = std::min<std::size_t>(260, copy.size() - p);
+  // A "/" inside double quotes (counted from the text's start to the value's) is the value's.
+  const auto valueStart = copy.begin() + static_cast<std::ptrdiff_t>(p + keyword.size());
+  bool quoted = std::count(copy.begin(), valueStart, '"') % 2 != 0;
   std::string result;
-  for (std::size_t i = p + keyword.size(); i < copy.size() && copy[i] != '/'; ++i) {
+  for (std::size_t i = p + keyword.size(); i < copy.size() && (quoted || copy[i] != '/'); ++i) {
+    // ... and a word of its own that starts with "\"/" ends it too.
+    if (!quoted && (copy[i] == ' ' || copy[i] == '\t')) {
+      const std::size_t next = copy.find_first_not_of(" \t", i);
+      if (next != std::string::npos && copy.compare(next, 2, "\"/") == 0) break;
+    }
+    if (copy[i] == '"') quoted = !quoted;
     if (keyword.size() + result.size() + 1 > limit) break;
     result += copy[i];
   }
@@ -110,9 +119,9 @@ std::string CheckCommandLineOptions(const std::string& commandLine, const Instal
     if (!Terminated(option.now, kPathSize)) return std::string(option.field) + " is not terminated";
     const std::string now = Bounded(option.now, kPathSize);
     std::string value;
-    const std::string expected = ReferenceOptionValue(copy, option.keyword, &value)
-                                     ? ReferenceFolderArgument(value)
-                                     : Bounded(option.previous, kPathSize);
+    std::string expected = ReferenceOptionValue(copy, option.keyword, &value) ? ReferenceFolderArgument(value)
+                                                                               : Bounded(option.previous, kPathSize);
+    if (std::strstr(copy.c_str(), option.keyword) != nullptr) std::replace(expected.begin(), expected.end(), '/', '\\');
     if (now != expected) {
       return std::string(option.field) + " is " + Quote(now) + ", expected " + Quote(expected);
     }
