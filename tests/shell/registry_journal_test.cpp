@@ -269,7 +269,9 @@ TEST_F(RegistryJournal, LinksAreNeverFollowed) {
     if (row.beforeCapture) MakeLink(row.link, kVictim);
     journal::Journal journal;
     CaptureRegistry(Scope::kMachine, &journal);
-    if (row.earlierDefault != nullptr) ASSERT_TRUE(RemoveTreeAsIs(HKEY_LOCAL_MACHINE, row.link).ok);
+    if (row.earlierDefault != nullptr) {
+      ASSERT_TRUE(RemoveTreeAsIs(HKEY_LOCAL_MACHINE, row.link).ok);
+    }
     if (!row.beforeCapture) MakeLink(row.link, kVictim);
     ASSERT_EQ(KeyKind::kLink, ProbeKey(HKEY_LOCAL_MACHINE, row.link));
 
