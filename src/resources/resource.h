@@ -47,6 +47,11 @@
 #define IDS_ROLLED_BACK          62
 #define IDS_RECOVERED            63
 #define IDS_LATER_JOURNAL        64
+// An undo that could not put everything back: each item, then the end of
+// the run (the failed run's undo, or the interrupted run's before this one).
+#define IDS_NOT_PUT_BACK         65
+#define IDS_UNDO_INCOMPLETE      66
+#define IDS_RECOVERY_INCOMPLETE  67
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101
