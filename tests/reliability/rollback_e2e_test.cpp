@@ -1048,7 +1048,10 @@ constexpr char kUninstallUndoIncomplete[] =
 constexpr char kRecovered[] = "Eine unterbrochene Installation wurde zur\xFC" "ckgenommen.";
 const std::string kHeldName = kProgramFolder + "px_main64.exe";
 
-std::string JournalText() { return ReadRegValue(LM, kJournalKey, kJournalValue).text; }
+std::string JournalText() {
+  const RegValue journal = ReadRegValue(LM, kJournalKey, kJournalValue);
+  return std::string(journal.raw.begin(), journal.raw.end());
+}
 
 // Who takes up a journal whose undo was incomplete.
 struct Successor {
