@@ -14,7 +14,9 @@ StepReport UndoJournal(const journal::Journal& entries) {
   // others achieved: what cannot be put back stays as the run left it.
   StepReport report = RestoreRegistry(entries);
   report.Add(UndoLinks(entries));
-  for (auto it = entries.settings.rbegin(); it != entries.settings.rend(); ++it) report.Add(runfiles::UndoSettings(*it));
+  for (auto it = entries.settings.rbegin(); it != entries.settings.rend(); ++it) {
+    report.Add(runfiles::UndoSettings(*it));
+  }
   report.Add(runfiles::UndoRunFiles(entries));
   return report;
 }
