@@ -126,6 +126,21 @@ bool ParseValue(const std::vector<std::string>& f, Value* value) {
   return ParseNumber(f[4], &value->type) && (value->data = f[5], true);
 }
 
+const char* StateText(State state) {
+  switch (state) {
+    case State::kFinished:
+      return "finished";
+    case State::kUndoIncomplete:
+      return "undo-incomplete";
+    case State::kUnfinished:
+      break;
+  }
+  return "unfinished";
+}
+
+// The first format that has the state.
+unsigned long FormatOf(State state) { return state == State::kUndoIncomplete ? 2 : 1; }
+
 // One line of the entries; f holds the unescaped fields.
 bool ParseEntry(const std::vector<std::string>& f, Journal* j) {
   const std::string& kind = f[0];
@@ -214,12 +229,15 @@ bool ParseHead(const std::vector<std::string>& f, int index, Journal* j, bool* l
       if (f.size() != 2 || f[0] != "Folder" || f[1].empty()) return false;
       j->folder = f[1];
       return true;
-    case 4: {
-      bool finished = false;
-      if (f.size() != 2 || f[0] != "State" || !ParseYesNo(f[1], "finished", "unfinished", &finished)) return false;
-      j->state = finished ? State::kFinished : State::kUnfinished;
-      return true;
-    }
+    case 4:
+      if (f.size() != 2 || f[0] != "State") return false;
+      for (const State state : {State::kUnfinished, State::kFinished, State::kUndoIncomplete}) {
+        if (f[1] == StateText(state) && FormatOf(state) <= j->format) {
+          j->state = state;
+          return true;
+        }
+      }
+      return false;
   }
   return false;
 }
@@ -231,11 +249,11 @@ constexpr int kHeadLines = 5;
 std::string Serialize(const Journal& j) {
   std::string out;
   AddLine(out, {kHeader});
-  AddLine(out, {"Format", std::to_string(j.format)});
+  AddLine(out, {"Format", std::to_string(FormatOf(j.state))});
   AddLine(out, {"Version", Escape(j.version)});
   AddLine(out, {"Scope", j.scope == installrecord::Scope::kUser ? "user" : "machine"});
   AddLine(out, {"Folder", Escape(j.folder)});
-  AddLine(out, {"State", j.state == State::kFinished ? "finished" : "unfinished"});
+  AddLine(out, {"State", StateText(j.state)});
   for (const std::string& folder : j.createdFolders) AddLine(out, {"CreatedFolder", Escape(folder)});
   for (const std::string& kept : j.kept) AddLine(out, {"Kept", Escape(kept)});
   for (const std::string& folder : j.payloadFolders) AddLine(out, {"PayloadFolder", Escape(folder)});

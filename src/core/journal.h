@@ -18,12 +18,18 @@
 namespace journal {
 
 // The journal's own format number; a reader knows every number up to its
-// own and refuses to undo a later one (it cannot know what it lists).
-constexpr unsigned long kFormat = 1;
+// own and refuses to undo a later one (it cannot know what it lists). A
+// journal is written in the lowest format that carries it: format 2 only
+// for an undo that left something (a reader of format 1 leaves such a
+// journal as it is rather than taking it for a run it can finish).
+constexpr unsigned long kFormat = 2;
 
 enum class State {
   kUnfinished,  // changes may be half made: undo every entry, newest first
   kFinished,    // the run succeeded: only the replaced files are left to delete
+  // An undo ran and could not put everything back: undo every entry again,
+  // as for kUnfinished, and keep the journal until that succeeds.
+  kUndoIncomplete,
 };
 
 // A file of the payload. The run unpacks it under its staged name beside the
@@ -91,7 +97,7 @@ struct Settings {
 };
 
 struct Journal {
-  unsigned long format = kFormat;
+  unsigned long format = 1;  // as read (Serialize writes what the state needs)
   std::string version;  // the product version that wrote it
   installrecord::Scope scope = installrecord::Scope::kMachine;
   std::string folder;  // the program folder, ending in a backslash
@@ -133,7 +139,9 @@ struct Journal {
 };
 
 // The journal as text: a header line, "Format", "Version", "Scope",
-// "Folder" and "State" lines, one line per entry, an end line.
+// "Folder" and "State" lines, one line per entry, an end line. The format
+// line says the lowest format that carries the state (journal.format is
+// what Parse read).
 std::string Serialize(const Journal& journal);
 
 // Reads what Serialize wrote (format up to kFormat). False, and why in

@@ -184,22 +184,20 @@ std::vector<std::string> FoldersOnTheWay(const std::string& base, const std::str
   return folders;
 }
 
-StepResult UndoKept(const Folder& folder, const std::vector<std::string>& kept) {
-  StepResult result;
+void UndoKept(const Folder& folder, const std::vector<std::string>& kept, StepReport* report) {
   const std::string keptFolder = installrecord::kKeptFolder;
   for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
     const std::string from = keptFolder + *it;
     if (Look(folder.At(from), folder.Expected(from)) == Found::kNothing) continue;  // back already
-    result.KeepFirst(RenameOwnFile(folder.At(from), folder.Expected(from), folder.At(*it), folder.Expected(*it), false));
+    report->Add(RenameOwnFile(folder.At(from), folder.Expected(from), folder.At(*it), folder.Expected(*it), false));
   }
-  if (kept.empty()) return result;
+  if (kept.empty()) return;
   for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
     for (const std::string& inside : FoldersOnTheWay(keptFolder, *it)) {
       RemoveOwnEmptyFolder(folder.At(inside), folder.Expected(inside));
     }
   }
   RemoveOwnEmptyFolder(folder.At(keptFolder), folder.Expected(keptFolder));
-  return result;
 }
 
 StepResult UndoRecord(const Folder& folder, bool replaced) {
@@ -290,28 +288,28 @@ StepResult DeleteReplacedFiles(const journal::Journal& journal) {
   return result;
 }
 
-StepResult UndoRunFiles(const journal::Journal& journal) {
-  StepResult result;
+StepReport UndoRunFiles(const journal::Journal& journal) {
+  StepReport report;
   const Folder folder(journal.folder);
   if (folder.Usable()) {
-    if (journal.recordStep) result.KeepFirst(UndoRecord(folder, journal.recordReplaced));
+    if (journal.recordStep) report.Add(UndoRecord(folder, journal.recordReplaced));
     for (auto it = journal.files.rbegin(); it != journal.files.rend(); ++it) {
       const bool setAside = std::any_of(journal.kept.begin(), journal.kept.end(), [&it](const std::string& kept) {
         return installrecord::SameName(kept, it->name);
       });
-      result.KeepFirst(UndoFile(folder, it->name, it->replaces, setAside));
+      report.Add(UndoFile(folder, it->name, it->replaces, setAside));
     }
     for (auto it = journal.payloadFolders.rbegin(); it != journal.payloadFolders.rend(); ++it) {
       RemoveOwnEmptyFolder(folder.At(*it), folder.Expected(*it));
     }
-    result.KeepFirst(UndoKept(folder, journal.kept));
+    UndoKept(folder, journal.kept, &report);
   } else if (IdentifyFile(folder.path).exists) {
-    result.KeepFirst(Refused(folder.path));
+    report.Add(Refused(folder.path));
   }
   for (auto it = journal.createdFolders.rbegin(); it != journal.createdFolders.rend(); ++it) {
     RemoveOwnEmptyFolder(*it, FullLongFolderPath(*it));
   }
-  return result;
+  return report;
 }
 
 bool CaptureSettings(const std::string& path, journal::Settings* settings) {

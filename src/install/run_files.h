@@ -53,12 +53,12 @@ StepResult DeleteReplacedFiles(const journal::Journal& journal);
 // user's files it set aside into pv_kept (each back at its name when that is
 // free; pv_kept's folders removed when empty), then the folders it created
 // on the way to the program folder (innermost first, when empty). Running
-// it again changes nothing more. Every step is tried; failed names the first
-// name that could not be put back.
+// it again changes nothing more. Every step is tried; the report names each
+// file that could not be put back.
 //
 // Record file: only once journal.recordStep says the run came to it, and
 // then by journal.recordReplaced.
-StepResult UndoRunFiles(const journal::Journal& journal);
+StepReport UndoRunFiles(const journal::Journal& journal);
 
 // Fills settings for the settings file at path before the run writes it:
 // whether it existed and, if so, its content. False when undo must leave

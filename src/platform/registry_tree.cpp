@@ -385,6 +385,9 @@ StepResult PutBackKey(HKEY root, HKEY parent, const std::wstring& name, const st
                       const std::vector<TreeKey>& keys, const std::vector<TreeValue>& values) {
   HKEY opened = nullptr;
   LONG status = OpenAsIs(parent, name, KEY_ALL_ACCESS, &opened);
+  // A key whose security denies writing may still hold what it held: only
+  // what differs is written below, and that then fails.
+  if (status == ERROR_ACCESS_DENIED) status = OpenAsIs(parent, name, KEY_READ, &opened);
   if (status == ERROR_SUCCESS && IsLink(opened)) {
     // Not listed as a link: someone made it since; it goes as a link.
     status = DeleteOpenKey(opened);

@@ -47,6 +47,11 @@
 #define IDS_ROLLED_BACK          62
 #define IDS_RECOVERED            63
 #define IDS_LATER_JOURNAL        64
+// An undo that could not put everything back: each item, then the end of
+// the run (the failed run's undo, or the interrupted run's before this one).
+#define IDS_NOT_PUT_BACK         65
+#define IDS_UNDO_INCOMPLETE      66
+#define IDS_RECOVERY_INCOMPLETE  67
 #define IDS_OPTION_PAST_WINDOW   70  // an option beyond the command line's 519-character window
 #define IDS_OPTION_AMBIGUOUS     71  // a value an unquoted "/" would cut inside its word
 #define IDS_LOCK_UNKNOWN_HOLDER  72  // the run lock is held by a program that may be no setup

@@ -1,24 +1,44 @@
 #include "rollback/rollback.h"
 
+#include <utility>
+
 #include "install/run_files.h"
 #include "platform/journal_store.h"
 #include "shell/link_undo.h"
 #include "shell/registry_journal.h"
 
-void UndoJournal(const journal::Journal& entries) {
+StepReport UndoJournal(const journal::Journal& entries) {
   // Newest first: the registry, the links, the settings files, then the
   // record, the payload's files and folders, the user's files moved aside
   // and the folders made on the way. Every part is tried whatever the
   // others achieved: what cannot be put back stays as the run left it.
-  RestoreRegistry(entries);
-  UndoLinks(entries);
-  for (auto it = entries.settings.rbegin(); it != entries.settings.rend(); ++it) runfiles::UndoSettings(*it);
-  runfiles::UndoRunFiles(entries);
+  StepReport report = RestoreRegistry(entries);
+  report.Add(UndoLinks(entries));
+  for (auto it = entries.settings.rbegin(); it != entries.settings.rend(); ++it) {
+    report.Add(runfiles::UndoSettings(*it));
+  }
+  report.Add(runfiles::UndoRunFiles(entries));
+  return report;
+}
+
+StepReport TakeBackRun(journal::Journal entries) {
+  StepReport left = UndoJournal(entries);
+  if (left.ok()) {
+    RemoveJournal(entries.scope);
+    return left;
+  }
+  // Written whether or not it said so already: the journal as it stood may
+  // still say the run is unfinished. Should the write fail, that text stays,
+  // which the next run undoes all the same.
+  entries.state = journal::State::kUndoIncomplete;
+  left.Add(WriteJournal(entries.scope, journal::Serialize(entries)));
+  return left;
 }
 
 void CompleteJournal(const journal::Journal& entries) { runfiles::DeleteReplacedFiles(entries); }
 
-Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder) {
+Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder,
+                               StepReport* left) {
   std::string text;
   const JournalFound found = ReadJournal(scope, &text);
   if (found == JournalFound::kNone) return Recovery::kNothing;
@@ -29,11 +49,13 @@ Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, con
     if (!folder.empty() && !installrecord::SameName(entries.folder, folder)) return Recovery::kNothing;
     if (entries.state == journal::State::kFinished) {
       CompleteJournal(entries);
-    } else {
-      UndoJournal(entries);
+      RemoveJournal(scope);
+      return Recovery::kCompleted;
     }
-    RemoveJournal(scope);
-    return entries.state == journal::State::kFinished ? Recovery::kCompleted : Recovery::kUndone;
+    StepReport undone = TakeBackRun(entries);
+    if (undone.ok()) return Recovery::kUndone;
+    if (left != nullptr) *left = std::move(undone);
+    return Recovery::kUndoIncomplete;
   }
   if (!folder.empty()) return Recovery::kNothing;
   if (why != nullptr) *why = reason;

@@ -57,11 +57,26 @@ bool FailJournal(Reporter& reporter, const StepResult& written) {
                        written.error);
 }
 
-// A failure after files were written: everything the run changed is taken
-// back, and the log says so after the failure itself.
-bool TakeBack(Reporter& reporter, RunJournal& journal) {
-  if (journal.RollBack()) reporter.Notice(LoadResourceString(IDS_ROLLED_BACK), std::string());
+// Tells what the journal's undo could not put back, if anything; otherwise,
+// when sayUndone, that the run was taken back.
+bool ReportUndo(Reporter& reporter, const RunJournal& journal, bool sayUndone) {
+  if (!journal.UndoLeft().ok()) {
+    ReportUndoLeft(journal.UndoLeft(), IDS_UNDO_INCOMPLETE, JournalKeyPath(journal.scope()), reporter);
+  } else if (sayUndone) {
+    reporter.Notice(LoadResourceString(IDS_ROLLED_BACK), std::string());
+  }
   return false;
+}
+
+// A failure after files were written: everything the run changed is taken
+// back, and the log says so after the failure itself (or names what could
+// not be put back).
+bool TakeBack(Reporter& reporter, RunJournal& journal) { return ReportUndo(reporter, journal, journal.RollBack()); }
+
+// The same where a run that went back leaves the failure alone to tell.
+void TakeBackQuietly(Reporter& reporter, RunJournal& journal) {
+  journal.RollBack();
+  ReportUndo(reporter, journal, false);
 }
 
 // What failed without failing the run, in the order of the steps: links,
@@ -160,7 +175,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   std::vector<std::string> createdFolders;
   const StepResult folderMade = EnsureFolderExists(folder, &createdFolders);
   if (!folderMade) {
-    journal.RollBack();
+    TakeBackQuietly(reporter, journal);
     return FailWithCause(reporter, FailedStep::kTargetFolder, IDS_CANNOT_CREATE_FOLDER, folder, folderMade.subject,
                          folderMade.error);
   }
@@ -179,7 +194,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
     // The files moved so far went back: the log says so; a folder that
     // leads elsewhere was refused before anything was touched.
     if (movedAny) return TakeBack(reporter, journal);
-    journal.RollBack();
+    TakeBackQuietly(reporter, journal);
     return false;
   }
   // Every file and folder of the payload, each with what stands at its name
@@ -291,8 +306,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   const StepResult finished = journal.Finish();
   if (!finished) {
     FailJournal(reporter, finished);
-    reporter.Notice(LoadResourceString(IDS_ROLLED_BACK), std::string());
-    return false;
+    return ReportUndo(reporter, journal, true);
   }
   ReportNotices(reporter, outcome, recorded, folder);
   if (recording.UnreadLines() > 0) {

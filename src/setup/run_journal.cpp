@@ -9,6 +9,7 @@
 #include "core/footprint_names.h"
 #include "core/reporter.h"
 #include "core/uninstall_rules.h"
+#include "install/install_log.h"
 #include "install/install_record_file.h"
 #include "install/run_files.h"
 #include "install/viewer_settings.h"
@@ -83,8 +84,7 @@ StepResult RunJournal::Finish() {
 bool RunJournal::RollBack() {
   if (!begun_ || ended_) return false;
   ended_ = true;
-  UndoJournal(entries_);
-  RemoveJournal(entries_.scope);
+  left_ = TakeBackRun(entries_);
   return true;
 }
 
@@ -110,17 +110,35 @@ bool FilePresent(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::string JournalKeyPath(installrecord::Scope scope) {
+  return RegistryPath(scope == installrecord::Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                      footprint::kJournalKey);
+}
+
 bool RecoverBeforeRun(installrecord::Scope scope, Reporter& reporter) {
   std::string why;
-  const Recovery recovery = RecoverInterruptedRun(scope, &why);
-  const std::string where = RegistryPath(scope == installrecord::Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                                         footprint::kJournalKey);
+  StepReport left;
+  const Recovery recovery = RecoverInterruptedRun(scope, &why, std::string(), &left);
+  const std::string where = JournalKeyPath(scope);
   if (recovery == Recovery::kLater) {
     reporter.Failure(FailedStep::kStart, LoadResourceString(IDS_LATER_JOURNAL), where);
     return false;
   }
+  if (recovery == Recovery::kUndoIncomplete) {
+    ReportUndoLeft(left, IDS_RECOVERY_INCOMPLETE, where, reporter);
+    return false;
+  }
   if (recovery == Recovery::kUndone) reporter.Notice(LoadResourceString(IDS_RECOVERED), where);
   return true;
+}
+
+void ReportUndoLeft(const StepReport& left, unsigned messageId, const std::string& subject, Reporter& reporter) {
+  if (left.ok()) return;
+  const std::string notPutBack = LoadResourceString(IDS_NOT_PUT_BACK);
+  for (const StepResult& item : left.failed) {
+    reporter.Notice(notPutBack, item.error != 0 ? item.subject + ": " + SystemErrorText(item.error) : item.subject);
+  }
+  reporter.Failure(FailedStep::kStart, LoadResourceString(messageId), subject);
 }
 
 std::vector<std::string> UsersFilesAtPayloadNames(const std::string& folder, const std::vector<std::string>& files,

@@ -21,6 +21,7 @@ class RunJournal {
   // The first write, before the folder is created: the folders it will
   // create on the way. Failed: nothing may be changed.
   StepResult Begin(const std::vector<std::string>& foldersToCreate);
+  installrecord::Scope scope() const { return entries_.scope; }
   // The entries to add to before the next Write.
   journal::Journal& entries() { return entries_; }
   // Writes the journal as it stands now (the whole text at once).
@@ -30,11 +31,16 @@ class RunJournal {
   // run has been taken back.
   StepResult Finish();
   // The run failed: every change is undone, newest first, and the journal
-  // is removed. False when nothing had been changed.
+  // is removed (or kept, marked, when the undo left something: see
+  // UndoLeft). False when nothing had been changed.
   bool RollBack();
+  // What the undo of RollBack (or of a Finish that failed) could not put
+  // back; empty when it put everything back or did not run.
+  const StepReport& UndoLeft() const { return left_; }
 
  private:
   journal::Journal entries_;
+  StepReport left_;
   bool begun_ = false;
   bool ended_ = false;
 };
@@ -45,8 +51,16 @@ struct ProductLink;
 
 // Takes back, or completes, what a run of scope cut off before this one
 // left, and tells the reporter. False when a later version's journal is in
-// the way (reported): then nothing may be changed.
+// the way, or its undo left something (reported): then nothing may be
+// changed.
 bool RecoverBeforeRun(installrecord::Scope scope, Reporter& reporter);
+
+// Where the journal of scope is kept, as the log names it.
+std::string JournalKeyPath(installrecord::Scope scope);
+
+// Tells the reporter each item of left, then ends the run with messageId
+// (an undo that could not put everything back). Nothing when left is empty.
+void ReportUndoLeft(const StepReport& left, unsigned messageId, const std::string& subject, Reporter& reporter);
 
 // The folders that creating folder (ending in a backslash or not) would
 // create, outermost first, each ending in a backslash.

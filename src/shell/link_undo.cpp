@@ -102,8 +102,8 @@ StepResult DeleteLinkBelow(const std::string& placeFolder, const std::string& na
   return DeleteLink(placeFolder + name, ExpectedBelow(placeFolder, name));
 }
 
-StepResult UndoLinks(const journal::Journal& journal) {
-  StepResult result;
+StepReport UndoLinks(const journal::Journal& journal) {
+  StepReport report;
   for (auto it = journal.links.rbegin(); it != journal.links.rend(); ++it) {
     const std::string place = LinkPlaceFolder(it->place);
     if (place.empty()) continue;
@@ -112,14 +112,14 @@ StepResult UndoLinks(const journal::Journal& journal) {
     for (int attempt = 0; attempt < kReplacementNames; ++attempt) {
       const std::string name = it->name + ReplacementSuffix(attempt);
       if (GetFileAttributesA((place + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
-        DeleteLink(place + name, ExpectedBelow(place, name));
+        report.Add(DeleteLink(place + name, ExpectedBelow(place, name)));
       }
     }
     // An earlier link whose bytes were not kept is left as the run made it.
     if (it->existed && !it->kept) continue;
     const std::string path = place + it->name;
     const std::wstring expected = ExpectedBelow(place, it->name);
-    result.KeepFirst(it->existed ? WriteLinkBack(path, expected, it->content) : DeleteLink(path, expected));
+    report.Add(it->existed ? WriteLinkBack(path, expected, it->content) : DeleteLink(path, expected));
   }
   for (installrecord::LinkPlace place : journal.createdGroups) {
     const std::string programs = LinkPlaceFolder(place);
@@ -128,11 +128,11 @@ StepResult UndoLinks(const journal::Journal& journal) {
     const FileIdentity identity = IdentifyFile(group);
     if (!identity.exists) continue;
     if (!identity.directory || !IsExactlyAt(identity, ExpectedBelow(programs, footprint::kGroupFolder))) {
-      result.KeepFirst(StepResult::Failed(group, ERROR_CANT_RESOLVE_FILENAME));
+      report.Add(StepResult::Failed(group, ERROR_CANT_RESOLVE_FILENAME));
       continue;
     }
     const std::wstring wide = Wide(group);
     if (IsFolderEmptyW(wide)) RemoveDirectoryW(wide.c_str());
   }
-  return result;
+  return report;
 }

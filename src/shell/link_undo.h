@@ -34,6 +34,6 @@ StepResult DeleteLinkBelow(const std::string& placeFolder, const std::string& na
 // deleted it), an earlier one without them is left. Then the group folder
 // of each place in journal.createdGroups goes when it is empty. A link or
 // folder that is not exactly where its name says (a link to elsewhere, a
-// folder behind one) is left and fails the step; a missing one is no
+// folder behind one) is left and named in the report; a missing one is no
 // failure. Running it again changes nothing more.
-StepResult UndoLinks(const journal::Journal& journal);
+StepReport UndoLinks(const journal::Journal& journal);

@@ -58,20 +58,24 @@ void CaptureOwnKey(Root root, const std::string& key, journal::Journal* journal)
 
 std::string RootName(Root root) { return root == Root::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
 
+// Adds each failed key or value to the report, named "HKLM\<key>" or
+// "HKCU\<key>" with ": <name>" for a value, with the system's error.
 class Restorer {
  public:
-  explicit Restorer(std::vector<std::string>* failed) : failed_(failed) {}
-
   void Note(const StepResult& done, Root root, const std::string& key, const std::string* name = nullptr) {
-    result_.KeepFirst(done);
-    if (done.ok || failed_ == nullptr) return;
-    failed_->push_back(RootName(root) + key + (name != nullptr ? ": " + (name->empty() ? "(Standard)" : *name) : ""));
+    if (done.ok) return;
+    report_.Add(StepResult::Failed(
+        RootName(root) + key + (name != nullptr ? ": " + (name->empty() ? "(Standard)" : *name) : ""), done.error));
   }
-  const StepResult& Result() const { return result_; }
+  // A key that is a registry link now: what it held is not put back, as it
+  // is never written through.
+  void Refused(Root root, const std::string& key, const std::string* name = nullptr) {
+    Note(StepResult::Failed(key, ERROR_CANT_RESOLVE_FILENAME), root, key, name);
+  }
+  const StepReport& Report() const { return report_; }
 
  private:
-  std::vector<std::string>* failed_;
-  StepResult result_;
+  StepReport report_;
 };
 
 bool Below(const std::string& key, const std::string& top) {
@@ -129,7 +133,10 @@ void RestoreUserChoice(const journal::Journal& journal, const journal::Value& pr
   for (const journal::Value* part : parts) same = same && Holds(ReadRegData(root, part->key, part->name), *part);
   const bool anyExisted = progid.existed || (hash != nullptr && hash->existed);
   if (same && (anyExisted || ProbeKey(root, progid.key) == KeyKind::kMissing)) return;
-  if (ProbeKey(root, progid.key) == KeyKind::kLink) return;  // never written through
+  if (ProbeKey(root, progid.key) == KeyKind::kLink) {
+    restorer->Refused(progid.root, progid.key);
+    return;
+  }
   const StepResult removed = RemoveTreeAsIs(root, progid.key);
   restorer->Note(removed, progid.root, progid.key);
   if (!removed.ok) return;
@@ -155,7 +162,10 @@ void RestoreValues(const journal::Journal& journal, Restorer* restorer) {
     }
     const HKEY root = RootKey(value.root);
     if (Holds(ReadRegData(root, value.key, value.name), value)) continue;
-    if (ProbeKey(root, value.key) == KeyKind::kLink) continue;  // never written through
+    if (ProbeKey(root, value.key) == KeyKind::kLink) {
+      restorer->Refused(value.root, value.key, &value.name);
+      continue;
+    }
     if (value.existed) {
       restorer->Note(WriteRegData(root, value.key, value.name, value.type, value.data), value.root, value.key,
                      &value.name);
@@ -212,8 +222,8 @@ void CaptureRegistry(Scope scope, journal::Journal* journal) {
   CaptureRegistry(scope, journal, ReadEarlierRegistry(scope));
 }
 
-StepResult RestoreRegistry(const journal::Journal& journal, std::vector<std::string>* failed) {
-  Restorer restorer(failed);
+StepReport RestoreRegistry(const journal::Journal& journal) {
+  Restorer restorer;
   for (const journal::Key& own : journal.ownKeys) RestoreOwnKey(journal, own, &restorer);
   RestoreValues(journal, &restorer);
   std::vector<const journal::Key*> created;
@@ -223,5 +233,5 @@ StepResult RestoreRegistry(const journal::Journal& journal, std::vector<std::str
   std::stable_sort(created.begin(), created.end(),
                    [](const journal::Key* a, const journal::Key* b) { return Depth(a->key) > Depth(b->key); });
   for (const journal::Key* key : created) RemoveKeyIfEmptyAsIs(RootKey(key->root), key->key);
-  return restorer.Result();
+  return restorer.Report();
 }

@@ -28,7 +28,8 @@ void CaptureRegistry(installrecord::Scope scope, journal::Journal* journal);
 // everything below them; those that existed get exactly their keys and
 // values back; replaced values their earlier data (or they go); then other
 // keys that did not exist go when empty, deepest first. Never through a
-// registry link. A missing key is no failure; doing it twice changes
-// nothing more. Answers the first failure; each failed key or value is also
-// added to failed ("HKLM\<key>" or "HKCU\<key>", ": <name>" for a value).
-StepResult RestoreRegistry(const journal::Journal& journal, std::vector<std::string>* failed = nullptr);
+// registry link: a changed value whose key is a link now is not put back
+// and counts as failed. A missing key is no failure; doing it twice changes
+// nothing more. The report names each key or value not put back
+// ("HKLM\<key>" or "HKCU\<key>", ": <name>" for a value).
+StepReport RestoreRegistry(const journal::Journal& journal);

@@ -29,5 +29,7 @@
 #define IDS_UN_UNKNOWN_OPTION        125
 #define IDS_UN_UNREAD_LINES          126
 #define IDS_UN_OTHER_RUN             140
+#define IDS_UN_NOT_PUT_BACK          160
+#define IDS_UN_UNDO_INCOMPLETE       161
 #define IDS_UN_LOCK_UNKNOWN_HOLDER   150
 #define IDS_UN_LOCK_NAME_TAKEN       151

@@ -11,9 +11,11 @@
 #include "rollback/rollback.h"
 #include "core/product.h"
 #include "core/leftover_rules.h"
+#include "install/install_log.h"
 #include "install/install_record_file.h"
 #include "platform/environment.h"
 #include "platform/file_identity.h"
+#include "platform/journal_store.h"
 #include "platform/resource_text.h"
 #include "platform/run_lock.h"
 #include "platform/system_folders.h"
@@ -167,8 +169,30 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   }
   // A setup run into this folder that was cut off is taken back first: what
   // it wrote goes, what it replaced comes back, and the removal goes on with
-  // the installation that was there before it (if any).
-  for (const Scope journalScope : {Scope::kMachine, Scope::kUser}) RecoverInterruptedRun(journalScope, nullptr, folder);
+  // the installation that was there before it (if any). An undo that could
+  // not put everything back keeps its journal, and the removal waits for an
+  // undo that does. This program's own file cannot go while it runs: the
+  // removal leaves it to the copy in TEMP, so an undo that left only that
+  // file has nothing more to do.
+  for (const Scope journalScope : {Scope::kMachine, Scope::kUser}) {
+    StepReport left;
+    if (RecoverInterruptedRun(journalScope, nullptr, folder, &left) != Recovery::kUndoIncomplete) continue;
+    const std::string self = folder + kUninstallerFileName;
+    left.failed.erase(std::remove_if(left.failed.begin(), left.failed.end(),
+                                     [&self](const StepResult& item) { return SameName(item.subject, self); }),
+                      left.failed.end());
+    if (!left.ok()) {
+      const std::string notPutBack = LoadResourceString(IDS_UN_NOT_PUT_BACK);
+      std::vector<LeftItem> items;
+      for (const StepResult& item : left.failed) {
+        items.push_back({item.subject, item.error != 0 ? notPutBack + ": " + SystemErrorText(item.error) : notPutBack});
+      }
+      ui.NotRemoved(items);
+      ui.Failure(FailedStep::kStart, LoadResourceString(IDS_UN_UNDO_INCOMPLETE), folder);
+      return kExitFailed;
+    }
+    RemoveJournal(journalScope);
+  }
 
   const bool ownedByMachine = RegistrationBelongsTo(folder, Scope::kMachine);
   const bool ownedByUser = RegistrationBelongsTo(folder, Scope::kUser);

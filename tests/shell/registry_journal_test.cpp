@@ -125,12 +125,12 @@ TEST_F(RegistryJournal, PuttingBackLeavesTheRegistryAsBefore) {
     Register(kFolder, row.choice, row.perUser);
     ASSERT_NE("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
 
-    std::vector<std::string> failed;
-    EXPECT_TRUE(RestoreRegistry(journal, &failed).ok);
-    EXPECT_EQ(std::vector<std::string>(), failed);
+    const StepReport restored = RestoreRegistry(journal);
+    EXPECT_TRUE(restored.ok());
+    EXPECT_EQ(0u, restored.failed.size());
     EXPECT_EQ("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
     // Twice is once.
-    EXPECT_TRUE(RestoreRegistry(journal).ok);
+    EXPECT_TRUE(RestoreRegistry(journal).ok());
     EXPECT_EQ("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
   }
 }
@@ -141,7 +141,7 @@ TEST_F(RegistryJournal, PuttingBackBeforeTheRegistrationChangesNothing) {
   const uninstalltest::Snapshot before = uninstalltest::RegistrySnapshot();
   journal::Journal journal;
   CaptureRegistry(Scope::kMachine, &journal);
-  EXPECT_TRUE(RestoreRegistry(journal).ok);
+  EXPECT_TRUE(RestoreRegistry(journal).ok());
   EXPECT_EQ("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
 }
 
@@ -160,7 +160,7 @@ TEST_F(RegistryJournal, PuttingBackAfterTheRealSetup) {
 
   ASSERT_EQ(0u, pxtest::RunSetup("/silent /assoc=2 /thumbs=1 /folder=" + folder, work).exitCode);
   ASSERT_NE("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
-  EXPECT_TRUE(RestoreRegistry(journal).ok);
+  EXPECT_TRUE(RestoreRegistry(journal).ok());
   EXPECT_EQ("", uninstalltest::Difference(before, uninstalltest::RegistrySnapshot()));
   pxtest::RemoveFolderTree(folder + "\\");
   pxtest::RemoveFolderTree(pxtest::SpecialFolder(CSIDL_APPDATA) + "Pixorra\\");
@@ -229,7 +229,7 @@ TEST_F(RegistryJournal, FoundValuesComeBackByteForByte) {
   DWORD type = 0;
   ASSERT_FALSE(WideValue(HKEY_LOCAL_MACHINE, key, nullptr, &type) == text + L'\0');
 
-  EXPECT_TRUE(RestoreRegistry(journal).ok);
+  EXPECT_TRUE(RestoreRegistry(journal).ok());
   EXPECT_TRUE(WideValue(HKEY_LOCAL_MACHINE, key, nullptr, &type) == text + L'\0');
   EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
   EXPECT_EQ("changed by the run", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, key, "Large").text);
@@ -240,24 +240,25 @@ TEST_F(RegistryJournal, FoundValuesComeBackByteForByte) {
 
 // A registry link in or at one of the product's keys, or at the key of a
 // value the run replaces: what it points to is never read, written or
-// removed by putting back.
+// removed by putting back, and a value it keeps from coming back is named.
 struct LinkCase {
   const char* name;
   const char* link;        // where the link is made
   bool beforeCapture;      // made before the capture (else during the run)
   const char* earlierDefault;  // the key's default value before the run; the run puts the link in its place
   KeyKind after;           // what stands at the link's name afterwards
+  const char* notPutBack;  // what the report names, "" when everything came back
 };
 
 TEST_F(RegistryJournal, LinksAreNeverFollowed) {
   const LinkCase cases[] = {
-      {"a link below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", true, nullptr, KeyKind::kLink},
+      {"a link below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", true, nullptr, KeyKind::kLink, ""},
       {"a link made during the run below a found product key", "SOFTWARE\\Classes\\Pixorra\\Linked", false, nullptr,
-       KeyKind::kMissing},
+       KeyKind::kMissing, ""},
       {"a link made during the run at a product key that was missing", "SOFTWARE\\Classes\\Pixorra.jpg", false,
-       nullptr, KeyKind::kMissing},
+       nullptr, KeyKind::kMissing, ""},
       {"a link made during the run where a replaced value's key was", "SOFTWARE\\Classes\\.jpg", false, "Other.jpg",
-       KeyKind::kLink},
+       KeyKind::kLink, "HKLM\\SOFTWARE\\Classes\\.jpg: (Standard)\n"},
   };
   for (const LinkCase& row : cases) {
     SCOPED_TRACE(row.name);
@@ -275,7 +276,9 @@ TEST_F(RegistryJournal, LinksAreNeverFollowed) {
     if (!row.beforeCapture) MakeLink(row.link, kVictim);
     ASSERT_EQ(KeyKind::kLink, ProbeKey(HKEY_LOCAL_MACHINE, row.link));
 
-    EXPECT_TRUE(RestoreRegistry(journal).ok);
+    std::string notPutBack;
+    for (const StepResult& failed : RestoreRegistry(journal).failed) notPutBack += failed.subject + "\n";
+    EXPECT_EQ(row.notPutBack, notPutBack);
     EXPECT_EQ(row.after, ProbeKey(HKEY_LOCAL_MACHINE, row.link));
     EXPECT_FALSE(pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kVictim, "").exists);
     EXPECT_EQ("yes", pxtest::ReadRegValue(HKEY_LOCAL_MACHINE, kVictim, "Kept").text);

@@ -54,8 +54,10 @@ TEST(JournalText, WhatARunWritesReadsBackTheSame) {
   user.folder = "C:\\Users\\me\\AppData\\Local\\Programs\\Pixorra\\";
   journal::Journal freshRecord = FullJournal();
   freshRecord.recordReplaced = false;
+  journal::Journal undoIncomplete = FullJournal();
+  undoIncomplete.state = journal::State::kUndoIncomplete;
   const Case cases[] = {{"every entry", FullJournal()}, {"finished", finished}, {"begun only, user", user},
-                        {"record new", freshRecord}};
+                        {"record new", freshRecord}, {"undo incomplete", undoIncomplete}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string text = journal::Serialize(c.journal);
@@ -98,6 +100,28 @@ TEST(JournalText, WhatARunWritesReadsBackTheSame) {
   }
 }
 
+// A journal says the lowest format that carries its state: a reader of
+// format 1 takes an incomplete undo for a later format and leaves it (never
+// for a damaged journal, which it would remove), while every other journal
+// stays readable by it.
+TEST(JournalText, TheFormatIsTheLowestThatCarriesTheState) {
+  struct Case {
+    journal::State state;
+    const char* formatLine;
+  };
+  const Case cases[] = {
+      {journal::State::kUnfinished, "\r\nFormat\t1\r\n"},
+      {journal::State::kFinished, "\r\nFormat\t1\r\n"},
+      {journal::State::kUndoIncomplete, "\r\nFormat\t2\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.formatLine);
+    journal::Journal j = FullJournal();
+    j.state = c.state;
+    EXPECT_NE(std::string::npos, journal::Serialize(j).find(c.formatLine));
+  }
+}
+
 // Replaces the first occurrence of from in text.
 std::string Changed(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
@@ -122,7 +146,8 @@ TEST(JournalText, WhatNoRunWroteIsRefused) {
       {"cut off before the end line", Changed(text, "End\r\n", ""), false},
       {"text after the end", text + "File\tx\tnew\t1\t1\r\n", false},
       {"other header", Changed(text, "Pixorra installation journal", "Pixorra 4.42 install record"), false},
-      {"later format", Changed(text, "Format\t1", "Format\t2"), true},
+      {"later format", Changed(text, "Format\t1", "Format\t3"), true},
+      {"incomplete undo in format 1", Changed(text, "State\tunfinished", "State\tundo-incomplete"), false},
       {"format zero", Changed(text, "Format\t1", "Format\t0"), false},
       {"head alone, without its state line", Changed(head, "State\tunfinished\r\n", ""), false},
       {"head out of order", Changed(Changed(text, "Version\t4.42\r\n", ""), "Scope\tmachine\r\n",
