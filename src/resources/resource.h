@@ -47,6 +47,9 @@
 #define IDS_ROLLED_BACK          62
 #define IDS_RECOVERED            63
 #define IDS_LATER_JOURNAL        64
+#define IDS_UNTRUSTED_JOURNAL    70  // the user's journal names a place not the user's, or no elevated run wrote it
+#define IDS_FOLDER_OF_MACHINE    71  // a run for the current user into the machine installation's folder
+#define IDS_FOLDER_OF_USER       72  // a run for all users into a folder of the user's installation
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

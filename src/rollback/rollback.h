@@ -21,10 +21,15 @@ enum class Recovery {
   kCompleted,    // a finished run's clean-up was done
   kLater,        // a later format: left as it is, nothing may be changed
   kUnreadable,   // not a journal this program can read: removed
+  // The user's journal names a place that is not the user's, or a run with
+  // administrator rights finds one that no such run wrote: nothing is done
+  // by it and it stays (see core/journal_trust.h, platform/journal_store.h).
+  kUntrusted,
 };
 
 // Looks for the journal of scope and deals with it: undoes an unfinished
 // run, completes a finished one, and removes the journal. why: for the log,
-// when the journal could not be read. folder: when given (ending in a
+// when the journal could not be read or is not trusted (then the line
+// outside the user's places). folder: when given (ending in a
 // backslash), only a journal of a run into that folder is dealt with.
 Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder = "");

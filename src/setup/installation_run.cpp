@@ -10,6 +10,7 @@
 #include "core/step_result.h"
 #include "core/target_folder.h"
 #include "core/uninstall_rules.h"
+#include "install/install_folder.h"
 #include "install/install_log.h"
 #include "install/install_record_file.h"
 #include "install/run_files.h"
@@ -49,6 +50,23 @@ bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, cons
   if (path.empty()) return Fail(reporter, step, messageId, subject);
   reporter.FailureWithCause(step, LoadResourceString(messageId), subject, path + ": " + SystemErrorText(error));
   return false;
+}
+
+// Scopes never share a folder: each removal takes its own registration and
+// the folder's files, so a second scope's installation there would leave
+// the first one registered with nothing behind it. The other scope's
+// registration, or the record in the folder, says whose folder it is.
+bool HeldByOtherScope(const std::string& folder, installrecord::Scope scope) {
+  using installrecord::Scope;
+  const Scope other = scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
+  char registered[kPathSize] = {};
+  if (FindPreviousInstallFolder(registered, other) &&
+      installrecord::SameName(uninstallrules::WithBackslash(registered), folder)) {
+    return true;
+  }
+  std::string text;
+  installrecord::InstallRecord record;
+  return ReadRecordText(folder, &text) && installrecord::Parse(text, &record, nullptr) && record.scope != scope;
 }
 
 // The journal could not be written: nothing more may be changed.
@@ -150,6 +168,10 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   }
   const installrecord::Scope scope = options.perUser ? installrecord::Scope::kUser : installrecord::Scope::kMachine;
   if (!RecoverBeforeRun(scope, reporter)) return false;
+  if (problem == TargetFolderProblem::kNone && HeldByOtherScope(uninstallrules::WithBackslash(normalised), scope)) {
+    return Fail(reporter, FailedStep::kTargetFolder,
+                scope == installrecord::Scope::kUser ? IDS_FOLDER_OF_MACHINE : IDS_FOLDER_OF_USER, folder);
+  }
   InstallRecording recording(scope);
   recording.BeforeFolder(folder);
   // Before the first change: the journal, with the folders the creation

@@ -119,6 +119,10 @@ bool RecoverBeforeRun(installrecord::Scope scope, Reporter& reporter) {
     reporter.Failure(FailedStep::kStart, LoadResourceString(IDS_LATER_JOURNAL), where);
     return false;
   }
+  if (recovery == Recovery::kUntrusted) {
+    reporter.FailureWithCause(FailedStep::kStart, LoadResourceString(IDS_UNTRUSTED_JOURNAL), where, why);
+    return false;
+  }
   if (recovery == Recovery::kUndone) reporter.Notice(LoadResourceString(IDS_RECOVERED), where);
   return true;
 }

@@ -29,3 +29,4 @@
 #define IDS_UN_UNKNOWN_OPTION        125
 #define IDS_UN_UNREAD_LINES          126
 #define IDS_UN_OTHER_RUN             140
+#define IDS_UN_UNTRUSTED_JOURNAL     150

@@ -13,7 +13,9 @@
 #include "core/leftover_rules.h"
 #include "install/install_record_file.h"
 #include "platform/environment.h"
+#include "core/footprint_names.h"
 #include "platform/file_identity.h"
+#include "platform/registry.h"
 #include "platform/resource_text.h"
 #include "platform/run_lock.h"
 #include "platform/system_folders.h"
@@ -165,7 +167,14 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   // A setup run into this folder that was cut off is taken back first: what
   // it wrote goes, what it replaced comes back, and the removal goes on with
   // the installation that was there before it (if any).
-  for (const Scope journalScope : {Scope::kMachine, Scope::kUser}) RecoverInterruptedRun(journalScope, nullptr, folder);
+  for (const Scope journalScope : {Scope::kMachine, Scope::kUser}) {
+    std::string why;
+    if (RecoverInterruptedRun(journalScope, &why, folder) == Recovery::kUntrusted) {
+      ui.FailureWithCause(FailedStep::kStart, LoadResourceString(IDS_UN_UNTRUSTED_JOURNAL),
+                          RegistryPath(HKEY_CURRENT_USER, footprint::kJournalKey), why);
+      return kExitFailed;
+    }
+  }
 
   const bool ownedByMachine = RegistrationBelongsTo(folder, Scope::kMachine);
   const bool ownedByUser = RegistrationBelongsTo(folder, Scope::kUser);
