@@ -98,7 +98,7 @@ TEST(JournalTrust, OneLineOutsideTheUsersPlacesMakesTheJournalUntrusted) {
          j.ownSubKeys.push_back({Root::kCurrentUser, "SOFTWARE\\PixorraOther", true});
        }, "OwnSubKey HKCU\\SOFTWARE\\PixorraOther"},
       {"own value of the machine", [](journal::Journal& j) {
-         j.ownValues.push_back({Root::kLocalMachine, "SOFTWARE\\Pixorra", "x", false});
+         j.ownValues.push_back({Root::kLocalMachine, "SOFTWARE\\Pixorra", "x", false, 0, ""});
        }, "OwnValue HKLM\\SOFTWARE\\Pixorra"},
       {"key of the machine", [](journal::Journal& j) { j.keys.push_back({Root::kLocalMachine, "SOFTWARE\\Victim", false}); },
        "Key HKLM\\SOFTWARE\\Victim"},
