@@ -21,6 +21,7 @@
 #include "platform/journal_store.h"
 #include "platform/resource_text.h"
 #include "platform/run_progress.h"
+#include "platform/shell_links.h"
 #include "platform/system_folders.h"
 #include "resources/resource.h"
 #include "setup/account_run.h"
@@ -67,6 +68,34 @@ bool HeldByOtherScope(const std::string& folder, installrecord::Scope scope) {
   std::string text;
   installrecord::InstallRecord record;
   return ReadRecordText(folder, &text) && installrecord::Parse(text, &record, nullptr) && record.scope != scope;
+}
+
+// The per-user installation's links and a machine installation's links for
+// the current user (without "all users") share their places. A link there
+// that leads into the other scope's installation is that installation's:
+// it is neither overwritten nor deleted, and this run's record does not
+// name it (the record takes the links that lead into its own folder), so
+// that neither removal takes the other's links. The log names each one.
+void LeaveOtherScopesLinks(installrecord::Scope scope, std::vector<ProductLink>* links, Reporter& reporter) {
+  using installrecord::Scope;
+  char other[kPathSize] = {};
+  if (!FindPreviousInstallFolder(other, scope == Scope::kUser ? Scope::kMachine : Scope::kUser)) return;
+  const std::string otherFolder = uninstallrules::WithBackslash(other);
+  std::vector<std::string> paths;
+  for (const ProductLink& link : *links) paths.push_back(link.folder.empty() ? std::string() : link.folder + link.name);
+  const std::vector<std::string> targets = ReadLinkTargets(paths);
+  std::vector<ProductLink> kept;
+  for (std::size_t i = 0; i < links->size(); ++i) {
+    const std::string& target = targets[i];
+    const bool others = !paths[i].empty() && target.size() > otherFolder.size() &&
+                        installrecord::SameName(target.substr(0, otherFolder.size()), otherFolder);
+    if (!others) {
+      kept.push_back((*links)[i]);
+    } else if (!(*links)[i].earlierVersion) {
+      reporter.Notice(LoadResourceString(IDS_LINK_FAILED), paths[i]);
+    }
+  }
+  links->swap(kept);
 }
 
 // The journal could not be written: nothing more may be changed.
@@ -246,6 +275,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   std::vector<ProductLink> links;
   if (noted) {
     links = ProductLinks(options, folder);
+    LeaveOtherScopesLinks(scope, &links, reporter);
     NoteLinks(links, options.allUsers, &journal.entries());
     noted = journal.Write();
   }

@@ -237,6 +237,43 @@ TEST_F(ScopeTest, BothScopesSideBySideEachRemovedAlone) {
   }
 }
 
+// The user's links and the machine's links for this user (without "all
+// users") share their places: each link stays with the installation it
+// leads into, the second run leaves the first one's links alone, and no
+// removal takes the other's or leaves an empty group behind.
+struct SharedLinksCase {
+  const char* name;
+  bool userFirst;
+};
+
+TEST_F(ScopeTest, LinksInTheSamePlacesStayWithTheirInstallation) {
+  const SharedLinksCase cases[] = {{"user's first", true}, {"machine's first", false}};
+  const std::string group = SpecialFolder(CSIDL_PROGRAMS) + "Pixorra\\";
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk";
+  for (const SharedLinksCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+    const std::string user = "/scope=user /group=1 /desktop=1", machine = "/group=1 /desktop=1 /allusers=0";
+    Install(Start::kElevated, c.userFirst ? user : machine);
+    Install(Start::kElevated, c.userFirst ? machine : user);
+    const std::string firstFolder = c.userFirst ? UserFolder() : std::string(kMachineFolder);
+    EXPECT_EQ(firstFolder + "px_main64.exe", ReadShellLink(desktop).target) << "the first one's link is left";
+
+    Uninstall(Start::kElevated, HKEY_LOCAL_MACHINE, kMachineFolder);
+    if (c.userFirst) {
+      EXPECT_EQ(UserFolder() + "px_main64.exe", ReadShellLink(desktop).target);
+      EXPECT_FALSE(ListFolder(group, false).empty());
+    } else {
+      EXPECT_FALSE(FileExists(desktop));
+      EXPECT_FALSE(FolderExists(group)) << "no empty group";
+    }
+    Uninstall(Start::kElevated, HKEY_CURRENT_USER, UserFolder());
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+  }
+}
+
 // ------------------------------------------------- the earlier installation
 
 struct LookupCase {
