@@ -38,9 +38,17 @@ bool CreatePrivateFolder(const std::wstring& folder) {
     return false;
   }
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-  const BOOL created = CreateDirectoryW(folder.c_str(), &attributes);
+  bool made = CreateDirectoryW(folder.c_str(), &attributes) != FALSE;
+  // Set once more on the folder now made: a system that did not take the
+  // descriptor at creation (Wine) has it then; one that cannot set it at all
+  // gets no copy there.
+  if (made && !SetFileSecurityW(folder.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                descriptor)) {
+    RemoveDirectoryW(folder.c_str());
+    made = false;
+  }
   LocalFree(descriptor);
-  return created != FALSE;
+  return made;
 }
 
 HeldCopy::~HeldCopy() {
