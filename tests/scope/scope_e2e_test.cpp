@@ -316,16 +316,22 @@ struct SharedCase {
   bool secondFolderUpper;
   HKEY firstRoot;
   const char* message;
+  // The machine's installation then moved to its default folder: only the
+  // record left in the first folder says whose it is (and the machine's
+  // removal takes that folder as one it moved from).
+  bool machineMovedAway;
 };
 
 TEST_F(ScopeTest, AFolderHoldsTheInstallationOfOneScopeOnly) {
   const SharedCase cases[] = {
       {"user's run into the machine's folder", "/group=1 /allusers=1", "/scope=user /group=1", false,
-       HKEY_LOCAL_MACHINE, "bereits f\xfcr alle Benutzer installiert"},
+       HKEY_LOCAL_MACHINE, "bereits f\xfcr alle Benutzer installiert", false},
       {"the same, spelled in capitals", "/group=1 /allusers=1", "/scope=user /group=1", true, HKEY_LOCAL_MACHINE,
-       "bereits f\xfcr alle Benutzer installiert"},
+       "bereits f\xfcr alle Benutzer installiert", false},
+      {"user's run into the folder the machine's moved from", "/group=1 /allusers=1", "/scope=user /group=1", false,
+       HKEY_LOCAL_MACHINE, "bereits f\xfcr alle Benutzer installiert", true},
       {"machine's run into the user's folder", "/scope=user /group=1", "/group=1 /allusers=1", false,
-       HKEY_CURRENT_USER, "bereits nur f\xfcr einen Benutzer installiert"},
+       HKEY_CURRENT_USER, "bereits nur f\xfcr einen Benutzer installiert", false},
   };
   for (const SharedCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -335,6 +341,7 @@ TEST_F(ScopeTest, AFolderHoldsTheInstallationOfOneScopeOnly) {
       for (char& ch : spelled) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
     }
     Install(Start::kElevated, std::string(c.first) + " /folder=" + shared);
+    if (c.machineMovedAway) Install(Start::kElevated, std::string(c.first) + " /folder=" + kMachineFolder);
     const Snapshot registry = RegistrySnapshot();
     const Snapshot disk = DiskSnapshot();
     const std::string files = ReadFileBytes(shared + "pv_uninstall.dat");
@@ -346,7 +353,8 @@ TEST_F(ScopeTest, AFolderHoldsTheInstallationOfOneScopeOnly) {
     EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
     EXPECT_EQ("", Difference(disk, DiskSnapshot()));
     EXPECT_EQ(files, ReadFileBytes(shared + "pv_uninstall.dat"));
-    Uninstall(Start::kElevated, c.firstRoot, shared);
+    Uninstall(Start::kElevated, c.firstRoot, c.machineMovedAway ? std::string(kMachineFolder) : shared);
+    EXPECT_FALSE(FolderExists(shared));
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
     Clean();
@@ -440,6 +448,9 @@ TEST_F(ScopeTest, AJournalInTheUsersRegistryNamesOnlyTheUsersPlaces) {
     if (c.target == Planted::kMachinesUninstaller) Install(Start::kElevated, "/group=1 /allusers=1");
     if (c.target == Planted::kUsersUninstaller) Install(Start::kElevated, "/scope=user");
     const std::string folder = c.target == Planted::kMachinesUninstaller ? kMachineFolder : UserFolder();
+    // What a row that failed may have left.
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kRunKey, "PxPlanted");
+    DeleteFileA((SpecialFolder(CSIDL_COMMON_PROGRAMS) + "Startup\\px.bat").c_str());
     WriteRegText(HKEY_LOCAL_MACHINE, kVictimKey, "v", "vorher");
     CreateDirectoryA(kVictimFolder, nullptr);
     WriteFileBytes(kVictimFile, "[x]\r\n");
