@@ -368,12 +368,19 @@ bool StartCleanupCopy(const std::string& folder, bool removeFolder, const leftov
       FindClose(search);
     }
   }
-  const std::wstring copy = temp + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring stem = temp + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId());
   bool started = false;
   {
-    // Held from its writing until the process runs from it.
+    // Held from its writing until the process runs from it. A name that is
+    // taken (an earlier copy Windows keeps until the restart) is left.
     HeldCopy held;
-    if (held.Make(self, copy)) {
+    std::wstring copy;
+    bool made = false;
+    for (unsigned attempt = 0; attempt < 4 && !made; ++attempt) {
+      copy = stem + (attempt == 0 ? L"" : L"-" + std::to_wstring(attempt)) + L".exe";
+      made = held.Make(self, copy);
+    }
+    if (made) {
       // The copy waits on this handle: no process id that could be reused.
       HANDLE inherited = nullptr;
       if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inherited, SYNCHRONIZE,
