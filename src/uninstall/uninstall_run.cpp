@@ -336,6 +336,17 @@ std::wstring FolderForCopy(bool elevated) {
   if (!elevated) return TempFolderW();
   const std::wstring system = SystemTempFolder();
   if (system.empty()) return std::wstring();
+  // Folders of earlier copies that are empty now (a copy's file may be
+  // deleted only after its process ended, too late for its folder). Only
+  // empty ones: removing a folder never goes into it, nor through a link.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((system + L"pv_uninstall-*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) RemoveDirectoryW((system + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
   // A name somebody made first is not ours: the next one is tried.
   const std::wstring stem = system + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId());
   for (unsigned attempt = 0; attempt < 16; ++attempt) {
@@ -459,7 +470,11 @@ int RunCleanup(const UninstallOptions& options, const leftoverrules::FileStamp* 
                                                   TRUE) == CSTR_EQUAL;
   if (self.empty()) return 0;
   if (DeleteFileW(self.c_str())) {
-    if (privateFolder) RemoveDirectoryW(ownFolder.c_str());
+    // The file may go only once this process has ended: then the folder
+    // goes at the restart, or with the next elevated removal.
+    if (privateFolder && !RemoveDirectoryW(ownFolder.c_str())) {
+      MoveFileExW(ownFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   } else {
     MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     if (privateFolder) MoveFileExW(ownFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);

@@ -533,14 +533,15 @@ TEST_F(RemovalSafety, TheElevatedCopyRunsFromAFolderOfItsOwnNeverFromTheUsersTem
   const std::string systemTemp = std::string(windows) + "\\Temp\\";
   std::atomic<bool> stop(false);
   std::vector<std::string> inUserTemp;
-  std::set<std::string> privateFolders;
+  std::set<std::string> privateFolders, earlier;
+  for (const std::string& name : ListFolder(systemTemp, false)) earlier.insert(name);
   std::thread watcher([&] {
     while (!stop) {
       for (const std::string& name : ListFolder(userTemp, false)) {
         if (name.rfind("pv_uninstall-", 0) == 0 && name.find(".exe") != std::string::npos) inUserTemp.push_back(name);
       }
       for (const std::string& name : ListFolder(systemTemp, false)) {
-        if (name.rfind("pv_uninstall-", 0) == 0) privateFolders.insert(name);
+        if (name.rfind("pv_uninstall-", 0) == 0 && earlier.count(name) == 0) privateFolders.insert(name);
       }
     }
   });
