@@ -15,6 +15,7 @@ set(PX_CORE_SOURCES
   command_arguments.cpp
   record_text.cpp
   journal.cpp
+  journal_trust.cpp
   install_record.cpp
   footprint.cpp
   uninstall_rules.cpp

@@ -56,6 +56,9 @@
 #define IDS_OPTION_AMBIGUOUS     71  // a value an unquoted "/" would cut inside its word
 #define IDS_LOCK_UNKNOWN_HOLDER  72  // the run lock is held by a program that may be no setup
 #define IDS_LOCK_NAME_TAKEN      73  // the run lock's name is taken by an object that is no lock
+#define IDS_UNTRUSTED_JOURNAL    74  // the user's journal names a place not the user's, or no elevated run wrote it
+#define IDS_FOLDER_OF_MACHINE    75  // a run for the current user into the machine installation's folder
+#define IDS_FOLDER_OF_USER       76  // a run for all users into a folder of the user's installation
 
 // Dialog templates (wizard pages)
 #define IDD_WELCOME       101

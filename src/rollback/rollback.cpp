@@ -2,8 +2,12 @@
 
 #include <utility>
 
+#include "core/journal_trust.h"
+#include "install/install_folder.h"
 #include "install/run_files.h"
 #include "platform/journal_store.h"
+#include "platform/running_account.h"
+#include "platform/system_folders.h"
 #include "shell/link_undo.h"
 #include "shell/registry_journal.h"
 
@@ -37,6 +41,22 @@ StepReport TakeBackRun(journal::Journal entries) {
 
 void CompleteJournal(const journal::Journal& entries) { runfiles::DeleteReplacedFiles(entries); }
 
+namespace {
+
+// The current user's places, as a journal of the user's scope may name them.
+journaltrust::UserPlaces CurrentUserPlaces() {
+  journaltrust::UserPlaces places;
+  const std::vector<std::string> profile = AccountProfileFolders();
+  if (!profile.empty()) places.profile = profile.front();
+  places.systemFolders = SystemFolders();
+  places.windowsFolder = WindowsFolder();
+  char machine[kPathSize] = {};
+  if (FindPreviousInstallFolder(machine, installrecord::Scope::kMachine)) places.machineFolders.push_back(machine);
+  return places;
+}
+
+}  // namespace
+
 Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder,
                                StepReport* left) {
   std::string text;
@@ -45,8 +65,23 @@ Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, con
   journal::Journal entries;
   bool later = false;
   std::string reason = "unreadable";
-  if (found == JournalFound::kRead && journal::Parse(text, &entries, &reason, &later) && entries.scope == scope) {
+  const bool parsed = journal::Parse(text, &entries, &reason, &later) && entries.scope == scope;
+  if (found == JournalFound::kUnvouched) {
+    // Which folder it claims serves only to tell whether it concerns the
+    // uninstaller's; nothing else of it is read.
+    if (!folder.empty() && parsed && !installrecord::SameName(entries.folder, folder)) return Recovery::kNothing;
+    if (why != nullptr) *why = "written without administrator rights";
+    return Recovery::kUntrusted;
+  }
+  if (found == JournalFound::kRead && parsed) {
     if (!folder.empty() && !installrecord::SameName(entries.folder, folder)) return Recovery::kNothing;
+    if (scope == installrecord::Scope::kUser) {
+      const std::string outside = journaltrust::FirstLineOutside(entries, CurrentUserPlaces());
+      if (!outside.empty()) {
+        if (why != nullptr) *why = outside;
+        return Recovery::kUntrusted;
+      }
+    }
     if (entries.state == journal::State::kFinished) {
       CompleteJournal(entries);
       RemoveJournal(scope);

@@ -33,12 +33,17 @@ enum class Recovery {
   // The undo could not put everything back: the journal stays, marked, and
   // nothing else may be changed until an undo succeeds.
   kUndoIncomplete,
+  // The user's journal names a place that is not the user's, or a run with
+  // administrator rights finds one that no such run wrote: nothing is done
+  // by it and it stays (see core/journal_trust.h, platform/journal_store.h).
+  kUntrusted,
 };
 
 // Looks for the journal of scope and deals with it: undoes an unfinished
 // run (or one whose undo was incomplete), completes a finished one, and
 // removes the journal unless the undo left something. why: for the log,
-// when the journal could not be read. folder: when given (ending in a
+// when the journal could not be read or is not trusted (then the line
+// outside the user's places). folder: when given (ending in a
 // backslash), only a journal of a run into that folder is dealt with.
 // left: for kUndoIncomplete, what could not be put back.
 Recovery RecoverInterruptedRun(installrecord::Scope scope, std::string* why, const std::string& folder = "",

@@ -10,6 +10,7 @@
 #include "core/step_result.h"
 #include "core/target_folder.h"
 #include "core/uninstall_rules.h"
+#include "install/install_folder.h"
 #include "install/install_log.h"
 #include "install/install_record_file.h"
 #include "install/run_files.h"
@@ -20,6 +21,7 @@
 #include "platform/journal_store.h"
 #include "platform/resource_text.h"
 #include "platform/run_progress.h"
+#include "platform/shell_links.h"
 #include "platform/system_folders.h"
 #include "resources/resource.h"
 #include "setup/account_run.h"
@@ -49,6 +51,51 @@ bool FailWithCause(Reporter& reporter, FailedStep step, unsigned messageId, cons
   if (path.empty()) return Fail(reporter, step, messageId, subject);
   reporter.FailureWithCause(step, LoadResourceString(messageId), subject, path + ": " + SystemErrorText(error));
   return false;
+}
+
+// Scopes never share a folder: each removal takes its own registration and
+// the folder's files, so a second scope's installation there would leave
+// the first one registered with nothing behind it. The other scope's
+// registration, or the record in the folder, says whose folder it is.
+bool HeldByOtherScope(const std::string& folder, installrecord::Scope scope) {
+  using installrecord::Scope;
+  const Scope other = scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
+  char registered[kPathSize] = {};
+  if (FindPreviousInstallFolder(registered, other) &&
+      installrecord::SameName(uninstallrules::WithBackslash(registered), folder)) {
+    return true;
+  }
+  std::string text;
+  installrecord::InstallRecord record;
+  return ReadRecordText(folder, &text) && installrecord::Parse(text, &record, nullptr) && record.scope != scope;
+}
+
+// The per-user installation's links and a machine installation's links for
+// the current user (without "all users") share their places. A link there
+// that leads into the other scope's installation is that installation's:
+// it is neither overwritten nor deleted, and this run's record does not
+// name it (the record takes the links that lead into its own folder), so
+// that neither removal takes the other's links. The log names each one.
+void LeaveOtherScopesLinks(installrecord::Scope scope, std::vector<ProductLink>* links, Reporter& reporter) {
+  using installrecord::Scope;
+  char other[kPathSize] = {};
+  if (!FindPreviousInstallFolder(other, scope == Scope::kUser ? Scope::kMachine : Scope::kUser)) return;
+  const std::string otherFolder = uninstallrules::WithBackslash(other);
+  std::vector<std::string> paths;
+  for (const ProductLink& link : *links) paths.push_back(link.folder.empty() ? std::string() : link.folder + link.name);
+  const std::vector<std::string> targets = ReadLinkTargets(paths);
+  std::vector<ProductLink> kept;
+  for (std::size_t i = 0; i < links->size(); ++i) {
+    const std::string& target = targets[i];
+    const bool others = !paths[i].empty() && target.size() > otherFolder.size() &&
+                        installrecord::SameName(target.substr(0, otherFolder.size()), otherFolder);
+    if (!others) {
+      kept.push_back((*links)[i]);
+    } else if (!(*links)[i].earlierVersion) {
+      reporter.Notice(LoadResourceString(IDS_LINK_FAILED), paths[i]);
+    }
+  }
+  links->swap(kept);
 }
 
 // The journal could not be written: nothing more may be changed.
@@ -165,6 +212,10 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   }
   const installrecord::Scope scope = options.perUser ? installrecord::Scope::kUser : installrecord::Scope::kMachine;
   if (!RecoverBeforeRun(scope, reporter)) return false;
+  if (problem == TargetFolderProblem::kNone && HeldByOtherScope(uninstallrules::WithBackslash(normalised), scope)) {
+    return Fail(reporter, FailedStep::kTargetFolder,
+                scope == installrecord::Scope::kUser ? IDS_FOLDER_OF_MACHINE : IDS_FOLDER_OF_USER, folder);
+  }
   InstallRecording recording(scope);
   recording.BeforeFolder(folder);
   // Before the first change: the journal, with the folders the creation
@@ -239,6 +290,7 @@ bool RunInstallation(const InstallOptions& chosen, Reporter& reporter) {
   std::vector<ProductLink> links;
   if (noted) {
     links = ProductLinks(options, folder);
+    LeaveOtherScopesLinks(scope, &links, reporter);
     NoteLinks(links, options.allUsers, &journal.entries());
     noted = journal.Write();
   }

@@ -128,6 +128,10 @@ bool RecoverBeforeRun(installrecord::Scope scope, Reporter& reporter) {
     ReportUndoLeft(left, IDS_RECOVERY_INCOMPLETE, where, reporter);
     return false;
   }
+  if (recovery == Recovery::kUntrusted) {
+    reporter.FailureWithCause(FailedStep::kStart, LoadResourceString(IDS_UNTRUSTED_JOURNAL), where, why);
+    return false;
+  }
   if (recovery == Recovery::kUndone) reporter.Notice(LoadResourceString(IDS_RECOVERED), where);
   return true;
 }

@@ -14,10 +14,14 @@
 #include "install/install_log.h"
 #include "install/install_record_file.h"
 #include "platform/environment.h"
+#include "core/footprint_names.h"
 #include "platform/file_identity.h"
 #include "platform/journal_store.h"
+#include "platform/private_copy.h"
+#include "platform/registry.h"
 #include "platform/resource_text.h"
 #include "platform/run_lock.h"
+#include "platform/running_account.h"
 #include "platform/system_folders.h"
 #include "platform/viewer_process.h"
 #include "uninstall/earlier_folders.h"
@@ -176,7 +180,14 @@ int RunUninstall(const std::string& folder, bool silent, Reporter& ui) {
   // file has nothing more to do.
   for (const Scope journalScope : {Scope::kMachine, Scope::kUser}) {
     StepReport left;
-    if (RecoverInterruptedRun(journalScope, nullptr, folder, &left) != Recovery::kUndoIncomplete) continue;
+    std::string why;
+    const Recovery recovery = RecoverInterruptedRun(journalScope, &why, folder, &left);
+    if (recovery == Recovery::kUntrusted) {
+      ui.FailureWithCause(FailedStep::kStart, LoadResourceString(IDS_UN_UNTRUSTED_JOURNAL),
+                          RegistryPath(HKEY_CURRENT_USER, footprint::kJournalKey), why);
+      return kExitFailed;
+    }
+    if (recovery != Recovery::kUndoIncomplete) continue;
     const std::string self = folder + kUninstallerFileName;
     left.failed.erase(std::remove_if(left.failed.begin(), left.failed.end(),
                                      [&self](const StepResult& item) { return SameName(item.subject, self); }),
@@ -328,53 +339,114 @@ std::wstring OwnPathW() {
   return std::wstring(path.data(), length);
 }
 
+// The uninstaller's replaced name, when it is a file of its own exactly
+// there (never through a link). A virus scanner may hold it a moment.
+void DeleteReplacedUninstaller(const ProgramFolder& program) {
+  const std::string name = std::string(kUninstallerFileName) + footprint::kReplacedSuffix;
+  const std::wstring expected = program.resolved + L"\\" + Wide(name);
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const FileIdentity found = IdentifyFile(program.path + name);
+    if (!found.exists || found.directory || !IsExactlyAt(found, expected)) return;
+    unsigned long error = 0;
+    if (DeleteExactly(program.path + name, found, expected, &error)) return;
+    Sleep(100);
+  }
+}
+
+// Where the copy is started from. With administrator rights, a folder of
+// its own made now in the system's temporary folder, which only
+// Administrators and SYSTEM may change: the user's TEMP is writable by every
+// process of the user, and a copy swapped there would run elevated. Without
+// those rights the user's TEMP serves: whoever could change the copy there
+// gains nothing by it.
+std::wstring FolderForCopy(bool elevated) {
+  if (!elevated) return TempFolderW();
+  const std::wstring system = SystemTempFolder();
+  if (system.empty()) return std::wstring();
+  // Folders of earlier copies that are empty now (a copy's file may be
+  // deleted only after its process ended, too late for its folder). Only
+  // empty ones: removing a folder never goes into it, nor through a link.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((system + L"pv_uninstall-*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) RemoveDirectoryW((system + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  // A name somebody made first is not ours: the next one is tried.
+  const std::wstring stem = system + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId());
+  for (unsigned attempt = 0; attempt < 16; ++attempt) {
+    const std::wstring folder = stem + (attempt == 0 ? L"" : L"-" + std::to_wstring(GetTickCount() + attempt)) + L"\\";
+    if (CreatePrivateFolder(folder)) return folder;
+  }
+  return std::wstring();
+}
+
 }  // namespace
 
 bool StartCleanupCopy(const std::string& folder, bool removeFolder, const leftoverrules::FileStamp& stamp) {
   const std::wstring self = OwnPathW();
-  const std::wstring temp = TempFolderW();
+  const bool elevated = IsProcessElevated();
+  const std::wstring temp = FolderForCopy(elevated);
   const std::wstring wideFolder = Wide(folder);
-  if (self.empty() || temp.empty() || wideFolder.empty()) return false;
-  // Copies of earlier removals that Windows has not deleted yet (without
-  // administrator rights it cannot be asked to at the next restart).
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((temp + L"pv_uninstall-*.exe").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      DeleteFileW((temp + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  const std::wstring copy = temp + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-  if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
-
-  // The copy waits on this handle: no process id that could be reused.
-  HANDLE inherited = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inherited, SYNCHRONIZE, TRUE,
-                       0)) {
-    DeleteFileW(copy.c_str());
+  if (self.empty() || temp.empty() || wideFolder.empty()) {
+    if (elevated && !temp.empty()) RemoveDirectoryW(temp.c_str());
     return false;
   }
-  const std::string options = " /cleanup=" + std::to_string(reinterpret_cast<unsigned long long>(inherited)) +
-                              " /rmdir=" + (removeFolder ? "1" : "0") + " \"";
-  const std::wstring commandLine = L"\"" + copy + L"\"" + Wide(options) + wideFolder + L"\"" +
-                                   Wide(leftoverrules::FormatFileStamp(stamp));
-  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-  line.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  // Started in TEMP: a current folder inside the program folder would keep it.
-  const BOOL started =
-      CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &startup, &process);
-  CloseHandle(inherited);
-  if (!started) {
-    DeleteFileW(copy.c_str());
-    return false;
+  if (!elevated) {
+    // Copies of earlier removals that Windows has not deleted yet (without
+    // administrator rights it cannot be asked to at the next restart).
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((temp + L"pv_uninstall-*.exe").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        DeleteFileW((temp + found.cFileName).c_str());
+      } while (FindNextFileW(search, &found));
+      FindClose(search);
+    }
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
+  const std::wstring stem = temp + L"pv_uninstall-" + std::to_wstring(GetCurrentProcessId());
+  bool started = false;
+  {
+    // Held from its writing until the process runs from it. A name that is
+    // taken (an earlier copy Windows keeps until the restart) is left.
+    HeldCopy held;
+    std::wstring copy;
+    bool made = false;
+    for (unsigned attempt = 0; attempt < 4 && !made; ++attempt) {
+      copy = stem + (attempt == 0 ? L"" : L"-" + std::to_wstring(attempt)) + L".exe";
+      made = held.Make(self, copy);
+    }
+    if (made) {
+      // The copy waits on this handle: no process id that could be reused.
+      HANDLE inherited = nullptr;
+      if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inherited, SYNCHRONIZE,
+                          TRUE, 0)) {
+        const std::string options = " /cleanup=" + std::to_string(reinterpret_cast<unsigned long long>(inherited)) +
+                                    " /rmdir=" + (removeFolder ? "1" : "0") + " \"";
+        const std::wstring commandLine = L"\"" + copy + L"\"" + Wide(options) + wideFolder + L"\"" +
+                                         Wide(leftoverrules::FormatFileStamp(stamp));
+        std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+        line.push_back(L'\0');
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        // Started in its own folder: a current folder inside the program
+        // folder would keep it.
+        started = CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &startup,
+                                 &process) != FALSE;
+        CloseHandle(inherited);
+        if (started) {
+          held.Release();
+          CloseHandle(process.hThread);
+          CloseHandle(process.hProcess);
+        }
+      }
+    }
+  }
+  if (!started && elevated) RemoveDirectoryW(temp.c_str());
+  return started;
 }
 
 int RunCleanup(const UninstallOptions& options, const leftoverrules::FileStamp* stamp) {
@@ -407,10 +479,32 @@ int RunCleanup(const UninstallOptions& options, const leftoverrules::FileStamp* 
          ++attempt) {
       Sleep(100);
     }
+    // An update that ran while an uninstaller was open (or was cut off
+    // while replacing it) left the earlier uninstaller under its replaced
+    // name: nobody else deletes it once the installation is gone.
+    DeleteReplacedUninstaller(program);
     if (options.removeFolder) RemoveFolderExactly(Wide(program.path), program.resolved);
   }
-  // Windows keeps a running program's file; it goes at the next restart.
+  // Windows keeps a running program's file; it goes at the next restart,
+  // and so does the folder made for it.
   const std::wstring self = OwnPathW();
-  if (!self.empty() && !DeleteFileW(self.c_str())) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  const std::wstring ownFolder = self.substr(0, self.find_last_of(L'\\') + 1);
+  const std::wstring system = SystemTempFolder();
+  const std::wstring privateStem = system + L"pv_uninstall-";
+  const bool privateFolder = !system.empty() && ownFolder.size() > privateStem.size() &&
+                             CompareStringOrdinal(ownFolder.c_str(), static_cast<int>(privateStem.size()),
+                                                  privateStem.c_str(), static_cast<int>(privateStem.size()),
+                                                  TRUE) == CSTR_EQUAL;
+  if (self.empty()) return 0;
+  if (DeleteFileW(self.c_str())) {
+    // The file may go only once this process has ended: then the folder
+    // goes at the restart, or with the next elevated removal.
+    if (privateFolder && !RemoveDirectoryW(ownFolder.c_str())) {
+      MoveFileExW(ownFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+  } else {
+    MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (privateFolder) MoveFileExW(ownFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
   return 0;
 }

@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/journal.h"
 #include "shell/shell_expectations.h"
 #include "support/px_test_support.h"
 #include "uninstall/snapshot.h"
@@ -26,6 +28,7 @@ constexpr const char* kSetupName = "PixorraSetup64.exe";
 constexpr const char* kMachineFolder = "C:\\Program Files\\Pixorra\\";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixorra64";
 constexpr const char* kOpenCommandKey = "Software\\Classes\\Pixorra\\shell\\open\\command";
+constexpr const char* kJournalKey = "SOFTWARE\\PixorraSetup";
 
 // How a run is started: as Wine starts every program (elevated, an
 // administrator's run), or with the limited token that Windows gives a
@@ -118,6 +121,8 @@ class ScopeTest : public ::testing::Test {
       if (sub.rfind("Pixorra.", 0) == 0 || sub[0] == '.') DeleteRegTree(HKEY_CURRENT_USER, "Software\\Classes\\" + sub);
     }
     DeleteRegValue(HKEY_CURRENT_USER, "Software\\RegisteredApplications", "Pixorra");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kJournalKey);
+    DeleteRegTree(HKEY_CURRENT_USER, kJournalKey);
     RemoveFolderTree(kMachineFolder);
     RemoveFolderTree(UserFolder());
   }
@@ -256,6 +261,43 @@ TEST_F(ScopeTest, BothScopesSideBySideEachRemovedAlone) {
   if (made == REG_CREATED_NEW_KEY) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes");
 }
 
+// The user's links and the machine's links for this user (without "all
+// users") share their places: each link stays with the installation it
+// leads into, the second run leaves the first one's links alone, and no
+// removal takes the other's or leaves an empty group behind.
+struct SharedLinksCase {
+  const char* name;
+  bool userFirst;
+};
+
+TEST_F(ScopeTest, LinksInTheSamePlacesStayWithTheirInstallation) {
+  const SharedLinksCase cases[] = {{"user's first", true}, {"machine's first", false}};
+  const std::string group = SpecialFolder(CSIDL_PROGRAMS) + "Pixorra\\";
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "Pixorra 64.lnk";
+  for (const SharedLinksCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+    const std::string user = "/scope=user /group=1 /desktop=1", machine = "/group=1 /desktop=1 /allusers=0";
+    Install(Start::kElevated, c.userFirst ? user : machine);
+    Install(Start::kElevated, c.userFirst ? machine : user);
+    const std::string firstFolder = c.userFirst ? UserFolder() : std::string(kMachineFolder);
+    EXPECT_EQ(firstFolder + "px_main64.exe", ReadShellLink(desktop).target) << "the first one's link is left";
+
+    Uninstall(Start::kElevated, HKEY_LOCAL_MACHINE, kMachineFolder);
+    if (c.userFirst) {
+      EXPECT_EQ(UserFolder() + "px_main64.exe", ReadShellLink(desktop).target);
+      EXPECT_FALSE(ListFolder(group, false).empty());
+    } else {
+      EXPECT_FALSE(FileExists(desktop));
+      EXPECT_FALSE(FolderExists(group)) << "no empty group";
+    }
+    Uninstall(Start::kElevated, HKEY_CURRENT_USER, UserFolder());
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+  }
+}
+
 // ------------------------------------------------- the earlier installation
 
 struct LookupCase {
@@ -287,19 +329,190 @@ TEST_F(ScopeTest, TheNextRunFindsTheUsersInstallationInItsScope) {
   }
 }
 
-// The user's installation into the folder of the machine's: it knows the
-// files there, and its record names only its own scope's keys, so that its
-// uninstaller can use it.
-TEST_F(ScopeTest, TheUsersInstallationInTheMachinesFolderKeepsItsRecordUsable) {
-  const std::string shared = work_ + "Gemeinsam\\";
-  Install(Start::kElevated, "/group=1 /allusers=1 /folder=" + shared);
-  Install(Start::kElevated, "/scope=user /group=1 /folder=" + shared);
-  EXPECT_FALSE(FolderExists(shared + "pv_kept\\")) << "the machine's files are known, not set aside";
-  Uninstall(Start::kElevated, HKEY_CURRENT_USER, shared);
-  EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Classes\\Pixorra"));
-  EXPECT_EQ(shared, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text)
-      << "the machine's registration is not the user's uninstaller's to take";
+// Scopes never share a folder: each removal takes its own registration and
+// the folder's files, so a second scope's installation there would leave the
+// first registered over nothing. The second run is refused before any
+// change, and the first is removed completely afterwards.
+struct SharedCase {
+  const char* name;
+  const char* first;   // options, the folder added
+  const char* second;  // the same folder, spelled as given
+  bool secondFolderUpper;
+  HKEY firstRoot;
+  const char* message;
+  // The machine's installation then moved to its default folder: only the
+  // record left in the first folder says whose it is (and the machine's
+  // removal takes that folder as one it moved from).
+  bool machineMovedAway;
+};
+
+TEST_F(ScopeTest, AFolderHoldsTheInstallationOfOneScopeOnly) {
+  const SharedCase cases[] = {
+      {"user's run into the machine's folder", "/group=1 /allusers=1", "/scope=user /group=1", false,
+       HKEY_LOCAL_MACHINE, "bereits f\xfcr alle Benutzer installiert", false},
+      {"the same, spelled in capitals", "/group=1 /allusers=1", "/scope=user /group=1", true, HKEY_LOCAL_MACHINE,
+       "bereits f\xfcr alle Benutzer installiert", false},
+      {"user's run into the folder the machine's moved from", "/group=1 /allusers=1", "/scope=user /group=1", false,
+       HKEY_LOCAL_MACHINE, "bereits f\xfcr alle Benutzer installiert", true},
+      {"machine's run into the user's folder", "/scope=user /group=1", "/group=1 /allusers=1", false,
+       HKEY_CURRENT_USER, "bereits nur f\xfcr einen Benutzer installiert", false},
+  };
+  for (const SharedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string shared = work_ + "Gemeinsam\\";
+    std::string spelled = shared;
+    if (c.secondFolderUpper) {
+      for (char& ch : spelled) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    }
+    Install(Start::kElevated, std::string(c.first) + " /folder=" + shared);
+    if (c.machineMovedAway) Install(Start::kElevated, std::string(c.first) + " /folder=" + kMachineFolder);
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+    const std::string files = ReadFileBytes(shared + "pv_uninstall.dat");
+    DeleteFileA((work_ + "Pixorra_Install.log").c_str());
+    ScopedWineVersion wineVersion(kSetupName, "win7");
+    EXPECT_EQ(1603u, RunAs(Start::kElevated, SetupExePath(), std::string("/silent ") + c.second + " /folder=" + spelled,
+                           work_));
+    EXPECT_TRUE(Contains(Log(), c.message)) << Log();
+    EXPECT_EQ("", Difference(registry, RegistrySnapshot()));
+    EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+    EXPECT_EQ(files, ReadFileBytes(shared + "pv_uninstall.dat"));
+    Uninstall(Start::kElevated, c.firstRoot, c.machineMovedAway ? std::string(kMachineFolder) : shared);
+    EXPECT_FALSE(FolderExists(shared));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    Clean();
+  }
+}
+
+// ------------------------------------------------ the user's journal planted
+
+// What a planted journal would take: a key of the machine, a value of its
+// Run key, an empty folder, a file and the all-users Startup folder.
+constexpr const char* kVictimKey = "SOFTWARE\\PxVictim";
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kVictimFolder = "C:\\pxvictimdir\\";
+constexpr const char* kVictimFile = "C:\\pxvictim.ini";
+
+std::string CurrentUserSid() {
+  HANDLE token = nullptr;
+  std::string sid;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
+  unsigned char buffer[256] = {};
+  DWORD size = 0;
+  char* text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+void WriteJournalValue(HKEY root, const std::string& name, const std::string& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, kJournalKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                                           &key, nullptr));
+  RegSetValueExA(key, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(text.data()),
+                 static_cast<DWORD>(text.size()));
+  RegCloseKey(key);
+}
+
+// A cut-off run of the user's, as a process without administrator rights
+// can write it: hostile names every place above, otherwise only the user's
+// folder made on the way.
+std::string UsersJournal(const std::string& folder, bool hostile) {
+  journal::Journal j;
+  j.version = "4.42";
+  j.scope = installrecord::Scope::kUser;
+  j.folder = folder;
+  j.createdFolders = {folder};
+  if (hostile) {
+    j.createdFolders.insert(j.createdFolders.begin(), kVictimFolder);
+    j.files = {{"px_main64.exe", false, 0, 0}};
+    j.settings = {{kVictimFile, false, ""}};
+    j.links = {{installrecord::LinkPlace::kCommonPrograms, "Startup\\px.bat", true, true, "echo planted\r\n"}};
+    j.ownKeys = {{installrecord::Root::kLocalMachine, kVictimKey, false}};
+    j.values = {{installrecord::Root::kLocalMachine, kRunKey, "PxPlanted", true, REG_SZ, std::string("C:\\evil.exe", 12)}};
+  }
+  return journal::Serialize(j);
+}
+
+enum class Planted { kMachinesUninstaller, kUsersSetup, kUsersUninstaller };
+
+struct PlantCase {
+  const char* name;
+  Planted target;
+  Start start;
+  bool hostile;
+  bool vouched;  // the same text as an administrator's run keeps it in HKLM
+  DWORD exit;
+};
+
+// Every row but the last refuses: nothing of the journal is done, it
+// stays, and nothing else changed (whole registry and drive).
+TEST_F(ScopeTest, AJournalInTheUsersRegistryNamesOnlyTheUsersPlaces) {
+  const PlantCase cases[] = {
+      {"machine's uninstaller, journal of its folder", Planted::kMachinesUninstaller, Start::kElevated, true, false, 1603},
+      {"administrator's run for the user", Planted::kUsersSetup, Start::kElevated, true, false, 1603},
+      {"administrator's run for the user, harmless but not vouched for", Planted::kUsersSetup, Start::kElevated, false,
+       false, 1603},
+      {"uninstaller of an administrator's installation for the user", Planted::kUsersUninstaller, Start::kElevated, true,
+       false, 1603},
+      {"the user's run without elevation", Planted::kUsersSetup, Start::kWithoutElevation, true, false, 1603},
+      {"vouched for, yet naming the machine's places", Planted::kUsersSetup, Start::kElevated, true, true, 1603},
+      {"vouched for, the user's places only: taken back", Planted::kUsersSetup, Start::kElevated, false, true, 0},
+  };
+  const std::string sid = CurrentUserSid();
+  ASSERT_FALSE(sid.empty());
+  for (const PlantCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Clean();
+    if (c.target == Planted::kMachinesUninstaller) Install(Start::kElevated, "/group=1 /allusers=1");
+    if (c.target == Planted::kUsersUninstaller) Install(Start::kElevated, "/scope=user");
+    const std::string folder = c.target == Planted::kMachinesUninstaller ? kMachineFolder : UserFolder();
+    // What a row that failed may have left.
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kRunKey, "PxPlanted");
+    DeleteFileA((SpecialFolder(CSIDL_COMMON_PROGRAMS) + "Startup\\px.bat").c_str());
+    WriteRegText(HKEY_LOCAL_MACHINE, kVictimKey, "v", "vorher");
+    CreateDirectoryA(kVictimFolder, nullptr);
+    WriteFileBytes(kVictimFile, "[x]\r\n");
+    const std::string text = UsersJournal(folder, c.hostile);
+    WriteJournalValue(HKEY_CURRENT_USER, "Journal", text);
+    if (c.vouched) WriteJournalValue(HKEY_LOCAL_MACHINE, "Journal " + sid, text);
+    DeleteFileA((work_ + "Pixorra_Install.log").c_str());
+    DeleteFileA((work_ + "Pixorra_Uninstall.log").c_str());
+    const Snapshot registry = RegistrySnapshot();
+    const Snapshot disk = DiskSnapshot();
+
+    DWORD exit = 0;
+    if (c.target == Planted::kUsersSetup) {
+      exit = RunAs(c.start, SetupExePath(), "/silent /scope=user", work_);
+    } else {
+      exit = RunAs(c.start, folder + "pv_uninstall.exe", "/silent", work_);
+    }
+    EXPECT_EQ(c.exit, exit) << Log();
+    EXPECT_EQ("vorher", ReadRegValue(HKEY_LOCAL_MACHINE, kVictimKey, "v").text);
+    EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "PxPlanted").exists);
+    EXPECT_TRUE(FolderExists(kVictimFolder));
+    EXPECT_TRUE(FileExists(kVictimFile));
+    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "Startup\\px.bat"));
+    if (c.exit != 0) {
+      EXPECT_TRUE(Contains(Log(), "Eine unterbrochene Installation")) << Log();
+      EXPECT_TRUE(Contains(Log(), "wird nicht zur\xfc" "ckgenommen")) << Log();
+      EXPECT_EQ("", Difference(registry, RegistrySnapshot())) << "the journal stays, nothing is undone by it";
+      EXPECT_EQ("", Difference(disk, DiskSnapshot()));
+    } else {
+      EXPECT_TRUE(Contains(Log(), "Eine unterbrochene Installation wurde zur\xfc" "ckgenommen.")) << Log();
+      EXPECT_TRUE(FileExists(folder + "px_main64.exe"));
+      EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kJournalKey, "Journal " + sid).exists);
+      EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, kJournalKey, "Journal").exists);
+    }
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kVictimKey);
+    RemoveDirectoryA(kVictimFolder);
+    DeleteFileA(kVictimFile);
+  }
 }
 
 }  // namespace

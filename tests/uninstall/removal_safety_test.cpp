@@ -8,7 +8,10 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <atomic>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/install_record.h"
@@ -308,6 +311,45 @@ TEST_F(RemovalSafety, InteractiveClosingBoxNamesChangedFiles) {
   EXPECT_TRUE(FileExists(changed));
 }
 
+// --- The uninstaller replaced while it was open.
+
+// An update while an uninstaller is open renames the running file to its
+// replaced name and cannot delete it. The removal clears it: by the open
+// uninstaller, answered Yes after the update, or by the new one after the
+// open one was answered No.
+TEST_F(RemovalSafety, TheReplacedUninstallerDoesNotOutliveTheRemoval) {
+  const struct {
+    const char* name;
+    bool removedByTheOpenOne;
+  } cases[] = {{"the open uninstaller goes on", true}, {"the new uninstaller removes", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string replaced = Uninstaller() + ".pxold";
+    Install("/group=1");
+    StartedProgram open = StartProgram(Uninstaller(), "", work_);
+    HWND question = WaitForMessageBox("Pixorra deinstallieren");
+    ASSERT_NE(nullptr, question);
+    Install("/group=1");
+    ASSERT_TRUE(FileExists(replaced)) << "the update could not delete the running uninstaller";
+    PostMessageA(GetDlgItem(question, c.removedByTheOpenOne ? IDYES : IDNO), BM_CLICK, 0, 0);
+    if (c.removedByTheOpenOne) {
+      HWND closing = WaitForMessageBox("Pixorra deinstallieren", question);
+      ASSERT_NE(nullptr, closing);
+      PostMessageA(GetDlgItem(closing, IDOK), BM_CLICK, 0, 0);
+    }
+    DWORD code = 1;
+    ASSERT_TRUE(open.Wait(10000, &code));
+    if (!c.removedByTheOpenOne) {
+      EXPECT_EQ(0u, Uninstall()) << Log();
+    }
+    EXPECT_TRUE(WaitFor([] { return !FolderExists(kFolder); }, 20000)) << ListFolder(kFolder).size();
+    EXPECT_FALSE(FileExists(replaced));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    CopiesEnded();
+    Clean();
+  }
+}
+
 // --- The user's files that the setup moved aside come back.
 
 TEST_F(RemovalSafety, KeptFilesComeBack) {
@@ -463,18 +505,17 @@ TEST_F(RemovalSafety, RetriedRunFinishesWhatAKilledOneLeft) {
 // --- The copy in TEMP.
 
 // A copy that cannot be made fails the run; once it can, a second run
-// finishes.
+// finishes. An elevated removal makes it in the system's temporary folder
+// (the user's TEMP does not count): that folder is moved aside.
 TEST_F(RemovalSafety, CleanupCopyThatCannotBeMadeFailsTheRun) {
   Install("/group=1");
-  const std::string noTemp = work_ + "gibt es nicht\\";
-  char oldTemp[MAX_PATH] = {}, oldTmp[MAX_PATH] = {};
-  GetEnvironmentVariableA("TEMP", oldTemp, MAX_PATH);
-  GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH);
-  SetEnvironmentVariableA("TEMP", noTemp.c_str());
-  SetEnvironmentVariableA("TMP", noTemp.c_str());
+  char windows[MAX_PATH] = {};
+  GetSystemWindowsDirectoryA(windows, MAX_PATH);
+  const std::string systemTemp = std::string(windows) + "\\Temp";
+  const std::string aside = systemTemp + ".px_aside";
+  ASSERT_TRUE(MoveFileA(systemTemp.c_str(), aside.c_str()));
   const DWORD failed = Uninstall();
-  SetEnvironmentVariableA("TEMP", oldTemp);
-  SetEnvironmentVariableA("TMP", oldTmp);
+  ASSERT_TRUE(MoveFileA(aside.c_str(), systemTemp.c_str()));
 
   EXPECT_EQ(1603u, failed);
   EXPECT_NE(std::string::npos, Log().find(Uninstaller() + ": Das Deinstallationsprogramm kann sich nicht selbst entfernen"))
@@ -488,6 +529,49 @@ TEST_F(RemovalSafety, CleanupCopyThatCannotBeMadeFailsTheRun) {
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+
+// The elevated removal's copy is never in the user's TEMP, which any
+// process of the user can write: it is made in a folder of its own in the
+// system's temporary folder (made with a DACL for Administrators and SYSTEM
+// alone, which Wine does not keep: it answers its default DACL whatever it
+// was given, so that part cannot be seen here), and that folder goes with
+// it. A watcher looks without pause for both.
+TEST_F(RemovalSafety, TheElevatedCopyRunsFromAFolderOfItsOwnNeverFromTheUsersTemp) {
+  Install("/group=1");
+  char temp[MAX_PATH + 1] = {}, windows[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  GetSystemWindowsDirectoryA(windows, MAX_PATH);
+  const std::string userTemp = temp;
+  const std::string systemTemp = std::string(windows) + "\\Temp\\";
+  std::atomic<bool> stop(false);
+  std::vector<std::string> inUserTemp;
+  std::set<std::string> privateFolders, earlier;
+  for (const std::string& name : ListFolder(systemTemp, false)) earlier.insert(name);
+  std::thread watcher([&] {
+    while (!stop) {
+      for (const std::string& name : ListFolder(userTemp, false)) {
+        if (name.rfind("pv_uninstall-", 0) == 0 && name.find(".exe") != std::string::npos) inUserTemp.push_back(name);
+      }
+      for (const std::string& name : ListFolder(systemTemp, false)) {
+        if (name.rfind("pv_uninstall-", 0) == 0 && earlier.count(name) == 0) privateFolders.insert(name);
+      }
+    }
+  });
+  const DWORD removed = Uninstall();
+  const bool gone = WaitFor([] { return !FolderExists(kFolder); }, 20000);
+  stop = true;
+  watcher.join();
+  EXPECT_EQ(0u, removed) << Log();
+  EXPECT_TRUE(gone);
+  EXPECT_TRUE(inUserTemp.empty()) << inUserTemp.front();
+  ASSERT_EQ(1u, privateFolders.size());
+  const std::string folder = systemTemp + *privateFolders.begin();
+  const bool folderGone = WaitFor([&] { return !FolderExists(folder); }, 5000);
+  const RegValue pending = ReadRegValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                                        "PendingFileRenameOperations");
+  EXPECT_TRUE(folderGone || std::string(pending.raw.begin(), pending.raw.end()).find(*privateFolders.begin()) != std::string::npos)
+      << "the copy's folder stays only until the next restart";
+}
 
 // The copy in TEMP as the original starts it, but waiting on a process the
 // test ends when it chooses: "cmd /c set /p x=" reading a pipe that the

@@ -80,7 +80,12 @@ void WalkFolder(const std::string& folder, const std::vector<std::string>& skipp
     const std::string path = folder + name;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       bool skip = false;
-      for (const std::string& s : skipped) skip = skip || Lower(path + "\\") == Lower(s);
+      for (const std::string& s : skipped) {
+        // "...\\name*": every folder there whose name starts so.
+        const bool stem = !s.empty() && s.back() == '*';
+        const std::string wanted = Lower(stem ? s.substr(0, s.size() - 1) : s);
+        skip = skip || (stem ? Lower(path).rfind(wanted, 0) == 0 : Lower(path + "\\") == wanted);
+      }
       if (skip) continue;
       (*snapshot)[Lower(path) + "\\"] = "folder";
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) folders.push_back(path + "\\");
@@ -106,8 +111,13 @@ Snapshot DiskSnapshot() {
   GetTempPathA(sizeof temp, temp);
   std::string tempFolder = temp;
   if (!tempFolder.empty() && tempFolder.back() != '\\') tempFolder += '\\';
+  // The folder an elevated removal makes for its copy in the system's
+  // temporary folder goes once the copy has ended (checked apart, too).
+  char windows[MAX_PATH] = {};
+  GetSystemWindowsDirectoryA(windows, MAX_PATH);
+  const std::string copyFolders = std::string(windows) + "\\Temp\\pv_uninstall-*";
   Snapshot snapshot;
-  WalkFolder("C:\\", {"C:\\pxtest\\", tempFolder}, &snapshot);
+  WalkFolder("C:\\", {"C:\\pxtest\\", tempFolder, copyFolders}, &snapshot);
   return snapshot;
 }
 

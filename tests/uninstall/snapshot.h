@@ -14,7 +14,8 @@ namespace uninstalltest {
 using Snapshot = std::map<std::string, std::string>;
 Snapshot RegistrySnapshot();
 // Every file and folder of C:\ with its size, but the tests' scratch folder
-// C:\pxtest\ and TEMP (the uninstaller's copy there is checked apart).
+// C:\pxtest\, TEMP and the system's TEMP's pv_uninstall-* folders (the
+// uninstaller's copy there is checked apart).
 Snapshot DiskSnapshot();
 // One line per difference: "+ added", "- removed", "~ changed"; "" when equal.
 std::string Difference(const Snapshot& before, const Snapshot& after);
