@@ -57,6 +57,7 @@ class RunLockTest : public ::testing::Test {
   void TearDown() override {
     Clean();
     RemoveFolderTree(work_);
+    RemoveUninstallerCopies();
   }
   void Clean() {
     shelltest::CleanRegistry();
