@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# The main job: builds the setup, then installs the viewer silently into a
-# throw-away Wine prefix and prints what was installed.
+# The main job: builds the setup alone (no test program), then installs the
+# viewer silently into a throw-away Wine prefix and prints what was installed.
 #   run-main.sh [setup options...]   default: /group=1 /desktop=1 /thumbs=1 /assoc=1
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" >/dev/null
-"$root/scripts/lib/build.sh" "$PX_BUILD_DIR" >/dev/null
+PX_BUILD_TARGETS=PixorraSetup64 "$root/scripts/lib/build.sh" "$PX_BUILD_DIR" >/dev/null
 
 scratch=$(mktemp -d /tmp/pixorra-main.XXXXXX)
 export PX_WINEPREFIX="$scratch/prefix"

@@ -107,6 +107,7 @@ class RunLockTest : public ::testing::Test {
   void TearDown() override {
     Clean();
     RemoveFolderTree(work_);
+    RemoveUninstallerCopies();
   }
   void Clean() {
     shelltest::CleanRegistry();
@@ -125,35 +126,39 @@ class RunLockTest : public ::testing::Test {
   std::string work_;
 };
 
-TEST_F(RunLockTest, SetupWhileAnotherRunHoldsTheMutexInstallsNothing) {
+// While another run holds the mutex, a second setup (into another folder)
+// and the uninstaller of the installation, started together so that the
+// ten seconds are waited once, both change nothing and say why.
+TEST_F(RunLockTest, SetupAndUninstallerWhileAnotherRunHoldsTheMutexChangeNothing) {
   const std::string folder = work_ + "A\\";
-  HeldRunMutex held;
-  ASSERT_TRUE(held.held());
-  const RunResult run = Setup(folder);
-  EXPECT_EQ(kOtherRun, run.exitCode);
-  EXPECT_NE(std::string::npos, InstallLog().find(kSetupRefusal)) << InstallLog();
-  EXPECT_FALSE(FolderExists(folder));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Pixorra"));
-  EXPECT_FALSE(FolderExists(shelltest::GroupFolder(false)));
-}
-
-TEST_F(RunLockTest, UninstallerWhileAnotherRunHoldsTheMutexRemovesNothing) {
-  const std::string folder = work_ + "A\\";
+  const std::string other = work_ + "B\\";
   ASSERT_EQ(0u, Setup(folder).exitCode) << InstallLog();
+  DeleteFileA((work_ + "Pixorra_Install.log").c_str());
   const std::vector<std::string> files = ListFolder(folder);
   const std::vector<std::string> group = ListFolder(shelltest::GroupFolder(false));
   ASSERT_FALSE(group.empty());
   {
     HeldRunMutex held;
     ASSERT_TRUE(held.held());
-    const RunResult run = RunProgram(folder + "pv_uninstall.exe", "/silent", work_, kRefusedRunMs);
-    EXPECT_EQ(kOtherRun, run.exitCode);
+    ScopedWineVersion version(kSetupName, "win7");
+    StartedProgram setup = StartProgram(SetupExePath(), "/silent /group=1 /assoc=1 /folder=" + other, work_);
+    StartedProgram uninstaller = StartProgram(folder + "pv_uninstall.exe", "/silent", work_);
+    ASSERT_TRUE(setup.started());
+    ASSERT_TRUE(uninstaller.started());
+    DWORD setupCode = kNoExitCode;
+    DWORD uninstallCode = kNoExitCode;
+    ASSERT_TRUE(setup.Wait(kRefusedRunMs, &setupCode));
+    ASSERT_TRUE(uninstaller.Wait(kRefusedRunMs, &uninstallCode));
+    EXPECT_EQ(kOtherRun, setupCode);
+    EXPECT_EQ(kOtherRun, uninstallCode);
   }
+  EXPECT_NE(std::string::npos, InstallLog().find(kSetupRefusal)) << InstallLog();
   EXPECT_NE(std::string::npos, UninstallLog().find(kUninstallRefusal)) << UninstallLog();
+  EXPECT_FALSE(FolderExists(other));
   EXPECT_EQ(files, ListFolder(folder));
   EXPECT_EQ(group, ListFolder(shelltest::GroupFolder(false)));
   EXPECT_EQ(folder, ReadRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation").text);
+  EXPECT_EQ("\"" + folder + "px_main64.exe\" \"%1\"", ReadRegValue(HKEY_LOCAL_MACHINE, kOpenCommandKey, "").text);
 }
 
 // The help and a mistyped option answer at once, whoever holds the mutex.

@@ -72,9 +72,14 @@ class Wine:
     def __init__(self, runner, probe, build):
         self.runner = runner
         self.probe = probe
-        # As scripts/lib/wine-env.sh chooses it (run-tests.sh exports it).
+        # As scripts/lib/wine-env.sh chooses it: the shard's prefix.
         root = pathlib.Path(os.environ.get("PX_WINE_ROOT", build / "wine"))
-        self.prefix = pathlib.Path(os.environ.get("WINEPREFIX") or os.environ.get("PX_WINEPREFIX") or root / "prefix")
+        shard = os.environ.get("PX_WINE_SHARD")
+        if not shard:
+            given = re.match(r"id:([0-9]+),", os.environ.get("CTEST_RESOURCE_GROUP_0_WINEPREFIX", ""))
+            shard = given.group(1) if given else "1"
+        name = "prefix" if shard == "1" else "prefix-" + shard
+        self.prefix = pathlib.Path(os.environ.get("PX_WINEPREFIX") or root / name)
         self.output = build / "packaging-test" / "probe.txt"
 
     def host(self, windows_path):

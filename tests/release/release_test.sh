@@ -31,9 +31,19 @@ for args in "--build $root" "--dist $root/docs"; do
 done
 [ -f "$root/docs/release.md" ] && [ -f "$root/CMakeLists.txt" ] || { echo "release test: the tree was emptied" >&2; exit 1; }
 
+export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 started=$(date +%s)
 if [ "${PX_RELEASE_REUSE:-0}" != 1 ]; then
   rm -rf "$check/dist-one" "$check/dist-two"
+  # The minizip source that the test build fetched serves both releases
+  # (release.sh keeps a build folder's third_party/); they still compile
+  # everything apart, each from its own copy.
+  for b in "$check/one" "$check/elsewhere/two"; do
+    if [ ! -d "$b/third_party" ] && ls -d "$PX_BUILD_DIR"/third_party/zlib-*/contrib/minizip >/dev/null 2>&1; then
+      mkdir -p "$b/third_party"
+      cp -a "$PX_BUILD_DIR"/third_party/zlib-* "$b/third_party/"
+    fi
+  done
   # Different depths, so that no path length can hide in the bytes; the second
   # one in another time zone and with another umask, as on another machine.
   "$root/scripts/release.sh" --build "$check/one" --dist "$check/dist-one" >"$check/release-one.log" 2>&1 ||
@@ -90,7 +100,6 @@ fi
 grep -q "SHA256" "$check/verify.log" || fail "the signature's digest is not SHA-256"
 
 # --- Under Wine: each setup silently into a fresh prefix of its own.
-export PX_BUILD_DIR=${PX_BUILD_DIR:-$root/build}
 stamp=$(sed -n 's/^file date: *\([0-9-]* [0-9:]*\).*/\1/p' "$one/BUILDINFO.txt")
 install_with() {  # name setup.exe
   export PX_WINEPREFIX=$check/wine/$1

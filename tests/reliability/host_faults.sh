@@ -4,7 +4,8 @@
 #   host_faults.sh start BUILD_DIR   small file systems as Wine drives and a
 #                                    watcher that switches files read-only
 #   host_faults.sh stop BUILD_DIR    undoes everything
-# Drives of the build folder's prefix:
+# Drives of every headless prefix of the build folder (one per shard of
+# scripts/run-tests.sh; the tests that use them take a CTest lock, one at a time):
 #   R:  a 24 MB tmpfs, for the full-drive case (the test fills it itself)
 #   S:  a read-only tmpfs, for a temporary folder and a start folder that
 #       nobody can write to, not even Wine running as root
@@ -25,6 +26,8 @@ source "$root/scripts/lib/wine-env.sh"
 area="$build/reliability"
 switch="$area/switch"
 mnt="$area/mnt"
+prefixes=("$WINEPREFIX")
+for p in "$PX_WINE_ROOT"/prefix-*; do [ -d "$p/drive_c" ] && prefixes+=("$p"); done
 
 stop() {
   if [ -f "$switch/watcher.pid" ]; then
@@ -38,7 +41,7 @@ stop() {
   for d in full readonly; do
     if mountpoint -q "$mnt/$d"; then umount "$mnt/$d" 2>/dev/null || umount -l "$mnt/$d" 2>/dev/null || true; fi
   done
-  rm -f "$WINEPREFIX/dosdevices/r:" "$WINEPREFIX/dosdevices/s:"
+  for prefix in "${prefixes[@]}"; do rm -f "$prefix/dosdevices/r:" "$prefix/dosdevices/s:"; done
 }
 
 watch_requests() {
@@ -75,9 +78,11 @@ case "$action" in
       reason="cannot mount a read-only tmpfs"
     fi
     if [ -z "$reason" ]; then
-      mkdir -p "$WINEPREFIX/dosdevices"
-      ln -sfn "$mnt/full" "$WINEPREFIX/dosdevices/r:"
-      ln -sfn "$mnt/readonly" "$WINEPREFIX/dosdevices/s:"
+      for prefix in "${prefixes[@]}"; do
+        mkdir -p "$prefix/dosdevices"
+        ln -sfn "$mnt/full" "$prefix/dosdevices/r:"
+        ln -sfn "$mnt/readonly" "$prefix/dosdevices/s:"
+      done
       if ! command -v chattr >/dev/null; then reason="no chattr"; fi
     fi
     if [ -n "$reason" ]; then

@@ -10,6 +10,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -102,11 +103,20 @@ class ScopeTest : public ::testing::Test {
     // Windows has the user's folder for programs of their own; a new Wine
     // prefix does not. The setup makes it when it is missing, and it stays.
     CreateDirectoryA((SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs").c_str(), nullptr);
+    for (const char* key : kUserParents) {
+      if (RegKeyExists(HKEY_CURRENT_USER, key)) userParentsBefore_.insert(key);
+    }
   }
   void TearDown() override {
     CloseAllViewers();
     Clean();
     RemoveFolderTree(work_);
+    RemoveUninstallerCopies();
+    // The user's installation makes these parents in HKCU and its removal
+    // rightly leaves them; gone again when they were not there before.
+    for (const char* key : kUserParents) {
+      if (userParentsBefore_.count(key) == 0) RegDeleteKeyA(HKEY_CURRENT_USER, key);
+    }
   }
   static void Clean() {
     shelltest::CleanRegistry();
@@ -126,6 +136,12 @@ class ScopeTest : public ::testing::Test {
     RemoveFolderTree(kMachineFolder);
     RemoveFolderTree(UserFolder());
   }
+
+  static constexpr const char* kUserParents[] = {
+      "Software\\Classes\\Applications", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts",
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Software\\RegisteredApplications"};
+  std::set<std::string> userParentsBefore_;
 
   std::string Log() { return ReadFileBytes(work_ + "Pixorra_Install.log") + ReadFileBytes(work_ + "Pixorra_Uninstall.log"); }
 

@@ -405,6 +405,23 @@ void RemoveFolderTree(const std::string& folder) {
   RemoveDirectoryA(root.c_str());
 }
 
+void RemoveUninstallerCopies() {
+  char temp[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp) return;
+  const std::string folder = WithBackslash(temp);
+  WaitFor(
+      [&] {
+        bool gone = true;
+        for (const std::string& name : ListFolder(folder, false)) {
+          if (name.rfind("pv_uninstall-", 0) != 0) continue;
+          gone = DeleteFileA((folder + name).c_str()) && gone;
+        }
+        return gone;
+      },
+      10000);
+}
+
 // --- Shell ------------------------------------------------------------------
 
 LinkFields ReadShellLink(const std::string& lnkPath) {

@@ -142,6 +142,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string MakeTempFolder(const std::string& stem);
 // Removes a folder with everything in it (read-only files included).
 void RemoveFolderTree(const std::string& folder);
+// Removes the copies of the uninstaller in TEMP (pv_uninstall-*.exe), which
+// stay there until a restart; waits up to 10 s for a copy still running.
+// For tear-downs: later tests then find TEMP as it was.
+void RemoveUninstallerCopies();
 
 struct LinkFields {
   bool loaded = false;
