@@ -189,6 +189,11 @@ void UndoKept(const Folder& folder, const std::vector<std::string>& kept, StepRe
   for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
     const std::string from = keptFolder + *it;
     if (Look(folder.At(from), folder.Expected(from)) == Found::kNothing) continue;  // back already
+    // A file of its own at the name: the user's file was never set aside
+    // (what is in pv_kept is an earlier run's), or the run's file is still
+    // there, which its own undo has named. A link or folder there is not
+    // ours to go through, and the user's file stays in pv_kept: named.
+    if (Look(folder.At(*it), folder.Expected(*it)) == Found::kOwnFile) continue;
     report->Add(RenameOwnFile(folder.At(from), folder.Expected(from), folder.At(*it), folder.Expected(*it), false));
   }
   if (kept.empty()) return;
@@ -303,7 +308,11 @@ StepReport UndoRunFiles(const journal::Journal& journal) {
       RemoveOwnEmptyFolder(folder.At(*it), folder.Expected(*it));
     }
     UndoKept(folder, journal.kept, &report);
-  } else if (IdentifyFile(folder.path).exists) {
+  } else if (IdentifyFile(folder.path).exists &&
+             (journal.recordStep || !journal.files.empty() || !journal.payloadFolders.empty())) {
+    // Only a folder the run got as far as unpacking into: a folder refused
+    // as a link at its name holds nothing of the run's (files are set aside
+    // only in a folder found exactly there, and the unpacking comes after).
     report.Add(Refused(folder.path));
   }
   for (auto it = journal.createdFolders.rbegin(); it != journal.createdFolders.rend(); ++it) {

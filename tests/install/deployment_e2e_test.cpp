@@ -47,22 +47,6 @@ std::wstring Wide(const std::string& text) {
 }
 
 // The test's own user, which the setup started from here runs as too.
-std::string OwnSid() {
-  HANDLE token = nullptr;
-  std::string sid;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
-  unsigned char buffer[512];
-  DWORD size = 0;
-  char* text = nullptr;
-  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
-    sid = text;
-    LocalFree(text);
-  }
-  CloseHandle(token);
-  return sid;
-}
-
 // A program started on a window station of its own (station\Default), as a
 // service or a program of another session runs. The process is ended when
 // the object goes.
@@ -158,7 +142,7 @@ struct StationCase {
 };
 
 TEST_F(Deployment, ARunNobodySeesWritesNothingIntoTheAccountsProfile) {
-  const std::string sid = OwnSid();
+  const std::string sid = pxtest::CurrentUserSid();
   ASSERT_NE("", sid);
   const std::vector<StationCase> cases = {
       {"visible station: everything as chosen", false, "/allusers=0", false, {}},

@@ -410,22 +410,6 @@ constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 constexpr const char* kVictimFolder = "C:\\pxvictimdir\\";
 constexpr const char* kVictimFile = "C:\\pxvictim.ini";
 
-std::string CurrentUserSid() {
-  HANDLE token = nullptr;
-  std::string sid;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
-  unsigned char buffer[256] = {};
-  DWORD size = 0;
-  char* text = nullptr;
-  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
-    sid = text;
-    LocalFree(text);
-  }
-  CloseHandle(token);
-  return sid;
-}
-
 void WriteJournalValue(HKEY root, const std::string& name, const std::string& text) {
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, kJournalKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
@@ -480,7 +464,7 @@ TEST_F(ScopeTest, AJournalInTheUsersRegistryNamesOnlyTheUsersPlaces) {
       {"vouched for, yet naming the machine's places", Planted::kUsersSetup, Start::kElevated, true, true, 1603},
       {"vouched for, the user's places only: taken back", Planted::kUsersSetup, Start::kElevated, false, true, 0},
   };
-  const std::string sid = CurrentUserSid();
+  const std::string sid = pxtest::CurrentUserSid();
   ASSERT_FALSE(sid.empty());
   for (const PlantCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,6 +1,7 @@
 #include "support/px_test_support.h"
 
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -588,6 +589,22 @@ ScopedLogPixels::~ScopedLogPixels() {
 
 void ScopedLogPixels::Set(int dpi) {
   WriteRegDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", static_cast<DWORD>(dpi));
+}
+
+std::string CurrentUserSid() {
+  HANDLE token = nullptr;
+  std::string sid;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
+  unsigned char buffer[512] = {};
+  DWORD size = 0;
+  char* text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
 }
 
 }  // namespace pxtest

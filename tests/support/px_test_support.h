@@ -158,6 +158,9 @@ LinkFields ReadShellLink(const std::string& lnkPath);
 // CSIDL folder path with a trailing backslash ("" when it cannot be located).
 std::string SpecialFolder(int csidl);
 
+// The SID of the account this test runs as ("S-1-5-..."), "" when unknown.
+std::string CurrentUserSid();
+
 // Makes Wine report the given Windows version ("winxp", "vista", "win7",
 // "win8", "win10") to programs with this file name; "" restores the default.
 // Takes effect for processes started afterwards.
