@@ -57,14 +57,14 @@ for shard in $(seq 1 "$shards"); do
     wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
   )
 done
-spec="$PX_BUILD_DIR/wine-resources.json"
+resources="$PX_BUILD_DIR/wine-resources.json"
 {
   printf '{"version": {"major": 1, "minor": 0}, "local": [{\n  "wineprefix": ['
   for shard in $(seq 1 "$shards"); do
     printf '%s{"id": "%s", "slots": 1}' "$([ "$shard" = 1 ] || echo ', ')" "$shard"
   done
   printf '],\n  "guibench": [{"id": "gui", "slots": 1}]\n}]}\n'
-} > "$spec"
+} > "$resources"
 
 # The GUI bench (Xvfb, virtual desktop, its own prefix and wineserver), when
 # the build has tests that need it (px_add_gui_test).
@@ -76,7 +76,7 @@ trap 'stop_wineservers; "$root/scripts/lib/gui-bench.sh" stop >/dev/null 2>&1 ||
 
 cd "$PX_BUILD_DIR"
 set +e
-ctest --output-on-failure --resource-spec-file "$spec" -j"$shards" "$@"
+ctest --output-on-failure --resource-spec-file "$resources" -j"$shards" "$@"
 code=$?
 set -e
 phase_done "Wine tests"

@@ -112,6 +112,15 @@ bool StartsWithOneOf(const std::string& word, const char* const* list) {
   return false;
 }
 
+// The next word at or after p: *start is its first character, the result
+// the character behind it; nullptr when only blanks are left.
+const char* NextWord(const char* p, const char** start) {
+  while (IsBlank(*p)) ++p;
+  if (*p == '\0') return nullptr;
+  *start = p;
+  return WordEnd(p);
+}
+
 }  // namespace
 
 const KnownOptions kSetupOptions = {kSetupSwitches, kSetupValues};
@@ -120,12 +129,8 @@ const KnownOptions kUninstallerOptions = {kUninstallerSwitches, kUninstallerValu
 std::vector<std::string> SplitArguments(const char* arguments) {
   std::vector<std::string> words;
   if (arguments == nullptr) return words;
-  const char* p = arguments;
-  for (;;) {
-    while (IsBlank(*p)) ++p;
-    if (*p == '\0') break;
-    const char* start = p;
-    p = WordEnd(start);
+  const char* start = nullptr;
+  for (const char* p = arguments; (p = NextWord(p, &start)) != nullptr;) {
     words.emplace_back(start, static_cast<std::size_t>(p - start));
   }
   return words;
@@ -166,13 +171,8 @@ const char* const kWindowedSetupOptions[] = {"/folder=", "/desktop=", "/thumbs="
                                              "/assoc=", "/ini=", nullptr};
 
 std::string WordAt(const char* commandLine, const char* at) {
-  const char* arguments = ProgramArguments(commandLine);
-  const char* p = arguments;
-  for (;;) {
-    while (IsBlank(*p)) ++p;
-    if (*p == '\0') break;
-    const char* start = p;
-    p = WordEnd(start);
+  const char* start = nullptr;
+  for (const char* p = ProgramArguments(commandLine); (p = NextWord(p, &start)) != nullptr;) {
     if (at >= start && at < p) return std::string(start, static_cast<std::size_t>(p - start)).substr(0, kPathSize - 1);
   }
   // Inside the program's path: the text from there to the next blank.
