@@ -16,16 +16,13 @@ bool SameAt(const std::wstring& text, std::size_t at, const std::wstring& part) 
 
 }  // namespace
 
-bool FollowsSystemLink(bool currentUser, const std::wstring& sofar, const std::wstring& target) {
+bool FollowsSystemLink(bool currentUser, const std::wstring& sofar, const std::wstring& target,
+                       const std::wstring& userSid) {
   static const std::wstring kClasses = L"Software\\Classes";
-  static const std::wstring kUserHives = L"\\REGISTRY\\USER\\";
-  static const std::wstring kClassesHive = L"_Classes";
-  if (!currentUser || sofar.size() != kClasses.size() || !SameAt(sofar, 0, kClasses)) return false;
-  // One hive below \REGISTRY\USER, the user's class hive, nothing else.
-  if (target.size() <= kUserHives.size() + kClassesHive.size() || !SameAt(target, 0, kUserHives)) return false;
-  const std::wstring hive = target.substr(kUserHives.size());
-  return hive.find(L'\\') == std::wstring::npos && hive.find(L'\0') == std::wstring::npos &&
-         SameAt(hive, hive.size() - kClassesHive.size(), kClassesHive);
+  if (!currentUser || userSid.empty() || sofar.size() != kClasses.size() || !SameAt(sofar, 0, kClasses)) return false;
+  // Exactly the running account's class hive below \REGISTRY\USER.
+  const std::wstring hive = L"\\REGISTRY\\USER\\" + userSid + L"_Classes";
+  return target.size() == hive.size() && SameAt(target, 0, hive);
 }
 
 }  // namespace registrylink

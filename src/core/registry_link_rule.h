@@ -9,8 +9,10 @@ namespace registrylink {
 
 // currentUser: the walk started at HKEY_CURRENT_USER; sofar: the key met as
 // a link, from that root ("Software\Classes"); target: its
-// SymbolicLinkValue ("\REGISTRY\USER\S-1-5-21-..._Classes"), names compared
-// without regard to case.
-bool FollowsSystemLink(bool currentUser, const std::wstring& sofar, const std::wstring& target);
+// SymbolicLinkValue, which must be the class hive of userSid, the running
+// account ("\REGISTRY\USER\<userSid>_Classes"): never another account's.
+// Names are compared without regard to case.
+bool FollowsSystemLink(bool currentUser, const std::wstring& sofar, const std::wstring& target,
+                       const std::wstring& userSid);
 
 }  // namespace registrylink

@@ -6,6 +6,7 @@
 
 #include "core/registry_link_rule.h"
 #include "platform/registry.h"
+#include "platform/running_account.h"
 
 namespace {
 
@@ -71,7 +72,28 @@ bool IsLink(HKEY open) {
 // On Windows HKEY_CURRENT_USER\Software\Classes is the system's link into
 // the user's own class hive: the one link followed (registry_link_rule.h).
 // opened is the link opened as itself; sofar its path from the root.
-bool SystemClassesLink(HKEY root, const std::wstring& sofar, HKEY opened) {
+// The full name of the key behind open ("\REGISTRY\USER\..."), "" when it
+// cannot be read.
+std::wstring FullKeyName(HKEY open) {
+  using QueryKey = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  static const auto queryKey =
+      ntdll != nullptr ? reinterpret_cast<QueryKey>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryKey")))
+                       : nullptr;
+  constexpr int kKeyNameInformation = 3;
+  ULONG buffer[512] = {};  // a ULONG of the name's length in bytes, then the name
+  ULONG size = 0;
+  if (queryKey == nullptr || queryKey(open, kKeyNameInformation, buffer, sizeof buffer, &size) < 0 ||
+      buffer[0] > sizeof buffer - sizeof buffer[0]) {
+    return std::wstring();
+  }
+  return std::wstring(reinterpret_cast<const wchar_t*>(buffer + 1), buffer[0] / sizeof(wchar_t));
+}
+
+// The class hive the link open (met as the key sofar below root) leads to,
+// when it is the one the system makes for the running account; "" for any
+// other link.
+std::wstring SystemClassesLink(HKEY root, const std::wstring& sofar, HKEY opened) {
   wchar_t target[512] = {};
   DWORD type = REG_NONE;
   DWORD size = sizeof target - sizeof(wchar_t);
@@ -79,9 +101,11 @@ bool SystemClassesLink(HKEY root, const std::wstring& sofar, HKEY opened) {
       RegQueryValueExW(opened, L"SymbolicLinkValue", nullptr, &type, reinterpret_cast<BYTE*>(target), &size) !=
           ERROR_SUCCESS ||
       type != REG_LINK) {
-    return false;
+    return std::wstring();
   }
-  return registrylink::FollowsSystemLink(true, sofar, std::wstring(target, size / sizeof(wchar_t)));
+  const std::wstring followed(target, size / sizeof(wchar_t));
+  return registrylink::FollowsSystemLink(true, sofar, followed, Wide(QueryRunningAccount().userSid)) ? followed
+                                                                                                      : std::wstring();
 }
 
 // A key handle that is closed at the end unless it is a root.
@@ -138,15 +162,18 @@ LONG Walk(HKEY root, const std::wstring& key, REGSAM access, bool create, bool p
     }
     if (status != ERROR_SUCCESS) return status;
     if (IsLink(next)) {
-      const bool followed = !final && SystemClassesLink(root, key.substr(0, stop), next);
+      const std::wstring hive = final ? std::wstring() : SystemClassesLink(root, key.substr(0, stop), next);
       RegCloseKey(next);
       next = nullptr;
-      if (!followed) {
+      if (!hive.empty()) status = RegOpenKeyExW(opened->get(), name.c_str(), 0, want | kView, &next);
+      // The link may have changed between reading it and following it: what
+      // was opened must be that hive.
+      if (hive.empty() || status != ERROR_SUCCESS ||
+          CompareStringOrdinal(FullKeyName(next).c_str(), -1, hive.c_str(), -1, TRUE) != CSTR_EQUAL) {
+        if (next != nullptr) RegCloseKey(next);
         if (link != nullptr) *link = true;
-        return ERROR_ACCESS_DENIED;
+        return hive.empty() || status == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : status;
       }
-      status = RegOpenKeyExW(opened->get(), name.c_str(), 0, want | kView, &next);
-      if (status != ERROR_SUCCESS) return status;
     }
     opened->Reset(next);
     if (final) return ERROR_SUCCESS;
